@@ -1,0 +1,32 @@
+#include <cstring>
+
+#include "core/engine.h"
+#include "core/guard.h"
+#include "morvane/morvane.h"
+
+namespace mve {
+
+Engine& engine() noexcept
+{
+    static Engine instance;
+    return instance;
+}
+
+void set_last_error(const char* text) noexcept
+{
+    char* buffer = engine().lastError;
+    if (!text) text = "";
+    // At most 511 characters are kept; the last byte always stays 0.
+    std::strncpy(buffer, text, kLastErrorSize - 1);
+    buffer[kLastErrorSize - 1] = 0;
+}
+
+}  // namespace mve
+
+extern "C" {
+
+MVE_API void MVE_SetLastError(const char* text) { mve::set_last_error(text); }
+
+MVE_API const char* MVE_GetLastError(void) { return mve::engine().lastError; }
+
+}  // extern "C"

@@ -1,0 +1,84 @@
+// Raw RGBA64 copies between layers and caller buffers (no conversion).
+#include <algorithm>
+#include <cstring>
+
+#include "core/engine.h"
+#include "core/layers.h"
+#include "morvane/morvane.h"
+
+using namespace mve;
+
+namespace {
+
+// Copies rows of `rowBytes` between buffers with their own row lengths.
+void copy_rows(unsigned char* dst, std::size_t dstRow, const unsigned char* src, std::size_t srcRow,
+               std::size_t rowBytes, int rows)
+{
+    for (int y = 0; y < rows; ++y)
+        std::memcpy(dst + y * dstRow, src + y * srcRow, rowBytes);
+}
+
+std::size_t layer_bytes(const LayerRecord& layer)
+{
+    return std::min(layer.pixels.bytes(), static_cast<std::size_t>(layer.width) * layer.height * 8);
+}
+
+}  // namespace
+
+extern "C" {
+
+MVE_API void MVE_SetRGBA64Layer(const unsigned short* buffer, int rowBytes, int index)
+{
+    Engine& e = engine();
+    LayerRecord* layer = present_layer(e, index);
+    if (!layer || !buffer) return;
+    const int w = std::min(e.canvas.width, layer->width), h = std::min(e.canvas.height, layer->height);
+    copy_rows(reinterpret_cast<unsigned char*>(layer->pixels.data()), static_cast<std::size_t>(layer->stride) * 2,
+              reinterpret_cast<const unsigned char*>(buffer), static_cast<std::size_t>(rowBytes),
+              static_cast<std::size_t>(w) * 8, h);
+}
+
+MVE_API void MVE_SetLayerData(const unsigned short* data, int index)
+{
+    LayerRecord* layer = present_layer(engine(), index);
+    if (layer && data) std::memcpy(layer->pixels.data(), data, layer_bytes(*layer));
+}
+
+MVE_API void MVE_CopyLayerData(int src, int dst)
+{
+    Engine& e = engine();
+    LayerRecord* from = present_layer(e, src);
+    LayerRecord* to = present_layer(e, dst);
+    if (from && to && from != to)
+        std::memcpy(to->pixels.data(), from->pixels.data(), std::min(layer_bytes(*from), layer_bytes(*to)));
+}
+
+MVE_API void MVE_GetRGBA64Layer(unsigned short* buffer, int rowBytes, int index)
+{
+    Engine& e = engine();
+    const LayerRecord* layer = present_layer(e, index);
+    if (!layer || !buffer) return;
+    copy_rows(reinterpret_cast<unsigned char*>(buffer), static_cast<std::size_t>(rowBytes),
+              reinterpret_cast<const unsigned char*>(layer->pixels.data()),
+              static_cast<std::size_t>(layer->stride) * 2, static_cast<std::size_t>(layer->width) * 8,
+              layer->height);
+}
+
+MVE_API void MVE_GetRGBA64LayerRect(unsigned short* buffer, int rowBytes, int index, int x, int y, int w, int h)
+{
+    const LayerRecord* layer = present_layer(engine(), index);
+    if (!layer || !buffer) return;
+    // Only the part of the rectangle on the layer is read.
+    if (x < 0 || y < 0 || w <= 0 || h <= 0 || x + w > layer->width || y + h > layer->height) return;
+    copy_rows(reinterpret_cast<unsigned char*>(buffer), static_cast<std::size_t>(rowBytes),
+              reinterpret_cast<const unsigned char*>(layer->row(y) + x * 4),
+              static_cast<std::size_t>(layer->stride) * 2, static_cast<std::size_t>(w) * 8, h);
+}
+
+MVE_API void MVE_GetLayerData(unsigned short* buffer, int index)
+{
+    const LayerRecord* layer = present_layer(engine(), index);
+    if (layer && buffer) std::memcpy(buffer, layer->pixels.data(), layer_bytes(*layer));
+}
+
+}  // extern "C"

@@ -1,0 +1,118 @@
+#include "core/layers.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "core/blend_modes.h"
+#include "core/guard.h"
+#include "core/parallel.h"
+#include "morvane/morvane.h"
+#include "paint/texture.h"
+#include "undo/undo_store.h"
+
+namespace mve {
+
+void store_mode_name(LayerRecord& layer, const char* name) noexcept
+{
+    if (!name) return;
+    const std::size_t length = std::strlen(name);
+    if (length < 50) std::memcpy(layer.modeName, name, length + 1);
+}
+
+int highest_present_layer(const LayerStack& layers) noexcept
+{
+    for (int k = kLayerCount - 1; k >= 1; --k)
+        if (layers.table[k].present()) return k;
+    return 1;
+}
+
+}  // namespace mve
+
+using namespace mve;
+
+extern "C" {
+
+MVE_API int MVE_CreateLayer(int index, int width, int height)
+{
+    return guarded("CreateLayer Excpt", 0, [&] {
+        if (!valid_layer_index(index) || width < 0 || height < 0) return 0;
+        LayerRecord& layer = engine().layers.table[index];
+        if (layer.present() && (layer.width != width || layer.height != height)) layer.pixels.reset();
+        layer.width = width;
+        layer.height = height;
+        layer.stride = width * 4;
+        const std::size_t values = static_cast<std::size_t>(width) * height * 4;
+        if (!layer.present() && !layer.pixels.allocate(values)) return 0;
+        // The background starts opaque white, every other layer transparent black.
+        std::memset(layer.pixels.data(), index == 1 ? 0xFF : 0x00, layer.pixels.bytes());
+        return 1;
+    });
+}
+
+MVE_API void MVE_DeleteLayer(int index)
+{
+    guarded("DeleteLayer Excpt", [index] {
+        if (LayerRecord* layer = layer_at(engine(), index)) layer->pixels.reset();
+    });
+}
+
+MVE_API void MVE_SwapLayers(int a, int b)
+{
+    Engine& e = engine();
+    LayerRecord* la = layer_at(e, a);
+    LayerRecord* lb = layer_at(e, b);
+    if (la && lb && la != lb) std::swap(*la, *lb);
+}
+
+MVE_API void MVE_SetLayer(int index)
+{
+    Engine& e = engine();
+    LayerRecord* layer = present_layer(e, index);
+    if (!layer) return;
+    if (layer->blendMode == kTexturize3) delete_texture(e);
+    const int old = e.layers.currentIndex;
+    const LayerRecord& previous = e.layers.table[old];
+    if (index != old && previous.visible && previous.blendMode == kTexturize3)
+        guarded("CreateTexture Excpt", 0, [&] { return create_texture(e, old); });
+    e.layers.currentIndex = index;
+    e.layers.current = layer;
+    save_undo_back_buffer(e, index);
+}
+
+MVE_API int MVE_GetLayerNum(void) { return engine().layers.currentIndex; }
+
+MVE_API int MVE_SetLayerOptions(int index, int visible, int lockAlpha, int opacityPercent, const char* modeName)
+{
+    Engine& e = engine();
+    LayerRecord* layer = layer_at(e, index);
+    if (!layer) return 0;
+    if (layer->blendMode == kTexturize3) delete_texture(e);
+    layer->visible = static_cast<std::uint8_t>(visible);
+    layer->lockAlpha = static_cast<std::uint8_t>(lockAlpha);
+    layer->level = 255;
+    std::memset(layer->modeName, 0, sizeof layer->modeName);
+    layer->opacity = static_cast<std::uint16_t>(static_cast<int>(opacityPercent * 2.56));
+    store_mode_name(*layer, modeName);
+    layer->blendMode = blend_mode_from_name(modeName);
+    e.layers.count = highest_present_layer(e.layers);
+    if (index != e.layers.currentIndex && layer->visible && layer->blendMode == kTexturize3)
+        return guarded("CreateTexture Excpt", 0, [&] { return create_texture(e, index); });
+    return layer->blendMode;
+}
+
+MVE_API int MVE_SetAlphaLayerOpacity(int percent)
+{
+    auto value = static_cast<std::uint16_t>(static_cast<long long>(percent * 0.01 * 65535));
+    engine().layers.alphaLayerOpacity = value;
+    return value;
+}
+
+MVE_API int MVE_GetLayerCount(void)
+{
+    const LayerStack& layers = engine().layers;
+    return static_cast<int>(std::count_if(layers.table.begin(), layers.table.end(),
+                                          [](const LayerRecord& l) { return l.present(); }));
+}
+
+}  // extern "C"

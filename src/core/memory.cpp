@@ -1,0 +1,94 @@
+#include "core/memory.h"
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/guard.h"
+#include "morvane/morvane.h"
+#include "undo/undo_store.h"
+
+namespace mve {
+
+namespace {
+std::atomic<long> g_allocationsBeforeFailure{-1};
+}
+
+void* raw_alloc(std::size_t bytes) noexcept
+{
+    long left = g_allocationsBeforeFailure.load(std::memory_order_relaxed);
+    if (left == 0) return nullptr;
+    if (left > 0) g_allocationsBeforeFailure.store(left - 1, std::memory_order_relaxed);
+    return std::malloc(bytes == 0 ? 1 : bytes);
+}
+
+void raw_free(void* block) noexcept { std::free(block); }
+
+void test_hooks::fail_allocations_after(long successes) noexcept
+{
+    g_allocationsBeforeFailure.store(successes, std::memory_order_relaxed);
+}
+
+namespace {
+
+// Shared loop of both undo-reducing variants: try, and while history exists
+// give back the oldest undo steps and try again.
+void* alloc_reducing(std::size_t bytes, unsigned reduceKB, const char* failureText) noexcept
+{
+    return guarded(failureText, static_cast<void*>(nullptr), [&]() -> void* {
+        for (;;) {
+            if (void* block = raw_alloc(bytes)) return block;
+            if (!undo_give_back(reduceKB)) return nullptr;
+        }
+    });
+}
+
+}  // namespace
+
+void* alloc_bytes_undo_reducing(long long n) noexcept
+{
+    if (n < 0) return nullptr;
+    return alloc_reducing(static_cast<std::size_t>(n), static_cast<unsigned>(n) >> 10,
+                          "x_NewCharUndoReduce Excpt");
+}
+
+std::uint16_t* alloc_shorts_undo_reducing(long long n) noexcept
+{
+    if (n < 0) return nullptr;
+    auto bytes = static_cast<std::size_t>(n) * 2;
+    return static_cast<std::uint16_t*>(
+        alloc_reducing(bytes, static_cast<unsigned>(bytes) >> 10, "x_NewShortUndoReduce Excpt"));
+}
+
+}  // namespace mve
+
+extern "C" {
+
+MVE_API void* MVE_Alloc(int size)
+{
+    if (size < 0) return nullptr;
+    for (;;) {
+        if (void* block = mve::raw_alloc(static_cast<std::size_t>(size))) return block;
+        if (!mve::undo_give_back(static_cast<unsigned>(size) / 1024)) return nullptr;
+    }
+}
+
+MVE_API void MVE_Free(void* block) { mve::raw_free(block); }
+
+MVE_API void MVE_Memcpy(void* dst, const void* src, int n)
+{
+    if (dst && src && n > 0) std::memcpy(dst, src, static_cast<std::size_t>(n));
+}
+
+MVE_API float MVE_Floor(float x)
+{
+    // Deliberately not floor(): negative whole numbers go one lower (-2 gives -3),
+    // which hosts rely on for their grid snapping.
+    if (x >= 0.0f) return std::trunc(x);
+    return std::trunc(x - 1.0f);
+}
+
+MVE_API void* BankAdrs(void* p) { return p; }
+
+}  // extern "C"

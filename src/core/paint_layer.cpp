@@ -1,0 +1,111 @@
+// The PaintLayer: the stroke's wet paint before it is merged into a layer.
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "core/blend_modes.h"
+#include "core/guard.h"
+#include "core/layers.h"
+#include "imagelib/filters.h"
+#include "morvane/morvane.h"
+
+namespace mve {
+
+namespace {
+
+void set_empty_extents(Engine& e) noexcept
+{
+    int* ext = e.layers.paint.extents;
+    ext[0] = e.canvas.width;
+    ext[1] = e.canvas.height;
+    ext[2] = 0;
+    ext[3] = 0;
+}
+
+}  // namespace
+
+}  // namespace mve
+
+using namespace mve;
+
+extern "C" {
+
+MVE_API void MVE_ClearPaintLayer(void)
+{
+    Engine& e = engine();
+    LayerRecord& paint = e.layers.paint;
+    if (!paint.present()) return;
+    std::memset(paint.pixels.data(), 0, paint.pixels.bytes());
+    set_empty_extents(e);
+}
+
+MVE_API int MVE_CreatePaintLayer(int opacityPercent, int levelPercent, const char* modeName)
+{
+    Engine& e = engine();
+    LayerRecord& paint = e.layers.paint;
+    if (!paint.present()) {
+        paint.width = e.canvas.width;
+        paint.height = e.canvas.height;
+        paint.stride = paint.width * 4;
+        const std::size_t values = static_cast<std::size_t>(paint.width) * paint.height * 4;
+        if (paint.pixels.allocate(values)) MVE_ClearPaintLayer();
+    }
+    store_mode_name(paint, modeName);
+    paint.visible = 1;
+    paint.lockAlpha = 0;
+    paint.opacity = static_cast<std::uint16_t>(static_cast<int>(opacityPercent * 2.56));
+    paint.level = static_cast<std::uint16_t>(static_cast<int>(levelPercent * 2.559));
+    paint.blendMode = blend_mode_from_name(modeName);
+    return paint.blendMode;
+}
+
+MVE_API void MVE_ClearPaintLayer_old(void)
+{
+    Engine& e = engine();
+    LayerRecord& paint = e.layers.paint;
+    if (!paint.present()) return;
+    std::memset(paint.pixels.data(), 0xFF, paint.pixels.bytes());
+    // Only the part of the extents that lies on the plane is cleared.
+    const int x0 = std::max(paint.extents[0], 0), y0 = std::max(paint.extents[1], 0);
+    const int x1 = std::min(paint.extents[2], paint.width), y1 = std::min(paint.extents[3], paint.height);
+    for (int y = y0; y < y1; ++y)
+        if (x1 > x0) std::memset(paint.row(y) + x0 * 4, 0, static_cast<std::size_t>(x1 - x0) * 8);
+    set_empty_extents(e);
+}
+
+MVE_API void MVE_DeletePaintLayer(void) { engine().layers.paint.pixels.reset(); }
+
+MVE_API void MVE_SetPaintLayerExtents(int x0, int y0, int x1, int y1)
+{
+    int* ext = engine().layers.paint.extents;
+    ext[0] = x0;
+    ext[1] = y0;
+    ext[2] = x1;
+    ext[3] = y1;
+}
+
+MVE_API void MVE_SwapPaintLayer(int index)
+{
+    Engine& e = engine();
+    if (LayerRecord* layer = layer_at(e, index)) std::swap(e.layers.paint, *layer);
+}
+
+MVE_API void MVE_BlurPaintLayerAlpha(void)
+{
+    guarded("BlurPaintLayerAlpha Excpt", [] {
+        LayerRecord& paint = engine().layers.paint;
+        if (!paint.present()) return;
+        const std::size_t count = static_cast<std::size_t>(paint.width) * paint.height;
+        Plane8 alpha, blurred;
+        require(alpha.allocate(count) && blurred.allocate(count));
+        const std::uint16_t* p = paint.pixels.data();
+        for (std::size_t i = 0; i < count; ++i) alpha[i] = static_cast<std::uint8_t>(p[i * 4 + 3] >> 8);
+        if (!blur_gray8(alpha.data(), blurred.data(), paint.width, paint.height, 100)) return;
+        std::uint16_t* out = paint.pixels.data();
+        // Nearly solid paint stays solid; the rest takes the blurred edge.
+        for (std::size_t i = 0; i < count; ++i)
+            out[i * 4 + 3] = alpha[i] >= 240 ? 0xFFFF : static_cast<std::uint16_t>(blurred[i] << 8);
+    });
+}
+
+}  // extern "C"

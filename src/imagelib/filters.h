@@ -1,0 +1,13 @@
+// Filters of the image-library layer.
+#pragma once
+
+#include <cstdint>
+
+namespace mve {
+
+// Blurs one 8-bit channel (width * height bytes, packed rows) from `in` into
+// `out`. Strength 100 is a radius of about 3 pixels; the result approximates a
+// Gaussian by three box passes. Returns non-zero on success.
+int blur_gray8(const std::uint8_t* in, std::uint8_t* out, int width, int height, int strength) noexcept;
+
+}  // namespace mve

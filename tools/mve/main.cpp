@@ -1,0 +1,103 @@
+// mve: the reference host. It drives the engine through the public header only.
+//   mve demo [out-dir]   runs every demo step and writes its pictures
+#include <png.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "demo.h"
+#include "morvane/morvane.h"
+
+namespace mve_host {
+
+namespace {
+
+struct RegisteredStep {
+    int rank;
+    const char* name;
+    DemoStep step;
+};
+
+std::vector<RegisteredStep>& steps()
+{
+    static std::vector<RegisteredStep> list;
+    return list;
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: mve demo [out-dir]\n");
+    return 2;
+}
+
+}  // namespace
+
+bool register_demo_step(int rank, const char* name, DemoStep step)
+{
+    steps().push_back({rank, name, std::move(step)});
+    return true;
+}
+
+void say(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+    std::putchar('\n');
+}
+
+bool check(bool cond, const char* what)
+{
+    if (!cond) std::fprintf(stderr, "mve demo: FAILED: %s\n", what);
+    return cond;
+}
+
+bool write_png(const std::string& path, const unsigned char* pixels, int width, int height, int channels)
+{
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(f);
+        return false;
+    }
+    png_init_io(png, f);
+    png_set_IHDR(png, info, width, height, 8, channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < height; ++y)
+        png_write_row(png, pixels + static_cast<std::size_t>(y) * width * channels);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(f) == 0;
+}
+
+}  // namespace mve_host
+
+int main(int argc, char** argv)
+{
+    using namespace mve_host;
+    if (argc < 2 || std::strcmp(argv[1], "demo") != 0) return usage();
+    DemoContext ctx;
+    ctx.outDir = argc > 2 ? argv[2] : "mve-demo-out";
+    mkdir(ctx.outDir.c_str(), 0755);
+    auto& list = steps();
+    std::stable_sort(list.begin(), list.end(), [](auto& a, auto& b) { return a.rank < b.rank; });
+    for (auto& s : list) {
+        say("== %s", s.name);
+        if (!s.step(ctx)) {
+            std::fprintf(stderr, "mve demo: step '%s' failed (last error: \"%s\")\n", s.name, MVE_GetLastError());
+            return 1;
+        }
+    }
+    MVE_DeleteImage();
+    say("demo finished: pictures in %s/", ctx.outDir.c_str());
+    return 0;
+}
