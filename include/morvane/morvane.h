@@ -144,6 +144,15 @@ MVE_API void MVE_EndFade(void);
 /* ==== END undo and fade ==== */
 
 /* ==== BEGIN masks ==== */
+
+/* Mask settings. EnableMask and DisplayMask return the flag they store. */
+MVE_API int MVE_EnableMask(int flag);
+MVE_API int MVE_DisplayMask(int flag);
+/* The next dab paints into the Mask. */
+MVE_API void MVE_SetMaskMakerOn(void);
+/* Display tint: two RGB colours (8-bit channels) and the strength flag
+ * (0 = unselected areas at most half tinted). */
+MVE_API void MVE_SetMaskOptions(int r1, int g1, int b1, int r2, int g2, int b2, int strengthFlag);
 /* ==== END masks ==== */
 
 /* ==== BEGIN brush settings and tools ==== */

@@ -1,6 +1,7 @@
 // The 16-bit selection Mask and its settings.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "core/memory.h"
@@ -12,6 +13,14 @@ struct MaskState {
     int strideBytes = 0;     // width * 2
     std::uint8_t enabled = 0;
     std::uint8_t displayed = 0;
+    // One-shot: the next dab paints into the Mask. Set by MVE_SetMaskMakerOn;
+    // the dab rasteriser and MVE_SetTool clear it.
+    std::uint8_t makerOn = 0;
+    // Display tint read by the view renderer: channels of the first (odd
+    // checker cells) and second (even cells) colour, each an 8-bit value
+    // stored << 8; then the strength flag (0 = unselected areas half tinted).
+    std::array<int, 6> tint = {0, 0, 0, 0, 0, 0};
+    int strengthFlag = 0;
 };
 
 }  // namespace mve
