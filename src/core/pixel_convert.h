@@ -1,0 +1,16 @@
+// Packed RGBA32 <-> RGBA64 conversions shared by the merges and the pixel
+// transfer paths. 8-bit to 16-bit is v x 256 (255 becomes 65280, alpha
+// included); 16-bit to 8-bit keeps the high byte.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace mve {
+
+// `pixels` packed RGBA32 pixels into RGBA64 (each value v becomes v << 8).
+void rgba32_to_rgba64(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels) noexcept;
+// `pixels` RGBA64 pixels into packed RGBA32 (each value becomes v >> 8).
+void rgba64_to_rgba32(const std::uint16_t* in, std::uint8_t* out, std::size_t pixels) noexcept;
+
+}  // namespace mve
