@@ -43,7 +43,7 @@ MVE_API int MVE_CreateLayer(int index, int width, int height)
         layer.height = height;
         layer.stride = width * 4;
         const std::size_t values = static_cast<std::size_t>(width) * height * 4;
-        if (!layer.present() && !layer.pixels.allocate(values)) return 0;
+        if (!layer.present()) require(layer.pixels.allocate(values));
         // The background starts opaque white, every other layer transparent black.
         std::memset(layer.pixels.data(), index == 1 ? 0xFF : 0x00, layer.pixels.bytes());
         return 1;
