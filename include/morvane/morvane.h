@@ -130,6 +130,19 @@ MVE_API void MVE_CreateBlobFromImage(int index, int style);
 /* ==== END merges, mix mode, tracing mode ==== */
 
 /* ==== BEGIN run-length codecs and compressed layer blocks ==== */
+
+/* Run-length lines. RGBA: 5-byte records [n, R, G, B, A] of high bytes;
+ * grey: 2-byte records [n, v]; n = 1..255. The encoders return the bytes
+ * written (out must hold 5 or 2 bytes per pixel), 0 for a null pointer.
+ * The decoders fill one row of width pixels with v << 8 and stop early at a
+ * record whose run is 0, leaving the rest of the row as it was. */
+MVE_API int MVE_RLECompressRGBA64ToRGBA32(const unsigned short* in, unsigned char* out, int width);
+MVE_API void MVE_RLEUncompressRGBA32ToRGBA64(const unsigned char* in, unsigned short* out, int width);
+MVE_API int MVE_RLECompressG16ToG8(const unsigned short* in, unsigned char* out, int width);
+MVE_API void MVE_RLEUncompressG8ToG16(const unsigned char* in, unsigned short* out, int width);
+/* One row of a layer; 0 / nothing for a null buffer, an absent layer or a row outside it. */
+MVE_API int MVE_GetRGBA32LayerLineRLE(unsigned char* out, int layer, int row);
+MVE_API void MVE_PutRGBA32LayerLineRLE(const unsigned char* in, int layer, int row);
 /* ==== END run-length codecs and compressed layer blocks ==== */
 
 /* ==== BEGIN undo and fade ==== */

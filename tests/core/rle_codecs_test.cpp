@@ -1,0 +1,180 @@
+// Run-length line codecs: record layout, run limits, clipping and malformed input.
+#include "core/rle_codecs.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace mve {
+namespace {
+
+std::vector<std::uint16_t> solid_row(int width, std::uint16_t r, std::uint16_t g, std::uint16_t b, std::uint16_t a)
+{
+    std::vector<std::uint16_t> row;
+    for (int i = 0; i < width; ++i) row.insert(row.end(), {r, g, b, a});
+    return row;
+}
+
+TEST(RleCodecsRgba, LongRunSplitsAt255)
+{
+    // 300 equal pixels: 255 + 45, two records of 5 bytes.
+    const auto row = solid_row(300, 0x1234, 0x5678, 0x9ABC, 0xFFFF);
+    std::vector<std::uint8_t> out(5 * 300);
+    ASSERT_EQ(rle_encode_rgba(row.data(), out.data(), 300), 10);
+    const std::uint8_t expected[10] = {255, 0x12, 0x56, 0x9A, 0xFF, 45, 0x12, 0x56, 0x9A, 0xFF};
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(out[i], expected[i]) << i;
+
+    // Exactly 510 pixels: two full runs, no empty third record.
+    const auto row510 = solid_row(510, 0, 0, 0, 0);
+    std::vector<std::uint8_t> out510(5 * 510);
+    EXPECT_EQ(rle_encode_rgba(row510.data(), out510.data(), 510), 10);
+    EXPECT_EQ(out510[5], 255);
+}
+
+TEST(RleCodecsRgba, AlternatingColoursGiveOneRecordPerPixel)
+{
+    std::vector<std::uint16_t> row;
+    for (int i = 0; i < 4; ++i) row.insert(row.end(), {static_cast<std::uint16_t>(i % 2 ? 0xFF00 : 0), 0, 0, 0xFF00});
+    std::vector<std::uint8_t> out(20);
+    ASSERT_EQ(rle_encode_rgba(row.data(), out.data(), 4), 20);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(out[5 * i], 1);
+        EXPECT_EQ(out[5 * i + 1], i % 2 ? 0xFF : 0x00);
+    }
+}
+
+TEST(RleCodecsRgba, LowBytesAreIgnoredAndDecodeAsZero)
+{
+    // (0x12FF, ...) and (0x1200, ...) share one run; decoding gives 0x1200.
+    const std::uint16_t row[8] = {0x12FF, 0x34AA, 0x5601, 0x78FF, 0x1200, 0x3400, 0x5600, 0x7800};
+    std::uint8_t out[10] = {};
+    ASSERT_EQ(rle_encode_rgba(row, out, 2), 5);
+    EXPECT_EQ(out[0], 2);
+    std::uint16_t back[8];
+    EXPECT_EQ(rle_decode_rgba(out, 5, back, 2), 5u);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(back[4 * i + 0], 0x1200);
+        EXPECT_EQ(back[4 * i + 1], 0x3400);
+        EXPECT_EQ(back[4 * i + 2], 0x5600);
+        EXPECT_EQ(back[4 * i + 3], 0x7800);
+    }
+}
+
+TEST(RleCodecsRgba, WidthOneOrLessIsOneRecordOfTheFirstPixel)
+{
+    const std::uint16_t px[4] = {0xAB00, 0xCD00, 0xEF00, 0x0100};
+    std::uint8_t out[5] = {};
+    for (int width : {1, 0, -3}) {
+        ASSERT_EQ(rle_encode_rgba(px, out, width), 5) << width;
+        EXPECT_EQ(out[0], 1);
+        EXPECT_EQ(out[1], 0xAB);
+        EXPECT_EQ(out[4], 0x01);
+    }
+}
+
+TEST(RleCodecsRgba, DecodeClipsAtRowEndAndStopsAtZeroRun)
+{
+    // A run of 10 into a row of 3: three pixels written, the guard pixel untouched.
+    const std::uint8_t longRun[5] = {10, 1, 2, 3, 4};
+    std::vector<std::uint16_t> out(16, 0x7777);
+    EXPECT_EQ(rle_decode_rgba(longRun, kRleUnbounded, out.data(), 3), 5u);
+    EXPECT_EQ(out[8], 0x0100);
+    EXPECT_EQ(out[11], 0x0400);
+    EXPECT_EQ(out[12], 0x7777);
+
+    // [1, 9,9,9,9][0, ...][1, ...]: one pixel, then the zero run ends decoding
+    // without reading on; the rest of the row keeps its old values.
+    const std::uint8_t zero[15] = {1, 9, 9, 9, 9, 0, 5, 5, 5, 5, 1, 6, 6, 6, 6};
+    std::fill(out.begin(), out.end(), 0x7777);
+    EXPECT_EQ(rle_decode_rgba(zero, kRleUnbounded, out.data(), 3), 5u);
+    EXPECT_EQ(out[0], 0x0900);
+    EXPECT_EQ(out[4], 0x7777);
+
+    // Width 0 writes nothing and reads nothing.
+    EXPECT_EQ(rle_decode_rgba(longRun, kRleUnbounded, out.data(), 0), 0u);
+}
+
+TEST(RleCodecsRgba, BoundedDecodeStopsAtTruncatedRecord)
+{
+    // 7 bytes: one whole record (2 pixels) and 2 bytes of the next.
+    const std::uint8_t in[7] = {2, 1, 1, 1, 1, 3, 2};
+    std::vector<std::uint16_t> out(20, 0x7777);
+    EXPECT_EQ(rle_decode_rgba(in, sizeof in, out.data(), 5), 5u);
+    EXPECT_EQ(out[4], 0x0100);
+    EXPECT_EQ(out[8], 0x7777);
+}
+
+TEST(RleCodecsGrey, RecordsAndRoundTrip)
+{
+    // 300 values of 0x4000: [255, 0x40][45, 0x40].
+    std::vector<std::uint16_t> row(300, 0x40FF);
+    std::vector<std::uint8_t> out(600);
+    ASSERT_EQ(rle_encode_grey(row.data(), out.data(), 300), 4);
+    EXPECT_EQ(out[0], 255);
+    EXPECT_EQ(out[1], 0x40);
+    EXPECT_EQ(out[2], 45);
+
+    // Multiples of 256 come back exactly.
+    const std::uint16_t mask[6] = {0xFF00, 0xFF00, 0, 0x8000, 0x8000, 0x0100};
+    std::uint8_t enc[12];
+    const int n = rle_encode_grey(mask, enc, 6);
+    EXPECT_EQ(n, 8);  // runs 2, 1, 2, 1
+    std::uint16_t back[7] = {0, 0, 0, 0, 0, 0, 0x5555};
+    EXPECT_EQ(rle_decode_grey(enc, static_cast<std::size_t>(n), back, 6), static_cast<std::size_t>(n));
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(back[i], mask[i]) << i;
+    EXPECT_EQ(back[6], 0x5555);
+
+    // Width 1 or less: [1, v].
+    EXPECT_EQ(rle_encode_grey(mask + 3, enc, 1), 2);
+    EXPECT_EQ(enc[0], 1);
+    EXPECT_EQ(enc[1], 0x80);
+    EXPECT_EQ(rle_encode_grey(mask + 3, enc, 0), 2);
+
+    // A zero run stops the grey decoder too.
+    const std::uint8_t zero[4] = {0, 0x10, 3, 0x20};
+    back[0] = 0x1111;
+    EXPECT_EQ(rle_decode_grey(zero, kRleUnbounded, back, 3), 0u);
+    EXPECT_EQ(back[0], 0x1111);
+}
+
+// Seeded sweep: for rows of paint-like data (runs and noise), decoding what was
+// encoded gives the input with its low bytes cleared, every run is 1..255,
+// neighbouring records differ unless the first one is full, and no more than
+// 5 bytes per pixel are written.
+TEST(RleCodecsRgba, RandomRowsRoundTrip)
+{
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        std::mt19937 rng(seed);
+        const int width = 1 + static_cast<int>(rng() % 900);
+        std::vector<std::uint16_t> row(4 * width);
+        std::uint16_t c[4] = {};
+        for (int x = 0; x < width; ++x) {
+            if (rng() % 8 == 0)
+                for (auto& v : c) v = static_cast<std::uint16_t>(rng() % 3 * 0x5500);
+            for (int k = 0; k < 4; ++k) row[4 * x + k] = static_cast<std::uint16_t>(c[k] | (rng() & 0xFF));
+        }
+        std::vector<std::uint8_t> enc(5 * width);
+        const int n = rle_encode_rgba(row.data(), enc.data(), width);
+        ASSERT_EQ(n % 5, 0) << "seed " << seed;
+        ASSERT_LE(n, 5 * width) << "seed " << seed;
+        int total = 0;
+        for (int r = 0; r < n; r += 5) {
+            ASSERT_GE(enc[r], 1) << "seed " << seed;
+            total += enc[r];
+            if (r > 0 && enc[r - 5] < 255)
+                EXPECT_NE(std::vector<std::uint8_t>(enc.begin() + r - 4, enc.begin() + r),
+                          std::vector<std::uint8_t>(enc.begin() + r + 1, enc.begin() + r + 5))
+                    << "seed " << seed;
+        }
+        EXPECT_EQ(total, width) << "seed " << seed;
+        std::vector<std::uint16_t> back(4 * width);
+        EXPECT_EQ(rle_decode_rgba(enc.data(), static_cast<std::size_t>(n), back.data(), width),
+                  static_cast<std::size_t>(n));
+        for (int i = 0; i < 4 * width; ++i) ASSERT_EQ(back[i], row[i] & 0xFF00) << "seed " << seed << " i " << i;
+    }
+}
+
+}  // namespace
+}  // namespace mve
