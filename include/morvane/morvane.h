@@ -86,6 +86,101 @@ MVE_API void MVE_CopyLayerData(int srcLayer, int dstLayer);
 MVE_API void MVE_GetRGBA64Layer(unsigned short* buffer, int rowBytes, int layer);
 MVE_API void MVE_GetRGBA64LayerRect(unsigned short* buffer, int rowBytes, int layer, int x, int y, int w, int h);
 MVE_API void MVE_GetLayerData(unsigned short* buffer, int layer);
+
+/* Loads: 8 bits become v * 256 (255 -> 65280). masked != 0 goes through the
+ * Mask (when enabled) and the texture plane (when present). */
+/* Places a width x height RGBA32 buffer at (x, y), clipped; lock alpha keeps the layer's alpha. */
+MVE_API void MVE_LoadRGBA32Layer(const unsigned char* buffer, int rowBytes, int layer, int x, int y, int width,
+                                 int height, int masked);
+/* Into the current layer at (0, 0) with the layer's size. */
+MVE_API void MVE_LoadRGBA32(const unsigned char* buffer, int rowBytes, int masked);
+/* MVE_LoadRGBA32Layer with masked = 1. */
+MVE_API void MVE_LoadRGBA32Into(const unsigned char* buffer, int rowBytes, int layer, int x, int y, int width,
+                                int height);
+/* Canvas-sized RGB24 into the current layer's colours; alpha is never changed. */
+MVE_API void MVE_LoadRGB24(const unsigned char* buffer, int rowBytes, int masked);
+/* The current layer's alpha from a grey canvas-sized RGB24 image. */
+MVE_API void MVE_LoadRGB24ToAlpha(const unsigned char* buffer, int rowBytes, int masked);
+/* B, G, R bytes into the current layer from (0, 0), opaque (alpha 65535). */
+MVE_API void MVE_Load(const unsigned char* bgr, int rowBytes, int width, int height);
+
+/* Read-outs: the high byte of every 16-bit channel; canvas-sized buffers. */
+MVE_API void MVE_GetRGBA32Layer(unsigned char* buffer, int rowBytes, int layer);
+MVE_API void MVE_GetRGBA32(unsigned char* buffer, int rowBytes);
+MVE_API void MVE_GetRGB24(unsigned char* buffer, int rowBytes);
+MVE_API void MVE_GetRGB24Layer(unsigned char* buffer, int rowBytes, int layer);
+/* The current layer's alpha high byte in all three bytes. */
+MVE_API void MVE_GetRGB24FromAlpha(unsigned char* buffer, int rowBytes);
+/* w x h pixels; in points at the rectangle's first pixel, x and y only bound the loops. */
+MVE_API void MVE_GetRGBA32FromRGBA64Rect(unsigned char* out, int outRowBytes, const unsigned short* in,
+                                         int inRowBytes, int x, int y, int w, int h);
+MVE_API void MVE_GetRGBA32FromRGBA64(unsigned char* out, int outRowBytes, int width, int height,
+                                     const unsigned short* in, int inRowBytes);
+MVE_API void MVE_GetRGB24FromRGBA64Rect(unsigned char* out, int outRowBytes, const unsigned short* in,
+                                        int inRowBytes, int x, int y, int w, int h);
+MVE_API void MVE_GetRGB24FromRGBA64(unsigned char* out, int outRowBytes, const unsigned short* in, int inRowBytes);
+/* Rectangle of a plane with inStride pixels per row, clipped to the canvas, to packed RGBA32. */
+MVE_API void MVE_RGBA64RectToRGBA32(const unsigned short* in, int x, int y, int w, int h, int inStride, int ignored,
+                                    unsigned char* out);
+/* The same without clipping, to packed RGB24. */
+MVE_API void MVE_RGBA64RectToRGBA24(const unsigned short* in, int x, int y, int w, int h, int inStride, int ignored,
+                                    unsigned char* out);
+
+/* Fills; r, g, b, a are 8-bit except for MVE_ClearRGBA64. */
+MVE_API void MVE_Clear(int r, int g, int b, int a);
+/* Through the Mask when enabled; partly selected pixels become opaque. */
+MVE_API void MVE_ClearMasked(int r, int g, int b, int a);
+/* Through the masked load path when the mask is enabled or the layer locks alpha. */
+MVE_API void MVE_ClearMaskedAlpha(int r, int g, int b, int a);
+MVE_API void MVE_ClearRGBA64(unsigned short* buffer, int rowBytes, int r, int g, int b, int a);
+MVE_API void MVE_ClearRGBA32(unsigned char* buffer, int rowBytes, int r, int g, int b, int a);
+MVE_API void MVE_ClearRGBA32Buf(unsigned char* buffer, int width, int height, int r, int g, int b, int a);
+
+/* Packed buffer converters. */
+/* RGB24 to RGBA32, alpha bytes untouched. */
+MVE_API void MVE_RGBToRGBA(unsigned char* out, int width, int height, const unsigned char* in);
+MVE_API void MVE_RGBAToRGB(unsigned char* out, int width, int height, const unsigned char* in);
+/* RGB24 out = the RGBA32 alpha byte, three times. */
+MVE_API void MVE_RGBAlphaToRGB(unsigned char* out, int width, int height, const unsigned char* in);
+/* RGBA32 alpha = (r + g + b) / 3 of the RGB24 input. */
+MVE_API void MVE_RGBToRGBAlpha(unsigned char* buffer, int width, int height, const unsigned char* in);
+/* Inside the canvas: the pixel's bytes become the high bytes of 16-bit r, g, b. */
+MVE_API void MVE_SetPixelRGB24(unsigned char* buffer, int rowBytes, int x, int y, int r, int g, int b);
+/* Canvas-sized RGBA32: pixels with |A - alpha| <= tolerance * 2.56 become (r, g, b, a). */
+MVE_API void MVE_ReplaceFromRGBAImageAlphaRange(unsigned char* buffer, int alpha, int tolerancePercent, int r, int g,
+                                                int b, int a);
+
+/* Premultiplication around filters (packed buffers). */
+MVE_API void MVE_AdjustRGBA32PreFilter(unsigned char* buffer, int width, int height);
+/* Alpha 254 is raised to 255. */
+MVE_API void MVE_AdjustRGBA32PostFilter(unsigned char* buffer, int width, int height);
+MVE_API void MVE_AdjustRGBA64PreFilter(unsigned short* buffer, int width, int height);
+MVE_API void MVE_AdjustRGBA64PostFilter(unsigned short* buffer, int width, int height);
+/* Only when flag != 0: un-premultiplies a canvas-sized RGBA32 buffer. */
+MVE_API void MVE_AdjustRGBA32ForAlphaComp(int flag, unsigned char* buffer);
+/* Scales alpha by the Mask and texture coverage; buffer at the canvas origin. */
+MVE_API void MVE_AdjustRGBA32ByMaskAndTexture(unsigned char* buffer, int width, int height);
+/* The same for a buffer placed at (x, y); only the part on the canvas changes. */
+MVE_API void MVE_AdjustRGBA32RectByMaskAndTexture(unsigned char* buffer, int x, int y, int width, int height);
+
+/* Single-pixel queries. Channels of the current layer; 0 outside the canvas. */
+MVE_API int MVE_GetRed64(int x, int y);
+MVE_API int MVE_GetGreen64(int x, int y);
+MVE_API int MVE_GetBlue64(int x, int y);
+MVE_API int MVE_GetAlpha64(int x, int y);
+/* x, y clamped into the canvas; high bytes packed R:24 G:16 B:8 A:0; null plane 0. */
+MVE_API unsigned int MVE_GetRGBAAt(int x, int y, const unsigned short* plane);
+MVE_API unsigned int MVE_GetRGBAAtSurface(int x, int y);
+MVE_API unsigned int MVE_GetRGBAAtUnderLayer(int x, int y);
+MVE_API unsigned int MVE_GetRGBAAtLayer(int x, int y, int layer);
+MVE_API unsigned int MVE_GetRGBAAtTrace(int x, int y);
+/* Null plane 0; outside the canvas 0xFFFFFF; else high bytes packed A:24 R:16 G:8 B:0. */
+MVE_API unsigned int MVE_GetColorAt(int x, int y, const unsigned short* plane);
+MVE_API unsigned int MVE_GetColorAtSurface(int x, int y);
+MVE_API unsigned int MVE_GetColorAtUnderLayer(int x, int y);
+MVE_API unsigned int MVE_GetColorAtLayer(int x, int y, int layer);
+MVE_API unsigned int MVE_GetColorAtPaintLayer(int x, int y);
+MVE_API unsigned int MVE_GetColorAtTrace(int x, int y);
 /* ==== END pixel transfer ==== */
 
 /* ==== BEGIN layers and PaintLayer ==== */
@@ -172,6 +267,22 @@ MVE_API void MVE_SetMaskOptions(int r1, int g1, int b1, int r2, int g2, int b2, 
 /* ==== END brush settings and tools ==== */
 
 /* ==== BEGIN view ==== */
+
+/* Composites the visible layers, the stroke in the PaintLayer, the Trace image
+ * (tracing mode), a checkerboard under transparency and the mask tint for the
+ * canvas rectangle (x, y, w, h) into dst: rows of dstStride bytes, 3 bytes per
+ * pixel in the order blue, green, red. The rectangle is clipped to the canvas;
+ * the output is at most the view size and is magnified or reduced by the scale. */
+MVE_API void MVE_Render(unsigned char* dst, int dstStride, int x, int y, int w, int h);
+/* Equal factor and step: 1:1; step above the factor: reduced, one output pixel
+ * per step canvas pixels; step below: magnified by the integer factor. */
+MVE_API void MVE_SetScale(int factor, float step);
+/* The largest output in pixels; 0 x 0 (the start value) draws nothing. */
+MVE_API void MVE_SetViewSize(int w, int h);
+/* Stored for the host; the renderer does not read them. */
+MVE_API void MVE_SetOffset(int x, int y);
+MVE_API void MVE_SetAOI(int a, int b, int c, int d);
+
 /* ==== END view ==== */
 
 /* ==== BEGIN dabs ==== */

@@ -68,11 +68,17 @@ MVE_API void MVE_GetRGBA64LayerRect(unsigned short* buffer, int rowBytes, int in
 {
     const LayerRecord* layer = present_layer(engine(), index);
     if (!layer || !buffer) return;
-    // Only the part of the rectangle on the layer is read.
-    if (x < 0 || y < 0 || w <= 0 || h <= 0 || x + w > layer->width || y + h > layer->height) return;
-    copy_rows(reinterpret_cast<unsigned char*>(buffer), static_cast<std::size_t>(rowBytes),
-              reinterpret_cast<const unsigned char*>(layer->row(y) + x * 4),
-              static_cast<std::size_t>(layer->stride) * 2, static_cast<std::size_t>(w) * 8, h);
+    // Only the part of the rectangle on the layer is read; it lands in the
+    // buffer where it lies in the rectangle, the rest of the buffer is kept.
+    const long long x0 = std::max(0LL, static_cast<long long>(x)), y0 = std::max(0LL, static_cast<long long>(y));
+    const long long x1 = std::min<long long>(layer->width, static_cast<long long>(x) + w);
+    const long long y1 = std::min<long long>(layer->height, static_cast<long long>(y) + h);
+    if (x1 <= x0 || y1 <= y0) return;
+    unsigned char* out = reinterpret_cast<unsigned char*>(buffer) + (y0 - y) * rowBytes + (x0 - x) * 8;
+    copy_rows(out, static_cast<std::size_t>(rowBytes),
+              reinterpret_cast<const unsigned char*>(layer->row(static_cast<int>(y0)) + x0 * 4),
+              static_cast<std::size_t>(layer->stride) * 2, static_cast<std::size_t>(x1 - x0) * 8,
+              static_cast<int>(y1 - y0));
 }
 
 MVE_API void MVE_GetLayerData(unsigned short* buffer, int index)

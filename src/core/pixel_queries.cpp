@@ -1,0 +1,106 @@
+// Single-pixel colour queries on the named RGBA64 planes.
+#include <algorithm>
+
+#include "core/transfer.h"
+#include "morvane/morvane.h"
+
+using namespace mve;
+
+namespace {
+
+// An RGBA64 plane as a query sees it: the part of the canvas it holds.
+struct PlaneView {
+    const std::uint16_t* data = nullptr;
+    int width = 0;   // columns readable: the canvas width, or less when the plane is smaller
+    int height = 0;
+    std::size_t stride = 0;  // 16-bit values per row
+
+    bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+    const std::uint16_t* at(int x, int y) const { return data + y * stride + static_cast<std::size_t>(x) * 4; }
+};
+
+// A plane laid out as the canvas (caller planes, the UnderLayer).
+PlaneView canvas_plane(const std::uint16_t* data)
+{
+    const CanvasState& c = engine().canvas;
+    if (!data) return {};
+    return {data, std::max(c.width, 0), std::max(c.height, 0), static_cast<std::size_t>(std::max(c.width, 0)) * 4};
+}
+
+PlaneView layer_plane(const LayerRecord* layer)
+{
+    if (!layer || !layer->present()) return {};
+    const Extent ext = canvas_extent(engine(), *layer);
+    return {layer->pixels.data(), std::max(ext.width, 0), std::max(ext.height, 0),
+            static_cast<std::size_t>(layer->stride)};
+}
+
+PlaneView underlayer_plane()
+{
+    const Engine& e = engine();
+    const std::size_t count = static_cast<std::size_t>(std::max(e.canvas.width, 0)) * std::max(e.canvas.height, 0);
+    const Plane16& under = e.undo.under.pixels;
+    return under && under.size() >= count * 4 ? canvas_plane(under.data()) : PlaneView{};
+}
+
+// x and y clamped into the plane; high bytes packed R:24 G:16 B:8 A:0; 0 without
+// a plane (or when there is no pixel to clamp to).
+unsigned rgba_at(const PlaneView& plane, int x, int y)
+{
+    if (!plane.data || plane.width == 0 || plane.height == 0) return 0;
+    const std::uint16_t* p = plane.at(std::clamp(x, 0, plane.width - 1), std::clamp(y, 0, plane.height - 1));
+    return unsigned{narrow16(p[0])} << 24 | unsigned{narrow16(p[1])} << 16 | unsigned{narrow16(p[2])} << 8 |
+           narrow16(p[3]);
+}
+
+// 0 without a plane; 0xFFFFFF outside it; else high bytes packed A:24 R:16 G:8 B:0.
+unsigned color_at(const PlaneView& plane, int x, int y)
+{
+    if (!plane.data) return 0;
+    if (!plane.contains(x, y)) return 0xFFFFFF;
+    const std::uint16_t* p = plane.at(x, y);
+    return unsigned{narrow16(p[3])} << 24 | unsigned{narrow16(p[0])} << 16 | unsigned{narrow16(p[1])} << 8 |
+           narrow16(p[2]);
+}
+
+// One 16-bit channel of the current layer; 0 without one or outside the canvas.
+int channel_at(int x, int y, int channel)
+{
+    const PlaneView plane = layer_plane(current_layer(engine()));
+    return plane.data && plane.contains(x, y) ? plane.at(x, y)[channel] : 0;
+}
+
+PlaneView surface() { return layer_plane(current_layer(engine())); }
+PlaneView layer(int index) { return layer_plane(present_layer(engine(), index)); }
+PlaneView trace() { return layer_plane(present_layer(engine(), 0)); }
+PlaneView paint_layer() { return layer_plane(&engine().layers.paint); }
+
+}  // namespace
+
+extern "C" {
+
+MVE_API int MVE_GetRed64(int x, int y) { return channel_at(x, y, 0); }
+MVE_API int MVE_GetGreen64(int x, int y) { return channel_at(x, y, 1); }
+MVE_API int MVE_GetBlue64(int x, int y) { return channel_at(x, y, 2); }
+MVE_API int MVE_GetAlpha64(int x, int y) { return channel_at(x, y, 3); }
+
+MVE_API unsigned int MVE_GetRGBAAt(int x, int y, const unsigned short* plane)
+{
+    return rgba_at(canvas_plane(plane), x, y);
+}
+MVE_API unsigned int MVE_GetRGBAAtSurface(int x, int y) { return rgba_at(surface(), x, y); }
+MVE_API unsigned int MVE_GetRGBAAtUnderLayer(int x, int y) { return rgba_at(underlayer_plane(), x, y); }
+MVE_API unsigned int MVE_GetRGBAAtLayer(int x, int y, int index) { return rgba_at(layer(index), x, y); }
+MVE_API unsigned int MVE_GetRGBAAtTrace(int x, int y) { return rgba_at(trace(), x, y); }
+
+MVE_API unsigned int MVE_GetColorAt(int x, int y, const unsigned short* plane)
+{
+    return color_at(canvas_plane(plane), x, y);
+}
+MVE_API unsigned int MVE_GetColorAtSurface(int x, int y) { return color_at(surface(), x, y); }
+MVE_API unsigned int MVE_GetColorAtUnderLayer(int x, int y) { return color_at(underlayer_plane(), x, y); }
+MVE_API unsigned int MVE_GetColorAtLayer(int x, int y, int index) { return color_at(layer(index), x, y); }
+MVE_API unsigned int MVE_GetColorAtPaintLayer(int x, int y) { return color_at(paint_layer(), x, y); }
+MVE_API unsigned int MVE_GetColorAtTrace(int x, int y) { return color_at(trace(), x, y); }
+
+}  // extern "C"

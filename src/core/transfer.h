@@ -1,0 +1,46 @@
+// Pixel transfer between RGBA64 layers and 8-bit caller buffers.
+//
+// Fixed-point contract of every transfer here:
+//   8 -> 16 bits: v << 8 (255 becomes 65280, not 65535);
+//   16 -> 8 bits: the high byte, v >> 8.
+// Layers are straight (not premultiplied) RGBA64, rows of width * 4 values.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/engine.h"
+#include "core/layers.h"
+
+namespace mve {
+
+// 8 -> 16 bits: v * 256.
+constexpr std::uint16_t widen8(std::uint32_t v) noexcept { return static_cast<std::uint16_t>(v << 8); }
+// 16 -> 8 bits: the high byte.
+constexpr std::uint8_t narrow16(std::uint32_t v) noexcept { return static_cast<std::uint8_t>(v >> 8); }
+
+// The current layer when one has been chosen and it has pixels, else null.
+inline LayerRecord* current_layer(Engine& e) noexcept
+{
+    return e.layers.current ? present_layer(e, e.layers.currentIndex) : nullptr;
+}
+
+// Rows and columns of a canvas-sized transfer with a layer: the canvas size,
+// never more than the layer holds (a layer may keep an older size).
+struct Extent {
+    int width = 0;
+    int height = 0;
+    bool empty() const noexcept { return width <= 0 || height <= 0; }
+};
+Extent canvas_extent(const Engine& e, const LayerRecord& layer) noexcept;
+
+// Places a width x height RGBA32 buffer at (x, y) on the layer, clipped to
+// the layer (negative x or y skip the buffer's first columns or rows), through
+// the Mask and texture when `masked` and either of them takes part.
+void load_rgba32_layer(Engine& e, const std::uint8_t* buffer, int rowBytes, LayerRecord& layer, int x, int y,
+                       int width, int height, bool masked);
+
+// Sets the alpha byte of every pixel of a packed RGBA32 buffer.
+void set_rgba32_alpha(std::uint8_t* buffer, int width, int height, std::uint8_t alpha) noexcept;
+
+}  // namespace mve

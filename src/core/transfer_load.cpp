@@ -1,0 +1,205 @@
+// Loading 8-bit caller pixels into RGBA64 layers, plain or through the Mask
+// and the texture plane.
+#include <algorithm>
+
+#include "core/coverage.h"
+#include "core/parallel.h"
+#include "core/transfer.h"
+#include "morvane/morvane.h"
+
+namespace mve {
+
+namespace {
+
+// Unmasked RGBA32 pixel. Lock alpha: RGB = s * 256, A kept. Otherwise
+// a != 0: RGBA = s * 256; a = 0: all four 0 (hidden colour is not kept).
+inline void load_plain(std::uint16_t* d, const std::uint8_t* s, bool lockAlpha) noexcept
+{
+    if (lockAlpha) {
+        d[0] = widen8(s[0]), d[1] = widen8(s[1]), d[2] = widen8(s[2]);
+    } else if (s[3] != 0) {
+        d[0] = widen8(s[0]), d[1] = widen8(s[1]), d[2] = widen8(s[2]), d[3] = widen8(s[3]);
+    } else {
+        d[0] = d[1] = d[2] = d[3] = 0;
+    }
+}
+
+// RGBA32 pixel at coverage c (0..65535), C = 65535 - c, destination d:
+//   c = 65535: RGB = s * 256, A = a * 256;   c = 0: untouched;
+//   dA, a != 0: colour = (c*s + (C*d >> 8)) >> 8, A = (c*a + (dA*C >> 8)) >> 8;
+//   dA != 0, a = 0: colour kept, A = dA*C >> 16;
+//   dA = 0: RGB = s * 256, A = c*a >> 8.
+// Lock alpha keeps A in every case.
+inline void load_covered(std::uint16_t* d, const std::uint8_t* s, std::uint32_t c, bool lockAlpha) noexcept
+{
+    if (c == 0) return;
+    const std::uint32_t a = s[3], dA = d[3];
+    std::uint32_t alpha;
+    if (c == kFullCoverage) {
+        d[0] = widen8(s[0]), d[1] = widen8(s[1]), d[2] = widen8(s[2]);
+        alpha = a << 8;
+    } else {
+        const std::uint32_t C = kFullCoverage - c;
+        if (dA != 0 && a != 0) {
+            for (int k = 0; k < 3; ++k) d[k] = static_cast<std::uint16_t>((c * s[k] + (C * d[k] >> 8)) >> 8);
+            alpha = (c * a + (dA * C >> 8)) >> 8;
+        } else if (dA != 0) {
+            alpha = dA * C >> 16;
+        } else {
+            d[0] = widen8(s[0]), d[1] = widen8(s[1]), d[2] = widen8(s[2]);
+            alpha = c * a >> 8;
+        }
+    }
+    if (!lockAlpha) d[3] = static_cast<std::uint16_t>(alpha);
+}
+
+// RGB24 colour at coverage c: c = 65535: s * 256; otherwise (c*s + ((65535 - c)*d >> 8)) >> 8.
+inline std::uint16_t blend_rgb24(std::uint32_t d, std::uint32_t s, std::uint32_t c) noexcept
+{
+    if (c == kFullCoverage) return widen8(s);
+    return static_cast<std::uint16_t>((c * s + ((kFullCoverage - c) * d >> 8)) >> 8);
+}
+
+const std::uint8_t* buffer_row(const std::uint8_t* buffer, int rowBytes, int y) noexcept
+{
+    return buffer + static_cast<std::ptrdiff_t>(y) * rowBytes;
+}
+
+void load_rgb24(Engine& e, LayerRecord& layer, const std::uint8_t* buffer, int rowBytes, bool masked)
+{
+    const Extent ext = canvas_extent(e, layer);
+    const CoverageSource cov = coverage_source(e);
+    const bool covered = masked && cov.engaged;
+    for_each_row(0, ext.height, false, [&](int y) {
+        const std::uint8_t* s = buffer_row(buffer, rowBytes, y);
+        std::uint16_t* d = layer.row(y);
+        for (int x = 0; x < ext.width; ++x, s += 3, d += 4) {
+            if (!covered) {
+                d[0] = widen8(s[0]), d[1] = widen8(s[1]), d[2] = widen8(s[2]);
+                continue;
+            }
+            const std::uint32_t c = rgb24_coverage(cov, x, y);
+            if (c == 0) continue;
+            for (int k = 0; k < 3; ++k) d[k] = blend_rgb24(d[k], s[k], c);
+        }
+    });
+}
+
+void load_rgb24_to_alpha(Engine& e, LayerRecord& layer, const std::uint8_t* buffer, int rowBytes, bool masked)
+{
+    const Extent ext = canvas_extent(e, layer);
+    const CoverageSource cov = coverage_source(e);
+    const bool covered = masked && cov.engaged;
+    for_each_row(0, ext.height, false, [&](int y) {
+        const std::uint8_t* s = buffer_row(buffer, rowBytes, y);
+        std::uint16_t* d = layer.row(y);
+        for (int x = 0; x < ext.width; ++x, s += 3, d += 4) {
+            if (!covered) {
+                // A = grey level (r + g + b) / 3, widened.
+                d[3] = widen8((s[0] + s[1] + s[2]) / 3u);
+                continue;
+            }
+            // The masked path takes the first byte as the grey level.
+            const std::uint32_t c = alpha_coverage(cov, x, y);
+            if (c == 0) continue;
+            d[3] = blend_rgb24(d[3], s[0], c);
+        }
+    });
+}
+
+}  // namespace
+
+Extent canvas_extent(const Engine& e, const LayerRecord& layer) noexcept
+{
+    return {std::min(e.canvas.width, layer.width), std::min(e.canvas.height, layer.height)};
+}
+
+void load_rgba32_layer(Engine& e, const std::uint8_t* buffer, int rowBytes, LayerRecord& layer, int x, int y,
+                       int width, int height, bool masked)
+{
+    if (!buffer || !layer.present() || width <= 0 || height <= 0) return;
+    const CoverageSource cov = coverage_source(e);
+    const bool covered = masked && cov.engaged;
+    // Buffer columns i0..i1 and rows j0..j1 land on the layer at x + i, y + j.
+    long long limitW = layer.width, limitH = layer.height;
+    if (covered && cov.reads_planes()) {
+        // Mask and texture only describe canvas pixels.
+        limitW = std::min<long long>(limitW, cov.width);
+        limitH = std::min<long long>(limitH, cov.height);
+    }
+    const int i0 = static_cast<int>(std::max<long long>(0, -static_cast<long long>(x)));
+    const int j0 = static_cast<int>(std::max<long long>(0, -static_cast<long long>(y)));
+    const int i1 = static_cast<int>(std::min<long long>(width, limitW - x));
+    const int j1 = static_cast<int>(std::min<long long>(height, limitH - y));
+    if (i1 <= i0 || j1 <= j0) return;
+    const bool lockAlpha = layer.lockAlpha != 0;
+    for_each_row(j0, j1, plane_loop_is_large(i1 - i0, j1 - j0), [&](int j) {
+        const std::uint8_t* s = buffer_row(buffer, rowBytes, j) + static_cast<std::size_t>(i0) * 4;
+        std::uint16_t* d = layer.row(y + j) + static_cast<std::size_t>(x + i0) * 4;
+        if (!covered) {
+            for (int i = i0; i < i1; ++i, s += 4, d += 4) load_plain(d, s, lockAlpha);
+        } else {
+            for (int i = i0; i < i1; ++i, s += 4, d += 4)
+                load_covered(d, s, load_coverage(cov, x + i, y + j), lockAlpha);
+        }
+    });
+}
+
+}  // namespace mve
+
+using namespace mve;
+
+extern "C" {
+
+MVE_API void MVE_LoadRGBA32Layer(const unsigned char* buffer, int rowBytes, int index, int x, int y, int width,
+                                 int height, int masked)
+{
+    Engine& e = engine();
+    if (LayerRecord* layer = present_layer(e, index))
+        load_rgba32_layer(e, buffer, rowBytes, *layer, x, y, width, height, masked != 0);
+}
+
+MVE_API void MVE_LoadRGBA32(const unsigned char* buffer, int rowBytes, int masked)
+{
+    Engine& e = engine();
+    if (LayerRecord* layer = current_layer(e))
+        load_rgba32_layer(e, buffer, rowBytes, *layer, 0, 0, layer->width, layer->height, masked != 0);
+}
+
+MVE_API void MVE_LoadRGBA32Into(const unsigned char* buffer, int rowBytes, int index, int x, int y, int width,
+                                int height)
+{
+    MVE_LoadRGBA32Layer(buffer, rowBytes, index, x, y, width, height, 1);
+}
+
+MVE_API void MVE_LoadRGB24(const unsigned char* buffer, int rowBytes, int masked)
+{
+    Engine& e = engine();
+    LayerRecord* layer = current_layer(e);
+    if (layer && buffer) load_rgb24(e, *layer, buffer, rowBytes, masked != 0);
+}
+
+MVE_API void MVE_LoadRGB24ToAlpha(const unsigned char* buffer, int rowBytes, int masked)
+{
+    Engine& e = engine();
+    LayerRecord* layer = current_layer(e);
+    if (layer && buffer) load_rgb24_to_alpha(e, *layer, buffer, rowBytes, masked != 0);
+}
+
+MVE_API void MVE_Load(const unsigned char* bgr, int rowBytes, int width, int height)
+{
+    Engine& e = engine();
+    LayerRecord* layer = current_layer(e);
+    if (!layer || !bgr) return;
+    const Extent ext = canvas_extent(e, *layer);
+    const int w = std::min(width, ext.width), h = std::min(height, ext.height);
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* s = bgr + static_cast<std::ptrdiff_t>(y) * rowBytes;
+        std::uint16_t* d = layer->row(y);
+        // Input order B, G, R; the result is opaque at full 65535.
+        for (int x = 0; x < w; ++x, s += 3, d += 4)
+            d[0] = widen8(s[2]), d[1] = widen8(s[1]), d[2] = widen8(s[0]), d[3] = 0xFFFF;
+    }
+}
+
+}  // extern "C"

@@ -1,0 +1,148 @@
+// Reading RGBA64 layers and planes out as 8-bit pixels: the high byte of
+// every 16-bit channel.
+#include <algorithm>
+
+#include "core/parallel.h"
+#include "core/transfer.h"
+#include "morvane/morvane.h"
+
+using namespace mve;
+
+namespace {
+
+// One row of n pixels: RGBA32 = high bytes of all four channels.
+inline void row_to_rgba32(std::uint8_t* d, const std::uint16_t* s, int n) noexcept
+{
+    for (int i = 0; i < n * 4; ++i) d[i] = narrow16(s[i]);
+}
+
+// One row of n pixels: RGB24 = high bytes of R, G, B.
+inline void row_to_rgb24(std::uint8_t* d, const std::uint16_t* s, int n) noexcept
+{
+    for (int i = 0; i < n; ++i, d += 3, s += 4) d[0] = narrow16(s[0]), d[1] = narrow16(s[1]), d[2] = narrow16(s[2]);
+}
+
+// One row of n pixels: RGB24 = the alpha high byte, three times.
+inline void row_alpha_to_rgb24(std::uint8_t* d, const std::uint16_t* s, int n) noexcept
+{
+    for (int i = 0; i < n; ++i, d += 3, s += 4) d[0] = d[1] = d[2] = narrow16(s[3]);
+}
+
+using RowWriter = void (*)(std::uint8_t*, const std::uint16_t*, int);
+
+std::uint8_t* out_row(unsigned char* out, int rowBytes, int y)
+{
+    return out + static_cast<std::ptrdiff_t>(y) * rowBytes;
+}
+const std::uint16_t* in_row(const unsigned short* in, int rowBytes, int y)
+{
+    return reinterpret_cast<const std::uint16_t*>(reinterpret_cast<const unsigned char*>(in) +
+                                                  static_cast<std::ptrdiff_t>(y) * rowBytes);
+}
+
+// Converts width x height pixels between two buffers with their own row bytes.
+void convert_rows(unsigned char* out, int outRow, const unsigned short* in, int inRow, int width, int height,
+                  RowWriter write, bool parallel)
+{
+    if (!out || !in || width <= 0 || height <= 0) return;
+    for_each_row(0, height, parallel,
+                 [&](int y) { write(out_row(out, outRow, y), in_row(in, inRow, y), width); });
+}
+
+// A canvas-sized read of a layer (clipped to what the layer holds).
+void read_layer(unsigned char* out, int outRow, LayerRecord* layer, RowWriter write, bool parallel)
+{
+    if (!layer || !out) return;
+    const Extent ext = canvas_extent(engine(), *layer);
+    if (ext.empty()) return;
+    convert_rows(out, outRow, layer->pixels.data(), layer->stride * 2, ext.width, ext.height, write,
+                 parallel && plane_loop_is_large(ext.width, ext.height));
+}
+
+LayerRecord* current() { return current_layer(engine()); }
+
+}  // namespace
+
+extern "C" {
+
+MVE_API void MVE_GetRGBA32Layer(unsigned char* buffer, int rowBytes, int index)
+{
+    read_layer(buffer, rowBytes, present_layer(engine(), index), row_to_rgba32, true);
+}
+
+MVE_API void MVE_GetRGBA32(unsigned char* buffer, int rowBytes)
+{
+    read_layer(buffer, rowBytes, current(), row_to_rgba32, true);
+}
+
+MVE_API void MVE_GetRGB24(unsigned char* buffer, int rowBytes)
+{
+    read_layer(buffer, rowBytes, current(), row_to_rgb24, false);
+}
+
+MVE_API void MVE_GetRGB24Layer(unsigned char* buffer, int rowBytes, int index)
+{
+    read_layer(buffer, rowBytes, present_layer(engine(), index), row_to_rgb24, false);
+}
+
+MVE_API void MVE_GetRGB24FromAlpha(unsigned char* buffer, int rowBytes)
+{
+    read_layer(buffer, rowBytes, current(), row_alpha_to_rgb24, false);
+}
+
+// x and y only bound the loops: `in` already points at the rectangle's first
+// pixel and `out` receives it at its start, so only w and h matter.
+MVE_API void MVE_GetRGBA32FromRGBA64Rect(unsigned char* out, int outRowBytes, const unsigned short* in,
+                                         int inRowBytes, int x, int y, int w, int h)
+{
+    (void)x, (void)y;
+    convert_rows(out, outRowBytes, in, inRowBytes, w, h, row_to_rgba32, false);
+}
+
+MVE_API void MVE_GetRGBA32FromRGBA64(unsigned char* out, int outRowBytes, int width, int height,
+                                     const unsigned short* in, int inRowBytes)
+{
+    convert_rows(out, outRowBytes, in, inRowBytes, width, height, row_to_rgba32, false);
+}
+
+MVE_API void MVE_GetRGB24FromRGBA64Rect(unsigned char* out, int outRowBytes, const unsigned short* in,
+                                        int inRowBytes, int x, int y, int w, int h)
+{
+    (void)x, (void)y;
+    convert_rows(out, outRowBytes, in, inRowBytes, w, h, row_to_rgb24, false);
+}
+
+MVE_API void MVE_GetRGB24FromRGBA64(unsigned char* out, int outRowBytes, const unsigned short* in, int inRowBytes)
+{
+    const CanvasState& c = engine().canvas;
+    convert_rows(out, outRowBytes, in, inRowBytes, c.width, c.height, row_to_rgb24, false);
+}
+
+MVE_API void MVE_RGBA64RectToRGBA32(const unsigned short* in, int x, int y, int w, int h, int inStride, int ignored,
+                                    unsigned char* out)
+{
+    (void)ignored;
+    if (!in || !out) return;
+    const CanvasState& c = engine().canvas;
+    // Clip to the canvas: a negative start becomes 0 (the width is not
+    // shortened by it), and the rectangle ends at the canvas edge.
+    x = std::max(x, 0), y = std::max(y, 0);
+    const int cols = std::min(w, c.width - x), rows = std::min(h, c.height - y);
+    if (cols <= 0 || rows <= 0) return;
+    const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(inStride) * 4;
+    for (int j = 0; j < rows; ++j)
+        row_to_rgba32(out + static_cast<std::ptrdiff_t>(j) * cols * 4, in + (y + j) * stride + x * 4, cols);
+}
+
+MVE_API void MVE_RGBA64RectToRGBA24(const unsigned short* in, int x, int y, int w, int h, int inStride, int ignored,
+                                    unsigned char* out)
+{
+    (void)ignored;
+    // Not clipped; a start before the plane would read outside it, so it is refused.
+    if (!in || !out || x < 0 || y < 0 || w <= 0 || h <= 0) return;
+    const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(inStride) * 4;
+    for (int j = 0; j < h; ++j)
+        row_to_rgb24(out + static_cast<std::ptrdiff_t>(j) * w * 3, in + (y + j) * stride + x * 4, w);
+}
+
+}  // extern "C"
