@@ -222,6 +222,26 @@ MVE_API void MVE_CreateBlobFromImage(int index, int style);
 /* ==== END layers and PaintLayer ==== */
 
 /* ==== BEGIN merges, mix mode, tracing mode ==== */
+
+/* Whole canvas, layer src into layer dst with src's mode, opacity and layer mask. */
+MVE_API void MVE_MergeLayer(int src, int dst);
+/* Layer index at (x, y), w x h, into an RGBA64 buffer of w x h; 1 on success, 0 otherwise. */
+MVE_API int MVE_MergeLayerIntoRect(int index, unsigned short* buffer, int x, int y, int w, int h);
+MVE_API int MVE_MergeLayerInto(int index, unsigned short* buffer);
+/* Composite of the visible layers (layer 1 copied, 2..271 merged) into a w x h RGBA64 buffer. */
+MVE_API void MVE_MergeRect(unsigned short* buffer, int x, int y, int w, int h);
+MVE_API void MVE_Merge(unsigned short* buffer);
+/* Merges the PaintLayer's extents into layer index, then clears the PaintLayer. */
+MVE_API void MVE_MergePaintLayer(int index);
+/* A canvas-sized RGBA32 buffer (v becomes v x 256) merged into layer index; opacity 0..256. */
+MVE_API void MVE_MergeRGBA32Layer(const unsigned char* buffer, int index, int mode, int opacity);
+/* One pixel: destination channels are 16-bit values in int variables; level 0..255. */
+MVE_API void MVE_MergePixel(int* dR, int* dG, int* dB, int* dA, int sR, int sG, int sB, int sA, int mode,
+                            int level, int lockAlpha);
+/* Paint mix mode and level; returns truncate((level - 127) / 127 x 16). */
+MVE_API int MVE_SetMixMode(int mode, int level);
+MVE_API int MVE_SetTracingMode(int flag);
+
 /* ==== END merges, mix mode, tracing mode ==== */
 
 /* ==== BEGIN run-length codecs and compressed layer blocks ==== */
@@ -242,12 +262,39 @@ MVE_API void MVE_PutRGBA32LayerLineRLE(const unsigned char* in, int layer, int r
 
 /* ==== BEGIN undo and fade ==== */
 
+/* Clears the history, then keeps at most n steps (0..500); returns the level count. */
+MVE_API int MVE_SetUndoLevels(int n);
+/* Budget in MB; 0 turns on the automatic budget computed from free memory. */
+MVE_API void MVE_SetUndoMB(int mb);
+/* Frees every step and refreshes the back buffer (UnderLayer) from the current layer. */
 MVE_API void MVE_ClearUndo(void);
+/* While paused, saving, undo, redo and back-buffer refreshes do nothing. */
+MVE_API void MVE_PauseUndo(void);
+MVE_API void MVE_ResumeUndo(void);
+/* Marks the whole canvas as changed for the next MVE_SaveUndoBuffer. */
+MVE_API void MVE_InvalidateDirtyUndoCanvas(void);
+/* Copies a layer's pixels and the Mask into the back buffer. */
+MVE_API void MVE_SaveUndoBackBuffer(int layer);
+/* Records the dirty rectangle as one step (booleans in their low byte); an
+ * empty or one-pixel-thin dirty rectangle records the whole canvas. */
+MVE_API void MVE_SaveUndoBuffer(int savePixels, int saveMask);
+MVE_API void MVE_Undo(void);
+MVE_API void MVE_Redo(void);
 MVE_API int MVE_CanUndo(void);
 MVE_API int MVE_CanRedo(void);
+/* Slots holding a step, redo steps included. */
+MVE_API int MVE_GetUndoCount(void);
+MVE_API int MVE_GetRedoCount(void);
 /* Frees the oldest steps until at least kb kilobytes are released. */
 MVE_API void MVE_ReduceUndo(int kb);
+/* Puts the most recently undone step's pixels back on its layer; 0 when nothing was undone. */
+MVE_API int MVE_StartFade(void);
+/* Do nothing (kept for hosts that call them). */
+MVE_API void MVE_UpdateFade(int value);
+MVE_API void MVE_SetGridSpacing(int value);
 MVE_API void MVE_EndFade(void);
+/* The back buffer's colour at (x, y) packed 0xAARRGGBB while undo is possible, else 0. */
+MVE_API unsigned int MVE_GetColorAtHistory(int x, int y);
 
 /* ==== END undo and fade ==== */
 
@@ -261,6 +308,55 @@ MVE_API void MVE_SetMaskMakerOn(void);
 /* Display tint: two RGB colours (8-bit channels) and the strength flag
  * (0 = unselected areas at most half tinted). */
 MVE_API void MVE_SetMaskOptions(int r1, int g1, int b1, int r2, int g2, int b2, int strengthFlag);
+
+/* Whole Mask (width x height 16-bit values; 65535 passes, 0 blocks). */
+MVE_API void MVE_InvertMask(void);
+/* One value from the grey (r + g + b) / 3 of 16-bit channels. */
+MVE_API void MVE_ClearMask(int r, int g, int b);
+MVE_API void MVE_GetMaskData16(unsigned short* buffer);
+MVE_API void MVE_SetMaskData16(const unsigned short* buffer);
+/* 65535 - m at (x, y); 0 without a current layer, with the Mask disabled or outside the canvas. */
+MVE_API int MVE_GetMask64(int x, int y);
+
+/* Grey pictures: black passes, white blocks. */
+MVE_API void MVE_SaveMask(unsigned char* rgb24, int rowBytes);
+MVE_API void MVE_LoadMask(const unsigned char* rgb24, int rowBytes, int width, int height);
+MVE_API void MVE_CreateImageFromMask(void);
+MVE_API void MVE_CreateMaskFromImage(void);
+MVE_API void MVE_CreateMaskFromImageLuma(void);
+MVE_API void MVE_CreateMaskFromAlpha(void);
+/* kind 0 sets, 1 adds, 2 subtracts the Mask to or from the current layer's alpha. */
+MVE_API void MVE_CreateAlphaFromMask(int kind);
+/* mode "Add", "Subtract" or "Replace" (anything else adds); threshold 1 uses level where the picture is black. */
+MVE_API void MVE_CombineMask(const unsigned char* rgb24, int rowBytes, int threshold, int level, const char* mode);
+/* One Mask row as grey run-length records; returns the bytes written. */
+MVE_API int MVE_GetMaskLineRLE(unsigned char* out, int row);
+MVE_API void MVE_PutMaskLineRLE(const unsigned char* in, int row);
+
+/* Creators from canvas-sized pictures: matching pixels get (65535 - strength) << 8
+ * (strength 0 marks 65280, 255 marks 0); others keep their value. Tolerances
+ * are percentages (x 2.56 for channels, x 1.8 degrees for hue). */
+MVE_API void MVE_CreateMaskFromDiff_RGBA32(const unsigned char* a, const unsigned char* b, int value);
+MVE_API void MVE_CreateMaskFromRGBAImageColor(const unsigned char* rgba32, int r, int g, int b, int strength);
+MVE_API void MVE_CreateMaskFromRGB24ImageColor(const unsigned char* rgb24, int r, int g, int b, int strength);
+MVE_API void MVE_CreateMaskFromFloodMask(const unsigned char* bytes, int strength);
+MVE_API void MVE_CreateMaskFromRGBAImageColorRange(const unsigned char* rgba32, int r, int g, int b, int tolerance,
+                                                   int strength);
+MVE_API void MVE_CreateMaskFromRGBAImageAlphaRange(const unsigned char* rgba32, int alpha, int tolerance,
+                                                   int strength);
+MVE_API void MVE_CreateMaskFromRGBAImageLuminanceRange(const unsigned char* rgba32, int r, int g, int b,
+                                                       int tolerance, int strength);
+MVE_API void MVE_CreateMaskFromRGBAImageHueRange(const unsigned char* rgba32, int r, int g, int b, int tolerance,
+                                                 int strength);
+/* Hue tolerance 1.0 is 180 degrees; saturation and lightness tolerances are on 0..1. */
+MVE_API void MVE_CreateMaskFromRGBAImageHSLRange(const unsigned char* rgba32, int r, int g, int b,
+                                                 double hueTolerance, double saturationTolerance,
+                                                 double lightnessTolerance, int strength);
+
+/* 8-bit alpha through the Mask's high byte h: 0 clears, 255 keeps, else a * (h + 1) >> 8.
+ * buffer holds the pixel of canvas position (x0, y0); the rectangle is inclusive. */
+MVE_API void MVE_ApplyMaskToAlphaRect_RGBA32(unsigned char* buffer, int rowBytes, int x0, int y0, int x1, int y1);
+MVE_API void MVE_ApplyMaskToAlpha_RGBA32(unsigned char* buffer);
 /* ==== END masks ==== */
 
 /* ==== BEGIN brush settings and tools ==== */

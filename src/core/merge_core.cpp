@@ -1,0 +1,221 @@
+// The merge core. Fixed-point contract: every plane value is a 16-bit channel
+// of straight RGBA64; alphas are scaled by ((k + 1) * a) >> 8 for a level or
+// opacity k (so 255 and 256 keep a); the float stage (merge_formulas.h) works
+// on premultiplied doubles with colours on the 65280 scale.
+//
+// Dispatch happens once per call: a row loop is instantiated per blend
+// formula and per kind of source (colour mode, alpha mode, alpha mode with
+// the same-alpha-mode flag), so the pixel loop holds no mode switch for the
+// colour modes.
+#include "core/merge_core.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/alpha_modes.h"
+#include "core/blend_modes.h"
+#include "core/engine.h"
+#include "core/guard.h"
+#include "core/merge_formulas.h"
+#include "core/parallel.h"
+
+namespace mve {
+
+namespace {
+
+using u32 = std::uint32_t;
+
+bool g_fastPaths = std::getenv("MVE_MERGE_NO_FASTPATH") == nullptr;
+
+enum class SourceKind { Colour, Alpha, SameAlpha };
+
+struct MergeJob {
+    const std::uint16_t* src;
+    const std::uint16_t* mask;  // null unless the layer-mask plane is in use
+    std::uint16_t* dst;
+    int sx, sy, dx, dy, w, h, srcStride, dstStride;
+    int mode;
+    u32 level1;    // level + 1
+    u32 opacity1;  // opacity + 1, applied only when the opacity is below 255
+    bool scaleByOpacity;
+    bool lockAlpha;
+    bool emptyWhenDestEmpty;  // modes 20, 21, 27, 28, 29 need something beneath
+    u32 alphaLayerOpacity;
+};
+
+inline void put(std::uint16_t* d, u32 r, u32 g, u32 b, u32 a, bool lockAlpha)
+{
+    d[0] = static_cast<std::uint16_t>(r);
+    d[1] = static_cast<std::uint16_t>(g);
+    d[2] = static_cast<std::uint16_t>(b);
+    if (!lockAlpha) d[3] = static_cast<std::uint16_t>(a);
+}
+
+// One row of the general path: steps 1..10 for every pixel.
+template <int BM, SourceKind Kind>
+void merge_row(const MergeJob& j, int y)
+{
+    const std::uint16_t* s = j.src + static_cast<std::size_t>(j.sy + y) * j.srcStride + j.sx * 4;
+    const std::uint16_t* m =
+        j.mask ? j.mask + static_cast<std::size_t>(j.sy + y) * j.srcStride + j.sx * 4 : nullptr;
+    std::uint16_t* d = j.dst + static_cast<std::size_t>(j.dy + y) * j.dstStride + j.dx * 4;
+    for (int x = 0; x < j.w; ++x, s += 4, d += 4) {
+        u32 a = s[3];
+        // 1. Colour modes skip transparent source pixels before any arithmetic.
+        if constexpr (Kind == SourceKind::Colour)
+            if (a == 0) continue;
+        // 2. Layer mask: a = (mean grey of the mask pixel x a) >> 16 where the mask has alpha.
+        if (m) {
+            const std::uint16_t* mp = m + x * 4;
+            if (mp[3] != 0) a = ((mp[0] + mp[1] + mp[2]) / 3 * a) >> 16;
+        }
+        // 3. Level.
+        a = (j.level1 * a) >> 8;
+        u32 r = s[0], g = s[1], b = s[2];
+        u32 dA = d[3];
+        // 4. Alpha-mode step.
+        if constexpr (Kind == SourceKind::Alpha) {
+            alpha_mode_step(j.mode, r, g, b, a, j.alphaLayerOpacity);
+        } else if constexpr (Kind == SourceKind::SameAlpha) {
+            bool clearDest = false;
+            alpha_mode_step_same(j.mode, r, g, b, a, j.alphaLayerOpacity, clearDest);
+            if (clearDest) dA = 0;
+        }
+        // 5. Opacity.
+        if (j.scaleByOpacity) a = (j.opacity1 * a) >> 8;
+        // 6. Transparent destination.
+        if (dA == 0) {
+            if (j.emptyWhenDestEmpty || a == 0)
+                put(d, 0, 0, 0, 0, j.lockAlpha);
+            else
+                put(d, r, g, b, a, j.lockAlpha);
+            continue;
+        }
+        // 7. Nothing to add.
+        if (a == 0) continue;
+        // 8. Opaque Normal replaces the destination.
+        if constexpr (BM == kNormal)
+            if (a > 0xFEFF) {
+                put(d, r, g, b, a, j.lockAlpha);
+                continue;
+            }
+        // 9. Float stage.
+        u32 out[4];
+        formulas::blend16<BM>(r, g, b, a, d, out);
+        put(d, out[0], out[1], out[2], out[3], j.lockAlpha);
+    }
+}
+
+// Normal from a colour-mode layer without mask, level or opacity scaling and
+// without lock alpha: a transparent source pixel is skipped, an opaque one
+// or one over a transparent destination is copied as 8 bytes, so whole runs
+// move at memory speed. Same results as merge_row<kNormal, Colour>.
+void merge_row_normal_plain(const MergeJob& j, int y)
+{
+    const std::uint16_t* s = j.src + static_cast<std::size_t>(j.sy + y) * j.srcStride + j.sx * 4;
+    std::uint16_t* d = j.dst + static_cast<std::size_t>(j.dy + y) * j.dstStride + j.dx * 4;
+    int x = 0;
+    while (x < j.w) {
+        const u32 a = s[x * 4 + 3];
+        if (a == 0) {
+            ++x;
+            continue;
+        }
+        if (a > 0xFEFF) {
+            // A run of opaque source pixels is one copy.
+            int end = x + 1;
+            while (end < j.w && s[end * 4 + 3] > 0xFEFF) ++end;
+            std::memcpy(d + x * 4, s + x * 4, static_cast<std::size_t>(end - x) * 8);
+            x = end;
+            continue;
+        }
+        std::uint16_t* dp = d + x * 4;
+        const std::uint16_t* sp = s + x * 4;
+        if (dp[3] == 0) {
+            std::memcpy(dp, sp, 8);
+        } else {
+            u32 out[4];
+            formulas::blend16<kNormal>(sp[0], sp[1], sp[2], a, dp, out);
+            put(dp, out[0], out[1], out[2], out[3], false);
+        }
+        ++x;
+    }
+}
+
+using RowFn = void (*)(const MergeJob&, int);
+
+template <SourceKind Kind>
+RowFn row_for(int blend)
+{
+    switch (blend) {
+#define MVE_MODE(n) \
+    case n:         \
+        return &merge_row<n, Kind>;
+        MVE_MODE(1)
+        MVE_MODE(2) MVE_MODE(3) MVE_MODE(4) MVE_MODE(5) MVE_MODE(6) MVE_MODE(7) MVE_MODE(8) MVE_MODE(9)
+            MVE_MODE(10) MVE_MODE(11) MVE_MODE(12) MVE_MODE(13) MVE_MODE(14) MVE_MODE(15) MVE_MODE(18)
+                MVE_MODE(19) MVE_MODE(20) MVE_MODE(21) MVE_MODE(22) MVE_MODE(23) MVE_MODE(24) MVE_MODE(25)
+                    MVE_MODE(26) MVE_MODE(27) MVE_MODE(28) MVE_MODE(29)
+#undef MVE_MODE
+                        default : return &merge_row<kNormal, Kind>;
+    }
+}
+
+// The blend formula an alpha mode continues with (fixed per mode).
+int alpha_blend_mode(int mode, bool same)
+{
+    if (mode == kAlphaShaderTexture2 || mode == kAlphaHighlightTexture2) return kTexturize2;
+    if (same && (mode == kAlphaSmooth2 || mode == kAlphaSmoothLum4 || mode == kAlphaSmoothLum5))
+        return kMultiply;
+    return kNormal;
+}
+
+RowFn choose_row(const MergeJob& j, bool sameAlphaMode)
+{
+    if (!is_alpha_mode(j.mode)) {
+        // Normal and its look-alikes (16, 17, 30, 31) take the plain copy path when nothing scales.
+        const bool normalLike = formulas::formula_of(j.mode) == kNormal;
+        if (g_fastPaths && normalLike && !j.mask && j.level1 == 256 && !j.scaleByOpacity && !j.lockAlpha)
+            return &merge_row_normal_plain;
+        return row_for<SourceKind::Colour>(j.mode);
+    }
+    const bool same = sameAlphaMode && j.mode <= kLuminanceAlphaInvert;
+    const int blend = alpha_blend_mode(j.mode, same);
+    return same ? row_for<SourceKind::SameAlpha>(blend) : row_for<SourceKind::Alpha>(blend);
+}
+
+}  // namespace
+
+namespace test_hooks {
+void set_merge_fast_paths(bool enabled) noexcept
+{
+    g_fastPaths = enabled;
+}
+}  // namespace test_hooks
+
+void merge_rgba64(const std::uint16_t* src, int sx, int sy, int w, int h, int srcStride,
+                  const std::uint16_t* maskPlane, std::uint16_t* dst, int dx, int dy, int dstStride, int mode,
+                  int maskMode, int opacity, int level, bool lockAlpha, bool sameAlphaMode) noexcept
+{
+    guarded("MergeRGBA64 Excpt", [&] {
+        if (!src || !dst || w <= 0 || h <= 0) return;
+        MergeJob j;
+        j.src = src;
+        j.mask = maskMode == kLayerMaskMode ? maskPlane : nullptr;
+        j.dst = dst;
+        j.sx = sx, j.sy = sy, j.dx = dx, j.dy = dy, j.w = w, j.h = h;
+        j.srcStride = srcStride, j.dstStride = dstStride;
+        j.mode = mode;
+        j.level1 = static_cast<u32>(std::clamp(level, 0, 255) + 1);
+        j.scaleByOpacity = opacity < 255;
+        j.opacity1 = static_cast<u32>(std::max(opacity, 0) + 1);
+        j.lockAlpha = lockAlpha;
+        j.emptyWhenDestEmpty = mode == kColor || mode == kHardColor || mode == kTexturize ||
+                               mode == kTexturize2 || mode == kTexturize3;
+        j.alphaLayerOpacity = engine().layers.alphaLayerOpacity;
+        const RowFn row = choose_row(j, sameAlphaMode);
+        for_each_plane_row(w, h, [&](int y) { row(j, y); });
+    });
+}
+
+}  // namespace mve

@@ -1,0 +1,179 @@
+// Layer merges and the composite of the stack.
+#include "core/merge_layers.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/blend_modes.h"
+#include "core/guard.h"
+#include "core/layers.h"
+#include "core/merge_core.h"
+#include "core/pixel_convert.h"
+#include "morvane/morvane.h"
+
+namespace mve {
+
+namespace {
+
+// The part of [x, x + w) that lies in [0, size): start and length.
+struct Span {
+    int start = 0, length = 0;
+};
+Span clip(int x, int w, int size)
+{
+    const int x0 = std::max(x, 0), x1 = std::min(x + w, size);
+    return {x0, std::max(x1 - x0, 0)};
+}
+
+bool same_alpha_mode(int a, int b)
+{
+    return a == b && is_alpha_mode(a);
+}
+
+}  // namespace
+
+const std::uint16_t* layer_mask_of(Engine& e, int k) noexcept
+{
+    const LayerRecord* base = present_layer(e, k);
+    if (!base) return nullptr;
+    for (int i = k + 1; i <= e.layers.count && i < kLayerCount; ++i) {
+        const LayerRecord& above = e.layers.table[i];
+        if (!above.present() || !above.visible) continue;
+        // Only the first visible layer above counts; a mask of another size
+        // cannot share the source's coordinates and is ignored.
+        if (above.blendMode != kLayerMask) return nullptr;
+        if (above.stride != base->stride || above.height < base->height) return nullptr;
+        return above.pixels.data();
+    }
+    return nullptr;
+}
+
+bool merge_layer_into_rect(Engine& e, int index, std::uint16_t* buffer, int x, int y, int w, int h) noexcept
+{
+    const LayerRecord* layer = present_layer(e, index);
+    if (!layer || !buffer || w <= 0 || h <= 0) return false;
+    const Span cx = clip(x, w, layer->width), cy = clip(y, h, layer->height);
+    const std::uint16_t* mask = layer_mask_of(e, index);
+    merge_rgba64(layer->pixels.data(), cx.start, cy.start, cx.length, cy.length, layer->stride, mask, buffer,
+                 cx.start - x, cy.start - y, w * 4, layer->blendMode, mask ? kLayerMaskMode : 0,
+                 layer->opacity, 255, false, false);
+    return true;
+}
+
+void merge_visible_rect(Engine& e, std::uint16_t* buffer, int x, int y, int w, int h) noexcept
+{
+    if (!buffer || w <= 0 || h <= 0) return;
+    std::memset(buffer, 0, static_cast<std::size_t>(w) * h * 8);
+    // The background is copied, not blended; its opacity is ignored.
+    const LayerRecord& background = e.layers.table[1];
+    if (background.present() && background.visible == 1) {
+        const Span cx = clip(x, w, background.width), cy = clip(y, h, background.height);
+        for (int row = 0; row < cy.length; ++row)
+            std::memcpy(buffer + (static_cast<std::size_t>(cy.start - y + row) * w + (cx.start - x)) * 4,
+                        background.row(cy.start + row) + cx.start * 4,
+                        static_cast<std::size_t>(cx.length) * 8);
+    }
+    for (int index = 2; index < kLayerCount; ++index) {
+        const LayerRecord& layer = e.layers.table[index];
+        if (layer.present() && layer.visible) merge_layer_into_rect(e, index, buffer, x, y, w, h);
+    }
+}
+
+bool merge_rgba32_into_plane(const std::uint8_t* rgba32, int canvasWidth, int canvasHeight,
+                             std::uint16_t* plane, int planeStride, int mode, int opacity, bool lockAlpha,
+                             bool sameAlphaMode) noexcept
+{
+    if (!rgba32 || !plane || canvasWidth <= 0 || canvasHeight <= 0) return true;
+    Plane16 converted;
+    const std::size_t pixels = static_cast<std::size_t>(canvasWidth) * canvasHeight;
+    if (!converted.allocate(pixels * 4)) return false;
+    rgba32_to_rgba64(rgba32, converted.data(), pixels);
+    const int w = std::min(canvasWidth, planeStride / 4);
+    merge_rgba64(converted.data(), 0, 0, w, canvasHeight, canvasWidth * 4, nullptr, plane, 0, 0, planeStride,
+                 mode, 0, opacity, 255, lockAlpha, sameAlphaMode);
+    return true;
+}
+
+}  // namespace mve
+
+using namespace mve;
+
+extern "C" {
+
+MVE_API void MVE_MergeLayer(int src, int dst)
+{
+    guarded("MVE_MergeLayer Excpt", [&] {
+        Engine& e = engine();
+        const LayerRecord* from = present_layer(e, src);
+        LayerRecord* into = present_layer(e, dst);
+        if (!from || !into) return;
+        const int w = std::min({e.canvas.width, from->width, into->width});
+        const int h = std::min({e.canvas.height, from->height, into->height});
+        const std::uint16_t* mask = layer_mask_of(e, src);
+        merge_rgba64(from->pixels.data(), 0, 0, w, h, from->stride, mask, into->pixels.data(), 0, 0,
+                     into->stride, from->blendMode, mask ? kLayerMaskMode : 0, from->opacity, 255, false,
+                     same_alpha_mode(from->blendMode, into->blendMode));
+    });
+}
+
+MVE_API int MVE_MergeLayerIntoRect(int index, unsigned short* buffer, int x, int y, int w, int h)
+{
+    return guarded("MVE_MergeRGBA64 Excpt", 0,
+                   [&] { return merge_layer_into_rect(engine(), index, buffer, x, y, w, h) ? 1 : 0; });
+}
+
+MVE_API int MVE_MergeLayerInto(int index, unsigned short* buffer)
+{
+    Engine& e = engine();
+    return MVE_MergeLayerIntoRect(index, buffer, 0, 0, e.canvas.width, e.canvas.height);
+}
+
+MVE_API void MVE_MergeRect(unsigned short* buffer, int x, int y, int w, int h)
+{
+    merge_visible_rect(engine(), buffer, x, y, w, h);
+}
+
+MVE_API void MVE_Merge(unsigned short* buffer)
+{
+    Engine& e = engine();
+    merge_visible_rect(e, buffer, 0, 0, e.canvas.width, e.canvas.height);
+}
+
+MVE_API void MVE_MergePaintLayer(int index)
+{
+    Engine& e = engine();
+    LayerRecord& paint = e.layers.paint;
+    LayerRecord* into = present_layer(e, index);
+    if (!paint.present() || !into) return;
+    // The extents rectangle, kept on both planes.
+    const int x0 = std::max(paint.extents[0], 0), y0 = std::max(paint.extents[1], 0);
+    const int x1 = std::min({paint.extents[2], paint.width, into->width});
+    const int y1 = std::min({paint.extents[3], paint.height, into->height});
+    const bool lock = (e.layers.current && e.layers.current->lockAlpha) || e.brush.alphaLocked;
+    if (x1 > x0 && y1 > y0)
+        merge_rgba64(paint.pixels.data(), x0, y0, x1 - x0, y1 - y0, paint.stride, nullptr,
+                     into->pixels.data(), x0, y0, into->stride, paint.blendMode, 0, paint.opacity,
+                     paint.level, lock, false);
+    MVE_ClearPaintLayer();
+}
+
+MVE_API void MVE_MergeRGBA32Layer(const unsigned char* buffer, int index, int mode, int opacity)
+{
+    guarded("MVE_MergeRGBA32Layer Excpt", [&] {
+        Engine& e = engine();
+        LayerRecord* into = present_layer(e, index);
+        if (!buffer || !into) return;
+        const int h = std::min(e.canvas.height, into->height);
+        const int w = std::min(e.canvas.width, into->width);
+        if (w <= 0 || h <= 0) return;
+        // The buffer is canvas-sized; only the rows the layer has are converted.
+        Plane16 converted;
+        const std::size_t pixels = static_cast<std::size_t>(e.canvas.width) * h;
+        require(converted.allocate(pixels * 4));
+        rgba32_to_rgba64(buffer, converted.data(), pixels);
+        merge_rgba64(converted.data(), 0, 0, w, h, e.canvas.width * 4, nullptr, into->pixels.data(), 0, 0,
+                     into->stride, mode, 0, opacity, 255, false, same_alpha_mode(mode, into->blendMode));
+    });
+}
+
+}  // extern "C"
