@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/parallel.h"
+#include "core/pixel_convert.h"
 #include "core/transfer.h"
 #include "morvane/morvane.h"
 
@@ -13,7 +14,7 @@ namespace {
 // One row of n pixels: RGBA32 = high bytes of all four channels.
 inline void row_to_rgba32(std::uint8_t* d, const std::uint16_t* s, int n) noexcept
 {
-    for (int i = 0; i < n * 4; ++i) d[i] = narrow16(s[i]);
+    rgba64_to_rgba32(s, d, static_cast<std::size_t>(n));
 }
 
 // One row of n pixels: RGB24 = high bytes of R, G, B.
