@@ -42,6 +42,9 @@ struct UndoStore {
     long long usageKB = 0;
     Rect4 dirty;         // inclusive; empty is (width-1, height-1, 0, 0)
     UnderLayer under;
+    // Non-zero while a save, undo, redo or fade holds references into the
+    // slots: the allocator must not give steps back underneath it then.
+    int busy = 0;
 };
 
 }  // namespace mve

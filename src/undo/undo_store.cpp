@@ -1,43 +1,19 @@
+// The slots of the undo store: levels, clearing, reduction, counts, the dirty
+// rectangle and the plane views the copies work on.
 #include "undo/undo_store.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "core/guard.h"
-#include "platform/system_info.h"
 #include "morvane/morvane.h"
 
 namespace mve {
 
 namespace {
 
-long long slot_area(const UndoSlot& slot) noexcept
-{
-    return static_cast<long long>(slot.rect.x1 - slot.rect.x0 + 1) * (slot.rect.y1 - slot.rect.y0 + 1);
-}
-
 void lower_usage(UndoStore& store, long long kb) noexcept { store.usageKB = std::max(0LL, store.usageKB - kb); }
 
-// Drops the steps that were undone and not redone; they can never come back
-// once a new step is recorded.
-void remove_abandoned_steps(Engine& e)
-{
-    UndoStore& store = e.undo;
-    const int depth = store.redoDepth;
-    if (depth <= 0) return;
-    for (int i = 0; i < depth && i < kUndoSlotCount; ++i) release_slot(store, store.slots[i], e.mask.enabled);
-    const int levels = std::min(store.levels, kUndoSlotCount);
-    for (int n = depth; n < levels; ++n) {
-        store.slots[n - depth] = std::move(store.slots[n]);
-        store.slotLayer[n - depth] = store.slotLayer[n];
-    }
-    for (int n = std::max(levels - depth, 0); n < levels; ++n) {
-        store.slots[n] = UndoSlot{};
-        store.slots[n].maskEnabled = e.mask.enabled;
-        store.slotLayer[n] = 0;
-    }
-    store.redoDepth = 0;
-}
+int levels_in_use(const UndoStore& store) noexcept { return std::clamp(store.levels, 0, kUndoSlotCount); }
 
 }  // namespace
 
@@ -46,13 +22,21 @@ long long underlayer_usage_kb(const CanvasState& canvas) noexcept
     return static_cast<long long>(canvas.width) * canvas.height * 10 / 1024;
 }
 
-void release_slot(UndoStore& store, UndoSlot& slot, std::uint8_t maskEnabled) noexcept
+long long slot_area(const UndoSlot& slot) noexcept
+{
+    return static_cast<long long>(slot.rect.x1 - slot.rect.x0 + 1) * (slot.rect.y1 - slot.rect.y0 + 1);
+}
+
+long long release_slot(UndoStore& store, UndoSlot& slot, std::uint8_t maskEnabled) noexcept
 {
     const long long area = slot_area(slot);
-    if (slot.pixels) lower_usage(store, area * 8 / 1024);
-    if (slot.mask) lower_usage(store, area * 2 / 1024);
+    long long kb = 0;
+    if (slot.pixels) kb += area * 8 / 1024;
+    if (slot.mask) kb += area * 2 / 1024;
+    lower_usage(store, kb);
     slot = UndoSlot{};
     slot.maskEnabled = maskEnabled;
+    return kb;
 }
 
 void release_undo_planes(Engine& e) noexcept
@@ -62,10 +46,9 @@ void release_undo_planes(Engine& e) noexcept
     store.under.mask.reset();
     store.under.maskEnabled = e.mask.enabled;
     store.under.rect = Rect4{};
-    for (auto& slot : store.slots) {
-        slot = UndoSlot{};
-        slot.maskEnabled = e.mask.enabled;
-    }
+    for (auto& slot : store.slots) release_slot(store, slot, e.mask.enabled);
+    store.slotLayer.fill(0);
+    store.redoDepth = 0;
 }
 
 bool allocate_underlayer(Engine& e) noexcept
@@ -74,55 +57,57 @@ bool allocate_underlayer(Engine& e) noexcept
     return e.undo.under.pixels.allocate(pixels * 4) && e.undo.under.mask.allocate(pixels);
 }
 
+void undo_reset_dirty(Engine& e) noexcept { e.undo.dirty = Rect4{e.canvas.width - 1, e.canvas.height - 1, 0, 0}; }
+
+void undo_mark_all_dirty(Engine& e) noexcept { e.undo.dirty = Rect4{0, 0, e.canvas.width - 1, e.canvas.height - 1}; }
+
+void undo_widen_dirty(Engine& e, int x0, int y0, int x1, int y1) noexcept
+{
+    Rect4& d = e.undo.dirty;
+    d.x0 = std::min(d.x0, x0);
+    d.y0 = std::min(d.y0, y0);
+    d.x1 = std::max(d.x1, x1);
+    d.y1 = std::max(d.y1, y1);
+}
+
+PlaneView current_layer_view(Engine& e) noexcept
+{
+    LayerRecord* layer = e.layers.current;
+    if (!layer || !layer->present() || layer->width <= 0 || layer->height <= 0) return PlaneView{};
+    if (layer->pixels.size() < static_cast<std::size_t>(layer->width) * layer->height * 4) return PlaneView{};
+    return PlaneView{layer->pixels.data(), layer->width, layer->height, 4};
+}
+
+namespace {
+
+// A canvas-sized plane of `channels` values per pixel, or empty when the
+// buffer is absent or not of the canvas size.
+PlaneView canvas_view(const CanvasState& c, Plane16& plane, int channels) noexcept
+{
+    const std::size_t need = static_cast<std::size_t>(c.width) * c.height * channels;
+    if (!plane || need == 0 || plane.size() < need) return PlaneView{};
+    return PlaneView{plane.data(), c.width, c.height, channels};
+}
+
+}  // namespace
+
+PlaneView mask_view(Engine& e) noexcept { return canvas_view(e.canvas, e.mask.plane, 1); }
+PlaneView under_pixels_view(Engine& e) noexcept { return canvas_view(e.canvas, e.undo.under.pixels, 4); }
+PlaneView under_mask_view(Engine& e) noexcept { return canvas_view(e.canvas, e.undo.under.mask, 1); }
+
 void save_undo_back_buffer(Engine& e, int index) noexcept
 {
     if (e.undo.paused || !valid_layer_index(index)) return;
     LayerRecord& layer = e.layers.table[index];
-    UnderLayer& under = e.undo.under;
-    if (layer.pixels && under.pixels)
-        std::memcpy(under.pixels.data(), layer.pixels.data(), std::min(layer.pixels.bytes(), under.pixels.bytes()));
-    if (e.mask.plane && under.mask)
-        std::memcpy(under.mask.data(), e.mask.plane.data(), std::min(e.mask.plane.bytes(), under.mask.bytes()));
-}
-
-void update_automatic_budget(Engine& e) noexcept
-{
-    UndoStore& store = e.undo;
-    if (!store.automaticBudget) return;
-    const platform::MemoryStatus status = platform::memory_status();
-    const long long freeKB =
-        static_cast<long long>(std::min(status.availPhysical, status.availPageFile) / 1024);
-    const double x = freeKB * 0.85 + static_cast<double>(store.usageKB);
-    const long long p = static_cast<long long>(e.canvas.width) * e.canvas.height / 1024;
-    store.budgetKB = static_cast<long long>(x) - p * 20;
-    if (store.budgetKB < p * 15) store.budgetKB = p * 15;
-}
-
-bool undo_has_history() noexcept { return MVE_CanUndo() || MVE_CanRedo(); }
-
-int undo_held_steps() noexcept
-{
-    int held = 0;
-    for (const auto& slot : engine().undo.slots) held += slot.holds_any() ? 1 : 0;
-    return held;
-}
-
-bool undo_give_back(unsigned kb) noexcept
-{
-    if (!undo_has_history()) return false;
-    const int before = undo_held_steps();
-    MVE_ReduceUndo(static_cast<int>(kb));
-    if (undo_held_steps() < before) return true;
-    // Asked for less than one step's worth: free the oldest step anyway so the
-    // caller's retry loop always makes progress.
-    Engine& e = engine();
-    for (int n = kUndoSlotCount - 1; n >= 0; --n) {
-        if (e.undo.slots[n].holds_any()) {
-            release_slot(e.undo, e.undo.slots[n], e.mask.enabled);
-            return true;
-        }
+    const PlaneView under = under_pixels_view(e);
+    if (layer.present() && under &&
+        layer.pixels.size() >= static_cast<std::size_t>(layer.width) * layer.height * 4) {
+        const PlaneView from{layer.pixels.data(), layer.width, layer.height, 4};
+        copy_plane_rect(from, Rect4{0, 0, layer.width - 1, layer.height - 1}, under);
     }
-    return false;
+    const PlaneView mask = mask_view(e);
+    const PlaneView underMask = under_mask_view(e);
+    if (mask && underMask) copy_plane_rect(mask, Rect4{0, 0, mask.width - 1, mask.height - 1}, underMask);
 }
 
 }  // namespace mve
@@ -131,45 +116,50 @@ using namespace mve;
 
 extern "C" {
 
+MVE_API int MVE_SetUndoLevels(int n)
+{
+    MVE_ClearUndo();
+    engine().undo.levels = std::clamp(n, 0, kUndoSlotCount);
+    return engine().undo.levels;
+}
+
 MVE_API void MVE_ClearUndo(void)
 {
     guarded("ClearUndo Excpt", [] {
         Engine& e = engine();
         UndoStore& store = e.undo;
-        store.dirty = Rect4{e.canvas.width - 1, e.canvas.height - 1, 0, 0};
+        undo_reset_dirty(e);
         store.paused = 0;
         store.redoDepth = 0;
-        for (auto& slot : store.slots) {
-            slot = UndoSlot{};
-            slot.maskEnabled = e.mask.enabled;
-        }
-        store.usageKB = underlayer_usage_kb(e.canvas);
-        save_undo_back_buffer(e, e.layers.currentIndex);
+        for (auto& slot : store.slots) release_slot(store, slot, e.mask.enabled);
+        store.slotLayer.fill(0);
+        // Only an UnderLayer that exists is counted (none after deletion).
+        const bool underHeld = store.under.pixels || store.under.mask;
+        store.usageKB = underHeld ? underlayer_usage_kb(e.canvas) : 0;
+        if (e.layers.current) save_undo_back_buffer(e, e.layers.currentIndex);
         update_automatic_budget(e);
     });
 }
 
-MVE_API void MVE_EndFade(void) {}
+MVE_API void MVE_PauseUndo(void) { engine().undo.paused = 1; }
+MVE_API void MVE_ResumeUndo(void) { engine().undo.paused = 0; }
 
-MVE_API int MVE_GetTotalUndoMemory(void)
-{
-    Engine& e = engine();
-    update_automatic_budget(e);
-    return static_cast<int>(e.undo.budgetKB / 1024);
-}
-
-MVE_API int MVE_GetCurrentUndoMemory(void) { return static_cast<int>(engine().undo.usageKB / 1024); }
+MVE_API void MVE_InvalidateDirtyUndoCanvas(void) { undo_mark_all_dirty(engine()); }
 
 MVE_API int MVE_CanUndo(void)
 {
     const UndoStore& store = engine().undo;
-    return store.redoDepth < store.levels && store.redoDepth < kUndoSlotCount &&
+    return store.redoDepth >= 0 && store.redoDepth < levels_in_use(store) &&
                    store.slots[store.redoDepth].holds_any()
                ? 1
                : 0;
 }
 
 MVE_API int MVE_CanRedo(void) { return engine().undo.redoDepth != 0 ? 1 : 0; }
+
+MVE_API int MVE_GetUndoCount(void) { return undo_held_steps(); }
+
+MVE_API int MVE_GetRedoCount(void) { return engine().undo.redoDepth; }
 
 MVE_API void MVE_ReduceUndo(int kb)
 {
@@ -178,15 +168,11 @@ MVE_API void MVE_ReduceUndo(int kb)
         remove_abandoned_steps(e);
         UndoStore& store = e.undo;
         long long total = 0;
-        for (int n = std::min(store.levels, kUndoSlotCount) - 1; n >= 0; --n) {
+        // Oldest first. Mask-only steps count too: skipping them would free
+        // newer steps while an older one stays held but out of reach.
+        for (int n = levels_in_use(store) - 1; n >= 0 && total < kb; --n) {
             UndoSlot& slot = store.slots[n];
-            if (!slot.pixels) continue;
-            if (total >= kb) break;
-            const long long freed = slot_area(slot) * 10 / 1024;
-            slot = UndoSlot{};
-            slot.maskEnabled = e.mask.enabled;
-            lower_usage(store, freed);
-            total += freed;
+            if (slot.holds_any()) total += release_slot(store, slot, e.mask.enabled);
         }
     });
 }

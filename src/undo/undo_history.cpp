@@ -1,0 +1,95 @@
+// Walking the history: undo, redo, the fade of the last undone step and the
+// colour read of the history plane.
+#include <algorithm>
+
+#include "core/guard.h"
+#include "morvane/morvane.h"
+#include "undo/undo_store.h"
+
+namespace mve {
+
+namespace {
+
+// Makes the slot's layer current (MVE_SetLayer also refreshes the UnderLayer
+// from it). False when that layer cannot be made current (it was deleted):
+// its pixels must then not be swapped into whichever layer is current.
+bool switch_to_slot_layer(Engine& e, int slotLayer) noexcept
+{
+    if (slotLayer != e.layers.currentIndex) MVE_SetLayer(slotLayer);
+    return slotLayer == e.layers.currentIndex && current_layer_view(e);
+}
+
+// The three copies of pixels and, when asked, of the mask between slot n,
+// the canvas and the UnderLayer. Slot n then holds the state it replaced.
+void exchange_step(Engine& e, int n, bool withMask) noexcept
+{
+    UndoStore& store = e.undo;
+    const bool layerReady = switch_to_slot_layer(e, store.slotLayer[n]);
+    UndoSlot& slot = store.slots[n];
+    if (slot.pixels && layerReady)
+        exchange_through_slot(slot.pixels.data(), slot.rect, current_layer_view(e), under_pixels_view(e));
+    if (withMask && slot.mask) exchange_through_slot(slot.mask.data(), slot.rect, mask_view(e), under_mask_view(e));
+}
+
+}  // namespace
+
+}  // namespace mve
+
+using namespace mve;
+
+extern "C" {
+
+MVE_API void MVE_Undo(void)
+{
+    guarded("Undo Excpt", [] {
+        Engine& e = engine();
+        UndoStore& store = e.undo;
+        if (store.paused || !MVE_CanUndo()) return;
+        UndoBusy busy(store);
+        exchange_step(e, store.redoDepth, true);
+        store.redoDepth += 1;
+    });
+}
+
+MVE_API void MVE_Redo(void)
+{
+    guarded("Redo Excpt", [] {
+        Engine& e = engine();
+        UndoStore& store = e.undo;
+        if (store.paused || store.redoDepth <= 0) return;
+        UndoBusy busy(store);
+        store.redoDepth -= 1;
+        exchange_step(e, store.redoDepth, true);
+    });
+}
+
+MVE_API int MVE_StartFade(void)
+{
+    return guarded("StartFade Excpt", 0, [] {
+        Engine& e = engine();
+        UndoStore& store = e.undo;
+        // While paused the layer switch would not refresh the UnderLayer and
+        // the exchange would store a wrong state: do nothing then as well.
+        if (store.redoDepth <= 0 || store.paused) return 0;
+        UndoBusy busy(store);
+        // The step most recently undone goes back on the layer; its slot then
+        // holds the older state. The mask and the redo depth stay.
+        exchange_step(e, store.redoDepth - 1, false);
+        return 1;
+    });
+}
+
+MVE_API void MVE_UpdateFade(int value) { (void)value; }
+
+MVE_API void MVE_SetGridSpacing(int value) { MVE_UpdateFade(value); }
+
+MVE_API void MVE_EndFade(void) {}
+
+MVE_API unsigned int MVE_GetColorAtHistory(int x, int y)
+{
+    if (!MVE_CanUndo()) return 0;
+    // The surface colour read of the back buffer (null when it is absent: 0).
+    return MVE_GetColorAt(x, y, under_pixels_view(engine()).data);
+}
+
+}  // extern "C"
