@@ -406,6 +406,18 @@ MVE_API int MVE_SetBlendBufferCount(int count);
 /* ==== BEGIN processing buffers and geometry ==== */
 /* ==== END processing buffers and geometry ==== */
 
+/* ==== BEGIN built-in effects ==== */
+
+/* The host's direct entry to the built-in named effects ("Box Blur", "Value Blur",
+ * "Grayscale", ...) on its own width x height RGBA32 buffer, changed in place.
+ * p1..p4 are the effect's first four reals (0.0..1.0); the other parameters are 0.
+ * Nothing is written into the layers; mask effects reach the Mask only when it has
+ * the buffer's size. Returns 1 when the name is a built-in effect, else 0. */
+MVE_API int MVE_IPLRunBuiltinEffect(const char* name, unsigned char* rgba32, int width, int height, double p1,
+                                    double p2, double p3, double p4);
+
+/* ==== END built-in effects ==== */
+
 #ifdef __cplusplus
 }
 #endif
