@@ -181,6 +181,8 @@ MVE_API unsigned int MVE_GetColorAtUnderLayer(int x, int y);
 MVE_API unsigned int MVE_GetColorAtLayer(int x, int y, int layer);
 MVE_API unsigned int MVE_GetColorAtPaintLayer(int x, int y);
 MVE_API unsigned int MVE_GetColorAtTrace(int x, int y);
+/* The composite of the visible layers at (x, y), packed as MVE_GetColorAt; outside the canvas 0xFFFFFF. */
+MVE_API unsigned int MVE_GetColorAtMerged(int x, int y);
 /* ==== END pixel transfer ==== */
 
 /* ==== BEGIN layers and PaintLayer ==== */
@@ -396,7 +398,31 @@ MVE_API void MVE_DeleteTexture(void);
 
 /* ==== BEGIN blend buffers ==== */
 
+/* Up to 20 M x M RGBA64 buffers (M = maximum brush size); record 0 becomes current. */
 MVE_API int MVE_SetBlendBufferCount(int count);
+MVE_API void MVE_SelectBlendBuffer(int index);
+/* Copies load the brush square centred on (x, y) from a plane, pulled toward
+ * the brush colour by c / 256; they return 0 while the blend strength is 0. */
+MVE_API int MVE_CopyBlendBufferSurface(int x, int y, int c, int flag);
+MVE_API int MVE_CopyBlendBufferLayer(int layer, int x, int y, int c);
+MVE_API int MVE_CopyBlendBufferUnderLayer(int x, int y, int c);
+MVE_API int MVE_CopyBlendBufferHistory(int x, int y, int c);
+MVE_API int MVE_CopyBlendBufferTrace(int x, int y, int c);
+MVE_API int MVE_DoCopyBlendBuffer(int x, int y, const unsigned short* plane, int c, int flag);
+MVE_API int MVE_DoCopyBlendBufferMask(int x, int y, int c);
+/* Mixes canvas colour into the buffer by w / 256 through the paint mix mode. */
+MVE_API int MVE_MixBlendBufferSurface(int x, int y, int w);
+MVE_API int MVE_MixBlendBufferLayer(int layer, int x, int y, int w);
+MVE_API int MVE_MixBlendBufferUnderLayer(int x, int y, int w);
+MVE_API int MVE_MixBlendBufferHistory(int x, int y, int w);
+MVE_API int MVE_MixBlendBufferTrace(int x, int y, int w);
+MVE_API int MVE_DoMixBlendBuffer(int x, int y, const unsigned short* plane, int w);
+/* Tints the buffer toward an 8-bit colour by f / 256 (f 0..255). */
+MVE_API int MVE_DoColorBlendBuffer(int x, int y, int r, int g, int b, int unused, int f);
+MVE_API void MVE_ClearBlendBuffer(void);
+MVE_API void MVE_FillBlendBuffer(int unused1, int unused2, int hi, int lo);
+/* 289 grey, 290 invert, 291 channels below level % to 0, 292 above to 65280. */
+MVE_API void MVE_FilterBlendBuffer(int kind, int level);
 
 /* ==== END blend buffers ==== */
 

@@ -1,6 +1,7 @@
 // Single-pixel colour queries on the named RGBA64 planes.
 #include <algorithm>
 
+#include "core/guard.h"
 #include "core/transfer.h"
 #include "morvane/morvane.h"
 
@@ -102,5 +103,18 @@ MVE_API unsigned int MVE_GetColorAtUnderLayer(int x, int y) { return color_at(un
 MVE_API unsigned int MVE_GetColorAtLayer(int x, int y, int index) { return color_at(layer(index), x, y); }
 MVE_API unsigned int MVE_GetColorAtPaintLayer(int x, int y) { return color_at(paint_layer(), x, y); }
 MVE_API unsigned int MVE_GetColorAtTrace(int x, int y) { return color_at(trace(), x, y); }
+
+// The composite of the visible layers at one pixel, packed as MVE_GetColorAt.
+MVE_API unsigned int MVE_GetColorAtMerged(int x, int y)
+{
+    return guarded("MVE_GetColorAtMerged Excpt", 0u, [x, y]() -> unsigned {
+        const CanvasState& c = engine().canvas;
+        if (x < 0 || y < 0 || x >= c.width || y >= c.height) return 0xFFFFFF;
+        Plane16 pixel;
+        if (!pixel.allocate(4)) return 0;
+        MVE_MergeRect(pixel.data(), x, y, 1, 1);
+        return MVE_GetColorAt(0, 0, pixel.data());
+    });
+}
 
 }  // extern "C"

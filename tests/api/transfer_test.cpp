@@ -305,3 +305,18 @@ TEST_F(TransferApiTest, RawLayerCopies)
     MVE_GetRGBA64Layer(out.data(), 24, 1);
     EXPECT_EQ(out, (Shorts{1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 0, 0}));
 }
+
+TEST_F(TransferApiTest, ColourOfTheComposite)
+{
+    make(2, 1);
+    // Background opaque white, layer 2 opaque red at x = 0 and transparent at x = 1:
+    // an opaque Normal source replaces the pixel, a transparent one is skipped.
+    MVE_SetLayerOptions(1, 1, 0, 100, "Normal");
+    MVE_SetLayerOptions(2, 1, 0, 100, "Normal");
+    const Shorts data = {0xFFFF, 0, 0, 0xFFFF, 0x1234, 0x1234, 0x1234, 0};
+    MVE_SetLayerData(data.data(), 2);
+    EXPECT_EQ(MVE_GetColorAtMerged(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(MVE_GetColorAtMerged(1, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(MVE_GetColorAtMerged(2, 0), 0xFFFFFFu);
+    EXPECT_EQ(MVE_GetColorAtMerged(0, -1), 0xFFFFFFu);
+}

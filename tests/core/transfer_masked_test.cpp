@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/engine.h"
+#include "core/memory.h"
 #include "morvane/morvane.h"
 
 using namespace mve;
@@ -164,4 +165,14 @@ TEST_F(TransferMaskedTest, AdjustRectOnlyChangesThePartOnTheCanvas)
     // At (2, 0): buffer (0, 0) on canvas (2, 0) with mask 65535 stays.
     MVE_AdjustRGBA32RectByMaskAndTexture(buf, 2, 0, 2, 2);
     EXPECT_EQ(buf[3], 50);
+}
+
+TEST_F(TransferMaskedTest, MergedColourWithoutMemoryIsZero)
+{
+    // No undo history to free, so the failed 8-byte allocation gives 0.
+    test_hooks::fail_allocations_after(0);
+    const unsigned colour = MVE_GetColorAtMerged(0, 0);
+    test_hooks::fail_allocations_after(-1);
+    EXPECT_EQ(colour, 0u);
+    EXPECT_EQ(MVE_GetColorAtMerged(3, 0), 0xFFFFFFu);
 }
