@@ -1,0 +1,66 @@
+#include "imagelib/library.h"
+
+#include <tiffio.h>
+#include <wand/MagickWand.h>
+
+namespace mve::il {
+
+namespace {
+
+bool g_magick = false;
+long long g_pixel_limit = 1LL << 28;  // 268 M pixels, 1 GB of RGBA32
+
+// libtiff prints to stderr by default; the engine reports failures through
+// its return values only.
+void silence_tiff() noexcept
+{
+    TIFFSetErrorHandler(nullptr);
+    TIFFSetWarningHandler(nullptr);
+}
+
+}  // namespace
+
+bool ensure_magick() noexcept
+{
+    if (g_magick) return true;
+    MagickWandGenesis();
+    g_magick = IsMagickWandInstantiated() != MagickFalse;
+    if (g_magick) {
+        // Decoding never needs more than the engine's own limit; a hostile
+        // header must fail instead of asking for gigabytes.
+        MagickSetResourceLimit(WidthResource, 65535);
+        MagickSetResourceLimit(HeightResource, 65535);
+        MagickSetResourceLimit(AreaResource, static_cast<MagickSizeType>(g_pixel_limit));
+    }
+    return g_magick;
+}
+
+bool magick_running() noexcept { return g_magick; }
+
+int initialize() noexcept
+{
+    silence_tiff();
+    return ensure_magick() ? 1 : 0;
+}
+
+void shutdown() noexcept
+{
+    if (!g_magick) return;
+    MagickWandTerminus();
+    g_magick = false;
+}
+
+long long decode_pixel_limit() noexcept { return g_pixel_limit; }
+
+void set_decode_pixel_limit(long long pixels) noexcept
+{
+    g_pixel_limit = pixels > 0 ? pixels : 1;
+    if (g_magick) MagickSetResourceLimit(AreaResource, static_cast<MagickSizeType>(g_pixel_limit));
+}
+
+bool acceptable_size(long long width, long long height) noexcept
+{
+    return width > 0 && height > 0 && width <= 65535 && height <= 65535 && width * height <= g_pixel_limit;
+}
+
+}  // namespace mve::il

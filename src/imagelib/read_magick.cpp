@@ -1,0 +1,44 @@
+// Decoding of BMP, GIF, PSD, PCX and TGA through ImageMagick from memory.
+// A read that raises an error-level exception fails even when ImageMagick
+// hands back a partial picture, so a truncated file never counts as read.
+#include <wand/MagickWand.h>
+
+#include <string>
+
+#include "imagelib/library.h"
+#include "imagelib/reading.h"
+
+namespace mve::il {
+
+std::uint8_t* decode_magick(const std::uint8_t* data, std::size_t size, const char* format, int* width,
+                            int* height) noexcept
+{
+    if (!data || size == 0 || !ensure_magick()) return nullptr;
+    MagickWand* wand = NewMagickWand();
+    if (!wand) return nullptr;
+    std::uint8_t* pixels = nullptr;
+    if (format) MagickSetFormat(wand, format);
+    ExceptionType severity = UndefinedException;
+    const bool read = MagickReadImageBlob(wand, data, size) != MagickFalse;
+    char* description = MagickGetException(wand, &severity);
+    if (description) MagickRelinquishMemory(description);
+    if (read && severity < ErrorException && MagickGetNumberImages(wand) > 0) {
+        MagickSetFirstIterator(wand);  // GIF: first frame; PSD: the merged picture
+        const auto w = static_cast<long long>(MagickGetImageWidth(wand));
+        const auto h = static_cast<long long>(MagickGetImageHeight(wand));
+        if (acceptable_size(w, h)) pixels = allocate_block(static_cast<int>(w), static_cast<int>(h));
+        if (pixels && MagickExportImagePixels(wand, 0, 0, static_cast<size_t>(w), static_cast<size_t>(h), "RGBA",
+                                              CharPixel, pixels) == MagickFalse) {
+            release_block(pixels);
+            pixels = nullptr;
+        }
+        if (pixels) {
+            if (width) *width = static_cast<int>(w);
+            if (height) *height = static_cast<int>(h);
+        }
+    }
+    DestroyMagickWand(wand);
+    return pixels;
+}
+
+}  // namespace mve::il
