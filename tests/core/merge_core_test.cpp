@@ -228,9 +228,9 @@ TEST(MergeCoreAlphaModes, RewritesFlagOff)
     EXPECT_EQ(merge1({1, 1, 1, 0x1000}, kTransparent, kAlphaSmooth2), kTransparent);
     EXPECT_EQ(merge1({1, 1, 1, 0x3000}, kTransparent, kAlphaSmooth2)[3], 40000);
     // 44 darkens by u = (32767 - 16384) / 32767: 40000 - 40000 u = 20000.6; raises above 0x8000:
-    // 40000 + 25535 x 16385 / 32767 = 52768.3.
+    // 40000 + 25535 x 16385 / 32767 = 52768.3 and 0 + 65535 x 16385 / 32767 = 32770.5.
     EXPECT_EQ(merge1({40000, 0, 0, 0x4000}, kTransparent, kAlphaSmoothLum), (Px{20000, 0, 0, 40000}));
-    EXPECT_EQ(merge1({40000, 0, 0, 0xC000}, kTransparent, kAlphaSmoothLum), (Px{52768, 0, 0, 40000}));
+    EXPECT_EQ(merge1({40000, 0, 0, 0xC000}, kTransparent, kAlphaSmoothLum), (Px{52768, 32770, 32770, 40000}));
     // At a = 0xFFFF the lighten factor is 32768 / 32767: black would pass 65535; it is held there.
     EXPECT_EQ(merge1({0, 0, 0, 0xFFFF}, kTransparent, kAlphaSmoothLum), (Px{65535, 65535, 65535, 40000}));
     // 50 hides the upper half of the alpha range.
