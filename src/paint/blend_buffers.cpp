@@ -1,12 +1,36 @@
+// Blend-buffer table, selection, copies from canvas planes, tint, clear,
+// fill and filter. Channels are 16-bit; colour channels written here never
+// exceed 65280, the value of a fully saturated 8-bit channel.
 #include "paint/blend_buffers.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "core/guard.h"
+#include "core/layers.h"
 #include "morvane/morvane.h"
 
 namespace mve {
+
+namespace {
+
+constexpr std::uint32_t kColourCeiling = 65280;
+
+std::uint32_t masked_alpha(const Engine& e, std::size_t pixel, std::uint32_t a)
+{
+    if (!e.mask.enabled || !e.mask.plane) return a;
+    // Floating point on purpose: the product is truncated once at the end.
+    const std::uint32_t m = blend_mask_factor(e.mask.plane[pixel]);
+    return static_cast<std::uint32_t>(m * (1.0 / 65535.0) * a);
+}
+
+const std::uint16_t* layer_plane(Engine& e, int index)
+{
+    const LayerRecord* layer = present_layer(e, index);
+    return layer ? layer->pixels.data() : nullptr;
+}
+
+}  // namespace
 
 void set_blend_buffer_count(Engine& e, int count)
 {
@@ -15,8 +39,8 @@ void set_blend_buffer_count(Engine& e, int count)
     if (count != blend.count) {
         for (auto& record : blend.records) record = BlendBuffer{};
         blend.count = 0;
-        const int m = e.canvas.maxBrushSize;
-        const std::size_t values = static_cast<std::size_t>(std::max(m, 0)) * std::max(m, 0) * 4;
+        const int m = std::max(e.canvas.maxBrushSize, 0);
+        const std::size_t values = static_cast<std::size_t>(m) * m * 4;
         for (int i = 0; i < count; ++i) {
             BlendBuffer& record = blend.records[i];
             require(record.pixels.allocate(values));
@@ -28,16 +52,218 @@ void set_blend_buffer_count(Engine& e, int count)
     blend.current = 0;
 }
 
+std::uint16_t* current_blend_buffer(Engine& e) noexcept
+{
+    return e.blend.records[static_cast<std::size_t>(e.blend.current)].pixels.data();
+}
+
+BrushSquare brush_square(const Engine& e, int x, int y) noexcept
+{
+    BrushSquare sq;
+    const int n = e.brush.fullSize;
+    sq.size = n;
+    sq.left = x - n / 2;
+    sq.top = y - n / 2;
+    const int right = sq.left + n - 1, bottom = sq.top + n - 1;
+    sq.crossing = sq.left < 0 || sq.top < 0 || right >= e.canvas.width || bottom >= e.canvas.height;
+    sq.x0 = std::max(sq.left, 0);
+    sq.y0 = std::max(sq.top, 0);
+    sq.x1 = std::min(right + 1, e.canvas.width);
+    sq.y1 = std::min(bottom + 1, e.canvas.height);
+    // The square can never reach past the buffer itself.
+    sq.x1 = std::min(sq.x1, sq.left + e.canvas.maxBrushSize);
+    sq.y1 = std::min(sq.y1, sq.top + e.canvas.maxBrushSize);
+    return sq;
+}
+
+int copy_blend_buffer(Engine& e, int x, int y, const std::uint16_t* plane, int c, int flag)
+{
+    const BrushSettings& brush = e.brush;
+    std::uint16_t* buffer = current_blend_buffer(e);
+    if (brush.blendStrength == 0 || !buffer || !plane) return 0;
+    const int M = e.canvas.maxBrushSize, W = e.canvas.width;
+    const BrushSquare sq = brush_square(e, x, y);
+    const std::uint32_t E = static_cast<std::uint32_t>(256 - c), C = static_cast<std::uint32_t>(c);
+    const auto& colour = brush.color;
+    if (sq.crossing) {
+        // The part outside the canvas keeps the brush colour (or only full alpha).
+        const int n = std::min(sq.size, M);
+        for (int v = 0; v < n; ++v)
+            for (int u = 0; u < n; ++u) {
+                std::uint16_t* q = buffer + static_cast<std::size_t>(v) * M * 4 + u * 4;
+                if (flag) {
+                    q[3] = 65535;
+                } else {
+                    q[0] = colour[0], q[1] = colour[1], q[2] = colour[2];
+                    q[3] = static_cast<std::uint16_t>((C % 256) * 256);
+                }
+            }
+    }
+    for (int py = sq.y0; py < sq.y1; ++py)
+        for (int px = sq.x0; px < sq.x1; ++px) {
+            const std::size_t pixel = static_cast<std::size_t>(py) * W + px;
+            const std::uint16_t* p = plane + pixel * 4;
+            std::uint16_t* q = buffer + static_cast<std::size_t>(py - sq.top) * M * 4 + (px - sq.left) * 4;
+            const std::uint32_t A = masked_alpha(e, pixel, p[3]);
+            if (A == 0) {
+                q[0] = colour[0], q[1] = colour[1], q[2] = colour[2];
+                q[3] = static_cast<std::uint16_t>(flag ? E * 256 : C * 256);
+                continue;
+            }
+            // The canvas colour pulled toward the brush colour by c / 256.
+            for (int ch = 0; ch < 3; ++ch)
+                q[ch] = static_cast<std::uint16_t>(std::min(kColourCeiling, ((p[ch] * E + C * colour[ch]) >> 8) + 1));
+            q[3] = static_cast<std::uint16_t>((A * E + C * colour[3]) >> 8);
+        }
+    return 1;
+}
+
 }  // namespace mve
+
+using namespace mve;
 
 extern "C" {
 
 MVE_API int MVE_SetBlendBufferCount(int count)
 {
-    return mve::guarded("SetBlendBufferCount Excpt", 0, [count] {
-        mve::set_blend_buffer_count(mve::engine(), count);
-        return mve::engine().blend.count;
+    return guarded("SetBlendBufferCount Excpt", 0, [count] {
+        set_blend_buffer_count(engine(), count);
+        return engine().blend.count;
     });
+}
+
+MVE_API void MVE_SelectBlendBuffer(int index)
+{
+    BlendBufferState& blend = engine().blend;
+    index = std::max(index, 0);
+    if (index >= blend.count) index = blend.count - 1;
+    blend.current = std::max(index, 0);  // with no buffers at all, record 0 stays current
+}
+
+MVE_API int MVE_DoCopyBlendBuffer(int x, int y, const unsigned short* plane, int c, int flag)
+{
+    return copy_blend_buffer(engine(), x, y, plane, c, flag);
+}
+
+MVE_API int MVE_CopyBlendBufferSurface(int x, int y, int c, int flag)
+{
+    Engine& e = engine();
+    return copy_blend_buffer(e, x, y, layer_plane(e, e.layers.currentIndex), c, flag);
+}
+
+MVE_API int MVE_CopyBlendBufferLayer(int layer, int x, int y, int c)
+{
+    Engine& e = engine();
+    return copy_blend_buffer(e, x, y, layer_plane(e, layer), c, 0);
+}
+
+MVE_API int MVE_CopyBlendBufferUnderLayer(int x, int y, int c)
+{
+    Engine& e = engine();
+    return copy_blend_buffer(e, x, y, e.undo.under.pixels.data(), c, 0);
+}
+
+MVE_API int MVE_CopyBlendBufferHistory(int x, int y, int c) { return MVE_CopyBlendBufferUnderLayer(x, y, c); }
+
+MVE_API int MVE_CopyBlendBufferTrace(int x, int y, int c)
+{
+    Engine& e = engine();
+    return copy_blend_buffer(e, x, y, layer_plane(e, 0), c, 0);
+}
+
+MVE_API int MVE_DoCopyBlendBufferMask(int x, int y, int c)
+{
+    Engine& e = engine();
+    std::uint16_t* buffer = current_blend_buffer(e);
+    if (e.brush.blendStrength == 0 || !buffer || !e.mask.plane) return 0;
+    const int M = e.canvas.maxBrushSize, W = e.canvas.width;
+    const auto& colour = e.brush.color;
+    const std::uint32_t L = (colour[0] + colour[1] + colour[2]) / 3u;
+    // The pick-up value: white for a dark brush, else the inverted brush grey.
+    const std::uint32_t p = (L & 0xFFFF) < 256 ? 65535 : 65280 - L;
+    const BrushSquare sq = brush_square(e, x, y);
+    if (sq.crossing) {
+        const int n = std::min(sq.size, M);
+        for (int v = 0; v < n; ++v)
+            std::fill_n(buffer + static_cast<std::size_t>(v) * M * 4, n, static_cast<std::uint16_t>(p));
+    }
+    const std::uint32_t C = static_cast<std::uint32_t>(c);
+    for (int py = sq.y0; py < sq.y1; ++py)
+        for (int px = sq.x0; px < sq.x1; ++px) {
+            const std::uint32_t m = e.mask.plane[static_cast<std::size_t>(py) * W + px];
+            const std::uint32_t t = C * p + m * (256 - C);
+            buffer[static_cast<std::size_t>(py - sq.top) * M * 4 + (px - sq.left)] =
+                static_cast<std::uint16_t>(t < 0xFF0000 ? (t >> 8) + 1 : 65280);
+        }
+    return 1;
+}
+
+MVE_API int MVE_DoColorBlendBuffer(int x, int y, int r, int g, int b, int, int f)
+{
+    Engine& e = engine();
+    std::uint16_t* buffer = current_blend_buffer(e);
+    if (e.brush.blendStrength == 0 || !buffer) return 0;
+    const int M = e.canvas.maxBrushSize;
+    const std::uint32_t k = static_cast<std::uint32_t>(std::min(65535, std::max(f, 0) * 256));
+    const std::uint32_t target[3] = {static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(g),
+                                     static_cast<std::uint32_t>(b)};
+    const BrushSquare sq = brush_square(e, x, y);
+    for (int py = sq.y0; py < sq.y1; ++py)
+        for (int px = sq.x0; px < sq.x1; ++px) {
+            std::uint16_t* q = buffer + static_cast<std::size_t>(py - sq.top) * M * 4 + (px - sq.left) * 4;
+            for (int ch = 0; ch < 3; ++ch) {
+                // Tint toward the 8-bit colour by f / 256.
+                const std::uint32_t v =
+                    q[3] != 0 ? (((target[ch] * k) + ((q[ch] * (65536 - k)) >> 8)) >> 8) + 1 : target[ch] * 256;
+                q[ch] = static_cast<std::uint16_t>(std::min(kColourCeiling, v));
+            }
+        }
+    return 1;
+}
+
+MVE_API void MVE_ClearBlendBuffer(void)
+{
+    BlendBuffer& record = engine().blend.records[static_cast<std::size_t>(engine().blend.current)];
+    if (record.pixels) std::memset(record.pixels.data(), 0, record.pixels.bytes());
+}
+
+MVE_API void MVE_FillBlendBuffer(int, int, int, int lo)
+{
+    Engine& e = engine();
+    BlendBuffer& record = e.blend.records[static_cast<std::size_t>(e.blend.current)];
+    if (!record.pixels) return;
+    // Every byte of the first M * M values takes the low byte of lo.
+    const std::size_t m = static_cast<std::size_t>(std::max(e.canvas.maxBrushSize, 0));
+    std::memset(record.pixels.data(), lo & 0xFF, std::min(m * m * 2, record.pixels.bytes()));
+}
+
+MVE_API void MVE_FilterBlendBuffer(int kind, int level)
+{
+    Engine& e = engine();
+    std::uint16_t* buffer = current_blend_buffer(e);
+    if (!buffer) return;
+    const int M = e.canvas.maxBrushSize;
+    const int n = std::min(e.brush.fullSize, M);
+    const std::uint32_t b = static_cast<std::uint32_t>(std::max(0, static_cast<int>(level * 655.35)));
+    for (int v = 0; v < n; ++v)
+        for (int u = 0; u < n; ++u) {
+            std::uint16_t* q = buffer + static_cast<std::size_t>(v) * M * 4 + u * 4;
+            switch (kind) {
+            case 289: q[0] = q[1] = q[2] = static_cast<std::uint16_t>((q[0] + q[1] + q[2]) / 3); break;
+            case 290:
+                for (int ch = 0; ch < 3; ++ch) q[ch] = static_cast<std::uint16_t>(65535 - q[ch]);
+                break;
+            case 291:
+                for (int ch = 0; ch < 3; ++ch)
+                    if (q[ch] < b) q[ch] = 0;
+                break;
+            case 292:
+                for (int ch = 0; ch < 3; ++ch)
+                    if (q[ch] > b) q[ch] = 65280;
+                break;
+            default: break;
+            }
+        }
 }
 
 }  // extern "C"

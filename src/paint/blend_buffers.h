@@ -1,5 +1,11 @@
-// Blend buffers: the brush's paint load, squares of the maximum brush size.
+// Blend buffers: the brush's paint load. Each is an M x M RGBA64 square
+// (M = maximum brush size) that pick-up dabs take their colour from and remix
+// canvas colour back into. Operations at (x, y) work on the brush square
+// centred there: n = full size, left = x - n/2, top = y - n/2; canvas pixel
+// (px, py) is buffer pixel (px - left, py - top).
 #pragma once
+
+#include <cstdint>
 
 #include "core/engine.h"
 
@@ -8,5 +14,24 @@ namespace mve {
 // Sets the number of buffers (at most 20); reallocates only when it changes.
 // Record 0 becomes current in every case.
 void set_blend_buffer_count(Engine& e, int count);
+
+// The current buffer's pixels, or null.
+std::uint16_t* current_blend_buffer(Engine& e) noexcept;
+
+// The brush square of the blend-buffer operations, clipped to the canvas.
+struct BrushSquare {
+    int left = 0, top = 0, size = 0;         // unclipped square
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;      // clipped canvas range, exclusive ends
+    bool crossing = false;
+};
+BrushSquare brush_square(const Engine& e, int x, int y) noexcept;
+
+// Mask factor of the copy and mix: 65535 passes, else (m * 65535) >> 16.
+inline std::uint32_t blend_mask_factor(std::uint32_t m) noexcept { return m == 65535 ? 65535 : (m * 65535) >> 16; }
+
+// Copy from any canvas-sized RGBA64 plane (c = brush colour strength 0..256).
+int copy_blend_buffer(Engine& e, int x, int y, const std::uint16_t* plane, int c, int flag);
+// Mix canvas colour from a plane into the buffer (w = canvas strength 0..256).
+int mix_blend_buffer(Engine& e, int x, int y, const std::uint16_t* plane, int w);
 
 }  // namespace mve
