@@ -362,6 +362,61 @@ MVE_API void MVE_ApplyMaskToAlpha_RGBA32(unsigned char* buffer);
 /* ==== END masks ==== */
 
 /* ==== BEGIN brush settings and tools ==== */
+
+/* Brush diameter (0..1000): full size = dab size = size, identity scale table. */
+MVE_API void MVE_SetSize(int size);
+/* Draws n (1..full size, at most 999) dab pixels sampling the shape evenly. */
+MVE_API void MVE_SetScaleSize(int n);
+/* Grit density: stored as d - 1. */
+MVE_API void MVE_SetDensity(int d);
+/* Opacity in percent; the dab scale is trunc(a * 1.28). */
+MVE_API void MVE_SetAlpha(int a);
+/* Brush colour from 8-bit channels (v * 256: 255 gives 65280), alpha 65535. */
+MVE_API void MVE_SetColor(int r, int g, int b);
+/* Brush colour from 16-bit channels, alpha 65535. */
+MVE_API void MVE_SetColor16(int r, int g, int b);
+/* Four extra brush colours from 8-bit channels. */
+MVE_API void MVE_SetColorBanks(int r0, int g0, int b0, int r1, int g1, int b1, int r2, int g2, int b2, int r3,
+                               int g3, int b3);
+MVE_API void MVE_SetColorVary(int v);
+/* Pick-up weights out of 256; the inverse 256 - s changes only for s > 0. */
+MVE_API void MVE_SetBlendStrength(int s);
+MVE_API void MVE_SetBlendPrimaryColorStrength(int s);
+MVE_API void MVE_SetBlendRemix(int on);
+/* Blur of a loaded brush-shape picture in percent, used at the next shape build. */
+MVE_API void MVE_SetShapeBlur(int b);
+MVE_API void MVE_SetAlphaLocked(int v);
+MVE_API void MVE_SetColorLocked(int v);
+MVE_API void MVE_SetBlobLocked(int v);
+MVE_API void MVE_SetAlphaLevel(int v);
+MVE_API void MVE_SetImageBrushMode(int v);
+MVE_API void MVE_SetSolidBrushMode(int v);
+/* Dab rotation: radians = degrees / 180 * 3.14159, sine and cosine as floats. */
+MVE_API void MVE_SetRotateBrushMode(int on, int degrees);
+/* One-shot flags of the next dab. */
+MVE_API void MVE_TempDisableBlend(void);
+MVE_API void MVE_SetEraseModeOn(void);
+/* Counts one dab off the current grit pattern. */
+MVE_API void MVE_DecDrawingLength(void);
+/* Stores the seed and reseeds the engine's generator with it. */
+MVE_API void MVE_SetRandomSeed(int seed);
+/* Directory under which scripts live; a text of 1024 or more characters is ignored. */
+MVE_API void MVE_SetStartDir(const char* path);
+/* WM_SETREDRAW / RedrawWindow on a host window; 0 for a window the engine cannot reach. */
+MVE_API int MVE_SetWindowRedraw(void* window, int on);
+MVE_API int MVE_RedrawWindow(void* window);
+/* Compound tool set-up: stores the settings, builds the 20 grit patterns
+ * (generated dots, or tiles of an image-script or image file named by
+ * gritSource) and then the brush shape from shapePath and shapeAngle. */
+MVE_API void MVE_SetTool(float shapeIntensity, int gritDotSize, int gritDotThreshold, int gritPixelThreshold,
+                         int softness, int colorVary, int drawingLength, int blendStrength,
+                         int blendPrimaryColorStrength, int blendRemix, int reservedB, int shapeOption,
+                         int reservedA, const char* gritSource, const char* shapePath, int shapeAngle);
+/* Copies grit pattern index (0..19), (maximum brush size + 25)^2 bytes with a
+ * row stride of the maximum brush size, into out; returns the byte count, 0
+ * when the index or pattern is absent. */
+MVE_API int MVE_GetGritPattern(int index, unsigned char* out);
+
 /* ==== END brush settings and tools ==== */
 
 /* ==== BEGIN view ==== */
@@ -387,6 +442,20 @@ MVE_API void MVE_SetAOI(int a, int b, int c, int d);
 /* ==== END dabs ==== */
 
 /* ==== BEGIN brush shapes ==== */
+
+/* Builds the brush shape from a picture (image script or image file; a path
+ * of 0 or 1 characters means none) rotated by angle degrees, or the soft
+ * round brush when there is no usable picture. */
+MVE_API void MVE_SetBrushShape(const char* path, int angle);
+/* The earlier variant: image files only, no shape blur, integer round-brush offsets. */
+MVE_API void MVE_SetBrushShape_ORIGINAL(const char* path, int angle);
+/* Drops the cached source picture. */
+MVE_API void MVE_UnloadBrushShape(void);
+/* Copies the brush shape, (maximum brush size)^2 16-bit values with a row
+ * stride of the maximum brush size, into out; returns the value count, 0
+ * when there is no shape. */
+MVE_API int MVE_GetBrushShape16(unsigned short* out);
+
 /* ==== END brush shapes ==== */
 
 /* ==== BEGIN textures ==== */
@@ -430,6 +499,61 @@ MVE_API void MVE_FilterBlendBuffer(int kind, int level);
 /* ==== END image brushes ==== */
 
 /* ==== BEGIN processing buffers and geometry ==== */
+
+/* Canvas-sized buffers: an allocation keeps a buffer of the right byte size and
+   replaces any other; the source buffers are then filled from the current layer. */
+MVE_API void MVE_IPLAllocSrcBuffer32(void);
+/* Refills an existing Src32 from the current layer. */
+MVE_API void MVE_IPLUpdateSrcBuffer32(void);
+MVE_API void MVE_IPLSetSrcBuffer32(const unsigned char* rgba);
+MVE_API void MVE_ApplyMaskToAlpha_IPLSrcRGBA(void);
+MVE_API void MVE_IPLFreeSrcBuffer32(void);
+MVE_API void MVE_IPLAllocDstBuffer32(void);
+MVE_API void MVE_IPLSetDstBuffer32(const unsigned char* rgba);
+MVE_API void MVE_IPLFreeDstBuffer32(void);
+MVE_API void MVE_IPLAllocSrcBuffer24(void);
+MVE_API void MVE_IPLFreeSrcBuffer24(void);
+MVE_API void MVE_IPLAllocDstBuffer24(void);
+MVE_API void MVE_IPLFreeDstBuffer24(void);
+MVE_API void MVE_ToolAllocSrcBuffer32(void);
+MVE_API void MVE_ToolFreeSrcBuffer32(void);
+MVE_API void MVE_ToolAllocDstBuffer32(void);
+MVE_API void MVE_ToolFreeDstBuffer32(void);
+/* Work buffers 0..3; other indices do nothing. */
+MVE_API void MVE_IPLAllocWrkBuffer(int index);
+MVE_API void MVE_IPLFreeWrkBuffer32(int index);
+MVE_API void MVE_IPLFreeAllWrkBuffer32(void);
+
+/* Starts the image libraries and ImageMagick; MVE_IPLExit stops them. */
+MVE_API void MVE_IPLInit(int ignored);
+MVE_API void MVE_IPLExit(void);
+
+/* Geometry of every user layer (1..layer count); the Trace layer is untouched.
+   The host calls MVE_NewSize afterwards. Filter names: "Area Average",
+   "Nearest Neighbor", "Bilinear", "Bicubic", "Box", "Triangle", "Hamming",
+   "Gaussian", "Bell", "B-Spline", "Cubic 1", "Cubic 2", "Lanczos3", "Sinc",
+   "Hermite", "Hanning", "Catrom", "Adaptive", "Mitchell"; others as "Lanczos3". */
+MVE_API void MVE_IPLResize(int newWidth, int newHeight, const char* filterName);
+/* Content-aware change of the width; the mask (when enabled) marks what to keep. */
+MVE_API void MVE_IPLSeamCarvingRGBA(int newWidth, int newHeight, int ignored);
+/* Anchors "TL", "TC", "TR", "ML", "MC", "MR", "BL", "BC", "BR"; layer 1 gets (r, g, b). */
+MVE_API void MVE_IPLResizePage(int newWidth, int newHeight, const char* anchor, int r, int g, int b);
+/* Right and bottom exclusive; a rectangle outside the canvas changes nothing. */
+MVE_API void MVE_IPLCrop(int left, int top, int right, int bottom);
+MVE_API void MVE_IPLRotateLeft(void);
+MVE_API void MVE_IPLRotateRight(void);
+MVE_API void MVE_IPLFlipHorizontal(void);
+MVE_API void MVE_IPLFlipVertical(void);
+
+/* Src32 moved by (dx, dy) into Dst32 and merged over the current layer. edgeMode 0:
+   uncovered pixels transparent; 1 wrap around; 2 repeat the edge; 3 mirror; other
+   values fill with (r, g, b, a). */
+MVE_API void MVE_IPLPan(int dx, int dy, int edgeMode, int r, int g, int b, int a, bool applyMask);
+/* Pushes what lies at (x1, y1) in Src32 to (x2, y2) and loads the result. */
+MVE_API void MVE_WarpPointToPoint(int x1, int y1, int x2, int y2, int maskFlag);
+/* Blur of radius amount / 5 mixed in by percent. */
+MVE_API void MVE_BlurMoreBufferRGB24(unsigned char* rgb, int width, int height, int amount, int percent);
+
 /* ==== END processing buffers and geometry ==== */
 
 /* ==== BEGIN built-in effects ==== */

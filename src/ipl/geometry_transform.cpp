@@ -1,0 +1,100 @@
+// Document geometry without resampling: crop, quarter-turn rotations and
+// flips. Each ends by marking the whole canvas dirty for undo, also after a
+// failure.
+#include "core/guard.h"
+#include "imagelib/geometry.h"
+#include "ipl/geometry_layers.h"
+#include "undo/undo_store.h"
+
+namespace mve {
+
+namespace {
+
+// Rotates every layer by a quarter turn (mode 0 clockwise, 2 counter-clockwise).
+void rotate_layers(int mode)
+{
+    Engine& e = engine();
+    const int W = e.canvas.width, H = e.canvas.height;
+    for_each_user_layer(e, H, W, LockClear::BeforeRead, [&](int, const std::uint8_t* old, std::uint8_t* result) {
+        return il::quick_rotate_image(old, W, H, W * 4, result, H * 4, mode, 4) != 0;
+    });
+}
+
+// Flips every layer in place. The size is unchanged, so layers are not
+// recreated; the lock alpha is lifted for the load so that alpha is flipped
+// with the colour.
+void flip_layers(bool horizontal)
+{
+    Engine& e = engine();
+    const int W = e.canvas.width, H = e.canvas.height;
+    if (W <= 0 || H <= 0) return;
+    Plane8 buffer;
+    require(buffer.allocate(static_cast<std::size_t>(W) * H * 4));
+    for (int i = 1; i <= e.layers.count && i < kLayerCount; ++i) {
+        LayerRecord& layer = e.layers.table[i];
+        if (!layer.present()) continue;
+        std::memset(buffer.data(), 0, buffer.bytes());
+        MVE_GetRGBA32Layer(buffer.data(), W * 4, i);
+        const int ok = horizontal ? il::horizontal_flip_image(buffer.data(), W, H, 4, W * 4)
+                                  : il::vertical_flip_image(buffer.data(), W * 4, H);
+        if (!ok) continue;
+        const std::uint8_t saved = layer.lockAlpha;
+        layer.lockAlpha = 0;
+        MVE_LoadRGBA32Layer(buffer.data(), W * 4, i, 0, 0, layer.width, layer.height, 0);
+        layer.lockAlpha = saved;
+    }
+}
+
+// Runs a geometry body under its failure text and marks the canvas dirty afterwards.
+template <class F>
+void with_dirty_canvas(const char* text, F&& body)
+{
+    guarded(text, body);
+    undo_mark_all_dirty(engine());
+}
+
+}  // namespace
+
+}  // namespace mve
+
+using namespace mve;
+
+extern "C" {
+
+MVE_API void MVE_IPLCrop(int left, int top, int right, int bottom)
+{
+    with_dirty_canvas("IPLCrop Excpt", [&] {
+        Engine& e = engine();
+        const int W = e.canvas.width, H = e.canvas.height;
+        const il::CropRect rect{left, top, right, bottom};
+        const long long width = static_cast<long long>(right) - left, height = static_cast<long long>(bottom) - top;
+        if (width <= 0 || height <= 0 || width > kMaxGeometrySide || height > kMaxGeometrySide) return;
+        // A rectangle outside the canvas makes every crop fail: no layer changes.
+        for_each_user_layer(e, right - left, bottom - top, LockClear::AfterOperation,
+                            [&](int, const std::uint8_t* old, std::uint8_t* result) {
+                                return il::crop_image(old, W, H, W * 4, result, (right - left) * 4, rect, 4) != 0;
+                            });
+    });
+}
+
+MVE_API void MVE_IPLRotateLeft(void)
+{
+    with_dirty_canvas("IPLRotateLeft Excpt", [] { rotate_layers(2); });
+}
+
+MVE_API void MVE_IPLRotateRight(void)
+{
+    with_dirty_canvas("IPLRotateRight Excpt", [] { rotate_layers(0); });
+}
+
+MVE_API void MVE_IPLFlipHorizontal(void)
+{
+    with_dirty_canvas("IPLFlipHorizontal Excpt", [] { flip_layers(true); });
+}
+
+MVE_API void MVE_IPLFlipVertical(void)
+{
+    with_dirty_canvas("IPLVlipVertical Excpt", [] { flip_layers(false); });
+}
+
+}  // extern "C"
