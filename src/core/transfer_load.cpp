@@ -70,7 +70,7 @@ void load_rgb24(Engine& e, LayerRecord& layer, const std::uint8_t* buffer, int r
     const Extent ext = canvas_extent(e, layer);
     const CoverageSource cov = coverage_source(e);
     const bool covered = masked && cov.engaged;
-    for_each_row(0, ext.height, false, [&](int y) {
+    for (int y = 0; y < ext.height; ++y) {
         const std::uint8_t* s = buffer_row(buffer, rowBytes, y);
         std::uint16_t* d = layer.row(y);
         for (int x = 0; x < ext.width; ++x, s += 3, d += 4) {
@@ -82,7 +82,7 @@ void load_rgb24(Engine& e, LayerRecord& layer, const std::uint8_t* buffer, int r
             if (c == 0) continue;
             for (int k = 0; k < 3; ++k) d[k] = blend_rgb24(d[k], s[k], c);
         }
-    });
+    }
 }
 
 void load_rgb24_to_alpha(Engine& e, LayerRecord& layer, const std::uint8_t* buffer, int rowBytes, bool masked)
@@ -90,7 +90,7 @@ void load_rgb24_to_alpha(Engine& e, LayerRecord& layer, const std::uint8_t* buff
     const Extent ext = canvas_extent(e, layer);
     const CoverageSource cov = coverage_source(e);
     const bool covered = masked && cov.engaged;
-    for_each_row(0, ext.height, false, [&](int y) {
+    for (int y = 0; y < ext.height; ++y) {
         const std::uint8_t* s = buffer_row(buffer, rowBytes, y);
         std::uint16_t* d = layer.row(y);
         for (int x = 0; x < ext.width; ++x, s += 3, d += 4) {
@@ -104,7 +104,7 @@ void load_rgb24_to_alpha(Engine& e, LayerRecord& layer, const std::uint8_t* buff
             if (c == 0) continue;
             d[3] = blend_rgb24(d[3], s[0], c);
         }
-    });
+    }
 }
 
 }  // namespace
