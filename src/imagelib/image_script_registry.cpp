@@ -1,0 +1,88 @@
+// The table of image-script steps. Ids are fixed: scripts and the engine's
+// callers name steps by number (the rotation is effect 51), so new steps get
+// new numbers and existing numbers never change meaning.
+#include <cstring>
+
+#include "imagelib/image_script_steps.h"
+
+namespace mve::il::isl_detail {
+
+namespace {
+
+using Values = std::array<double, kIslValueSlots>;
+
+// Generator defaults: opacity 100 %, normal blend, black to white, then the
+// generator's own six values from slot 10.
+constexpr Values gen(double a = 0, double b = 0, double c = 0, double d = 0, double e = 0, double f = 0)
+{
+    return {100, 0, 0, 0, 0, 255, 255, 255, 255, 255, a, b, c, d, e, f};
+}
+
+constexpr SlotName kOpacity{"opacity", 0, 1}, kMode{"mode", 1, 1}, kColor1{"color1", 2, 4},
+    kColor2{"color2", 6, 4};
+
+#define MVE_GEN_SLOTS kOpacity, kMode, kColor1, kColor2
+
+const StepInfo kSteps[] = {
+    {1, "fill", gen_fill, gen(), {MVE_GEN_SLOTS}},
+    {2, "gradient", gen_gradient, gen(0), {MVE_GEN_SLOTS, SlotName{"angle", 10, 1}}},
+    {3, "noise", gen_noise, gen(1), {MVE_GEN_SLOTS, SlotName{"cell", 10, 1}}},
+    {4, "plasma", gen_plasma, gen(50), {MVE_GEN_SLOTS, SlotName{"roughness", 10, 1}}},
+    {5, "perlin", gen_perlin, gen(32, 4, 50),
+     {MVE_GEN_SLOTS, SlotName{"cell", 10, 1}, SlotName{"octaves", 11, 1}, SlotName{"persistence", 12, 1}}},
+    {6, "lines", gen_lines, gen(20, 2, 0, 180, 100, 0),
+     {MVE_GEN_SLOTS, SlotName{"count", 10, 1}, SlotName{"thickness", 11, 1}, SlotName{"angle", 12, 1},
+      SlotName{"jitter", 13, 1}, SlotName{"length", 14, 1}, SlotName{"vary", 15, 1}}},
+    {7, "points", gen_points, gen(200, 3, 0),
+     {MVE_GEN_SLOTS, SlotName{"count", 10, 1}, SlotName{"size", 11, 1}, SlotName{"vary", 12, 1}}},
+    {8, "circles", gen_circles, gen(20, 4, 16, 0, 0),
+     {MVE_GEN_SLOTS, SlotName{"count", 10, 1}, SlotName{"min", 11, 1}, SlotName{"max", 12, 1},
+      SlotName{"outline", 13, 1}, SlotName{"vary", 14, 1}}},
+    {50, "invert", fx_invert, Values{}, {}},
+    {kIslRotateEffect, "rotate", fx_rotate, Values{0, 0, 0, 0, 100},
+     {SlotName{"angle", 3, 1}, SlotName{"scale", 4, 1}}},
+    {52, "blur", fx_blur, Values{2, 3}, {SlotName{"radius", 0, 1}, SlotName{"passes", 1, 1}}},
+    {53, "contrast", fx_contrast, Values{0, 0}, {SlotName{"contrast", 0, 1}, SlotName{"brightness", 1, 1}}},
+    {54, "grayscale", fx_grayscale, Values{}, {}},
+    {55, "threshold", fx_threshold, Values{128}, {SlotName{"level", 0, 1}}},
+};
+
+#undef MVE_GEN_SLOTS
+
+}  // namespace
+
+const StepInfo* find_step(int id) noexcept
+{
+    for (const StepInfo& s : kSteps)
+        if (s.id == id) return &s;
+    return nullptr;
+}
+
+const StepInfo* find_step(const char* name) noexcept
+{
+    if (!name) return nullptr;
+    for (const StepInfo& s : kSteps)
+        if (std::strcmp(s.name, name) == 0) return &s;
+    return nullptr;
+}
+
+}  // namespace mve::il::isl_detail
+
+namespace mve::il {
+
+bool default_step(int id, IslStep& out) noexcept
+{
+    const isl_detail::StepInfo* info = isl_detail::find_step(id);
+    if (!info) return false;
+    out.id = id;
+    out.values = info->defaults;
+    return true;
+}
+
+int step_id_from_name(const char* name) noexcept
+{
+    const isl_detail::StepInfo* info = isl_detail::find_step(name);
+    return info ? info->id : 0;
+}
+
+}  // namespace mve::il

@@ -1,0 +1,64 @@
+// The registry of image-script steps: names, value slots with their names and
+// defaults, and the function that runs each generator or effect.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "core/random.h"
+#include "imagelib/image_script.h"
+
+namespace mve::il::isl_detail {
+
+struct Picture {
+    std::uint8_t* bgra = nullptr;  // width * height pixels, B G R A
+    int width = 0;
+    int height = 0;
+};
+
+using StepFn = void (*)(const IslStep& step, Picture pic, CrtRandom& rng);
+
+// A named value: `count` consecutive slots from `slot` (a colour is 3 or 4).
+struct SlotName {
+    const char* name = nullptr;
+    int slot = 0;
+    int count = 1;
+};
+
+constexpr int kMaxSlotNames = 10;
+
+struct StepInfo {
+    int id;
+    const char* name;
+    StepFn run;
+    std::array<double, kIslValueSlots> defaults;
+    std::array<SlotName, kMaxSlotNames> slots;
+};
+
+const StepInfo* find_step(int id) noexcept;
+const StepInfo* find_step(const char* name) noexcept;
+
+// Generators (image_script_generators.cpp). Every generator shares slots
+// 0 opacity (percent), 1 blend mode, 2..5 first colour and 6..9 second
+// colour (R, G, B, A); its own values start at slot 10.
+void gen_fill(const IslStep&, Picture, CrtRandom&);
+void gen_gradient(const IslStep&, Picture, CrtRandom&);
+void gen_noise(const IslStep&, Picture, CrtRandom&);
+void gen_plasma(const IslStep&, Picture, CrtRandom&);
+void gen_perlin(const IslStep&, Picture, CrtRandom&);
+void gen_lines(const IslStep&, Picture, CrtRandom&);
+void gen_points(const IslStep&, Picture, CrtRandom&);
+void gen_circles(const IslStep&, Picture, CrtRandom&);
+
+// Effects (image_script_effects.cpp).
+void fx_invert(const IslStep&, Picture, CrtRandom&);
+void fx_rotate(const IslStep&, Picture, CrtRandom&);
+void fx_blur(const IslStep&, Picture, CrtRandom&);
+void fx_contrast(const IslStep&, Picture, CrtRandom&);
+void fx_grayscale(const IslStep&, Picture, CrtRandom&);
+void fx_threshold(const IslStep&, Picture, CrtRandom&);
+
+// A uniform value in [0, 1] from the script's stream.
+inline double unit(CrtRandom& rng) noexcept { return rng.next() / 32767.0; }
+
+}  // namespace mve::il::isl_detail
