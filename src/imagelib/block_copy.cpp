@@ -91,11 +91,19 @@ int overlay_image(void* dst, int dstWidth, int dstHeight, int bytesPerPixel, int
             for (int row = 0; row < c.height; ++row) copy_row(row);
         return 1;
     }
-    if (exact && dstRowBytes == srcRowBytes && static_cast<std::size_t>(dstRowBytes) == rowBytes &&
-        !plane_loop_is_large(c.width, c.height)) {
-        std::memcpy(d0, s0, dstSpan);  // small packed block: one straight copy
+    if (exact) {
+        // A byte copy is bound by memory bandwidth, which one core nearly
+        // fills; worker threads would add their start-up and meeting cost and
+        // gain little, so it runs on the calling thread.
+        if (dstRowBytes == srcRowBytes && static_cast<std::size_t>(dstRowBytes) == rowBytes)
+            std::memcpy(d0, s0, dstSpan);  // packed rows: one straight copy
+        else
+            for (int row = 0; row < c.height; ++row) std::memcpy(d0 + static_cast<std::size_t>(row) * dstRowBytes,
+                                                                 s0 + static_cast<std::size_t>(row) * srcRowBytes,
+                                                                 rowBytes);
         return 1;
     }
+    // The mix does arithmetic per channel: worth the workers on large blocks.
     for_each_plane_row(c.width, c.height, [&](int row) { copy_row(row); });
     return 1;
 }

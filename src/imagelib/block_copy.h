@@ -21,7 +21,8 @@ namespace mve {
 // - Source and destination may overlap (one plane scrolled within itself):
 //   rows are then visited in the order that reads each row before it is
 //   overwritten.
-// - Large blocks are copied on the worker threads (rows split statically).
+// - Exact copies run on the calling thread (they are bound by memory
+//   bandwidth); large partial-opacity mixes run on the worker threads.
 //
 // Returns 0 for null pointers, a pixel size outside 1..16, negative sizes or a
 // row length shorter than its row of pixels; non-zero otherwise.

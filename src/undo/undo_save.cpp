@@ -18,14 +18,39 @@ int levels_in_use(const UndoStore& store) noexcept { return std::clamp(store.lev
 struct NewStep {
     Plane16 pixels;
     Plane16 mask;
+    // Buffers of the right size from steps freed by the walk, no longer
+    // counted in the usage: taken instead of a fresh allocation, which for a
+    // whole canvas saves the kernel's zeroing of tens of megabytes.
+    Plane16 sparePixels;
+    Plane16 spareMask;
 };
+
+// Frees slot n, keeping a buffer the new step can use as a spare.
+void free_for_room(Engine& e, UndoSlot& slot, NewStep& step, std::size_t pixelValues, std::size_t maskValues) noexcept
+{
+    UndoStore& store = e.undo;
+    const long long area = slot_area(slot);
+    if (slot.pixels && !step.sparePixels && slot.pixels.size() == pixelValues) {
+        store.usageKB = std::max(0LL, store.usageKB - area * 8 / 1024);
+        step.sparePixels = std::move(slot.pixels);
+    }
+    if (slot.mask && !step.spareMask && slot.mask.size() == maskValues) {
+        store.usageKB = std::max(0LL, store.usageKB - area * 2 / 1024);
+        step.spareMask = std::move(slot.mask);
+    }
+    release_slot(store, slot, e.mask.enabled);
+}
 
 // Obtains one buffer of `values` 16-bit values unless it is held already.
 // A failure is no error here: the caller frees an older step and tries again.
-void obtain(UndoStore& store, Plane16& buffer, bool wanted, std::size_t values, long long kb) noexcept
+void obtain(UndoStore& store, Plane16& buffer, Plane16& spare, bool wanted, std::size_t values, long long kb) noexcept
 {
     if (!wanted || buffer) return;
-    if (buffer.allocate(values)) store.usageKB += kb;
+    if (spare)
+        buffer = std::move(spare);
+    else if (!buffer.allocate(values))
+        return;
+    store.usageKB += kb;
 }
 
 // Makes room oldest first: frees slot n, and once usage plus the new step
@@ -35,11 +60,12 @@ bool make_room(Engine& e, long long area, bool wantPixels, bool wantMask, NewSte
 {
     UndoStore& store = e.undo;
     const long long pixelKB = area * 8 / 1024, maskKB = area * 2 / 1024;
+    const std::size_t pixelValues = static_cast<std::size_t>(area) * 4, maskValues = static_cast<std::size_t>(area);
     for (int n = levels_in_use(store) - 1; n >= 0; --n) {
-        if (store.slots[n].holds_any()) release_slot(store, store.slots[n], e.mask.enabled);
+        if (store.slots[n].holds_any()) free_for_room(e, store.slots[n], step, pixelValues, maskValues);
         if (store.usageKB + area * 10 / 1024 >= store.budgetKB && n != 0) continue;
-        obtain(store, step.pixels, wantPixels, static_cast<std::size_t>(area) * 4, pixelKB);
-        obtain(store, step.mask, wantMask, static_cast<std::size_t>(area), maskKB);
+        obtain(store, step.pixels, step.sparePixels, wantPixels, pixelValues, pixelKB);
+        obtain(store, step.mask, step.spareMask, wantMask, maskValues, maskKB);
         if ((!wantPixels || step.pixels) && (!wantMask || step.mask)) return true;
     }
     // Not everything could be had: give back the part that was.
