@@ -22,6 +22,11 @@ struct ViewState {
     int offsetX = 0;
     int offsetY = 0;
     std::uint8_t tracingMode = 0;
+    // Largest output in pixels; 0 at load and kept by canvas creation, so
+    // nothing is drawn before the host first sets it.
+    int viewWidth = 0;
+    int viewHeight = 0;
+    int areaOfInterest[4] = {0, 0, 0, 0};  // stored for the host; the renderer does not read it
 };
 
 }  // namespace mve

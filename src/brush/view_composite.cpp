@@ -1,0 +1,224 @@
+// The per-pixel composite of the view renderer.
+#include "brush/view_composite.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include "core/alpha_modes.h"
+#include "core/blend_modes.h"
+#include "core/merge_modes.h"
+#include "core/merge_pixel.h"
+#include "core/transfer.h"
+
+namespace mve {
+
+namespace {
+
+std::atomic<bool> g_fastPaths{true};
+
+constexpr float kColourScale = 65280.0f;  // colour 1.0
+constexpr float kAlphaScale = 65535.0f;   // alpha 1.0
+constexpr float kColourUnit = 1.0f / kColourScale;
+constexpr float kAlphaUnit = 1.0f / kAlphaScale;
+
+// True when the layer holds at least the canvas, so every canvas pixel can be read.
+bool covers_canvas(const LayerRecord& l, int width, int height) noexcept
+{
+    if (!l.present() || l.width < width || l.height < height || l.stride < width * 4) return false;
+    if (width <= 0 || height <= 0) return true;
+    const std::size_t needed = static_cast<std::size_t>(height - 1) * l.stride + static_cast<std::size_t>(width) * 4;
+    return l.pixels.size() >= needed;
+}
+
+// The running composite of one pixel. While `isFloat` is clear the integer
+// pixel is the composite and its float form is r / 65280 ... a / 65535.
+struct Composite {
+    std::uint32_t r = 0, g = 0, b = 0, a = 0;
+    float f[4] = {0, 0, 0, 0};
+    bool isFloat = false;
+};
+
+void make_float(Composite& c) noexcept
+{
+    if (c.isFloat) return;
+    c.f[0] = static_cast<float>(c.r) * kColourUnit;
+    c.f[1] = static_cast<float>(c.g) * kColourUnit;
+    c.f[2] = static_cast<float>(c.b) * kColourUnit;
+    c.f[3] = static_cast<float>(c.a) * kAlphaUnit;
+    c.isFloat = true;
+}
+
+// Modes that need something beneath them: over an empty composite they leave it empty.
+bool needs_beneath(int mode) noexcept
+{
+    return mode == kColor || mode == kHardColor || mode == kTexturize || mode == kTexturize2 ||
+           mode == kTexturize3;
+}
+
+// Modes whose float stage is the Normal rule (after the alpha step, 40 and 41 are 28).
+bool blends_as_normal(int mode) noexcept
+{
+    return mode == kNormal || mode == kReflect || mode == kGlow || mode >= kSilhouette;
+}
+
+// The float stage: the layer pixel (straight 16-bit values) as source over
+// the composite as destination, by the mode formulas shared with the merge core.
+__attribute__((noinline)) void combine_float(Composite& c, std::uint32_t R, std::uint32_t G, std::uint32_t B,
+                                             std::uint32_t A, int mode) noexcept
+{
+    make_float(c);
+    const FloatPixel src{static_cast<float>(R) * kColourUnit, static_cast<float>(G) * kColourUnit,
+                         static_cast<float>(B) * kColourUnit, static_cast<float>(A) * kAlphaUnit};
+    const FloatPixel dst{c.f[0], c.f[1], c.f[2], c.f[3]};
+    const FloatPixel out = blend_float(mode, src, dst);
+    c.f[0] = static_cast<float>(out.r);
+    c.f[1] = static_cast<float>(out.g);
+    c.f[2] = static_cast<float>(out.b);
+    c.f[3] = static_cast<float>(out.a);
+}
+
+// A fully transparent source under the Normal rule: Sc = 0, so the result
+// colour is Dc / Da = the composite's own colour and the alpha stays Da;
+// only the clamp of the colours to 1.0 remains. An opaque integer composite
+// keeps its integer form: its colours up to 65280 survive the trip through
+// the floats unchanged, and 65535 comes back as 65280.
+void combine_transparent_normal(Composite& c) noexcept
+{
+    if (!c.isFloat && c.a == 65535) {
+        c.r = std::min<std::uint32_t>(c.r, 65280);
+        c.g = std::min<std::uint32_t>(c.g, 65280);
+        c.b = std::min<std::uint32_t>(c.b, 65280);
+        return;
+    }
+    make_float(c);
+    for (int i = 0; i < 3; ++i) c.f[i] = std::min(c.f[i], 1.0f);
+}
+
+// Colour stage of one entry: the layer pixel (after paint, mask, alpha step
+// and opacity) onto the composite.
+inline void colour_stage(Composite& c, std::uint32_t R, std::uint32_t G, std::uint32_t B, std::uint32_t A,
+                         int mode) noexcept
+{
+    const bool empty = c.isFloat ? c.f[3] == 0.0f : c.a == 0;
+    if (empty) {
+        if (needs_beneath(mode)) {
+            c = Composite{};
+        } else {
+            c.r = R, c.g = G, c.b = B, c.a = A;
+            c.isFloat = false;
+        }
+    } else if (A >= 65280 && mode == kNormal) {
+        // Opaque Normal: the layer replaces the composite, alpha 1.0.
+        c.r = R, c.g = G, c.b = B, c.a = 65535;
+        c.isFloat = false;
+    } else if (A == 0 && blends_as_normal(mode) && g_fastPaths.load(std::memory_order_relaxed)) {
+        combine_transparent_normal(c);
+    } else {
+        combine_float(c, R, G, B, A, mode);
+    }
+}
+
+// Merges the PaintLayer pixel into the entry's pixel at the paint position.
+inline void merge_paint(const ViewPaint& paint, const std::uint16_t* p, std::uint16_t alphaLayerOpacity,
+                        std::uint32_t& R, std::uint32_t& G, std::uint32_t& B, std::uint32_t& A) noexcept
+{
+    // Source alpha = pA x (level + 1) / 256.
+    const int sa = static_cast<int>((static_cast<std::uint32_t>(p[3]) * (paint.level + 1)) >> 8);
+    // A transparent source in a colour mode is skipped by the merge itself.
+    if (sa == 0 && paint.mode < kFirstAlphaMode) return;
+    int r = static_cast<int>(R), g = static_cast<int>(G), b = static_cast<int>(B), a = static_cast<int>(A);
+    merge_pixel(r, g, b, a, p[0], p[1], p[2], sa, paint.mode, paint.mergeLevel, paint.lockAlpha, alphaLayerOpacity);
+    R = static_cast<std::uint32_t>(r), G = static_cast<std::uint32_t>(g);
+    B = static_cast<std::uint32_t>(b), A = static_cast<std::uint32_t>(a);
+}
+
+}  // namespace
+
+namespace test_hooks {
+void set_view_fast_paths(bool enabled) noexcept { g_fastPaths.store(enabled); }
+}  // namespace test_hooks
+
+ViewScene build_view_scene(Engine& e)
+{
+    ViewScene s;
+    const int width = e.canvas.width, height = e.canvas.height;
+    const LayerRecord* current = current_layer(e);
+    const std::uint16_t* currentPixels = current ? current->pixels.data() : nullptr;
+    const LayerRecord& paint = e.layers.paint;
+    const bool paintShown = covers_canvas(paint, width, height);
+    bool paintLock = false;
+    s.entries.reserve(kMaxViewEntries);
+    for (int i = 1; i < kLayerCount; ++i) {
+        const LayerRecord& l = e.layers.table[i];
+        if (l.visible && l.blendMode != kTexturize3 && covers_canvas(l, width, height)) {
+            if (i == 1) s.opaqueBase = true;
+            s.entries.push_back({l.pixels.data(), l.stride, l.blendMode, l.opacity, false, false});
+        }
+        // A hidden current layer shows the stroke in the nearest visible layer below it.
+        if (paintShown && l.present() && l.pixels.data() == currentPixels) {
+            s.paintPosition = static_cast<int>(s.entries.size()) - 1;
+            paintLock = l.lockAlpha != 0;
+        }
+    }
+    const int n = static_cast<int>(s.entries.size());
+    for (int k = 0; k < n; ++k) {
+        ViewEntry& entry = s.entries[k];
+        entry.skipTransparent = entry.mode <= 31 && k != s.paintPosition;
+        entry.maskedByNext = k + 1 < n && s.entries[k + 1].mode == kLayerMask;
+    }
+    if (s.paintPosition >= 0)
+        s.paint = {paint.pixels.data(), paint.stride, paint.blendMode, paint.opacity, paint.level,
+                   paintLock || e.brush.alphaLocked != 0};
+    s.alphaLayerOpacity = e.layers.alphaLayerOpacity;
+    return s;
+}
+
+void view_row_pointers(const ViewScene& scene, int y, ViewRowPointers& rows) noexcept
+{
+    const std::size_t n = scene.entries.size();
+    for (std::size_t k = 0; k < n; ++k)
+        rows.entry[k] = scene.entries[k].pixels + static_cast<std::size_t>(y) * scene.entries[k].stride;
+    rows.paint = scene.paint.pixels ? scene.paint.pixels + static_cast<std::size_t>(y) * scene.paint.stride : nullptr;
+}
+
+void composite_view_pixel(const ViewScene& scene, const ViewRowPointers& rows, int x, std::uint16_t out[4]) noexcept
+{
+    Composite c;
+    const int n = static_cast<int>(scene.entries.size());
+    const std::size_t offset = static_cast<std::size_t>(x) * 4;
+    for (int k = 0; k < n; ++k) {
+        const ViewEntry& entry = scene.entries[k];
+        const std::uint16_t* p = rows.entry[k] + offset;
+        std::uint32_t A = p[3];
+        if (A == 0 && entry.skipTransparent) continue;
+        std::uint32_t R = p[0], G = p[1], B = p[2];
+        const bool base = k == 0 && scene.opaqueBase;
+        if (base) A = 65535;
+        if (k == scene.paintPosition)
+            merge_paint(scene.paint, rows.paint + offset, scene.alphaLayerOpacity, R, G, B, A);
+        if (entry.maskedByNext) {
+            // A "Layer Mask" layer above scales the alpha by its mean grey where it has alpha.
+            const std::uint16_t* m = rows.entry[k + 1] + offset;
+            if (m[3] > 0) A = A * ((static_cast<std::uint32_t>(m[0]) + m[1] + m[2]) / 3) / 65536;
+            if (base) A = 65535;
+        }
+        int mode = entry.mode;
+        if (mode >= 33 && alpha_mode_step(mode, R, G, B, A, scene.alphaLayerOpacity) == kTexturize2)
+            mode = kTexturize2;
+        if (entry.opacity < 255) A = A * static_cast<std::uint32_t>(entry.opacity + 1) / 256;
+        colour_stage(c, R, G, B, A, mode);
+    }
+    if (c.isFloat) {
+        out[0] = static_cast<std::uint16_t>(c.f[0] * kColourScale);
+        out[1] = static_cast<std::uint16_t>(c.f[1] * kColourScale);
+        out[2] = static_cast<std::uint16_t>(c.f[2] * kColourScale);
+        out[3] = static_cast<std::uint16_t>(c.f[3] * kAlphaScale);
+    } else {
+        out[0] = static_cast<std::uint16_t>(c.r);
+        out[1] = static_cast<std::uint16_t>(c.g);
+        out[2] = static_cast<std::uint16_t>(c.b);
+        out[3] = static_cast<std::uint16_t>(c.a);
+    }
+}
+
+}  // namespace mve

@@ -1,0 +1,71 @@
+// The composite of one canvas pixel for the view: every visible layer from
+// the bottom up, with the stroke of the PaintLayer merged in at the paint
+// position.
+//
+// Fixed-point contract: layer pixels are straight RGBA64. The running
+// composite is either the plain 16-bit pixel of one layer (integer form) or
+// four floats: colour on a scale where 65280 is 1.0, alpha where 65535 is 1.0
+// (float form). Opaque backgrounds, transparent pixels of colour-mode layers
+// and opaque Normal pixels stay in the integer form; everything else goes
+// through the float stage shared with the merge core.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "core/engine.h"
+
+namespace mve {
+
+constexpr int kMaxViewEntries = 271;
+
+// One entry of the visible list.
+struct ViewEntry {
+    const std::uint16_t* pixels = nullptr;
+    int stride = 0;  // 16-bit values per row
+    int mode = 0;
+    int opacity = 256;           // 0..256
+    bool skipTransparent = false;  // alpha 0 skips the entry (colour modes, not the paint position)
+    bool maskedByNext = false;     // the next entry is a "Layer Mask" layer
+};
+
+// The PaintLayer as the renderer merges it at the paint position.
+struct ViewPaint {
+    const std::uint16_t* pixels = nullptr;
+    int stride = 0;
+    int mode = 0;
+    int mergeLevel = 256;  // the PaintLayer's opacity, passed as the merge level
+    int level = 255;       // scales the PaintLayer's alpha first
+    bool lockAlpha = false;
+};
+
+// Everything the per-pixel composite reads, gathered once per call.
+struct ViewScene {
+    std::vector<ViewEntry> entries;  // at most kMaxViewEntries
+    int paintPosition = -1;          // entry that takes the stroke, -1 for none
+    bool opaqueBase = false;         // entries[0] is layer 1, forced opaque
+    ViewPaint paint;
+    std::uint16_t alphaLayerOpacity = 0xFFFF;
+};
+
+// The visible list: layers 1..271 with pixels that cover the canvas, visible
+// and not in mode 29, with the paint position and the PaintLayer settings.
+ViewScene build_view_scene(Engine& e);
+
+// Row pointers of every entry (and the PaintLayer) for canvas row y.
+struct ViewRowPointers {
+    const std::uint16_t* entry[kMaxViewEntries];
+    const std::uint16_t* paint = nullptr;
+};
+void view_row_pointers(const ViewScene& scene, int y, ViewRowPointers& rows) noexcept;
+
+// Composites canvas column x of the row into out (R, G, B, A, 16-bit).
+void composite_view_pixel(const ViewScene& scene, const ViewRowPointers& rows, int x, std::uint16_t out[4]) noexcept;
+
+namespace test_hooks {
+// Turns the renderer's own shortcuts for fully transparent sources over a
+// composite off (they then go through the float stage), to compare results.
+void set_view_fast_paths(bool enabled) noexcept;
+}  // namespace test_hooks
+
+}  // namespace mve

@@ -1,0 +1,135 @@
+// MVE_Render: the composite of each sampled canvas pixel, then the Trace
+// image, the checkerboard and the mask tint per output pixel.
+#include "brush/view_renderer.h"
+
+#include <omp.h>
+
+#include <vector>
+
+#include "brush/view_composite.h"
+#include "brush/view_geometry.h"
+#include "brush/view_output.h"
+#include "core/guard.h"
+#include "core/parallel.h"
+#include "core/transfer.h"
+#include "morvane/morvane.h"
+
+namespace mve {
+
+namespace {
+
+// What the output stage of every pixel reads, gathered once per call.
+struct OutputSettings {
+    const std::uint16_t* trace = nullptr;  // the Trace image when tracing is on
+    int traceStride = 0;
+    const std::uint16_t* mask = nullptr;  // the Mask when it is shown
+    int maskStride = 0;
+    std::uint32_t tint[6] = {};
+    bool strong = false;
+};
+
+OutputSettings output_settings(Engine& e)
+{
+    OutputSettings o;
+    const int width = e.canvas.width, height = e.canvas.height;
+    const std::size_t pixels = static_cast<std::size_t>(width) * height;
+    const LayerRecord& trace = e.layers.table[0];
+    if (e.view.tracingMode && trace.present() && trace.width >= width && trace.height >= height &&
+        trace.pixels.size() >= static_cast<std::size_t>(height - 1) * trace.stride + static_cast<std::size_t>(width) * 4) {
+        o.trace = trace.pixels.data();
+        o.traceStride = trace.stride;
+    }
+    if (e.mask.displayed && e.mask.enabled && e.mask.plane && e.mask.plane.size() >= pixels) {
+        o.mask = e.mask.plane.data();
+        o.maskStride = width;
+    }
+    for (int i = 0; i < 6; ++i) o.tint[i] = static_cast<std::uint32_t>(e.mask.tint[i]);
+    o.strong = e.mask.strengthFlag != 0;
+    return o;
+}
+
+// Composites every sample of one canvas row into `samples` (4 values each).
+void composite_row(const ViewScene& scene, const ViewGeometry& g, const OutputSettings& o, int canvasRow,
+                   std::uint16_t* samples)
+{
+    ViewRowPointers rows;
+    view_row_pointers(scene, canvasRow, rows);
+    const std::uint16_t* trace = o.trace ? o.trace + static_cast<std::size_t>(canvasRow) * o.traceStride : nullptr;
+    const std::size_t n = g.sampleColumn.size();
+    for (std::size_t s = 0; s < n; ++s) {
+        const int x = g.sampleColumn[s];
+        std::uint16_t* c = samples + s * 4;
+        composite_view_pixel(scene, rows, x, c);
+        if (trace) apply_tracing(c, trace + static_cast<std::size_t>(x) * 4);
+    }
+}
+
+// Writes one output row from the composited samples.
+void write_row(const ViewGeometry& g, const OutputSettings& o, const ViewRow& row, const std::uint16_t* samples,
+               std::uint8_t* line)
+{
+    const std::uint16_t* mask =
+        (o.mask && row.maskRow >= 0) ? o.mask + static_cast<std::size_t>(row.maskRow) * o.maskStride : nullptr;
+    const int cy = row.canvasRow;
+    for (int j = 0; j < g.outWidth; ++j) {
+        const std::uint16_t* c = samples + static_cast<std::size_t>(g.outSample[j]) * 4;
+        std::uint32_t rgb[3] = {c[0], c[1], c[2]};
+        const std::uint32_t A = c[3];
+        const int cx = g.checkerColumn[j];
+        std::uint8_t* p = line + static_cast<std::size_t>(j) * 3;
+        if (A < 65535) apply_checker(rgb, A, checker_odd(cx, cy));
+        const std::uint32_t m = mask ? mask[g.maskColumn[j]] : 65535;
+        if (m < 65535) {
+            const bool odd = checker_odd(cx, cy);
+            std::uint8_t bytes[3];
+            tint_bytes(rgb, m, odd ? o.tint : o.tint + 3, o.strong, bytes);
+            p[0] = bytes[2], p[1] = bytes[1], p[2] = bytes[0];
+        } else {
+            p[0] = static_cast<std::uint8_t>(rgb[2] >> 8);
+            p[1] = static_cast<std::uint8_t>(rgb[1] >> 8);
+            p[2] = static_cast<std::uint8_t>(rgb[0] >> 8);
+        }
+    }
+}
+
+}  // namespace
+
+void render_view(Engine& e, std::uint8_t* dst, std::ptrdiff_t dstStride, int x, int y, int w, int h)
+{
+    if (!current_layer(e) || !dst) return;
+    const CanvasRect r = clip_to_canvas(x, y, w, h, e.canvas.width, e.canvas.height);
+    const ViewState& v = e.view;
+    const ViewGeometry g =
+        build_view_geometry(r, v.scaleFactor, v.scaleStep, v.viewWidth, v.viewHeight, e.canvas.width, e.canvas.height);
+    if (g.empty()) return;
+    const ViewScene scene = build_view_scene(e);
+    const OutputSettings o = output_settings(e);
+
+    // One row of composited samples per worker, allocated here so the
+    // workers never allocate.
+    const std::size_t rowValues = g.sampleColumn.size() * 4;
+    const int workers = omp_get_max_threads();
+    std::vector<std::uint16_t> scratch(rowValues * static_cast<std::size_t>(workers));
+    const int groups = static_cast<int>(g.rows.size());
+    for_each_row(0, groups, plane_loop_is_large(g.outWidth, g.outHeight), [&](int i) {
+        const int worker = omp_get_thread_num();
+        std::uint16_t* samples = scratch.data() + rowValues * static_cast<std::size_t>(worker < workers ? worker : 0);
+        const ViewRow& row = g.rows[i];
+        composite_row(scene, g, o, row.canvasRow, samples);
+        for (int out = row.outFirst; out < row.outEnd; ++out)
+            write_row(g, o, row, samples, dst + static_cast<std::ptrdiff_t>(out) * dstStride);
+    });
+}
+
+}  // namespace mve
+
+using namespace mve;
+
+extern "C" {
+
+MVE_API void MVE_Render(unsigned char* dst, int dstStride, int x, int y, int w, int h)
+{
+    guarded("Render Excpt", [&] { render_view(engine(), dst, dstStride, x, y, w, h); });
+}
+
+}  // extern "C"
