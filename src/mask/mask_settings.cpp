@@ -1,5 +1,11 @@
-// Mask settings: enable, display, mask-maker mode and the display tint.
+// Mask settings (enable, display, mask-maker mode, display tint) and the
+// operations on the whole Mask: invert, fill, raw copies and the point query.
+#include <cstring>
+
 #include "core/engine.h"
+#include "core/parallel.h"
+#include "core/transfer.h"
+#include "mask/mask_ops.h"
 #include "morvane/morvane.h"
 
 using namespace mve;
@@ -29,6 +35,53 @@ MVE_API void MVE_SetMaskOptions(int r1, int g1, int b1, int r2, int g2, int b2, 
     for (int i = 0; i < 6; ++i)
         m.tint[i] = static_cast<int>((static_cast<unsigned>(channels[i]) & 0xFFFFFFu) << 8);
     m.strengthFlag = strengthFlag;
+}
+
+// m = 65535 - m.
+MVE_API void MVE_InvertMask(void)
+{
+    const MaskPlane p = mask_plane(engine());
+    if (!p) return;
+    for_each_plane_row(p.width, p.height, [&](int y) {
+        std::uint16_t* m = p.row(y);
+        for (int x = 0; x < p.width; ++x) m[x] = static_cast<std::uint16_t>(65535 - m[x]);
+    });
+}
+
+// One value everywhere, from the grey (r + g + b) / 3 of 16-bit channels.
+MVE_API void MVE_ClearMask(int r, int g, int b)
+{
+    const MaskPlane p = mask_plane(engine());
+    if (!p) return;
+    const long grey = (static_cast<long>(r) + g + b) / 3;
+    const std::uint16_t v = grey < 0 ? 65535 : mask_from_grey16(static_cast<std::uint32_t>(grey));
+    for_each_plane_row(p.width, p.height, [&](int y) {
+        std::uint16_t* m = p.row(y);
+        for (int x = 0; x < p.width; ++x) m[x] = v;
+    });
+}
+
+MVE_API void MVE_GetMaskData16(unsigned short* buffer)
+{
+    const MaskPlane p = mask_plane(engine());
+    if (p && buffer) std::memcpy(buffer, p.data, p.count() * sizeof(std::uint16_t));
+}
+
+MVE_API void MVE_SetMaskData16(const unsigned short* buffer)
+{
+    const MaskPlane p = mask_plane(engine());
+    if (p && buffer) std::memcpy(p.data, buffer, p.count() * sizeof(std::uint16_t));
+}
+
+// How much of a write is blocked at (x, y): 65535 - m, or 0 when there is no
+// current layer, the Mask is disabled or the point lies outside the canvas.
+MVE_API int MVE_GetMask64(int x, int y)
+{
+    Engine& e = engine();
+    const MaskPlane p = mask_plane(e);
+    if (!p || !current_layer(e) || !e.mask.enabled) return 0;
+    if (x < 0 || y < 0 || x >= p.width || y >= p.height) return 0;
+    return 65535 - p.row(y)[x];
 }
 
 }  // extern "C"

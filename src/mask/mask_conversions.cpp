@@ -1,0 +1,173 @@
+// Conversions between the Mask and pictures: RGB24 grey pictures, the
+// current layer's colour and alpha, 8-bit alpha of RGBA32 buffers, and
+// run-length lines.
+#include <algorithm>
+
+#include "core/parallel.h"
+#include "core/rle_codecs.h"
+#include "core/transfer.h"
+#include "mask/mask_ops.h"
+#include "morvane/morvane.h"
+
+using namespace mve;
+
+namespace {
+
+std::uint8_t* byte_row(unsigned char* buffer, int rowBytes, int y) noexcept
+{
+    return buffer + static_cast<std::ptrdiff_t>(y) * rowBytes;
+}
+
+// Runs body(maskRow, layerRow, width) over the rows the Mask and the current
+// layer share (the canvas size, clipped to what the layer holds).
+template <class F>
+void with_current_layer(F&& body)
+{
+    Engine& e = engine();
+    const MaskPlane p = mask_plane(e);
+    LayerRecord* layer = current_layer(e);
+    if (!p || !layer) return;
+    const Extent ext = canvas_extent(e, *layer);
+    if (ext.empty()) return;
+    for_each_plane_row(ext.width, ext.height, [&](int y) { body(p.row(y), layer->row(y), ext.width); });
+}
+
+// Mask from a grey computed per layer pixel.
+template <class Grey>
+void mask_from_layer(Grey grey)
+{
+    with_current_layer([&](std::uint16_t* m, const std::uint16_t* px, int width) {
+        for (int x = 0; x < width; ++x, px += 4) m[x] = mask_from_grey16(grey(px));
+    });
+}
+
+// Alpha a scaled by the mask's high byte h: h = 0 clears, h = 255 keeps,
+// otherwise a * (h + 1) >> 8.
+inline std::uint8_t masked_alpha(std::uint8_t a, std::uint16_t m) noexcept
+{
+    const unsigned h = m >> 8;
+    if (h == 0) return 0;
+    if (h == 255) return a;
+    return static_cast<std::uint8_t>(a * (h + 1) >> 8);
+}
+
+}  // namespace
+
+extern "C" {
+
+// RGB24 picture of the Mask: all three bytes 255 - (m >> 8).
+MVE_API void MVE_SaveMask(unsigned char* buffer, int rowBytes)
+{
+    const MaskPlane p = mask_plane(engine());
+    if (!p || !buffer) return;
+    for_each_plane_row(p.width, p.height, [&](int y) {
+        const std::uint16_t* m = p.row(y);
+        std::uint8_t* d = byte_row(buffer, rowBytes, y);
+        for (int x = 0; x < p.width; ++x, d += 3) d[0] = d[1] = d[2] = static_cast<std::uint8_t>(255 - (m[x] >> 8));
+    });
+}
+
+// From an RGB24 picture of width x height (its part inside the canvas):
+// g = ((r + g + b) / 3) << 8; m = 65535 when g < 255, else 65280 - g. On
+// multiples of 256 that is the common grey rule.
+MVE_API void MVE_LoadMask(const unsigned char* buffer, int rowBytes, int width, int height)
+{
+    const MaskPlane p = mask_plane(engine());
+    if (!p || !buffer) return;
+    const int w = std::min(width, p.width), h = std::min(height, p.height);
+    if (w <= 0 || h <= 0) return;
+    for_each_plane_row(w, h, [&](int y) {
+        const std::uint8_t* s = buffer + static_cast<std::ptrdiff_t>(y) * rowBytes;
+        std::uint16_t* m = p.row(y);
+        for (int x = 0; x < w; ++x, s += 3) m[x] = mask_from_grey16(((s[0] + s[1] + s[2]) / 3u) << 8);
+    });
+}
+
+// Current layer becomes the grey picture: colour 65535 - m when m > 254,
+// else 65280; alpha 65535.
+MVE_API void MVE_CreateImageFromMask(void)
+{
+    with_current_layer([](const std::uint16_t* m, std::uint16_t* px, int width) {
+        for (int x = 0; x < width; ++x, px += 4) {
+            const std::uint16_t c = m[x] > 254 ? static_cast<std::uint16_t>(65535 - m[x]) : 65280;
+            px[0] = px[1] = px[2] = c;
+            px[3] = 65535;
+        }
+    });
+}
+
+// g = (R + G + B) / 3.
+MVE_API void MVE_CreateMaskFromImage(void)
+{
+    mask_from_layer([](const std::uint16_t* px) { return (px[0] + px[1] + px[2]) / 3u; });
+}
+
+// g = (3R + 4G + B) >> 3, a cheap luma; m = 0 when g > 65280.
+MVE_API void MVE_CreateMaskFromImageLuma(void)
+{
+    mask_from_layer([](const std::uint16_t* px) { return (3u * px[0] + 4u * px[1] + px[2]) >> 3; });
+}
+
+// m = A.
+MVE_API void MVE_CreateMaskFromAlpha(void)
+{
+    with_current_layer([](std::uint16_t* m, const std::uint16_t* px, int width) {
+        for (int x = 0; x < width; ++x) m[x] = px[4 * x + 3];
+    });
+}
+
+// kind 0: A = m; 1: A = min(A + m, 65535); 2: A = max(A - m, 0); others nothing.
+MVE_API void MVE_CreateAlphaFromMask(int kind)
+{
+    if (kind < 0 || kind > 2) return;
+    with_current_layer([kind](const std::uint16_t* m, std::uint16_t* px, int width) {
+        for (int x = 0; x < width; ++x) {
+            std::uint16_t& a = px[4 * x + 3];
+            if (kind == 0)
+                a = m[x];
+            else if (kind == 1)
+                a = static_cast<std::uint16_t>(std::min(a + m[x], 65535));
+            else
+                a = static_cast<std::uint16_t>(std::max(a - m[x], 0));
+        }
+    });
+}
+
+// buffer holds the RGBA32 pixel of canvas position (x0, y0); the inclusive
+// rectangle is clipped to the canvas, pixels keep their place in the buffer.
+MVE_API void MVE_ApplyMaskToAlphaRect_RGBA32(unsigned char* buffer, int rowBytes, int x0, int y0, int x1, int y1)
+{
+    const MaskPlane p = mask_plane(engine());
+    if (!p || !buffer) return;
+    const int cx0 = std::max(x0, 0), cy0 = std::max(y0, 0);
+    const int cx1 = std::min(x1, p.width - 1), cy1 = std::min(y1, p.height - 1);
+    if (cx0 > cx1 || cy0 > cy1) return;
+    const int w = cx1 - cx0 + 1;
+    for_each_row(cy0, cy1 + 1, plane_loop_is_large(w, cy1 - cy0 + 1), [&](int y) {
+        const std::uint16_t* m = p.row(y);
+        std::uint8_t* d = byte_row(buffer, rowBytes, y - y0) + static_cast<std::ptrdiff_t>(cx0 - x0) * 4;
+        for (int x = cx0; x <= cx1; ++x, d += 4) d[3] = masked_alpha(d[3], m[x]);
+    });
+}
+
+MVE_API void MVE_ApplyMaskToAlpha_RGBA32(unsigned char* buffer)
+{
+    const CanvasState& c = engine().canvas;
+    MVE_ApplyMaskToAlphaRect_RGBA32(buffer, c.width * 4, 0, 0, c.width - 1, c.height - 1);
+}
+
+MVE_API int MVE_GetMaskLineRLE(unsigned char* out, int row)
+{
+    const MaskPlane p = mask_plane(engine());
+    if (!p || !out || row < 0 || row >= p.height) return 0;
+    return rle_encode_grey(p.row(row), out, p.width);
+}
+
+MVE_API void MVE_PutMaskLineRLE(const unsigned char* in, int row)
+{
+    const MaskPlane p = mask_plane(engine());
+    if (!p || !in || row < 0 || row >= p.height) return;
+    rle_decode_grey(in, kRleUnbounded, p.row(row), p.width);
+}
+
+}  // extern "C"
