@@ -260,6 +260,12 @@ MVE_API void MVE_RLEUncompressG8ToG16(const unsigned char* in, unsigned short* o
 /* One row of a layer; 0 / nothing for a null buffer, an absent layer or a row outside it. */
 MVE_API int MVE_GetRGBA32LayerLineRLE(unsigned char* out, int layer, int row);
 MVE_API void MVE_PutRGBA32LayerLineRLE(const unsigned char* in, int layer, int row);
+/* A layer as one zlib stream of canvas-sized RGBA32 (level 1..12, other values the
+ * default); returns the stream length, 0 on failure or when out is too small. */
+MVE_API int MVE_GetRGBA32LayerCompressed(unsigned char* out, int ignored, int outCapacity, int layer, int level);
+/* Loads such a block unmasked at (0, 0). A corrupt, truncated or differently sized
+ * block leaves the layer unchanged and records "LoadRGBA32LayerCompressed Excpt". */
+MVE_API void MVE_LoadRGBA32LayerCompressed(const unsigned char* in, int ignored, int inLength, int layer);
 /* ==== END run-length codecs and compressed layer blocks ==== */
 
 /* ==== BEGIN undo and fade ==== */

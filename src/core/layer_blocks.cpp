@@ -6,6 +6,8 @@
 #include "core/guard.h"
 #include "core/layers.h"
 #include "core/rle_codecs.h"
+#include "core/transfer.h"
+#include "imagelib/compression.h"
 #include "morvane/morvane.h"
 
 using namespace mve;
@@ -36,6 +38,52 @@ MVE_API void MVE_PutRGBA32LayerLineRLE(const unsigned char* in, int layer, int r
     std::uint16_t* pixels = layer_row(layer, row);
     if (!in || !pixels) return;
     rle_decode_rgba(in, kRleUnbounded, pixels, present_layer(engine(), layer)->width);
+}
+
+// The layer read out as canvas-sized RGBA32 (high bytes, packed rows) and
+// deflated into out as one zlib stream. `level` picks the compression level
+// (1..12, anything else the default). Returns the stream length; 0 for an
+// absent layer, a null or too small out buffer, or a failed allocation
+// (which also records "GetRGBA32Layer Excpt").
+MVE_API int MVE_GetRGBA32LayerCompressed(unsigned char* out, int /*ignored*/, int outCapacity, int layer, int level)
+{
+    Engine& e = engine();
+    LayerRecord* l = present_layer(e, layer);
+    if (!l || !out || outCapacity <= 0) return 0;
+    return guarded("GetRGBA32Layer Excpt", 0, [&] {
+        const int w = e.canvas.width, h = e.canvas.height;
+        const std::size_t bytes = static_cast<std::size_t>(w > 0 ? w : 0) * (h > 0 ? h : 0) * 4;
+        if (bytes == 0) return 0;
+        Plane8 rgba;
+        require(rgba.allocate(bytes));
+        // A layer smaller than the canvas leaves part of the block unwritten:
+        // zero it rather than deflate stale heap bytes into a document.
+        const Extent ext = canvas_extent(e, *l);
+        if (ext.width < w || ext.height < h) std::memset(rgba.data(), 0, bytes);
+        MVE_GetRGBA32Layer(rgba.data(), w * 4, layer);
+        return static_cast<int>(z_deflate_buffer(rgba.data(), bytes, out, static_cast<std::size_t>(outCapacity), level));
+    });
+}
+
+// Inflates a block written by MVE_GetRGBA32LayerCompressed into a scratch
+// buffer of layer width x height x 4 bytes and loads it at (0, 0), unmasked.
+// The layer changes only when the whole block is intact and inflates to
+// exactly that size: a corrupt, truncated or differently sized block leaves
+// the layer as it was and records "LoadRGBA32LayerCompressed Excpt".
+MVE_API void MVE_LoadRGBA32LayerCompressed(const unsigned char* in, int /*ignored*/, int inLength, int layer)
+{
+    Engine& e = engine();
+    LayerRecord* l = present_layer(e, layer);
+    if (!l || !in) return;
+    guarded("LoadRGBA32LayerCompressed Excpt", [&] {
+        require(inLength > 0);
+        const std::size_t bytes = static_cast<std::size_t>(l->width > 0 ? l->width : 0) * (l->height > 0 ? l->height : 0) * 4;
+        if (bytes == 0) return;
+        Plane8 rgba;
+        require(rgba.allocate(bytes));
+        require(z_inflate_buffer(in, static_cast<std::size_t>(inLength), rgba.data(), bytes));
+        load_rgba32_layer(e, rgba.data(), l->width * 4, *l, 0, 0, l->width, l->height, false);
+    });
 }
 
 }  // extern "C"
