@@ -163,7 +163,8 @@ ViewScene build_view_scene(Engine& e)
     const int n = static_cast<int>(s.entries.size());
     for (int k = 0; k < n; ++k) {
         ViewEntry& entry = s.entries[k];
-        entry.skipTransparent = entry.mode <= 31 && k != s.paintPosition;
+        // The opaque base is never skipped: its alpha is forced to 65535.
+        entry.skipTransparent = entry.mode <= 31 && k != s.paintPosition && !(k == 0 && s.opaqueBase);
         entry.maskedByNext = k + 1 < n && s.entries[k + 1].mode == kLayerMask;
     }
     if (s.paintPosition >= 0)
