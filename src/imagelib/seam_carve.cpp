@@ -1,5 +1,5 @@
 // Our own seam carver for narrowing RGBA32 pictures. Energy is the gradient
-// magnitude of the luminance (|dx| + |dy|); a guide value g adds g / 16 to it,
+// magnitude of the luminance (differences to the four neighbours); a guide value g adds g / 16 to it,
 // so pixels where the guide is high (the host's selection) are carved last.
 // Each seam is the cheapest 8-connected top-to-bottom path, found by dynamic
 // programming; removing one seam costs O(width * height).
@@ -35,9 +35,12 @@ struct Carver {
             for (int x = 0; x < w; ++x) lum[y * width + x] = luminance(pixels[y * width + x]);
         auto energy = [&](int x, int y) {
             const int* row = &lum[y * width];
-            const int dx = std::abs(row[std::min(x + 1, w - 1)] - row[std::max(x - 1, 0)]);
+            // Differences to both neighbours, so a one-pixel line has energy too.
+            const int here = row[x];
+            const int dx = std::abs(row[std::min(x + 1, w - 1)] - here) + std::abs(here - row[std::max(x - 1, 0)]);
             const int up = lum[std::max(y - 1, 0) * width + x], down = lum[std::min(y + 1, height - 1) * width + x];
-            return static_cast<long long>(dx + std::abs(down - up) + bias[y * width + x]);
+            const int dy = std::abs(down - here) + std::abs(here - up);
+            return static_cast<long long>(dx + dy + bias[y * width + x]);
         };
         for (int x = 0; x < w; ++x) cost[x] = energy(x, 0);
         for (int y = 1; y < height; ++y)

@@ -3,6 +3,7 @@
 #include <tiffio.h>
 
 #include <new>
+#include <vector>
 
 #include "imagelib/line_writer.h"
 #include "imagelib/memory_tiff.h"
@@ -15,6 +16,7 @@ struct TiffWriter final : LineWriter {
     ImageDest* dest = nullptr;
     MemoryTiff memory{};
     TIFF* tif = nullptr;
+    std::vector<std::uint8_t> scratch;  // libtiff's predictor rewrites the line it is given
 
     ~TiffWriter() override
     {
@@ -22,7 +24,8 @@ struct TiffWriter final : LineWriter {
     }
     bool line(const std::uint8_t* pixels) override
     {
-        return TIFFWriteScanline(tif, const_cast<std::uint8_t*>(pixels), static_cast<uint32_t>(written), 0) >= 0;
+        scratch.assign(pixels, pixels + scratch.size());
+        return TIFFWriteScanline(tif, scratch.data(), static_cast<uint32_t>(written), 0) >= 0;
     }
     bool finish() override
     {
@@ -47,6 +50,12 @@ LineWriter* init_write_tiff_lines(ImageDest* dest, int width, int height, int bi
     w->width = width;
     w->height = height;
     w->dest = dest;
+    try {
+        w->scratch.resize(static_cast<std::size_t>(width) * (bits / 8));
+    } catch (...) {
+        delete w;
+        return nullptr;
+    }
     // The TIFF is written into the destination's bytes from its current end.
     w->memory = MemoryTiff{dest->bytes.data(), dest->bytes.size(), dest->bytes.size(), dest->bytes.size(), &dest->bytes};
     w->tif = open_memory_tiff(w->memory, "w");
