@@ -1,0 +1,50 @@
+// A tiny canvas with layer 1 current, for the Mask tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+#include "core/engine.h"
+#include "morvane/morvane.h"
+
+namespace mve::test {
+
+struct MaskFixture : ::testing::Test {
+    int w = 0, h = 0;
+
+    void make(int width, int height)
+    {
+        w = width, h = height;
+        MVE_CreateImage(nullptr, w, h, 8, 0);
+        ASSERT_EQ(MVE_CreateLayer(1, w, h), 1);
+        MVE_SetLayer(1);
+    }
+    void TearDown() override { MVE_DeleteImage(); }
+
+    std::uint16_t& m(int x, int y) { return engine().mask.plane[static_cast<std::size_t>(y) * w + x]; }
+    std::uint16_t* px(int x, int y) { return engine().layers.table[1].row(y) + 4 * x; }
+    void set_px(int x, int y, std::uint16_t r, std::uint16_t g, std::uint16_t b, std::uint16_t a)
+    {
+        std::uint16_t* p = px(x, y);
+        p[0] = r, p[1] = g, p[2] = b, p[3] = a;
+    }
+    // Mask values row by row.
+    void set_mask(std::initializer_list<std::uint16_t> values)
+    {
+        std::size_t i = 0;
+        for (std::uint16_t v : values) engine().mask.plane[i++] = v;
+    }
+    std::vector<std::uint16_t> mask() const
+    {
+        const auto& p = engine().mask.plane;
+        return std::vector<std::uint16_t>(p.data(), p.data() + p.size());
+    }
+};
+
+using Mask16 = std::vector<std::uint16_t>;
+using Bytes = std::vector<unsigned char>;
+
+}  // namespace mve::test
