@@ -2,10 +2,17 @@
 #include "core/rle_codecs.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdint>
+#include <cstring>
 #include <random>
+#include <string>
 #include <vector>
+
+#include "core/engine.h"
+#include "imagelib/compression.h"
+#include "morvane/morvane.h"
 
 namespace mve {
 namespace {
@@ -174,6 +181,162 @@ TEST(RleCodecsRgba, RandomRowsRoundTrip)
                   static_cast<std::size_t>(n));
         for (int i = 0; i < 4 * width; ++i) ASSERT_EQ(back[i], row[i] & 0xFF00) << "seed " << seed << " i " << i;
     }
+}
+
+// Layer lines and compressed blocks on a 3 x 2 canvas with layer 2.
+struct LayerBlocks : ::testing::Test {
+    static constexpr int W = 3, H = 2;
+    void SetUp() override
+    {
+        MVE_CreateImage(nullptr, W, H, 8, 0);
+        ASSERT_EQ(MVE_CreateLayer(2, W, H), 1);
+        MVE_SetLayer(2);
+        // Row 0: (0x12FF, 0x3400, 0x56AB, 0xFF00), the same, alpha 0 with colour;
+        // row 1: grey 0x8000 opaque, black half transparent, white opaque.
+        const std::uint16_t px[W * H][4] = {{0x12FF, 0x3400, 0x56AB, 0xFF00}, {0x12FF, 0x3400, 0x56AB, 0xFF00},
+                                            {0x7700, 0x8800, 0x9900, 0x0000}, {0x8000, 0x8000, 0x8000, 0xFF00},
+                                            {0, 0, 0, 0x8000},                {0xFF00, 0xFF00, 0xFF00, 0xFF00}};
+        std::memcpy(engine().layers.table[2].pixels.data(), px, sizeof px);
+        MVE_SetLastError("");
+    }
+    void TearDown() override { MVE_DeleteImage(); }
+    std::vector<std::uint16_t> layer() const
+    {
+        const auto& p = engine().layers.table[2].pixels;
+        return std::vector<std::uint16_t>(p.data(), p.data() + p.size());
+    }
+    std::vector<unsigned char> block(int level = 0)
+    {
+        std::vector<unsigned char> out(1024);
+        const int n = MVE_GetRGBA32LayerCompressed(out.data(), 0, static_cast<int>(out.size()), 2, level);
+        out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+        return out;
+    }
+    std::string error() const { return MVE_GetLastError(); }
+};
+
+TEST_F(LayerBlocks, LineRoundTripAndBounds)
+{
+    std::vector<unsigned char> line(15);
+    // Row 0: the first two pixels share a run on high bytes.
+    ASSERT_EQ(MVE_GetRGBA32LayerLineRLE(line.data(), 2, 0), 10);
+    EXPECT_EQ(line[0], 2);
+    EXPECT_EQ(line[3], 0x56);
+    MVE_PutRGBA32LayerLineRLE(line.data(), 2, 1);
+    const auto l = layer();
+    EXPECT_EQ(l[12], 0x1200);  // row 1, pixel 0 now decoded with zero low bytes
+    EXPECT_EQ(l[14], 0x5600);
+    EXPECT_EQ(l[20], 0x7700);
+    EXPECT_EQ(MVE_GetRGBA32LayerLineRLE(line.data(), 2, 2), 0);   // row outside
+    EXPECT_EQ(MVE_GetRGBA32LayerLineRLE(line.data(), 3, 0), 0);   // absent layer
+    EXPECT_EQ(MVE_GetRGBA32LayerLineRLE(line.data(), 999, 0), 0); // index outside the table
+    EXPECT_EQ(MVE_GetRGBA32LayerLineRLE(nullptr, 2, 0), 0);
+    MVE_PutRGBA32LayerLineRLE(line.data(), 2, -1);
+    MVE_PutRGBA32LayerLineRLE(nullptr, 2, 0);
+    EXPECT_EQ(layer(), l);
+}
+
+TEST_F(LayerBlocks, BlockIsAZlibStreamOfTheRgba32Layer)
+{
+    const auto out = block();
+    ASSERT_GT(out.size(), 0u);
+    std::vector<unsigned char> expected(W * H * 4), inflated(W * H * 4);
+    MVE_GetRGBA32Layer(expected.data(), W * 4, 2);
+    uLongf n = static_cast<uLongf>(inflated.size());
+    ASSERT_EQ(uncompress(inflated.data(), &n, out.data(), static_cast<uLong>(out.size())), Z_OK);
+    EXPECT_EQ(n, inflated.size());
+    EXPECT_EQ(inflated, expected);
+    EXPECT_EQ(inflated[0], 0x12);
+    EXPECT_EQ(inflated[3], 0xFF);
+}
+
+TEST_F(LayerBlocks, BlockRoundTripLoadsUnmasked)
+{
+    const auto out = block(12);
+    ASSERT_GT(out.size(), 0u);
+    // Clear the layer, then load through a Mask that would block everything:
+    // the load is unmasked.
+    std::memset(engine().layers.table[2].pixels.data(), 0, engine().layers.table[2].pixels.bytes());
+    MVE_ClearMask(65535, 65535, 65535);
+    MVE_LoadRGBA32LayerCompressed(out.data(), 0, static_cast<int>(out.size()), 2);
+    EXPECT_EQ(error(), "");
+    // High bytes << 8; the alpha-0 pixel becomes all zero.
+    const std::vector<std::uint16_t> expected = {0x1200, 0x3400, 0x5600, 0xFF00, 0x1200, 0x3400, 0x5600, 0xFF00,
+                                                 0,      0,      0,      0,      0x8000, 0x8000, 0x8000, 0xFF00,
+                                                 0,      0,      0,      0x8000, 0xFF00, 0xFF00, 0xFF00, 0xFF00};
+    EXPECT_EQ(layer(), expected);
+}
+
+TEST_F(LayerBlocks, BadBlocksLeaveTheLayerAndReportFailure)
+{
+    const auto good = block();
+    ASSERT_GT(good.size(), 8u);
+    const auto before = layer();
+    auto expect_refused = [&](const std::vector<unsigned char>& bad, int length, const char* what) {
+        MVE_SetLastError("");
+        MVE_LoadRGBA32LayerCompressed(bad.data(), 0, length, 2);
+        EXPECT_EQ(error(), "LoadRGBA32LayerCompressed Excpt") << what;
+        EXPECT_EQ(layer(), before) << what;
+    };
+    // Truncated: last byte of the checksum gone, and half the stream gone.
+    expect_refused(good, static_cast<int>(good.size()) - 1, "truncated by one");
+    expect_refused(good, static_cast<int>(good.size()) / 2, "truncated by half");
+    expect_refused(good, 0, "empty");
+    // Corrupt: a flipped byte inside the deflate data breaks the stream or its checksum.
+    auto corrupt = good;
+    corrupt[corrupt.size() / 2] ^= 0x5A;
+    expect_refused(corrupt, static_cast<int>(corrupt.size()), "flipped byte");
+    auto header = good;
+    header[0] = 0x00;  // not a zlib header
+    expect_refused(header, static_cast<int>(header.size()), "bad header");
+
+    // Intact streams of the wrong size: 4 x 2 and 2 x 2 pixels of RGBA32.
+    for (std::size_t bytes : {std::size_t{32}, std::size_t{16}}) {
+        std::vector<unsigned char> raw(bytes, 0x40), z(z_deflate_bound(bytes));
+        const std::size_t n = z_deflate_buffer(raw.data(), bytes, z.data(), z.size(), 6);
+        ASSERT_GT(n, 0u);
+        expect_refused(z, static_cast<int>(n), bytes == 32 ? "oversize" : "undersize");
+    }
+
+    // Null buffers and absent layers do nothing and report nothing.
+    MVE_SetLastError("");
+    MVE_LoadRGBA32LayerCompressed(nullptr, 0, 100, 2);
+    MVE_LoadRGBA32LayerCompressed(good.data(), 0, static_cast<int>(good.size()), 5);
+    MVE_LoadRGBA32LayerCompressed(good.data(), 0, static_cast<int>(good.size()), -1);
+    EXPECT_EQ(error(), "");
+    EXPECT_EQ(layer(), before);
+}
+
+TEST_F(LayerBlocks, CompressionFailuresReturnZero)
+{
+    std::vector<unsigned char> out(1024);
+    EXPECT_EQ(MVE_GetRGBA32LayerCompressed(out.data(), 0, 4, 2, 6), 0);  // does not fit
+    EXPECT_EQ(MVE_GetRGBA32LayerCompressed(out.data(), 0, 1024, 7, 6), 0);  // absent layer
+    EXPECT_EQ(MVE_GetRGBA32LayerCompressed(nullptr, 0, 1024, 2, 6), 0);
+    EXPECT_EQ(error(), "");
+    // A failed scratch allocation is reported.
+    mve::test_hooks::fail_allocations_after(0);
+    const int n = MVE_GetRGBA32LayerCompressed(out.data(), 0, 1024, 2, 6);
+    mve::test_hooks::fail_allocations_after(-1);
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(error(), "GetRGBA32Layer Excpt");
+}
+
+TEST(Compression, LevelsAndExactSizes)
+{
+    std::vector<unsigned char> raw(5000);
+    for (std::size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<unsigned char>(i * 7 % 13);
+    std::vector<unsigned char> z(z_deflate_bound(raw.size())), back(raw.size());
+    for (int level : {-1, 0, 1, 6, 9, 12, 99}) {
+        const std::size_t n = z_deflate_buffer(raw.data(), raw.size(), z.data(), z.size(), level);
+        ASSERT_GT(n, 0u) << level;
+        ASSERT_TRUE(z_inflate_buffer(z.data(), n, back.data(), back.size())) << level;
+        EXPECT_EQ(back, raw) << level;
+        EXPECT_FALSE(z_inflate_buffer(z.data(), n, back.data(), back.size() - 1)) << level;
+    }
+    EXPECT_EQ(z_deflate_buffer(raw.data(), raw.size(), z.data(), 3, 6), 0u);
+    EXPECT_EQ(z_deflate_buffer(nullptr, 1, z.data(), z.size(), 6), 0u);
+    EXPECT_FALSE(z_inflate_buffer(nullptr, 1, back.data(), 1));
 }
 
 }  // namespace
