@@ -325,3 +325,25 @@ TEST_F(UndoStoreTest, ClearUndoCountsOnlyTheUnderLayer)
     EXPECT_TRUE(engine().undo.automaticBudget);
     EXPECT_GE(engine().undo.budgetKB, 1024 * 15);
 }
+
+TEST_F(UndoStoreTest, LayerSmallerThanTheCanvasIsCopiedOnlyWhereItExists)
+{
+    // Layers keep their size across a canvas resize; an 8 x 6 layer on a
+    // 16 x 12 canvas must be saved, undone and redone without reading or
+    // writing outside its 8 x 6 pixels.
+    make_canvas(16, 12);
+    ASSERT_EQ(MVE_CreateLayer(3, 8, 6), 1);
+    MVE_SetLayer(3);
+    const Values before = copy_of(engine().layers.table[3].pixels);
+    paint(3, 0, 0, 7, 5, 0x4321);
+    MVE_InvalidateDirtyUndoCanvas();
+    MVE_SaveUndoBuffer(1, 1);
+    const Values after = copy_of(engine().layers.table[3].pixels);
+    // The UnderLayer holds the layer's pixels in its top-left 8 x 6 corner.
+    EXPECT_EQ(engine().undo.under.pixels[(5 * 16 + 7) * 4], 0x4321);
+    MVE_Undo();
+    EXPECT_EQ(copy_of(engine().layers.table[3].pixels), before);
+    MVE_Redo();
+    EXPECT_EQ(copy_of(engine().layers.table[3].pixels), after);
+    EXPECT_EQ(engine().undo.usageKB, undo_held_usage_kb(engine()));
+}
