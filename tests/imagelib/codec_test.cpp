@@ -201,7 +201,9 @@ TEST_F(CodecTest, LineWritersTakeTheirOrder)
     EXPECT_EQ(destroy_write_lines(lw), 1);
     close_dest(d);
     EXPECT_EQ(init_write_png_lines(nullptr, 4, 3, 16, 8, 6, 0, 0, 0, LineOrder::TopDown), nullptr);
-    EXPECT_EQ(init_write_jpg_lines(open_memory_dest(), 0, 3, 90, 24, 0, 0, 0), nullptr);
+    ImageDest* empty = open_memory_dest();
+    EXPECT_EQ(init_write_jpg_lines(empty, 0, 3, 90, 24, 0, 0, 0), nullptr);
+    close_dest(empty);
 }
 
 // Bad inputs: every reader fails cleanly. Files are made here from good ones.

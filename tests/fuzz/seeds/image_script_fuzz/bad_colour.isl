@@ -1,0 +1,3 @@
+ISL 1
+size 2 2
+fill color1=1,2 
