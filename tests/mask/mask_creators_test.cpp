@@ -89,7 +89,8 @@ TEST_F(MaskCreators, HueRangeAcrossTheSeam)
     // Key at hue 350.1 (255, 0, 42): a pixel at 14.8 is |14.8 - (350.1 - 360)| = 24.7
     // away (out); pure red at 0 is 9.9 away (in).
     set_mask({kKeep, kKeep, kKeep, kKeep, kKeep});
-    const Bytes pic2 = rgba({{255, 63, 0}, {255, 0, 0}});
+    // The creator reads a canvas-sized picture: five pixels, the last three blue (out).
+    const Bytes pic2 = rgba({{255, 63, 0}, {255, 0, 0}, {0, 0, 255}, {0, 0, 255}, {0, 0, 255}});
     MVE_CreateMaskFromRGBAImageHueRange(pic2.data(), 255, 0, 42, 10, 0);
     EXPECT_EQ(m(0, 0), kKeep);
     EXPECT_EQ(m(1, 0), 65280);
