@@ -59,6 +59,7 @@ TEST_F(BrushApiTest, ScriptShapeAndFailures)
 {
     const std::string path = ::testing::TempDir() + "api_shape.isl";
     std::ofstream(path) << "ISL 1\nsize 6 6\nfill color1=255,255,255\n";
+    MVE_SetTool(1.0f, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, "", "", 0);  // hard, not inverted
     MVE_SetBrushShape(path.c_str(), 0);
     EXPECT_EQ(shape()[5 * kMax + 5], 65280);  // white picture: 255 << 8
     MVE_UnloadBrushShape();
