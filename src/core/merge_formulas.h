@@ -50,24 +50,39 @@ inline double rest(const Operands& o, int i)
     return o.sc[i] * (1 - o.da) + o.dc[i] * (1 - o.sa);
 }
 
+// HSL lightness alone, computed as rgb_to_hsl_f computes it: (max + min) / 2.
+inline float lightness_f(double r, double g, double b)
+{
+    const float fr = static_cast<float>(r), fg = static_cast<float>(g), fb = static_cast<float>(b);
+    return (std::max(std::max(fr, fg), fb) + std::min(std::min(fr, fg), fb)) / 2.0f;
+}
+
+inline HslF hsl_f(const double c[3])
+{
+    return rgb_to_hsl_f(static_cast<float>(c[0]), static_cast<float>(c[1]), static_cast<float>(c[2]));
+}
+
 // Modes 22..26: c from HSL of source and destination, Rc = Dc (1 - Sa) + c Sa.
+// Where a mode needs only a lightness, only the lightness is computed.
 template <int M>
 inline void hsl_blend(const Operands& o, double rc[3])
 {
     RgbF c;
-    const HslF src =
-        rgb_to_hsl_f(static_cast<float>(o.s[0]), static_cast<float>(o.s[1]), static_cast<float>(o.s[2]));
     if constexpr (M == kColorize) {
         // Grey of the premultiplied destination; the HSL lightness of a grey is the grey.
+        const HslF src = hsl_f(o.s);
         const float grey = static_cast<float>((3 * o.dc[0] + 4 * o.dc[1] + o.dc[2]) / 8);
         c = hsl_to_rgb_f(src.h, src.s, grey);
+    } else if constexpr (M == kHslColor) {
+        const HslF src = hsl_f(o.s);
+        c = hsl_to_rgb_f(src.h, src.s, lightness_f(o.dc[0], o.dc[1], o.dc[2]));
+    } else if constexpr (M == kHslLum) {
+        const HslF dst = hsl_f(o.dc);
+        c = hsl_to_rgb_f(dst.h, dst.s, lightness_f(o.s[0], o.s[1], o.s[2]));
     } else {
-        const HslF dst = rgb_to_hsl_f(static_cast<float>(o.dc[0]), static_cast<float>(o.dc[1]),
-                                      static_cast<float>(o.dc[2]));
+        const HslF src = hsl_f(o.s), dst = hsl_f(o.dc);
         if constexpr (M == kHslHue) c = hsl_to_rgb_f(src.h, dst.s, dst.l);
         if constexpr (M == kHslSat) c = hsl_to_rgb_f(dst.h, src.s, dst.l);
-        if constexpr (M == kHslLum) c = hsl_to_rgb_f(dst.h, dst.s, src.l);
-        if constexpr (M == kHslColor) c = hsl_to_rgb_f(src.h, src.s, dst.l);
     }
     const double cv[3] = {c.r, c.g, c.b};
     for (int i = 0; i < 3; ++i) rc[i] = o.dc[i] * (1 - o.sa) + cv[i] * o.sa;
