@@ -3,6 +3,7 @@
 // compares a pixel c with its next neighbour n in the direction of travel and
 // modifies n. All passes run in single-buffer mode, so each pass (and each
 // step of a pass) sees what the steps before it wrote.
+#include <cstddef>
 #include <cstdlib>
 
 #include "ipl/effects.h"
@@ -30,18 +31,30 @@ void make_passes(int W, int H, Pass out[8]) noexcept
     out[7] = {0, W - 2, +1, H - 1, 1, -1, 0, -1};
 }
 
-// Calls step(x, y, pass) for every position of the eight passes in order,
-// with the single-buffer flag set.
+// Calls step(c, n, d) for every position of the eight passes in order, with
+// the single-buffer flag set: c the current pixel, n the neighbour it
+// modifies, d the pixel diagonally ahead (x + xs, y + ys), all in the
+// destination. The pass ranges keep all three inside the image, so the
+// loops address the pixels directly.
 template <class Step>
 void sweep_eight(EffectRun& run, Step step)
 {
-    run.b.singleBuffer = 1;
+    EffectBlock& b = run.b;
+    b.singleBuffer = 1;
     Pass passes[8];
-    make_passes(run.b.width, run.b.height, passes);
-    for (const Pass& p : passes)
+    make_passes(b.width, b.height, passes);
+    const std::ptrdiff_t stride = b.stride;
+    for (const Pass& p : passes) {
+        const std::ptrdiff_t toN = p.ny * stride + p.nx * 4, toD = p.ys * stride + p.xs * 4;
         for (int y = p.y0; p.ys > 0 ? y < p.y1 : y > p.y1; y += p.ys)
-            for (int x = p.x0; p.xs > 0 ? x < p.x1 : x > p.x1; x += p.xs) step(x, y, p);
+            for (int x = p.x0; p.xs > 0 ? x < p.x1 : x > p.x1; x += p.xs) {
+                std::uint8_t* c = b.dst + run.offset(x, y);
+                step(c, c + toN, c + toD);
+            }
+    }
 }
+
+inline int lum3(const std::uint8_t* p) noexcept { return (p[0] + p[1] + p[2]) / 3; }
 
 // n' = ((w*n >> 8) + ((65535 - w)*c >> 8)) >> 8, w in 0..65535. A full weight
 // keeps n exactly: the shifts would otherwise lower every non-zero value by
@@ -53,10 +66,10 @@ inline int blend_toward(int n, int c, long w) noexcept
     return clamp255(static_cast<int>(((w * n >> 8) + ((65535 - w) * c >> 8)) >> 8));
 }
 
-inline Px blend_toward(const Px& n, const Px& c, long w) noexcept
+// The neighbour's four channels blended toward the current pixel.
+inline void blend_pixel(std::uint8_t* n, const std::uint8_t* c, long w) noexcept
 {
-    return {blend_toward(n.r, c.r, w), blend_toward(n.g, c.g, w), blend_toward(n.b, c.b, w),
-            blend_toward(n.a, c.a, w)};
+    for (int i = 0; i < 4; ++i) n[i] = static_cast<std::uint8_t>(blend_toward(n[i], c[i], w));
 }
 
 inline long weight(double p) noexcept { return static_cast<long>(p * 65535.0); }
@@ -68,11 +81,10 @@ inline long weight(double p) noexcept { return static_cast<long>(p * 65535.0); }
 void value_blur(EffectRun& run)
 {
     const long wDown = weight(run.b.P[1]), wUp = weight(run.b.P[2]);
-    sweep_eight(run, [&](int x, int y, const Pass& p) {
-        const Px c = run.get(x, y), n = run.get(x + p.nx, y + p.ny);
-        const int lc = lum(c), ln = lum(n);
+    sweep_eight(run, [&](const std::uint8_t* c, std::uint8_t* n, const std::uint8_t*) {
+        const int lc = lum3(c), ln = lum3(n);
         const long w = lc > ln ? wDown : lc < ln ? wUp : 0;
-        if (w > 0) run.set(x + p.nx, y + p.ny, blend_toward(n, c, w));
+        if (w > 0) blend_pixel(n, c, w);
     });
 }
 
@@ -83,9 +95,8 @@ void noise_reduction(EffectRun& run)
     run.b.P[1] = 1.0 - run.b.P[1] * 0.5;
     const int t = static_cast<int>(run.b.P[2] * 255.0);
     const long w = weight(run.b.P[1]);
-    sweep_eight(run, [&](int x, int y, const Pass& p) {
-        const Px c = run.get(x, y), n = run.get(x + p.nx, y + p.ny);
-        if (std::abs(lum(c) - lum(n)) < t) run.set(x + p.nx, y + p.ny, blend_toward(n, c, w));
+    sweep_eight(run, [&](const std::uint8_t* c, std::uint8_t* n, const std::uint8_t*) {
+        if (std::abs(lum3(c) - lum3(n)) < t) blend_pixel(n, c, w);
     });
 }
 
@@ -101,11 +112,9 @@ void noise_reduction_rgb(EffectRun& run)
         w[c] = weight(strength);
         t[c] = static_cast<int>(run.b.P[2 + 2 * c] * 255.0);
     }
-    sweep_eight(run, [&](int x, int y, const Pass& p) {
-        const Px c = run.get(x, y), n = run.get(x + p.nx, y + p.ny);
-        const int cv[3] = {c.r, c.g, c.b}, nv[3] = {n.r, n.g, n.b};
+    sweep_eight(run, [&](const std::uint8_t* c, std::uint8_t* n, const std::uint8_t*) {
         for (int k = 0; k < 3; ++k)
-            if (std::abs(cv[k] - nv[k]) < t[k]) run.set_channel(x + p.nx, y + p.ny, k, blend_toward(nv[k], cv[k], w[k]));
+            if (std::abs(c[k] - n[k]) < t[k]) n[k] = static_cast<std::uint8_t>(blend_toward(n[k], c[k], w[k]));
     });
 }
 
@@ -117,17 +126,16 @@ void anti_alias(EffectRun& run)
     const double p1 = run.b.P[1], p2 = run.b.P[2];
     const int t1 = static_cast<int>((1.0 - run.b.P[3]) * 255.0);
     const int t2 = static_cast<int>((1.0 - run.b.P[4]) * 255.0);
-    auto mix = [](const Px& n, const Px& c, double k) {
-        auto one = [k](int nv, int cv) { return static_cast<int>(k * nv + (1.0 - k) * cv); };
-        return Px{one(n.r, c.r), one(n.g, c.g), one(n.b, c.b), one(n.a, c.a)};
+    // n' = trunc(k n + (1 - k) c) per channel, clamped.
+    auto mix = [](std::uint8_t* n, const std::uint8_t* c, double k) {
+        for (int i = 0; i < 4; ++i) n[i] = static_cast<std::uint8_t>(clamp255(static_cast<int>(k * n[i] + (1.0 - k) * c[i])));
     };
-    sweep_eight(run, [&](int x, int y, const Pass& p) {
-        const Px c = run.get(x, y), n = run.get(x + p.nx, y + p.ny), d = run.get(x + p.xs, y + p.ys);
-        const int lc = lum(c), ln = lum(n), ld = lum(d);
+    sweep_eight(run, [&](const std::uint8_t* c, std::uint8_t* n, const std::uint8_t* d) {
+        const int lc = lum3(c), ln = lum3(n), ld = lum3(d);
         if (lc - ln > t1 && lc <= ld)
-            run.set(x + p.nx, y + p.ny, mix(n, c, p1));
+            mix(n, c, p1);
         else if (ln - lc > t2 && ld <= lc)
-            run.set(x + p.nx, y + p.ny, mix(n, c, p2));
+            mix(n, c, p2);
     });
 }
 
