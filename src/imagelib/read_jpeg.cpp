@@ -6,6 +6,7 @@
 #include <jpeglib.h>
 
 #include <csetjmp>
+#include <new>
 
 #include "imagelib/library.h"
 #include "imagelib/reading.h"
@@ -40,7 +41,6 @@ struct JpegDecode {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
     std::uint8_t* pixels = nullptr;
-    std::uint8_t* row = nullptr;  // one RGB row, converted to RGBA in place
     int width = 0;
     int height = 0;
 };

@@ -42,33 +42,57 @@ void horizontal_row_scalar(const std::uint8_t* in, std::uint8_t* out, int outWid
     }
 }
 
-// RGBA32 horizontal pass: two taps per step with pmaddwd. The byte shuffle
-// turns pixels p0, p1 into r0 r1 g0 g1 b0 b1 a0 a1 (16-bit) so one multiply-add
-// against (w0, w1) pairs gives the four channel sums.
-void horizontal_row_rgba(const std::uint8_t* in, std::uint8_t* out, int outWidth, const WeightTable& t)
+// (w[k], w[k+1]) as one 32-bit lane repeated four times: the pmaddwd operand
+// for a pair of taps.
+inline __m128i weight_pair(const std::int16_t* w, int k)
 {
-    const __m128i pairs = _mm_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, -1, -1, -1, -1, -1, -1, -1, -1);
+    return _mm_set1_epi32(static_cast<int>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(w[k + 1])) << 16) |
+                                           static_cast<std::uint16_t>(w[k])));
+}
+
+// The pair operands of every output of a table, taps / 2 per output (the
+// table's taps are even whenever the input allows).
+std::vector<__m128i> weight_pairs(const WeightTable& t)
+{
+    const int pairs = t.taps / 2;
+    std::vector<__m128i> out(static_cast<std::size_t>(t.first.size()) * pairs);
+    for (std::size_t o = 0; o < t.first.size(); ++o)
+        for (int p = 0; p < pairs; ++p) out[o * pairs + p] = weight_pair(&t.weights[o * t.taps], 2 * p);
+    return out;
+}
+
+// RGBA32 horizontal pass, four taps per step (then a pair) with pmaddwd. The byte shuffle
+// turns pixels p0..p3 into r0 r1 g0 g1 b0 b1 a0 a1 | r2 r3 g2 g3 ... so one
+// multiply-add per pixel pair against (w0, w1) gives the four channel sums.
+void horizontal_row_rgba(const std::uint8_t* in, std::uint8_t* out, int outWidth, const WeightTable& t,
+                         const std::vector<__m128i>& pairs)
+{
+    const __m128i order = _mm_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15);
+    const __m128i zero = _mm_setzero_si128();
     const __m128i round = _mm_set1_epi32(kRound);
-    const int taps = t.taps;
+    const int taps = t.taps, perOutput = taps / 2, quads = taps / 4 * 4;
     for (int x = 0; x < outWidth; ++x) {
         const std::int16_t* w = &t.weights[static_cast<std::size_t>(x) * taps];
+        const __m128i* wp = &pairs[static_cast<std::size_t>(x) * perOutput];
         const std::uint8_t* s = in + static_cast<std::size_t>(t.first[x]) * 4;
-        __m128i acc = round;
+        __m128i acc0 = round, acc1 = _mm_setzero_si128();
         int k = 0;
-        for (; k + 1 < taps; k += 2) {
-            __m128i px = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + k * 4));
-            px = _mm_cvtepu8_epi16(_mm_shuffle_epi8(px, pairs));
-            const __m128i wk = _mm_set1_epi32(static_cast<int>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(w[k + 1])) << 16) |
-                                                               static_cast<std::uint16_t>(w[k])));
-            acc = _mm_add_epi32(acc, _mm_madd_epi16(px, wk));
+        for (; k < quads; k += 4) {
+            const __m128i px = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k * 4)), order);
+            acc0 = _mm_add_epi32(acc0, _mm_madd_epi16(_mm_unpacklo_epi8(px, zero), wp[k / 2]));
+            acc1 = _mm_add_epi32(acc1, _mm_madd_epi16(_mm_unpackhi_epi8(px, zero), wp[k / 2 + 1]));
         }
-        if (k < taps) {
-            int last;
-            std::memcpy(&last, s + k * 4, 4);
-            const __m128i px = _mm_cvtepu8_epi32(_mm_cvtsi32_si128(last));
-            acc = _mm_add_epi32(acc, _mm_mullo_epi32(px, _mm_set1_epi32(w[k])));
+        if (k + 2 <= taps) {  // a last pair
+            const __m128i px = _mm_shuffle_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + k * 4)), order);
+            acc0 = _mm_add_epi32(acc0, _mm_madd_epi16(_mm_unpacklo_epi8(px, zero), wp[k / 2]));
+            k += 2;
         }
-        acc = _mm_srai_epi32(acc, kWeightBits);
+        for (; k < taps; ++k) {  // short inputs only: an odd tap count
+            int one;
+            std::memcpy(&one, s + k * 4, 4);
+            acc0 = _mm_add_epi32(acc0, _mm_mullo_epi32(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(one)), _mm_set1_epi32(w[k])));
+        }
+        __m128i acc = _mm_srai_epi32(_mm_add_epi32(acc0, acc1), kWeightBits);
         const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(acc, acc), acc);
         const int value = _mm_cvtsi128_si32(packed);
         std::memcpy(out + x * 4, &value, 4);
@@ -83,6 +107,11 @@ void vertical_row(const std::uint8_t* base, std::size_t stride, const std::int16
     auto row = [&](int k) { return base + static_cast<std::size_t>(k) * stride; };
     const __m128i zero = _mm_setzero_si128();
     const __m128i round = _mm_set1_epi32(kRound);
+    // Pair operands prepared once per row when there are few taps.
+    __m128i cache[32];
+    const bool cached = taps / 2 <= 32;
+    if (cached)
+        for (int k = 0; k + 1 < taps; k += 2) cache[k / 2] = weight_pair(w, k);
     std::size_t x = 0;
     for (; x + 16 <= bytes; x += 16) {
         __m128i a0 = round, a1 = round, a2 = round, a3 = round;
@@ -90,8 +119,7 @@ void vertical_row(const std::uint8_t* base, std::size_t stride, const std::int16
         for (; k + 1 < taps; k += 2) {
             const __m128i r0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row(k) + x));
             const __m128i r1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row(k + 1) + x));
-            const __m128i wk = _mm_set1_epi32(static_cast<int>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(w[k + 1])) << 16) |
-                                                               static_cast<std::uint16_t>(w[k])));
+            const __m128i wk = cached ? cache[k / 2] : weight_pair(w, k);
             const __m128i lo = _mm_unpacklo_epi8(r0, r1), hi = _mm_unpackhi_epi8(r0, r1);
             a0 = _mm_add_epi32(a0, _mm_madd_epi16(_mm_unpacklo_epi8(lo, zero), wk));
             a1 = _mm_add_epi32(a1, _mm_madd_epi16(_mm_unpackhi_epi8(lo, zero), wk));
@@ -121,11 +149,13 @@ void vertical_row(const std::uint8_t* base, std::size_t stride, const std::int16
 void horizontal_pass(const std::uint8_t* in, int inRowBytes, std::uint8_t* out, int outRowBytes, int outWidth,
                      int rows, int channels, const WeightTable& t)
 {
+    std::vector<__m128i> pairs;
+    if (channels == 4) pairs = weight_pairs(t);
     for_each_plane_row(outWidth, rows, [&](int y) {
         const std::uint8_t* s = in + static_cast<std::size_t>(y) * inRowBytes;
         std::uint8_t* d = out + static_cast<std::size_t>(y) * outRowBytes;
         if (channels == 4)
-            horizontal_row_rgba(s, d, outWidth, t);
+            horizontal_row_rgba(s, d, outWidth, t, pairs);
         else
             horizontal_row_scalar(s, d, outWidth, channels, t);
     });
@@ -180,8 +210,8 @@ bool convolve(const std::uint8_t* src, int width, int height, int srcRowBytes, s
         return true;
     }
     WeightTable wx, wy;
-    if (doH) wx = make_weights(width, newWidth, kernel, area);
-    if (doV) wy = make_weights(height, newHeight, kernel, area);
+    if (doH) wx = make_weights(width, newWidth, kernel, area, channels == 4 ? 2 : 1);
+    if (doV) wy = make_weights(height, newHeight, kernel, area, 2);
     const std::size_t outRow = static_cast<std::size_t>(newWidth) * channels;
     if (!doV) {
         horizontal_pass(src, srcRowBytes, dst, dstRowBytes, newWidth, height, channels, wx);

@@ -96,14 +96,16 @@ const Kernel& kernel_for(int code) noexcept
     }
 }
 
-WeightTable make_weights(int in, int out, const Kernel& kernel, bool area)
+WeightTable make_weights(int in, int out, const Kernel& kernel, bool area, int align)
 {
     const double scale = static_cast<double>(in) / out;
     // Shrinking widens the kernel so every source pixel contributes (no aliasing).
     const double stretch = kernel.widenWhenShrinking && scale > 1.0 ? scale : 1.0;
     const double support = area ? std::max(scale, 1.0) * 0.5 + 1.0 : kernel.support * stretch;
     WeightTable table;
-    table.taps = std::min(in, static_cast<int>(std::ceil(support)) * 2 + 1);
+    table.taps = static_cast<int>(std::ceil(support)) * 2 + 1;
+    if (align > 1) table.taps = (table.taps + align - 1) / align * align;
+    table.taps = std::min(in, table.taps);
     table.first.resize(static_cast<std::size_t>(out));
     table.weights.assign(static_cast<std::size_t>(out) * table.taps, 0);
     std::vector<double> w(static_cast<std::size_t>(table.taps));

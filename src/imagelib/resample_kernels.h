@@ -29,7 +29,9 @@ struct WeightTable {
 };
 
 // Weights mapping `in` samples onto `out` samples with a kernel, or with the
-// exact overlap of pixel areas when `area` is true.
-WeightTable make_weights(int in, int out, const Kernel& kernel, bool area);
+// exact overlap of pixel areas when `area` is true. The tap count is rounded
+// up to a multiple of `align` (zero weights) while the input is long enough,
+// so vector loops can take several taps per step.
+WeightTable make_weights(int in, int out, const Kernel& kernel, bool area, int align = 1);
 
 }  // namespace mve::il
