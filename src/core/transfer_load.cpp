@@ -65,7 +65,11 @@ const std::uint8_t* buffer_row(const std::uint8_t* buffer, int rowBytes, int y) 
     return buffer + static_cast<std::ptrdiff_t>(y) * rowBytes;
 }
 
-void load_rgb24(Engine& e, LayerRecord& layer, const std::uint8_t* buffer, int rowBytes, bool masked)
+// Walks the canvas part of an RGB24 picture: plain(s, d) where no coverage
+// applies, blend(s, d, c) with the pixel's coverage c > 0 where it does.
+template <class Coverage, class Plain, class Blend>
+void walk_rgb24(Engine& e, LayerRecord& layer, const std::uint8_t* buffer, int rowBytes, bool masked,
+                Coverage coverage, Plain plain, Blend blend)
 {
     const Extent ext = canvas_extent(e, layer);
     const CoverageSource cov = coverage_source(e);
@@ -75,36 +79,33 @@ void load_rgb24(Engine& e, LayerRecord& layer, const std::uint8_t* buffer, int r
         std::uint16_t* d = layer.row(y);
         for (int x = 0; x < ext.width; ++x, s += 3, d += 4) {
             if (!covered) {
-                d[0] = widen8(s[0]), d[1] = widen8(s[1]), d[2] = widen8(s[2]);
+                plain(s, d);
                 continue;
             }
-            const std::uint32_t c = rgb24_coverage(cov, x, y);
-            if (c == 0) continue;
-            for (int k = 0; k < 3; ++k) d[k] = blend_rgb24(d[k], s[k], c);
+            const std::uint32_t c = coverage(cov, x, y);
+            if (c != 0) blend(s, d, c);
         }
     }
 }
 
+void load_rgb24(Engine& e, LayerRecord& layer, const std::uint8_t* buffer, int rowBytes, bool masked)
+{
+    walk_rgb24(
+        e, layer, buffer, rowBytes, masked, rgb24_coverage,
+        [](const std::uint8_t* s, std::uint16_t* d) { d[0] = widen8(s[0]), d[1] = widen8(s[1]), d[2] = widen8(s[2]); },
+        [](const std::uint8_t* s, std::uint16_t* d, std::uint32_t c) {
+            for (int k = 0; k < 3; ++k) d[k] = blend_rgb24(d[k], s[k], c);
+        });
+}
+
 void load_rgb24_to_alpha(Engine& e, LayerRecord& layer, const std::uint8_t* buffer, int rowBytes, bool masked)
 {
-    const Extent ext = canvas_extent(e, layer);
-    const CoverageSource cov = coverage_source(e);
-    const bool covered = masked && cov.engaged;
-    for (int y = 0; y < ext.height; ++y) {
-        const std::uint8_t* s = buffer_row(buffer, rowBytes, y);
-        std::uint16_t* d = layer.row(y);
-        for (int x = 0; x < ext.width; ++x, s += 3, d += 4) {
-            if (!covered) {
-                // A = grey level (r + g + b) / 3, widened.
-                d[3] = widen8((s[0] + s[1] + s[2]) / 3u);
-                continue;
-            }
-            // The masked path takes the first byte as the grey level.
-            const std::uint32_t c = alpha_coverage(cov, x, y);
-            if (c == 0) continue;
-            d[3] = blend_rgb24(d[3], s[0], c);
-        }
-    }
+    walk_rgb24(
+        e, layer, buffer, rowBytes, masked, alpha_coverage,
+        // A = grey level (r + g + b) / 3, widened.
+        [](const std::uint8_t* s, std::uint16_t* d) { d[3] = widen8((s[0] + s[1] + s[2]) / 3u); },
+        // The masked path takes the first byte as the grey level.
+        [](const std::uint8_t* s, std::uint16_t* d, std::uint32_t c) { d[3] = blend_rgb24(d[3], s[0], c); });
 }
 
 }  // namespace
