@@ -79,16 +79,6 @@ int mix_blend_buffer(Engine& e, int x, int y, const std::uint16_t* plane, int w)
 
 using namespace mve;
 
-namespace {
-
-const std::uint16_t* plane_of(Engine& e, int index)
-{
-    const LayerRecord* layer = present_layer(e, index);
-    return layer ? layer->pixels.data() : nullptr;
-}
-
-}  // namespace
-
 extern "C" {
 
 MVE_API int MVE_DoMixBlendBuffer(int x, int y, const unsigned short* plane, int w)
@@ -99,13 +89,13 @@ MVE_API int MVE_DoMixBlendBuffer(int x, int y, const unsigned short* plane, int 
 MVE_API int MVE_MixBlendBufferSurface(int x, int y, int w)
 {
     Engine& e = engine();
-    return mix_blend_buffer(e, x, y, plane_of(e, e.layers.currentIndex), w);
+    return mix_blend_buffer(e, x, y, layer_plane(e, e.layers.currentIndex), w);
 }
 
 MVE_API int MVE_MixBlendBufferLayer(int layer, int x, int y, int w)
 {
     Engine& e = engine();
-    return mix_blend_buffer(e, x, y, plane_of(e, layer), w);
+    return mix_blend_buffer(e, x, y, layer_plane(e, layer), w);
 }
 
 MVE_API int MVE_MixBlendBufferUnderLayer(int x, int y, int w)
@@ -119,7 +109,7 @@ MVE_API int MVE_MixBlendBufferHistory(int x, int y, int w) { return MVE_MixBlend
 MVE_API int MVE_MixBlendBufferTrace(int x, int y, int w)
 {
     Engine& e = engine();
-    return mix_blend_buffer(e, x, y, plane_of(e, 0), w);
+    return mix_blend_buffer(e, x, y, layer_plane(e, 0), w);
 }
 
 }  // extern "C"

@@ -24,13 +24,13 @@ std::uint32_t masked_alpha(const Engine& e, std::size_t pixel, std::uint32_t a)
     return static_cast<std::uint32_t>(m * (1.0 / 65535.0) * a);
 }
 
-const std::uint16_t* layer_plane(Engine& e, int index)
+}  // namespace
+
+const std::uint16_t* layer_plane(Engine& e, int index) noexcept
 {
     const LayerRecord* layer = present_layer(e, index);
     return layer ? layer->pixels.data() : nullptr;
 }
-
-}  // namespace
 
 void set_blend_buffer_count(Engine& e, int count)
 {

@@ -29,6 +29,9 @@ BrushSquare brush_square(const Engine& e, int x, int y) noexcept;
 // Mask factor of the copy and mix: 65535 passes, else (m * 65535) >> 16.
 inline std::uint32_t blend_mask_factor(std::uint32_t m) noexcept { return m == 65535 ? 65535 : (m * 65535) >> 16; }
 
+// The pixels of layer `index`, or null when it is absent.
+const std::uint16_t* layer_plane(Engine& e, int index) noexcept;
+
 // Copy from any canvas-sized RGBA64 plane (c = brush colour strength 0..256).
 int copy_blend_buffer(Engine& e, int x, int y, const std::uint16_t* plane, int c, int flag);
 // Mix canvas colour from a plane into the buffer (w = canvas strength 0..256).
