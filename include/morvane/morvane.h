@@ -445,6 +445,13 @@ MVE_API void MVE_SetAOI(int a, int b, int c, int d);
 /* ==== END view ==== */
 
 /* ==== BEGIN dabs ==== */
+/* One brush stamp centred on (x, y) into the PaintLayer, or the current layer
+ * when there is none. r, g, b are 16-bit channels; their high bytes become the
+ * brush colour. Draws into the Mask instead while mask-maker mode is on. Clears
+ * the one-shot flags (blend disabled, erase, mask maker). */
+MVE_API void MVE_DrawDabGrit(int x, int y, int r, int g, int b);
+/* The same stamp painted into the Mask with the brush colour's red level. */
+MVE_API void MVE_DrawDabGritMask(int x, int y);
 /* ==== END dabs ==== */
 
 /* ==== BEGIN brush shapes ==== */
@@ -502,6 +509,32 @@ MVE_API void MVE_FilterBlendBuffer(int kind, int level);
 /* ==== END blend buffers ==== */
 
 /* ==== BEGIN image brushes ==== */
+
+/* Source image brush from a file or a host RGBA32 buffer; pictures larger than
+ * the maximum brush size and unreadable files are ignored. */
+MVE_API void MVE_LoadImageBrush(const char* path);
+MVE_API void MVE_LoadImageBrushFromRGBA32(const unsigned char* pixels, int width, int height);
+/* A strip of square frames (height x height); the source becomes one frame,
+ * chosen by MVE_CopyFromImageBrushArray as frame trunc(frames * t). */
+MVE_API void MVE_LoadImageBrushArray(const char* path);
+MVE_API void MVE_CopyFromImageBrushArray(float t);
+/* Full size x full size source of one opaque colour; recolour keeping alpha. */
+MVE_API void MVE_FillImageBrush(int r, int g, int b);
+MVE_API void MVE_ColorImageBrush(int r, int g, int b);
+/* Full size x full size source from the current blend buffer. */
+MVE_API void MVE_CopyToImageBrush(void);
+/* Resamples the source to full size x full size. */
+MVE_API void MVE_SizeImageBrush(void);
+/* Sizes, then mixes the brush into the current blend buffer: 0 % copies the
+ * brush, 100 % keeps the buffer. */
+MVE_API void MVE_CopyFromImageBrush(int percent);
+/* Turns an 8-bit copy of the sized brush clockwise by degrees, and mixes it
+ * into the current blend buffer by the same percent rule. */
+MVE_API void MVE_RotateImageBrush(int degrees);
+MVE_API void MVE_CopyFromImageBrushRotate(int percent);
+/* Writes the source as an RGBA PNG at 2834 pixels per metre. */
+MVE_API void MVE_SaveImageBrush(const char* path);
+
 /* ==== END image brushes ==== */
 
 /* ==== BEGIN processing buffers and geometry ==== */

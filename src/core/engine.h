@@ -10,6 +10,7 @@
 #include "core/random.h"
 #include "ipl/ipl_state.h"
 #include "mask/mask_state.h"
+#include "paint/image_brush_state.h"
 #include "paint/paint_state.h"
 #include "undo/undo_state.h"
 
@@ -26,6 +27,7 @@ struct Engine {
     TextureState texture;
     PaintResources paint;
     BlendBufferState blend;
+    ImageBrushState imageBrush;
     BrushSettings brush;
     ProcessingBuffers ipl;
     RandomTables random;
