@@ -32,6 +32,11 @@ std::uint8_t* decode_magick(const std::uint8_t* data, std::size_t size, const ch
             release_block(pixels);
             pixels = nullptr;
         }
+        // Some ImageMagick readers (24-bit TGA) leave the opacity of a picture
+        // without alpha unset, so the exported alpha bytes are noise: such a
+        // picture is opaque by definition.
+        if (pixels && MagickGetImageAlphaChannel(wand) == MagickFalse)
+            for (long long i = 3; i < w * h * 4; i += 4) pixels[i] = 255;
         if (pixels) {
             if (width) *width = static_cast<int>(w);
             if (height) *height = static_cast<int>(h);

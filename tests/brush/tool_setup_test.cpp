@@ -1,6 +1,7 @@
 // MVE_SetTool: stored settings, generated grit patterns, grit from picture
 // files, and the guards around file grit.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -50,7 +51,7 @@ protected:
     }
     static std::string write_file(const std::string& name, const std::string& text)
     {
-        const std::string path = ::testing::TempDir() + name;
+        const std::string path = ::testing::TempDir() + std::to_string(getpid()) + "_" + name;
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
@@ -249,7 +250,7 @@ TEST(ToolSetupBlock, ImageExactlySWideUsesOffsetZero)
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             for (int c = 0; c < 3; ++c) bmp[54 + static_cast<std::size_t>(y) * rowBytes + x * 3 + c] = static_cast<char>(x * 7);
-    const std::string path = ::testing::TempDir() + "grit_35.bmp";
+    const std::string path = ::testing::TempDir() + std::to_string(getpid()) + "_" + "grit_35.bmp";
     std::ofstream(path, std::ios::binary) << bmp;
     MVE_SetTool(1.0f, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, path.c_str(), "", 0);
     std::vector<std::uint8_t> g((kMaxBrush + 25) * (kMaxBrush + 25));

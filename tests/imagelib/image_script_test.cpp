@@ -1,5 +1,6 @@
 // Image scripts: parsing, rendering, effects (rotation) and the session.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -213,7 +214,7 @@ protected:
     void TearDown() override { isl_finish(); }
     static std::string write_file(const std::string& name, const std::string& text)
     {
-        const std::string path = ::testing::TempDir() + name;
+        const std::string path = ::testing::TempDir() + std::to_string(getpid()) + "_" + name;
         std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
         return path;
     }

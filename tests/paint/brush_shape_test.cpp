@@ -1,5 +1,6 @@
 // Brush shapes: the round brush, picture shapes and the source cache.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <string>
@@ -89,7 +90,7 @@ protected:
 
     static std::string write_file(const std::string& name, const std::string& text)
     {
-        const std::string path = ::testing::TempDir() + name;
+        const std::string path = ::testing::TempDir() + std::to_string(getpid()) + "_" + name;
         std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
         return path;
     }
