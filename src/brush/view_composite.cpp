@@ -2,7 +2,10 @@
 #include "brush/view_composite.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <cstring>
+#include <utility>
 
 #include "core/alpha_modes.h"
 #include "core/blend_modes.h"
@@ -30,15 +33,7 @@ bool covers_canvas(const LayerRecord& l, int width, int height) noexcept
     return l.pixels.size() >= needed;
 }
 
-// The running composite of one pixel. While `isFloat` is clear the integer
-// pixel is the composite and its float form is r / 65280 ... a / 65535.
-struct Composite {
-    std::uint32_t r = 0, g = 0, b = 0, a = 0;
-    float f[4] = {0, 0, 0, 0};
-    bool isFloat = false;
-};
-
-void make_float(Composite& c) noexcept
+void make_float(ViewComposite& c) noexcept
 {
     if (c.isFloat) return;
     c.f[0] = static_cast<float>(c.r) * kColourUnit;
@@ -63,7 +58,7 @@ bool blends_as_normal(int mode) noexcept
 
 // The float stage: the layer pixel (straight 16-bit values) as source over
 // the composite as destination, by the mode formulas shared with the merge core.
-__attribute__((noinline)) void combine_float(Composite& c, std::uint32_t R, std::uint32_t G, std::uint32_t B,
+__attribute__((noinline)) void combine_float(ViewComposite& c, std::uint32_t R, std::uint32_t G, std::uint32_t B,
                                              std::uint32_t A, int mode) noexcept
 {
     make_float(c);
@@ -82,7 +77,7 @@ __attribute__((noinline)) void combine_float(Composite& c, std::uint32_t R, std:
 // only the clamp of the colours to 1.0 remains. An opaque integer composite
 // keeps its integer form: its colours up to 65280 survive the trip through
 // the floats unchanged, and 65535 comes back as 65280.
-void combine_transparent_normal(Composite& c) noexcept
+void combine_transparent_normal(ViewComposite& c) noexcept
 {
     if (!c.isFloat && c.a == 65535) {
         c.r = std::min<std::uint32_t>(c.r, 65280);
@@ -94,27 +89,40 @@ void combine_transparent_normal(Composite& c) noexcept
     for (int i = 0; i < 3; ++i) c.f[i] = std::min(c.f[i], 1.0f);
 }
 
+// What the colour stage asks of a blend mode, worked out once per entry.
+struct ModeTraits {
+    int mode = kNormal;
+    bool needsBeneath = false;
+    bool normal = false;      // exactly "Normal": opaque pixels replace the composite
+    bool normalRule = false;  // the float stage is the Normal rule
+};
+
+ModeTraits traits_of(int mode) noexcept
+{
+    return {mode, needs_beneath(mode), mode == kNormal, blends_as_normal(mode)};
+}
+
 // Colour stage of one entry: the layer pixel (after paint, mask, alpha step
 // and opacity) onto the composite.
-inline void colour_stage(Composite& c, std::uint32_t R, std::uint32_t G, std::uint32_t B, std::uint32_t A,
-                         int mode) noexcept
+inline void colour_stage(ViewComposite& c, std::uint32_t R, std::uint32_t G, std::uint32_t B, std::uint32_t A,
+                         const ModeTraits& m, bool fastPaths) noexcept
 {
     const bool empty = c.isFloat ? c.f[3] == 0.0f : c.a == 0;
     if (empty) {
-        if (needs_beneath(mode)) {
-            c = Composite{};
+        if (m.needsBeneath) {
+            c = ViewComposite{};
         } else {
             c.r = R, c.g = G, c.b = B, c.a = A;
             c.isFloat = false;
         }
-    } else if (A >= 65280 && mode == kNormal) {
+    } else if (A >= 65280 && m.normal) {
         // Opaque Normal: the layer replaces the composite, alpha 1.0.
         c.r = R, c.g = G, c.b = B, c.a = 65535;
         c.isFloat = false;
-    } else if (A == 0 && blends_as_normal(mode) && g_fastPaths.load(std::memory_order_relaxed)) {
+    } else if (A == 0 && m.normalRule && fastPaths) {
         combine_transparent_normal(c);
     } else {
-        combine_float(c, R, G, B, A, mode);
+        combine_float(c, R, G, B, A, m.mode);
     }
 }
 
@@ -182,33 +190,89 @@ void view_row_pointers(const ViewScene& scene, int y, ViewRowPointers& rows) noe
     rows.paint = scene.paint.pixels ? scene.paint.pixels + static_cast<std::size_t>(y) * scene.paint.stride : nullptr;
 }
 
-void composite_view_pixel(const ViewScene& scene, const ViewRowPointers& rows, int x, std::uint16_t out[4]) noexcept
+namespace {
+
+// Index of the first sample at or after s whose pixel is not fully
+// transparent, for samples of consecutive columns: four pixels are tested
+// at once by OR-ing their alpha words.
+std::size_t skip_transparent_run(const std::uint16_t* row, int firstColumn, std::size_t s, std::size_t count) noexcept
 {
-    Composite c;
-    const int n = static_cast<int>(scene.entries.size());
-    const std::size_t offset = static_cast<std::size_t>(x) * 4;
-    for (int k = 0; k < n; ++k) {
-        const ViewEntry& entry = scene.entries[k];
-        const std::uint16_t* p = rows.entry[k] + offset;
-        std::uint32_t A = p[3];
-        if (A == 0 && entry.skipTransparent) continue;
-        std::uint32_t R = p[0], G = p[1], B = p[2];
-        const bool base = k == 0 && scene.opaqueBase;
-        if (base) A = 65535;
-        if (k == scene.paintPosition)
-            merge_paint(scene.paint, rows.paint + offset, scene.alphaLayerOpacity, R, G, B, A);
-        if (entry.maskedByNext) {
-            // A "Layer Mask" layer above scales the alpha by its mean grey where it has alpha.
-            const std::uint16_t* m = rows.entry[k + 1] + offset;
-            if (m[3] > 0) A = A * ((static_cast<std::uint32_t>(m[0]) + m[1] + m[2]) / 3) / 65536;
-            if (base) A = 65535;
-        }
-        int mode = entry.mode;
-        if (mode >= 33 && alpha_mode_step(mode, R, G, B, A, scene.alphaLayerOpacity) == kTexturize2)
-            mode = kTexturize2;
-        if (entry.opacity < 255) A = A * static_cast<std::uint32_t>(entry.opacity + 1) / 256;
-        colour_stage(c, R, G, B, A, mode);
+    constexpr std::uint64_t kAlphaBits = 0xFFFF000000000000ull;
+    const std::uint16_t* p = row + (static_cast<std::size_t>(firstColumn) + s) * 4;
+    for (; s + 4 <= count; s += 4, p += 16) {
+        std::uint64_t q[4];
+        std::memcpy(q, p, sizeof q);
+        if (((q[0] | q[1] | q[2] | q[3]) & kAlphaBits) != 0) break;
     }
+    for (; s < count && p[3] == 0; ++s, p += 4) {
+    }
+    return s;
+}
+
+// Adds entry k to the composites of the row's samples. The samples are
+// walked once per entry so each layer's row is read front to back. The
+// template flags are the entry's kind, so each kind gets a loop without the
+// tests it does not need: the opaque base, the paint position, a "Layer
+// Mask" above, an alpha mode, and an opacity below 100 %.
+template <bool Base, bool Paint, bool MaskNext, bool AlphaMode, bool Faded>
+void composite_entry(const ViewScene& scene, const ViewRowPointers& rows, int k, const int* columns,
+                     std::size_t count, bool consecutive, ViewComposite* work) noexcept
+{
+    const ViewEntry& entry = scene.entries[k];
+    const std::uint16_t* row = rows.entry[k];
+    const std::uint16_t* maskRow = MaskNext ? rows.entry[k + 1] : nullptr;
+    const bool fastPaths = g_fastPaths.load(std::memory_order_relaxed);
+    const bool skip = entry.skipTransparent;
+    const bool skipRuns = consecutive && skip && fastPaths;
+    const ModeTraits traits = traits_of(entry.mode);
+    const std::uint32_t fade = static_cast<std::uint32_t>(entry.opacity + 1);
+    for (std::size_t s = 0; s < count; ++s) {
+        if (skipRuns && (s = skip_transparent_run(row, columns[0], s, count)) == count) break;
+        const std::size_t offset = static_cast<std::size_t>(columns[s]) * 4;
+        const std::uint16_t* p = row + offset;
+        std::uint32_t A = p[3];
+        if (A == 0 && skip) continue;
+        std::uint32_t R = p[0], G = p[1], B = p[2];
+        if (Base) A = 65535;
+        if (Paint) merge_paint(scene.paint, rows.paint + offset, scene.alphaLayerOpacity, R, G, B, A);
+        if (MaskNext) {
+            // A "Layer Mask" layer above scales the alpha by its mean grey where it has alpha.
+            const std::uint16_t* m = maskRow + offset;
+            if (m[3] > 0) A = A * ((static_cast<std::uint32_t>(m[0]) + m[1] + m[2]) / 3) / 65536;
+            if (Base) A = 65535;
+        }
+        if (AlphaMode && alpha_mode_step(entry.mode, R, G, B, A, scene.alphaLayerOpacity) == kTexturize2) {
+            if (Faded) A = A * fade / 256;
+            colour_stage(work[s], R, G, B, A, traits_of(kTexturize2), fastPaths);
+            continue;
+        }
+        if (Faded) A = A * fade / 256;
+        colour_stage(work[s], R, G, B, A, traits, fastPaths);
+    }
+}
+
+using EntryLoop = void (*)(const ViewScene&, const ViewRowPointers&, int, const int*, std::size_t, bool,
+                           ViewComposite*) noexcept;
+
+// The loop for each combination of the five kind flags, indexed by their bits.
+template <std::size_t... I>
+constexpr std::array<EntryLoop, sizeof...(I)> entry_loops(std::index_sequence<I...>)
+{
+    return {&composite_entry<(I & 1) != 0, (I & 2) != 0, (I & 4) != 0, (I & 8) != 0, (I & 16) != 0>...};
+}
+constexpr auto kEntryLoops = entry_loops(std::make_index_sequence<32>());
+
+EntryLoop entry_loop(const ViewScene& scene, int k) noexcept
+{
+    const ViewEntry& entry = scene.entries[k];
+    const std::size_t kind = (k == 0 && scene.opaqueBase ? 1u : 0u) | (k == scene.paintPosition ? 2u : 0u) |
+                             (entry.maskedByNext ? 4u : 0u) | (entry.mode >= 33 ? 8u : 0u) |
+                             (entry.opacity < 255 ? 16u : 0u);
+    return kEntryLoops[kind];
+}
+
+void store_composite(const ViewComposite& c, std::uint16_t out[4]) noexcept
+{
     if (c.isFloat) {
         out[0] = static_cast<std::uint16_t>(c.f[0] * kColourScale);
         out[1] = static_cast<std::uint16_t>(c.f[1] * kColourScale);
@@ -220,6 +284,26 @@ void composite_view_pixel(const ViewScene& scene, const ViewRowPointers& rows, i
         out[2] = static_cast<std::uint16_t>(c.b);
         out[3] = static_cast<std::uint16_t>(c.a);
     }
+}
+
+}  // namespace
+
+void composite_view_row(const ViewScene& scene, const ViewRowPointers& rows, const int* columns, std::size_t count,
+                        ViewComposite* work, std::uint16_t* out) noexcept
+{
+    if (count == 0) return;
+    std::fill(work, work + count, ViewComposite{});
+    // Columns ascend, so the samples are consecutive exactly when the span matches the count.
+    const bool consecutive = static_cast<std::size_t>(columns[count - 1] - columns[0]) == count - 1;
+    const int n = static_cast<int>(scene.entries.size());
+    for (int k = 0; k < n; ++k) entry_loop(scene, k)(scene, rows, k, columns, count, consecutive, work);
+    for (std::size_t s = 0; s < count; ++s) store_composite(work[s], out + s * 4);
+}
+
+void composite_view_pixel(const ViewScene& scene, const ViewRowPointers& rows, int x, std::uint16_t out[4]) noexcept
+{
+    ViewComposite c;
+    composite_view_row(scene, rows, &x, 1, &c, out);
 }
 
 }  // namespace mve

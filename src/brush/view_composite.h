@@ -10,6 +10,7 @@
 // through the float stage shared with the merge core.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -59,12 +60,25 @@ struct ViewRowPointers {
 };
 void view_row_pointers(const ViewScene& scene, int y, ViewRowPointers& rows) noexcept;
 
+// The running composite of one pixel. While `isFloat` is clear the integer
+// pixel is the composite and its float form is r / 65280 ... a / 65535.
+struct ViewComposite {
+    std::uint32_t r = 0, g = 0, b = 0, a = 0;
+    float f[4] = {0, 0, 0, 0};
+    bool isFloat = false;
+};
+
+// Composites the canvas columns columns[0..count) of the row into out
+// (R, G, B, A, 16-bit each), using work (count entries) as the running composites.
+void composite_view_row(const ViewScene& scene, const ViewRowPointers& rows, const int* columns, std::size_t count,
+                        ViewComposite* work, std::uint16_t* out) noexcept;
+
 // Composites canvas column x of the row into out (R, G, B, A, 16-bit).
 void composite_view_pixel(const ViewScene& scene, const ViewRowPointers& rows, int x, std::uint16_t out[4]) noexcept;
 
 namespace test_hooks {
-// Turns the renderer's own shortcuts for fully transparent sources over a
-// composite off (they then go through the float stage), to compare results.
+// Turns the renderer's own shortcuts for fully transparent sources off (they
+// then go through the float stage one pixel at a time), to compare results.
 void set_view_fast_paths(bool enabled) noexcept;
 }  // namespace test_hooks
 

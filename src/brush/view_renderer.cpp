@@ -50,18 +50,16 @@ OutputSettings output_settings(Engine& e)
 
 // Composites every sample of one canvas row into `samples` (4 values each).
 void composite_row(const ViewScene& scene, const ViewGeometry& g, const OutputSettings& o, int canvasRow,
-                   std::uint16_t* samples)
+                   ViewComposite* work, std::uint16_t* samples)
 {
     ViewRowPointers rows;
     view_row_pointers(scene, canvasRow, rows);
-    const std::uint16_t* trace = o.trace ? o.trace + static_cast<std::size_t>(canvasRow) * o.traceStride : nullptr;
     const std::size_t n = g.sampleColumn.size();
-    for (std::size_t s = 0; s < n; ++s) {
-        const int x = g.sampleColumn[s];
-        std::uint16_t* c = samples + s * 4;
-        composite_view_pixel(scene, rows, x, c);
-        if (trace) apply_tracing(c, trace + static_cast<std::size_t>(x) * 4);
-    }
+    composite_view_row(scene, rows, g.sampleColumn.data(), n, work, samples);
+    if (!o.trace) return;
+    const std::uint16_t* trace = o.trace + static_cast<std::size_t>(canvasRow) * o.traceStride;
+    for (std::size_t s = 0; s < n; ++s)
+        apply_tracing(samples + s * 4, trace + static_cast<std::size_t>(g.sampleColumn[s]) * 4);
 }
 
 // Writes one output row from the composited samples.
@@ -110,12 +108,14 @@ void render_view(Engine& e, std::uint8_t* dst, std::ptrdiff_t dstStride, int x, 
     const std::size_t rowValues = g.sampleColumn.size() * 4;
     const int workers = omp_get_max_threads();
     std::vector<std::uint16_t> scratch(rowValues * static_cast<std::size_t>(workers));
+    std::vector<ViewComposite> work(g.sampleColumn.size() * static_cast<std::size_t>(workers));
     const int groups = static_cast<int>(g.rows.size());
     for_each_row(0, groups, plane_loop_is_large(g.outWidth, g.outHeight), [&](int i) {
         const int worker = omp_get_thread_num();
-        std::uint16_t* samples = scratch.data() + rowValues * static_cast<std::size_t>(worker < workers ? worker : 0);
+        const std::size_t slot = static_cast<std::size_t>(worker < workers ? worker : 0);
+        std::uint16_t* samples = scratch.data() + rowValues * slot;
         const ViewRow& row = g.rows[i];
-        composite_row(scene, g, o, row.canvasRow, samples);
+        composite_row(scene, g, o, row.canvasRow, work.data() + g.sampleColumn.size() * slot, samples);
         for (int out = row.outFirst; out < row.outEnd; ++out)
             write_row(g, o, row, samples, dst + static_cast<std::ptrdiff_t>(out) * dstStride);
     });
