@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -454,4 +455,22 @@ TEST_F(ImageBrushTest, AllocationFailuresRecordTheirTexts)
     MVE_SetLastError("");
     MVE_CopyFromImageBrush(0);
     EXPECT_EQ(last_error(), "");
+}
+
+TEST(ImageBrushAssets, ShippedBrushPicturesLoad)
+{
+    const char* data = std::getenv("MVE_TEST_DATA");
+    if (!data) GTEST_SKIP() << "MVE_TEST_DATA not set";
+    const std::string assets = std::string(data) + "/../../tools/mve/assets/";
+    MVE_CreateImage(nullptr, 64, 64, 48, 0);
+    engine().imageBrush = ImageBrushState{};
+    MVE_LoadImageBrush((assets + "leaf_brush.png").c_str());
+    EXPECT_EQ(engine().imageBrush.sourceWidth, 48);
+    EXPECT_EQ(engine().imageBrush.sourceHeight, 48);
+    // A 160 x 32 strip: 160 / 32 = 5 frames, the source one 32 x 32 frame.
+    MVE_LoadImageBrushArray((assets + "strip_brush.png").c_str());
+    EXPECT_EQ(engine().imageBrush.frameCount, 5);
+    EXPECT_EQ(engine().imageBrush.sourceWidth, 32);
+    engine().imageBrush = ImageBrushState{};
+    MVE_DeleteImage();
 }
