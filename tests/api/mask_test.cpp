@@ -5,29 +5,14 @@
 #include <vector>
 
 #include "morvane/morvane.h"
+#include "support/canvas_fixture.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 using Shorts = std::vector<unsigned short>;
 
-struct MaskApiTest : ::testing::Test {
-    int w = 0, h = 0;
-    void make(int width, int height)
-    {
-        w = width, h = height;
-        MVE_CreateImage(nullptr, w, h, 8, 0);
-        ASSERT_EQ(MVE_CreateLayer(1, w, h), 1);
-        MVE_SetLayer(1);
-    }
-    void TearDown() override { MVE_DeleteImage(); }
-    Shorts mask()
-    {
-        Shorts m(static_cast<std::size_t>(w) * h);
-        MVE_GetMaskData16(m.data());
-        return m;
-    }
-};
+using MaskApiTest = mve_test::CanvasFixture;
 
 TEST_F(MaskApiTest, FreshMaskPassesEverything)
 {

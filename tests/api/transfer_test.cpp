@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "morvane/morvane.h"
+#include "support/canvas_fixture.h"
 
 namespace {
 
@@ -12,23 +13,11 @@ using Bytes = std::vector<unsigned char>;
 using Shorts = std::vector<unsigned short>;
 
 // A w x h canvas with layer 2 current, the Mask switched off.
-struct TransferApiTest : ::testing::Test {
-    int w = 0, h = 0;
+struct TransferApiTest : mve_test::CanvasFixture {
     void make(int width, int height)
     {
-        w = width, h = height;
-        MVE_CreateImage(nullptr, w, h, 8, 0);
-        ASSERT_EQ(MVE_CreateLayer(1, w, h), 1);
-        ASSERT_EQ(MVE_CreateLayer(2, w, h), 1);
-        MVE_SetLayer(2);
+        CanvasFixture::make(width, height, 2);
         MVE_EnableMask(0);
-    }
-    void TearDown() override { MVE_DeleteImage(); }
-    Shorts layer(int index)
-    {
-        Shorts data(static_cast<std::size_t>(w) * h * 4);
-        MVE_GetLayerData(data.data(), index);
-        return data;
     }
     Shorts pixel(int index, int x, int y)
     {

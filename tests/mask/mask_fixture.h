@@ -9,20 +9,11 @@
 
 #include "core/engine.h"
 #include "morvane/morvane.h"
+#include "support/canvas_fixture.h"
 
 namespace mve::test {
 
-struct MaskFixture : ::testing::Test {
-    int w = 0, h = 0;
-
-    void make(int width, int height)
-    {
-        w = width, h = height;
-        MVE_CreateImage(nullptr, w, h, 8, 0);
-        ASSERT_EQ(MVE_CreateLayer(1, w, h), 1);
-        MVE_SetLayer(1);
-    }
-    void TearDown() override { MVE_DeleteImage(); }
+struct MaskFixture : mve_test::CanvasFixture {
 
     std::uint16_t& m(int x, int y) { return engine().mask.plane[static_cast<std::size_t>(y) * w + x]; }
     std::uint16_t* px(int x, int y) { return engine().layers.table[1].row(y) + 4 * x; }
@@ -36,11 +27,6 @@ struct MaskFixture : ::testing::Test {
     {
         std::size_t i = 0;
         for (std::uint16_t v : values) engine().mask.plane[i++] = v;
-    }
-    std::vector<std::uint16_t> mask() const
-    {
-        const auto& p = engine().mask.plane;
-        return std::vector<std::uint16_t>(p.data(), p.data() + p.size());
     }
 };
 
