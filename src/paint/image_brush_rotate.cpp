@@ -25,6 +25,7 @@ void prepare_rotation_cache(ImageBrushState& ib)
     if (ib.rotationValid && ib.unrotated && ib.rotated && ib.rotationSide == n) return;
     const std::size_t bytes = static_cast<std::size_t>(n) * n * 4;
     if (!ib.unrotated || !ib.rotated || ib.rotationSide != n) {
+        ib.rotationValid = false;
         ib.rotationSide = 0;
         ib.rotated.reset();
         require(ib.unrotated.allocate(bytes));
