@@ -194,7 +194,9 @@ bool mask_strokes(const DemoContext& ctx)
         return false;
     std::vector<unsigned char> rgb(mask.size() * 3);
     for (std::size_t i = 0; i < mask.size(); ++i) rgb[i * 3] = rgb[i * 3 + 1] = rgb[i * 3 + 2] = mask[i] >> 8;
-    if (!check(write_png(ctx.outDir + "/paint_mask.png", rgb.data(), kW, kH, 3), "paint_mask.png")) return false;
+    const std::string maskPath = ctx.outDir + "/paint_mask.png";
+    if (!check(write_png(maskPath, rgb.data(), kW, kH, 3), "paint_mask.png")) return false;
+    say("wrote %s (%dx%d)", maskPath.c_str(), kW, kH);
 
     const unsigned int before = MVE_GetRGBAAtLayer(558, 250, kLayer);
     MVE_EnableMask(1);
