@@ -221,9 +221,11 @@ TEST(RandomTest, FailedFillLeavesTableUnrecorded)
 TEST_F(CanvasTest, VariationAmountsFillTheirTables)
 {
     MVE_CreateImage(nullptr, 8, 8, 10, 0);
+    // Amounts of 0 or below leave whatever table there is (none, or an earlier one) alone.
+    const std::uint8_t* before = engine().random.colourVariation.data.data();
     EXPECT_EQ(MVE_SetPixColorVary(0), 0);
     EXPECT_EQ(MVE_SetPixColorVary(-3), -3);
-    EXPECT_FALSE(engine().random.colourVariation.data);
+    EXPECT_EQ(engine().random.colourVariation.data.data(), before);
     // Length = maximum brush size * 3.
     EXPECT_EQ(MVE_SetPixColorVary(5), 30);
     EXPECT_EQ(engine().random.colourVariation.modulus, 1000);

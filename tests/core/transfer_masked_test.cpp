@@ -21,6 +21,9 @@ struct TransferMaskedTest : ::testing::Test {
         MVE_CreateImage(nullptr, 3, 1, 8, 0);
         ASSERT_EQ(MVE_CreateLayer(2, 3, 1), 1);
         MVE_SetLayer(2);
+        // Layer flags and brush locks outlive canvases: set what the tests rely on.
+        MVE_SetLayerOptions(2, 1, 0, 100, "Normal");
+        MVE_SetAlphaLocked(0);
         std::vector<unsigned short> data;
         for (int i = 0; i < 3; ++i) data.insert(data.end(), {0x1000, 0x2000, 0x3000, 0x4000});
         MVE_SetLayerData(data.data(), 2);
