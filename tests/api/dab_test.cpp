@@ -18,11 +18,24 @@ struct DabApiTest : ::testing::Test {
     {
         MVE_CreateImage(nullptr, W, H, M, 0);
         MVE_CreateLayer(2, W, H);
+        // Layer flags outlive the canvas: visible, alpha not locked.
+        MVE_SetLayerOptions(2, 1, 0, 100, "Normal");
         MVE_SetLayer(2);
         MVE_SetSize(N);
         MVE_SetAlpha(100);
         MVE_SetDensity(256);
         MVE_SetMixMode(32, 0);
+        // Settings an earlier test may have left in the process-wide engine.
+        MVE_SetPixColorVary(0);
+        MVE_SetPixLumVary(0);
+        MVE_SetRotateBrushMode(0, 0);
+        MVE_SetSolidBrushMode(0);
+        MVE_SetImageBrushMode(0);
+        MVE_SetAlphaLocked(0);
+        MVE_SetColorLocked(0);
+        MVE_SetBlobLocked(0);
+        MVE_SetAlphaLevel(0);
+        MVE_SetRandomSeed(1);
         // No grit, no colour vary, no pick-up; the soft round shape.
         MVE_SetTool(1.0f, 0, 0, 0, 128, 0, 10, 0, 0, 0, 0, 0, 0, "", "", 0);
         ASSERT_EQ(MVE_GetBrushShape16(shape.data()), M * M);

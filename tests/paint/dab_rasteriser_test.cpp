@@ -18,8 +18,15 @@ constexpr int W = 6, H = 6, M = 4;
 struct DabTest : ::testing::Test {
     void SetUp() override
     {
+        // The engine is process-wide: every setting a dab reads starts from a
+        // known value here, whatever an earlier test left behind (grit, pick-up,
+        // locks, variation, one-shot flags, blend buffer, seed).
+        reset_dab_settings();
         MVE_CreateImage(nullptr, W, H, M, 0);
         MVE_CreateLayer(2, W, H);
+        // Layer flags outlive the canvas: visible, alpha not locked.
+        MVE_SetLayerOptions(1, 1, 0, 100, "Normal");
+        MVE_SetLayerOptions(2, 1, 0, 100, "Normal");
         MVE_SetLayer(2);
         MVE_SetSize(2);
         MVE_SetAlpha(100);
@@ -28,10 +35,21 @@ struct DabTest : ::testing::Test {
     }
     void TearDown() override
     {
+        MVE_DeleteImage();
+        reset_dab_settings();
+    }
+
+    static void reset_dab_settings()
+    {
         Engine& e = engine();
         e.brush = BrushSettings{};
         e.random.colourVaryAmount = e.random.lumVaryAmount = 0;
-        MVE_DeleteImage();
+        e.mask.makerOn = 0;
+        e.blend.current = 0;
+        e.paint.gritPattern = 0;
+        e.paint.gritOffset = 0;
+        e.paint.gritCountdown = 0;
+        MVE_SetRandomSeed(1);
     }
 
     static void fill_shape(std::uint16_t v)
