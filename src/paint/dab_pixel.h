@@ -62,6 +62,19 @@ inline u32 vary_luminance(u32 c, float f) noexcept
 // The brush colour's pull on picked-up paint: (c * (256 - q) + P) >> 8, P = colour * q.
 inline u32 primary_pull(u32 c, u32 q, u32 premultiplied) noexcept { return (c * (256 - q) + premultiplied) >> 8; }
 
+// --- Division without a divide instruction --------------------------------
+
+// n / d for n < 2^32 and 1 <= d <= 65535, from a reciprocal r = 1.0 / d that
+// one pixel computes once for its three colours. Exact: the fraction of n / d
+// is 0 or at least 1/d >= 2^-16, the rounding of r, of the product and of the
+// sum stay below 2^-19 together, so adding 2^-17 lifts every exact quotient
+// clear of the rounding and never reaches the next integer.
+inline double reciprocal(u32 d) noexcept { return 1.0 / static_cast<double>(d); }
+inline u32 quotient(u32 n, double r) noexcept
+{
+    return static_cast<u32>(static_cast<std::int64_t>(static_cast<double>(n) * r + 0x1p-17));
+}
+
 // --- Compose: codes below 34 (alpha-aware) --------------------------------
 
 struct LowMode {

@@ -10,7 +10,9 @@
 #include "core/parallel.h"
 #include "morvane/morvane.h"
 #include "paint/blend_buffers.h"
+#include "paint/dab_context.h"
 #include "paint/dab_pixel.h"
+#include "paint/dab_plain.h"
 #include "paint/dab_rasteriser.h"
 #include "paint/dab_setup.h"
 
@@ -21,40 +23,8 @@ namespace {
 using dab::Px;
 using dab::u32;
 
-// Everything the row kernel reads, fixed for the whole dab.
-struct DabContext {
-    int W = 0, H = 0, M = 0;
-    DabSquare sq;
-    const int* table = nullptr;          // scale index: dab pixel -> shape row/column
-    const std::uint16_t* shape = nullptr;
-    const std::uint8_t* grit = nullptr;  // null: grit off
-    int density = 0;                     // grit bytes above it are not painted
-    bool rotate = false;
-    float cosA = 1, sinA = 0;
-    int alphaPercent = 100, alphaScaled = 128;
-    const std::uint8_t* texture = nullptr;
-    const std::uint16_t* mask = nullptr;  // null: mask off
-    bool maskMultiplies = true;
-    bool solid = false, imageBrush = false;
-    bool pickup = false, remix = false;
-    std::uint16_t* buffer = nullptr;      // current blend buffer (pick-up)
-    u32 s = 0, q = 0;                     // blend and primary colour strengths
-    Px primary{};                         // dab colour * q
-    Px colour{};                          // dab colour
-    dab::LowMode low;
-    PaintMixInputs mix;
-    int t = 0;                            // mix level of the strength blend
-    bool erase = false;
-    const std::uint8_t* colourTable = nullptr;
-    int colourAmount = 0, colourLength = 0;
-    const std::uint8_t* lumTable = nullptr;
-    int lumAmount = 0, lumLength = 0;
-    const RowStarts* starts = nullptr;
-    std::uint16_t* target = nullptr;
-    std::size_t stride = 0;
-    dab::AlphaRules alpha;
-    bool colourLocked = false;
-};
+// Off only in tests, which compare the fast kernels with the general one.
+bool g_fastPaths = true;
 
 TableCursor cursor_at(const std::uint8_t* bytes, int length, int start)
 {
@@ -94,18 +64,6 @@ inline Px source_colour(const DabContext& cx, const std::uint16_t* picked, u32& 
         for (int c = 0; c < 3; ++c) S[c] = dab::vary_luminance(cx.colour[c], f);
     }
     return S;
-}
-
-// Writes a composed result into the target pixel by the alpha-write rules.
-inline void write_pixel(const DabContext& cx, std::uint16_t* p, const Px& R, u32 Da, u32 cap)
-{
-    if (!cx.erase && !cx.colourLocked) {
-        p[0] = static_cast<std::uint16_t>(R[0]);
-        p[1] = static_cast<std::uint16_t>(R[1]);
-        p[2] = static_cast<std::uint16_t>(R[2]);
-    }
-    u32 a;
-    if (dab::alpha_to_write(cx.alpha, Da, R[3], cap, a)) p[3] = static_cast<std::uint16_t>(a);
 }
 
 // One row. Extras: any of grit, rotation, texture, mask, pick-up, variation
@@ -173,8 +131,6 @@ void draw_row(const DabContext& cx, int row)
     }
 }
 
-using RowKernel = void (*)(const DabContext&, int);
-
 RowKernel pick_kernel(bool extras, bool low)
 {
     if (extras) return low ? draw_row<true, true> : draw_row<true, false>;
@@ -203,6 +159,8 @@ bool prepare(Engine& e, const DabSquare& sq, const Px& colour, const RowStarts& 
     cx.W = e.canvas.width, cx.H = e.canvas.height, cx.M = M;
     cx.sq = sq;
     cx.table = b.scaleIndex.data();
+    cx.identityTable = true;
+    for (int j = 0; j < sq.drawn && cx.identityTable; ++j) cx.identityTable = cx.table[j] == j;
     cx.shape = e.paint.brushShape.data();
     cx.grit = dab_grit(e);
     cx.density = b.density;
@@ -256,7 +214,8 @@ void draw_pixels(Engine& e, const DabSquare& sq, const Px& colour)
     if (!prepare(e, sq, colour, starts, cx)) return;
     const bool extras = cx.grit || cx.rotate || cx.texture || cx.mask || cx.pickup || cx.colourTable ||
                         cx.lumTable || sq.crossing;
-    const RowKernel kernel = pick_kernel(extras, cx.low.code < 34);
+    const RowKernel plain = g_fastPaths ? plain_kernel(cx) : nullptr;
+    const RowKernel kernel = plain ? plain : pick_kernel(extras, cx.low.code < 34);
     // Rotated pick-up with remix can read and write one blend-buffer pixel
     // from two rows; it stays on one thread so the result is deterministic.
     const bool shared = cx.rotate && cx.pickup && cx.remix;
@@ -265,6 +224,8 @@ void draw_pixels(Engine& e, const DabSquare& sq, const Px& colour)
 }
 
 }  // namespace
+
+void set_dab_fast_paths(bool on) noexcept { g_fastPaths = on; }
 
 void draw_dab(Engine& e, int x, int y)
 {
