@@ -64,15 +64,18 @@ inline u32 primary_pull(u32 c, u32 q, u32 premultiplied) noexcept { return (c * 
 
 // --- Division without a divide instruction --------------------------------
 
-// n / d for n < 2^32 and 1 <= d <= 65535, from a reciprocal r = 1.0 / d that
-// one pixel computes once for its three colours. Exact: the fraction of n / d
-// is 0 or at least 1/d >= 2^-16, the rounding of r, of the product and of the
-// sum stay below 2^-19 together, so adding 2^-17 lifts every exact quotient
-// clear of the rounding and never reaches the next integer.
-inline double reciprocal(u32 d) noexcept { return 1.0 / static_cast<double>(d); }
+// n / d for n < 2^32 and 1 <= d <= 65535, from a reciprocal r that one
+// pixel computes once for its three colours: trunc(n * r) with
+// r = (1 + 2^-49) / d. Exact: the two roundings (of r and of the product)
+// change n * r by a factor within 2^-52 of 1 + 2^-49, so an exact quotient
+// is never rounded below itself, and the lift of at most n / d * 2^-48.8
+// stays below 1 / d (as n < 2^32), the least distance from any other n / d to
+// the next integer.
+constexpr double kQuotientLift = 1.0 + 0x1p-49;
+inline double reciprocal(u32 d) noexcept { return kQuotientLift / static_cast<double>(d); }
 inline u32 quotient(u32 n, double r) noexcept
 {
-    return static_cast<u32>(static_cast<std::int64_t>(static_cast<double>(n) * r + 0x1p-17));
+    return static_cast<u32>(static_cast<std::int64_t>(static_cast<double>(n) * r));
 }
 
 // --- Compose: codes below 34 (alpha-aware) --------------------------------

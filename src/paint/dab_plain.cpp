@@ -52,8 +52,7 @@ inline Px source_over(const Px& S, const std::uint16_t* p, u32 k) noexcept
 // and the other steps (texture, opacity) are such a product with the factor
 // shifted up; the selections mirror the branches of source_over and
 // write_pixel lane by lane. The quotients by Ra are dab::quotient in double
-// lanes: (A + B) * (65536 / Ra) is num * (1 / Ra) scaled by a power of two,
-// so it rounds exactly alike.
+// lanes.
 struct Octet {
     __m128i r, g, b, a;  // eight channel values each
 };
@@ -85,13 +84,15 @@ inline void store_octet(std::uint16_t* p, const Octet& q)
     store_pair(p + 16, _mm_unpackhi_epi64(q.r, q.g), _mm_unpackhi_epi64(q.b, q.a));
 }
 
-// 65536 / Ra of two lanes, taken from 32-bit lanes 0 and 1 of v.
-inline __m128d scaled_reciprocal(__m128i v) { return _mm_div_pd(_mm_set1_pd(65536.0), _mm_cvtepi32_pd(v)); }
-
-inline __m128i quotient_pair(__m128i sum32, __m128d inv)
+// 65536 * dab::reciprocal(Ra) of two lanes, from 32-bit lanes 0 and 1 of v.
+// The scaling by a power of two is exact, so it rounds as the scalar one.
+inline __m128d scaled_reciprocal(__m128i v)
 {
-    return _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(_mm_cvtepi32_pd(sum32), inv), _mm_set1_pd(0x1p-17)));
+    return _mm_div_pd(_mm_set1_pd(65536.0 * dab::kQuotientLift), _mm_cvtepi32_pd(v));
 }
+
+// trunc(sum * inv) of two lanes: dab::quotient(sum << 16, reciprocal).
+inline __m128i quotient_pair(__m128i sum32, __m128d inv) { return _mm_cvttpd_epi32(_mm_mul_pd(_mm_cvtepi32_pd(sum32), inv)); }
 
 // min(65535, sum * 65536 / Ra) of eight lanes. A sum at or above Ra gives a
 // quotient of at least 65536, so it is cut to Ra (quotient 65536 exactly)
@@ -163,7 +164,7 @@ inline __m128i octet_coverage(const DabContext& cx, const OctetConstants& c, __m
 }
 
 // Source over of eight pixels at p by coverages k, written by the alpha rules.
-inline void source_over_octet(const DabContext& cx, const OctetConstants& c, std::uint16_t* p, __m128i k, __m128i cap)
+[[gnu::always_inline]] inline void source_over_octet(const DabContext& cx, const OctetConstants& c, std::uint16_t* p, __m128i k, __m128i cap)
 {
     const __m128i zero = _mm_setzero_si128(), full = _mm_set1_epi16(-1);
     const __m128i skip = _mm_cmpeq_epi16(k, zero);
