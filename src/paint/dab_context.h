@@ -18,8 +18,8 @@ struct DabContext {
 
     int W = 0, H = 0, M = 0;
     DabSquare sq;
-    const int* table = nullptr;          // scale index: dab pixel -> shape row/column
-    bool identityTable = false;          // table[j] = j over the drawn columns
+    const int* table = nullptr;  // scale index: dab pixel -> shape row/column
+    bool identityTable = false;  // table[j] = j over the drawn columns
     const std::uint16_t* shape = nullptr;
     const std::uint8_t* grit = nullptr;  // null: grit off
     int density = 0;                     // grit bytes above it are not painted
@@ -31,13 +31,13 @@ struct DabContext {
     bool maskMultiplies = true;
     bool solid = false, imageBrush = false;
     bool pickup = false, remix = false;
-    std::uint16_t* buffer = nullptr;      // current blend buffer (pick-up)
-    u32 s = 0, q = 0;                     // blend and primary colour strengths
-    Px primary{};                         // dab colour * q
-    Px colour{};                          // dab colour
+    std::uint16_t* buffer = nullptr;  // current blend buffer (pick-up)
+    u32 s = 0, q = 0;                 // blend and primary colour strengths
+    Px primary{};                     // dab colour * q
+    Px colour{};                      // dab colour
     dab::LowMode low;
     PaintMixInputs mix;
-    int t = 0;                            // mix level of the strength blend
+    int t = 0;  // mix level of the strength blend
     bool erase = false;
     const std::uint8_t* colourTable = nullptr;
     int colourAmount = 0, colourLength = 0;

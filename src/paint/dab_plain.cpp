@@ -57,7 +57,10 @@ struct Octet {
     __m128i r, g, b, a;  // eight channel values each
 };
 
-inline __m128i load4(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+inline __m128i load4(const void* p)
+{
+    return _mm_loadu_si128(static_cast<const __m128i*>(p));
+}
 
 // Pixels p[0..7] (RGBA, 16 bits) into planar channels.
 inline Octet load_octet(const std::uint16_t* p)
@@ -92,7 +95,10 @@ inline __m128d scaled_reciprocal(__m128i v)
 }
 
 // trunc(sum * inv) of two lanes: dab::quotient(sum << 16, reciprocal).
-inline __m128i quotient_pair(__m128i sum32, __m128d inv) { return _mm_cvttpd_epi32(_mm_mul_pd(_mm_cvtepi32_pd(sum32), inv)); }
+inline __m128i quotient_pair(__m128i sum32, __m128d inv)
+{
+    return _mm_cvttpd_epi32(_mm_mul_pd(_mm_cvtepi32_pd(sum32), inv));
+}
 
 // min(65535, sum * 65536 / Ra) of eight lanes. A sum at or above Ra gives a
 // quotient of at least 65536, so it is cut to Ra (quotient 65536 exactly)
@@ -101,8 +107,10 @@ inline __m128i quotient_octet(__m128i sum, __m128i Ra, const __m128d inv[4])
 {
     sum = _mm_min_epu16(sum, Ra);
     const __m128i lo = _mm_cvtepu16_epi32(sum), hi = _mm_unpackhi_epi16(sum, _mm_setzero_si128());
-    const __m128i q0 = _mm_unpacklo_epi64(quotient_pair(lo, inv[0]), quotient_pair(_mm_srli_si128(lo, 8), inv[1]));
-    const __m128i q1 = _mm_unpacklo_epi64(quotient_pair(hi, inv[2]), quotient_pair(_mm_srli_si128(hi, 8), inv[3]));
+    const __m128i q0 =
+        _mm_unpacklo_epi64(quotient_pair(lo, inv[0]), quotient_pair(_mm_srli_si128(lo, 8), inv[1]));
+    const __m128i q1 =
+        _mm_unpacklo_epi64(quotient_pair(hi, inv[2]), quotient_pair(_mm_srli_si128(hi, 8), inv[3]));
     return _mm_packus_epi32(q0, q1);
 }
 
@@ -113,7 +121,10 @@ inline __m128i above(__m128i x, std::uint16_t v)
     return _mm_cmpeq_epi16(_mm_min_epu16(x, next), next);
 }
 
-inline __m128i splat16(u32 v) { return _mm_set1_epi16(static_cast<short>(static_cast<std::uint16_t>(v))); }
+inline __m128i splat16(u32 v)
+{
+    return _mm_set1_epi16(static_cast<short>(static_cast<std::uint16_t>(v)));
+}
 
 // The per-dab constants of the octet loop.
 struct OctetConstants {
@@ -139,32 +150,38 @@ inline __m128i shape_octet(const DabContext& cx, const RowSpan& r, int j)
     if (cx.identityTable) return load4(r.shape + j);
     const int* t = cx.table + j;
     const std::uint16_t* s = r.shape;
-    return _mm_setr_epi16(static_cast<short>(s[t[0]]), static_cast<short>(s[t[1]]), static_cast<short>(s[t[2]]),
-                          static_cast<short>(s[t[3]]), static_cast<short>(s[t[4]]), static_cast<short>(s[t[5]]),
+    return _mm_setr_epi16(static_cast<short>(s[t[0]]), static_cast<short>(s[t[1]]),
+                          static_cast<short>(s[t[2]]), static_cast<short>(s[t[3]]),
+                          static_cast<short>(s[t[4]]), static_cast<short>(s[t[5]]),
                           static_cast<short>(s[t[6]]), static_cast<short>(s[t[7]]));
 }
 
 // Coverage of eight pixels (opacity, texture, Mask) and their alpha caps.
 template <bool Texture, MaskUse Mask>
-inline __m128i octet_coverage(const DabContext& cx, const OctetConstants& c, __m128i k, std::size_t at, __m128i& cap)
+inline __m128i octet_coverage(const DabContext& cx, const OctetConstants& c, __m128i k, std::size_t at,
+                              __m128i& cap)
 {
     if (c.scale) k = _mm_mulhi_epu16(k, c.opacity);
     if (Texture) {
         // t < 255: (t * k) >> 8 = high product of k and t << 8; 255 leaves k.
-        const __m128i t = _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cx.texture + at)));
+        const __m128i t =
+            _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cx.texture + at)));
         const __m128i kt = _mm_mulhi_epu16(k, _mm_slli_epi16(t, 8));
         k = _mm_blendv_epi8(kt, k, _mm_cmpeq_epi16(t, _mm_set1_epi16(255)));
     }
     if (Mask != MaskUse::None) {
         const __m128i m = load4(cx.mask + at);
-        if (Mask == MaskUse::Cap) cap = m;
-        else k = _mm_blendv_epi8(_mm_mulhi_epu16(m, k), k, _mm_cmpeq_epi16(m, _mm_set1_epi16(-1)));
+        if (Mask == MaskUse::Cap)
+            cap = m;
+        else
+            k = _mm_blendv_epi8(_mm_mulhi_epu16(m, k), k, _mm_cmpeq_epi16(m, _mm_set1_epi16(-1)));
     }
     return k;
 }
 
 // Source over of eight pixels at p by coverages k, written by the alpha rules.
-[[gnu::always_inline]] inline void source_over_octet(const DabContext& cx, const OctetConstants& c, std::uint16_t* p, __m128i k, __m128i cap)
+[[gnu::always_inline]] inline void source_over_octet(const DabContext& cx, const OctetConstants& c,
+                                                     std::uint16_t* p, __m128i k, __m128i cap)
 {
     const __m128i zero = _mm_setzero_si128(), full = _mm_set1_epi16(-1);
     const __m128i skip = _mm_cmpeq_epi16(k, zero);
@@ -184,7 +201,8 @@ inline __m128i octet_coverage(const DabContext& cx, const OctetConstants& c, __m
                                 scaled_reciprocal(hi), scaled_reciprocal(_mm_srli_si128(hi, 8))};
         const __m128i inva = _mm_xor_si128(a, full);  // 65535 - a
         auto channel = [&](__m128i d, __m128i s) {
-            const __m128i sum = _mm_add_epi16(_mm_mulhi_epu16(inva, _mm_mulhi_epu16(d, D.a)), _mm_mulhi_epu16(a, s));
+            const __m128i sum =
+                _mm_add_epi16(_mm_mulhi_epu16(inva, _mm_mulhi_epu16(d, D.a)), _mm_mulhi_epu16(a, s));
             const __m128i painted = _mm_blendv_epi8(quotient_octet(sum, Ra, inv), s, fresh);
             return _mm_blendv_epi8(painted, d, skip);
         };
@@ -275,9 +293,12 @@ template <bool Texture>
 RowKernel with_mask(MaskUse m)
 {
     switch (m) {
-    case MaskUse::Cap: return plain_row<Texture, MaskUse::Cap>;
-    case MaskUse::Scale: return plain_row<Texture, MaskUse::Scale>;
-    default: return plain_row<Texture, MaskUse::None>;
+        case MaskUse::Cap:
+            return plain_row<Texture, MaskUse::Cap>;
+        case MaskUse::Scale:
+            return plain_row<Texture, MaskUse::Scale>;
+        default:
+            return plain_row<Texture, MaskUse::None>;
     }
 }
 

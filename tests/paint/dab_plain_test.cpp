@@ -17,7 +17,10 @@ using namespace mve;
 
 namespace {
 
-bool exact(std::uint32_t n, std::uint32_t d) { return dab::quotient(n, dab::reciprocal(d)) == n / d; }
+bool exact(std::uint32_t n, std::uint32_t d)
+{
+    return dab::quotient(n, dab::reciprocal(d)) == n / d;
+}
 
 }  // namespace
 
@@ -67,10 +70,14 @@ struct PlainCase {
     std::uint16_t channel()
     {
         switch (pick(5)) {
-        case 0: return 0;
-        case 1: return 65535;
-        case 2: return static_cast<std::uint16_t>(pick(300));
-        default: return static_cast<std::uint16_t>(rng());
+            case 0:
+                return 0;
+            case 1:
+                return 65535;
+            case 2:
+                return static_cast<std::uint16_t>(pick(300));
+            default:
+                return static_cast<std::uint16_t>(rng());
         }
     }
 };
@@ -161,7 +168,8 @@ TEST_F(DabPlainTest, FastKernelMatchesGeneralKernel)
         configure(c);
         Engine& e = engine();
         const LayerRecord& target = e.layers.paint.present() ? e.layers.paint : *e.layers.current;
-        const std::vector<std::uint16_t> start(target.pixels.data(), target.pixels.data() + target.pixels.size());
+        const std::vector<std::uint16_t> start(target.pixels.data(),
+                                               target.pixels.data() + target.pixels.size());
         const auto fast = draw(seed, true, start);
         const auto general = draw(seed, false, start);
         ASSERT_EQ(fast, general) << "seed " << seed;
@@ -184,7 +192,8 @@ TEST_F(DabPlainTest, ParallelRowsMatchGeneralKernel)
     for (std::size_t i = 0; i < e.paint.brushShape.size(); ++i) e.paint.brushShape[i] = c.channel();
     for (std::size_t i = 0; i < e.mask.plane.size(); ++i) e.mask.plane[i] = c.channel();
     ASSERT_TRUE(e.texture.plane.allocate(S * S));
-    for (std::size_t i = 0; i < e.texture.plane.size(); ++i) e.texture.plane[i] = static_cast<std::uint8_t>(c.pick(256));
+    for (std::size_t i = 0; i < e.texture.plane.size(); ++i)
+        e.texture.plane[i] = static_cast<std::uint8_t>(c.pick(256));
     auto run = [&](bool fast) {
         std::memset(e.layers.paint.pixels.data(), 0, e.layers.paint.pixels.bytes());
         set_dab_fast_paths(fast);
