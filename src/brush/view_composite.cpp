@@ -9,6 +9,7 @@
 
 #include "core/alpha_modes.h"
 #include "core/blend_modes.h"
+#include "core/merge_formulas.h"
 #include "core/merge_modes.h"
 #include "core/merge_pixel.h"
 #include "core/transfer.h"
@@ -57,19 +58,35 @@ bool blends_as_normal(int mode) noexcept
 }
 
 // The float stage: the layer pixel (straight 16-bit values) as source over
-// the composite as destination, by the mode formulas shared with the merge core.
+// the composite as destination, by the formulas of mode M shared with the
+// merge core (modes 30 and above blend as Normal).
+template <int M>
 __attribute__((noinline)) void combine_float(ViewComposite& c, std::uint32_t R, std::uint32_t G, std::uint32_t B,
-                                             std::uint32_t A, int mode) noexcept
+                                             std::uint32_t A) noexcept
 {
     make_float(c);
     const FloatPixel src{static_cast<float>(R) * kColourUnit, static_cast<float>(G) * kColourUnit,
                          static_cast<float>(B) * kColourUnit, static_cast<float>(A) * kAlphaUnit};
     const FloatPixel dst{c.f[0], c.f[1], c.f[2], c.f[3]};
-    const FloatPixel out = blend_float(mode, src, dst);
+    const FloatPixel out = formulas::blend_straight<M>(src, dst);
     c.f[0] = static_cast<float>(out.r);
     c.f[1] = static_cast<float>(out.g);
     c.f[2] = static_cast<float>(out.b);
     c.f[3] = static_cast<float>(out.a);
+}
+
+using FloatCombine = void (*)(ViewComposite&, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) noexcept;
+
+template <std::size_t... M>
+constexpr std::array<FloatCombine, sizeof...(M)> float_combines(std::index_sequence<M...>)
+{
+    return {&combine_float<static_cast<int>(M)>...};
+}
+constexpr auto kFloatCombines = float_combines(std::make_index_sequence<kSilhouette>());
+
+FloatCombine float_combine_of(int mode) noexcept
+{
+    return mode >= 0 && mode < kSilhouette ? kFloatCombines[static_cast<std::size_t>(mode)] : &combine_float<kNormal>;
 }
 
 // A fully transparent source under the Normal rule: Sc = 0, so the result
@@ -77,7 +94,7 @@ __attribute__((noinline)) void combine_float(ViewComposite& c, std::uint32_t R, 
 // only the clamp of the colours to 1.0 remains. An opaque integer composite
 // keeps its integer form: its colours up to 65280 survive the trip through
 // the floats unchanged, and 65535 comes back as 65280.
-void combine_transparent_normal(ViewComposite& c) noexcept
+inline void combine_transparent_normal(ViewComposite& c) noexcept
 {
     if (!c.isFloat && c.a == 65535) {
         c.r = std::min<std::uint32_t>(c.r, 65280);
@@ -95,11 +112,12 @@ struct ModeTraits {
     bool needsBeneath = false;
     bool normal = false;      // exactly "Normal": opaque pixels replace the composite
     bool normalRule = false;  // the float stage is the Normal rule
+    FloatCombine combine = nullptr;
 };
 
 ModeTraits traits_of(int mode) noexcept
 {
-    return {mode, needs_beneath(mode), mode == kNormal, blends_as_normal(mode)};
+    return {mode, needs_beneath(mode), mode == kNormal, blends_as_normal(mode), float_combine_of(mode)};
 }
 
 // Colour stage of one entry: the layer pixel (after paint, mask, alpha step
@@ -122,7 +140,7 @@ inline void colour_stage(ViewComposite& c, std::uint32_t R, std::uint32_t G, std
     } else if (A == 0 && m.normalRule && fastPaths) {
         combine_transparent_normal(c);
     } else {
-        combine_float(c, R, G, B, A, m.mode);
+        m.combine(c, R, G, B, A);
     }
 }
 
@@ -192,21 +210,40 @@ void view_row_pointers(const ViewScene& scene, int y, ViewRowPointers& rows) noe
 
 namespace {
 
-// Index of the first sample at or after s whose pixel is not fully
-// transparent, for samples of consecutive columns: four pixels are tested
-// at once by OR-ing their alpha words.
-std::size_t skip_transparent_run(const std::uint16_t* row, int firstColumn, std::size_t s, std::size_t count) noexcept
+// Index of the first sample at or after s where the row's pixel (or, when
+// `also` is given, that row's pixel) is not fully transparent, for samples
+// of consecutive columns: four pixels are tested at once by OR-ing their
+// alpha words.
+std::size_t transparent_run_end(const std::uint16_t* row, const std::uint16_t* also, int firstColumn, std::size_t s,
+                                std::size_t count) noexcept
 {
     constexpr std::uint64_t kAlphaBits = 0xFFFF000000000000ull;
-    const std::uint16_t* p = row + (static_cast<std::size_t>(firstColumn) + s) * 4;
-    for (; s + 4 <= count; s += 4, p += 16) {
-        std::uint64_t q[4];
-        std::memcpy(q, p, sizeof q);
-        if (((q[0] | q[1] | q[2] | q[3]) & kAlphaBits) != 0) break;
+    const std::size_t offset = (static_cast<std::size_t>(firstColumn) + s) * 4;
+    const std::uint16_t* p = row + offset;
+    const std::uint16_t* q = also ? also + offset : nullptr;
+    for (; s + 4 <= count; s += 4, p += 16, q = q ? q + 16 : nullptr) {
+        std::uint64_t w[4];
+        std::memcpy(w, p, sizeof w);
+        std::uint64_t any = w[0] | w[1] | w[2] | w[3];
+        if (q) {
+            std::memcpy(w, q, sizeof w);
+            any |= w[0] | w[1] | w[2] | w[3];
+        }
+        if ((any & kAlphaBits) != 0) break;
     }
-    for (; s < count && p[3] == 0; ++s, p += 4) {
-    }
+    for (; s < count && p[3] == 0 && (!q || q[3] == 0); ++s, p += 4)
+        if (q) q += 4;
     return s;
+}
+
+// The colour stage of a fully transparent Normal-rule pixel.
+inline void clear_stage(ViewComposite& c, const std::uint16_t* p, const ModeTraits& traits) noexcept
+{
+    const bool empty = c.isFloat ? c.f[3] == 0.0f : c.a == 0;
+    if (empty)
+        colour_stage(c, p[0], p[1], p[2], 0, traits, true);
+    else
+        combine_transparent_normal(c);
 }
 
 // Adds entry k to the composites of the row's samples. The samples are
@@ -226,28 +263,48 @@ void composite_entry(const ViewScene& scene, const ViewRowPointers& rows, int k,
     const bool skipRuns = consecutive && skip && fastPaths;
     const ModeTraits traits = traits_of(entry.mode);
     const std::uint32_t fade = static_cast<std::uint32_t>(entry.opacity + 1);
+    // Runs where the entry (and the stroke, at the paint position) is fully
+    // transparent under the Normal rule only clamp the composite: no pixel
+    // needs reading beyond its alpha.
+    const bool clearRuns = consecutive && !skip && fastPaths && !Base && !AlphaMode && traits.normalRule &&
+                           (!Paint || scene.paint.mode < kFirstAlphaMode);
+    const std::uint16_t* paintRow = Paint ? rows.paint : nullptr;
     for (std::size_t s = 0; s < count; ++s) {
-        if (skipRuns && (s = skip_transparent_run(row, columns[0], s, count)) == count) break;
         const std::size_t offset = static_cast<std::size_t>(columns[s]) * 4;
         const std::uint16_t* p = row + offset;
         std::uint32_t A = p[3];
-        if (A == 0 && skip) continue;
+        if (A == 0) {
+            // A transparent pixel: find out how far the transparency runs.
+            if (skip) {
+                if (skipRuns) s = transparent_run_end(row, nullptr, columns[0], s, count) - 1;
+                continue;
+            }
+            if (clearRuns && (!Paint || paintRow[offset + 3] == 0)) {
+                const std::size_t end = transparent_run_end(row, paintRow, columns[0], s, count);
+                for (; s < end; ++s) clear_stage(work[s], row + static_cast<std::size_t>(columns[s]) * 4, traits);
+                --s;
+                continue;
+            }
+        }
         std::uint32_t R = p[0], G = p[1], B = p[2];
         if (Base) A = 65535;
-        if (Paint) merge_paint(scene.paint, rows.paint + offset, scene.alphaLayerOpacity, R, G, B, A);
+        if (Paint) merge_paint(scene.paint, paintRow + offset, scene.alphaLayerOpacity, R, G, B, A);
         if (MaskNext) {
             // A "Layer Mask" layer above scales the alpha by its mean grey where it has alpha.
             const std::uint16_t* m = maskRow + offset;
             if (m[3] > 0) A = A * ((static_cast<std::uint32_t>(m[0]) + m[1] + m[2]) / 3) / 65536;
             if (Base) A = 65535;
         }
-        if (AlphaMode && alpha_mode_step(entry.mode, R, G, B, A, scene.alphaLayerOpacity) == kTexturize2) {
-            if (Faded) A = A * fade / 256;
-            colour_stage(work[s], R, G, B, A, traits_of(kTexturize2), fastPaths);
+        ModeTraits m = traits;
+        if (AlphaMode && alpha_mode_step(entry.mode, R, G, B, A, scene.alphaLayerOpacity) == kTexturize2)
+            m = traits_of(kTexturize2);
+        if (Faded) A = A * fade / 256;
+        if (Base) {
+            // The base is the first entry: the composite is still empty.
+            work[s] = m.needsBeneath ? ViewComposite{} : ViewComposite{R, G, B, A, {0, 0, 0, 0}, false};
             continue;
         }
-        if (Faded) A = A * fade / 256;
-        colour_stage(work[s], R, G, B, A, traits, fastPaths);
+        colour_stage(work[s], R, G, B, A, m, fastPaths);
     }
 }
 
@@ -292,7 +349,8 @@ void composite_view_row(const ViewScene& scene, const ViewRowPointers& rows, con
                         ViewComposite* work, std::uint16_t* out) noexcept
 {
     if (count == 0) return;
-    std::fill(work, work + count, ViewComposite{});
+    // An opaque base writes every composite itself.
+    if (!scene.opaqueBase) std::fill(work, work + count, ViewComposite{});
     // Columns ascend, so the samples are consecutive exactly when the span matches the count.
     const bool consecutive = static_cast<std::size_t>(columns[count - 1] - columns[0]) == count - 1;
     const int n = static_cast<int>(scene.entries.size());

@@ -62,7 +62,8 @@ void composite_row(const ViewScene& scene, const ViewGeometry& g, const OutputSe
         apply_tracing(samples + s * 4, trace + static_cast<std::size_t>(g.sampleColumn[s]) * 4);
 }
 
-// Writes one output row from the composited samples.
+// Writes one output row from the composited samples. Rows without a shown
+// Mask row take a loop without the tint.
 void write_row(const ViewGeometry& g, const OutputSettings& o, const ViewRow& row, const std::uint16_t* samples,
                std::uint8_t* line)
 {
@@ -71,14 +72,20 @@ void write_row(const ViewGeometry& g, const OutputSettings& o, const ViewRow& ro
     const int cy = row.canvasRow;
     for (int j = 0; j < g.outWidth; ++j) {
         const std::uint16_t* c = samples + static_cast<std::size_t>(g.outSample[j]) * 4;
-        std::uint32_t rgb[3] = {c[0], c[1], c[2]};
-        const std::uint32_t A = c[3];
-        const int cx = g.checkerColumn[j];
         std::uint8_t* p = line + static_cast<std::size_t>(j) * 3;
-        if (A < 65535) apply_checker(rgb, A, checker_odd(cx, cy));
+        const std::uint32_t A = c[3];
         const std::uint32_t m = mask ? mask[g.maskColumn[j]] : 65535;
+        if (A == 65535 && m == 65535) {
+            // Opaque and selected: the high bytes, written B, G, R.
+            p[0] = static_cast<std::uint8_t>(c[2] >> 8);
+            p[1] = static_cast<std::uint8_t>(c[1] >> 8);
+            p[2] = static_cast<std::uint8_t>(c[0] >> 8);
+            continue;
+        }
+        std::uint32_t rgb[3] = {c[0], c[1], c[2]};
+        const bool odd = checker_odd(g.checkerColumn[j], cy);
+        if (A < 65535) apply_checker(rgb, A, odd);
         if (m < 65535) {
-            const bool odd = checker_odd(cx, cy);
             std::uint8_t bytes[3];
             tint_bytes(rgb, m, odd ? o.tint : o.tint + 3, o.strong, bytes);
             p[0] = bytes[2], p[1] = bytes[1], p[2] = bytes[0];

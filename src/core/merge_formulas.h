@@ -14,6 +14,7 @@
 
 #include "core/blend_modes.h"
 #include "core/colour_models.h"
+#include "core/merge_modes.h"
 
 namespace mve::formulas {
 
@@ -226,6 +227,34 @@ inline void blend16(std::uint32_t sR, std::uint32_t sG, std::uint32_t sB, std::u
         out[i] = v > 0 ? (v < 65280.0 ? static_cast<std::uint32_t>(v) : 65280u) : 0u;
     }
     out[3] = result_alpha16<M>(a, d[3]);
+}
+
+// Straight src over straight dst by mode M: premultiply, blend, divide once
+// by the clamped result alpha and clamp each colour to [0, 1].
+template <int M>
+inline FloatPixel blend_straight(const FloatPixel& src, const FloatPixel& dst)
+{
+    Operands o;
+    o.sa = src.a, o.da = dst.a;
+    o.s[0] = src.r, o.s[1] = src.g, o.s[2] = src.b;
+    const double d[3] = {dst.r, dst.g, dst.b};
+    for (int i = 0; i < 3; ++i) {
+        o.sc[i] = o.s[i] * o.sa;
+        o.dc[i] = d[i] * o.da;
+    }
+    double rc[3];
+    blend<formula_of(M)>(o, rc);
+    double ar = result_alpha<M>(o.sa, o.da);
+    ar = ar < 0 ? 0 : (ar > 1 ? 1 : ar);
+    FloatPixel out;
+    if (!(ar > 0)) return out;
+    const double inv = 1 / ar;
+    auto unit = [](double v) { return v > 0 ? (v < 1 ? v : 1.0) : 0.0; };
+    out.r = unit(rc[0] * inv);
+    out.g = unit(rc[1] * inv);
+    out.b = unit(rc[2] * inv);
+    out.a = ar;
+    return out;
 }
 
 }  // namespace mve::formulas

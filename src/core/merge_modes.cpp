@@ -11,32 +11,6 @@ namespace {
 
 using namespace formulas;
 
-template <int M>
-FloatPixel blend_straight(const FloatPixel& src, const FloatPixel& dst)
-{
-    Operands o;
-    o.sa = src.a, o.da = dst.a;
-    o.s[0] = src.r, o.s[1] = src.g, o.s[2] = src.b;
-    const double d[3] = {dst.r, dst.g, dst.b};
-    for (int i = 0; i < 3; ++i) {
-        o.sc[i] = o.s[i] * o.sa;
-        o.dc[i] = d[i] * o.da;
-    }
-    double rc[3];
-    blend<formula_of(M)>(o, rc);
-    double ar = result_alpha<M>(o.sa, o.da);
-    ar = ar < 0 ? 0 : (ar > 1 ? 1 : ar);
-    FloatPixel out;
-    if (!(ar > 0)) return out;
-    const double inv = 1 / ar;
-    auto unit = [](double v) { return v > 0 ? (v < 1 ? v : 1.0) : 0.0; };
-    out.r = unit(rc[0] * inv);
-    out.g = unit(rc[1] * inv);
-    out.b = unit(rc[2] * inv);
-    out.a = ar;
-    return out;
-}
-
 // Calls fn.template operator()<M>() for the mode's formula family.
 template <class Fn>
 auto dispatch(int mode, Fn&& fn)
