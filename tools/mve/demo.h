@@ -21,6 +21,9 @@ bool register_demo_step(int rank, const char* name, DemoStep step);
 // Writes packed RGBA32 (or RGB24 with channels = 3) as a PNG; false on failure.
 bool write_png(const std::string& path, const unsigned char* pixels, int width, int height, int channels);
 
+// The composite of the visible layers (MVE_Merge) as an RGBA PNG in the out dir.
+bool write_composite(const DemoContext& ctx, const char* name);
+
 // Prints one line of what the demo did.
 void say(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

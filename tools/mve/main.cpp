@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "demo.h"
@@ -77,6 +78,19 @@ bool write_png(const std::string& path, const unsigned char* pixels, int width, 
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return std::fclose(f) == 0;
+}
+
+bool write_composite(const DemoContext& ctx, const char* name)
+{
+    const std::size_t values = static_cast<std::size_t>(ctx.width) * ctx.height * 4;
+    std::vector<unsigned short> composite(values, 0);
+    MVE_Merge(composite.data());
+    std::vector<unsigned char> rgba(values);
+    for (std::size_t i = 0; i < values; ++i) rgba[i] = static_cast<unsigned char>(composite[i] >> 8);
+    const std::string path = ctx.outDir + "/" + name;
+    if (!check(write_png(path, rgba.data(), ctx.width, ctx.height, 4), name)) return false;
+    say("wrote %s (%dx%d)", path.c_str(), ctx.width, ctx.height);
+    return true;
 }
 
 }  // namespace mve_host

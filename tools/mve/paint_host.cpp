@@ -27,19 +27,6 @@ int draw_stroke(const std::vector<StrokePoint>& points, const StrokeStyle& style
     return count;
 }
 
-bool write_composite(const DemoContext& ctx, const char* name)
-{
-    const std::size_t values = static_cast<std::size_t>(ctx.width) * ctx.height * 4;
-    std::vector<unsigned short> composite(values, 0);
-    MVE_Merge(composite.data());
-    std::vector<unsigned char> rgba(values);
-    for (std::size_t i = 0; i < values; ++i) rgba[i] = static_cast<unsigned char>(composite[i] >> 8);
-    const std::string path = ctx.outDir + "/" + name;
-    if (!check(write_png(path, rgba.data(), ctx.width, ctx.height, 4), name)) return false;
-    say("wrote %s (%dx%d)", path.c_str(), ctx.width, ctx.height);
-    return true;
-}
-
 std::vector<unsigned short> read_layer(const DemoContext& ctx, int index)
 {
     std::vector<unsigned short> p(static_cast<std::size_t>(ctx.width) * ctx.height * 4);

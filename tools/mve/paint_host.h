@@ -28,9 +28,6 @@ using BeforeDab = std::function<void(const StrokeDab&, int x, int y)>;
 int draw_stroke(const std::vector<StrokePoint>& points, const StrokeStyle& style, Colour16 colour,
                 const BeforeDab& before = nullptr);
 
-// The composite of the visible layers (MVE_Merge) as an RGBA PNG in the out dir.
-bool write_composite(const DemoContext& ctx, const char* name);
-
 // A canvas-sized RGBA64 copy of a layer.
 std::vector<unsigned short> read_layer(const DemoContext& ctx, int index);
 
