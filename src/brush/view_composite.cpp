@@ -97,9 +97,9 @@ FloatCombine float_combine_of(int mode) noexcept
 inline void combine_transparent_normal(ViewComposite& c) noexcept
 {
     if (!c.isFloat && c.a == 65535) {
-        c.r = std::min<std::uint32_t>(c.r, 65280);
-        c.g = std::min<std::uint32_t>(c.g, 65280);
-        c.b = std::min<std::uint32_t>(c.b, 65280);
+        c.r = std::min<std::uint16_t>(c.r, 65280);
+        c.g = std::min<std::uint16_t>(c.g, 65280);
+        c.b = std::min<std::uint16_t>(c.b, 65280);
         return;
     }
     make_float(c);
@@ -130,12 +130,14 @@ inline void colour_stage(ViewComposite& c, std::uint32_t R, std::uint32_t G, std
         if (m.needsBeneath) {
             c = ViewComposite{};
         } else {
-            c.r = R, c.g = G, c.b = B, c.a = A;
+            c.r = static_cast<std::uint16_t>(R), c.g = static_cast<std::uint16_t>(G);
+            c.b = static_cast<std::uint16_t>(B), c.a = static_cast<std::uint16_t>(A);
             c.isFloat = false;
         }
     } else if (A >= 65280 && m.normal) {
         // Opaque Normal: the layer replaces the composite, alpha 1.0.
-        c.r = R, c.g = G, c.b = B, c.a = 65535;
+        c.r = static_cast<std::uint16_t>(R), c.g = static_cast<std::uint16_t>(G);
+        c.b = static_cast<std::uint16_t>(B), c.a = 65535;
         c.isFloat = false;
     } else if (A == 0 && m.normalRule && fastPaths) {
         combine_transparent_normal(c);
@@ -301,7 +303,9 @@ void composite_entry(const ViewScene& scene, const ViewRowPointers& rows, int k,
         if (Faded) A = A * fade / 256;
         if (Base) {
             // The base is the first entry: the composite is still empty.
-            work[s] = m.needsBeneath ? ViewComposite{} : ViewComposite{R, G, B, A, {0, 0, 0, 0}, false};
+            work[s] = m.needsBeneath ? ViewComposite{} : ViewComposite{static_cast<std::uint16_t>(R), static_cast<std::uint16_t>(G),
+                                                                 static_cast<std::uint16_t>(B), static_cast<std::uint16_t>(A),
+                                                                 {0, 0, 0, 0}, false};
             continue;
         }
         colour_stage(work[s], R, G, B, A, m, fastPaths);
