@@ -380,3 +380,43 @@ TEST_F(DabFeatures, Mode425TintsTheBrushColourByThePickedUpLightness)
     // Ra = (8388480 + 0) >> 8 = 32767.
     expect_px(layer(3, 2), 47052, 49980, 53854, 32767);
 }
+
+TEST_F(DabFeatures, PickedUpPaintIsVariedThenPulledTowardTheBrushColour)
+{
+    // With pick-up the order is colour variation on R, G, B, then luminance
+    // variation of the varied colour, then the pull by q (alpha too).
+    Engine& e = engine();
+    ASSERT_GT(MVE_SetPixColorVary(5), 0);
+    ASSERT_GT(MVE_SetPixLumVary(64), 0);
+    std::memset(e.random.colourVariation.data.data(), 4,
+                static_cast<std::size_t>(e.random.colourVariation.length));
+    std::memset(e.random.lumVariation.data.data(), 100,
+                static_cast<std::size_t>(e.random.lumVariation.length));
+    set(buffer(0, 0), 32768, 0, 65280, 40000);
+    MVE_SetBlendStrength(128);
+    MVE_SetBlendPrimaryColorStrength(64);
+    MVE_DrawDabGrit(3, 3, 0, 0, 0);
+    // Variation -512: (32256, 0 (clamped), 64768), alpha 40000 untouched.
+    // Luminance f = 0.515625: 32256 + 1039.97 -> 33295, 0 + 2047.97 -> 2047, 64768 + 23.97 -> 64791.
+    // Pull toward black, q = 64: c * 192 >> 8 = 24971, 1535, 48593;
+    // alpha (40000 * 192 + 65535 * 64) >> 8 = 11874240 >> 8 = 46383, Ra = 46382.
+    expect_px(layer(2, 2), 24971, 1535, 48593, 46382);
+}
+
+TEST_F(DabFeatures, GritIsReadAtTheRotatedIndex)
+{
+    // 180 degrees, size 4 at (3, 3): only dab pixel (1, 0), canvas (2, 1),
+    // samples shape index (3, 3), the one grit byte that lets paint through.
+    Engine& e = engine();
+    MVE_SetSize(4);
+    e.brush.gritDotSize = 1;
+    e.paint.gritPattern = 0, e.paint.gritOffset = 0, e.paint.gritCountdown = 5;
+    Plane8& g = e.paint.gritPatterns[0];
+    std::memset(g.data(), 255, g.size());
+    g[3 * M + 3] = 10;
+    MVE_SetDensity(100);
+    MVE_SetRotateBrushMode(1, 180);
+    MVE_DrawDabGrit(3, 3, 0, 0, 0);
+    for (int y = 1; y <= 4; ++y)
+        for (int x = 1; x <= 4; ++x) EXPECT_EQ(layer(x, y)[3], x == 2 && y == 1 ? 65534 : 0) << x << "," << y;
+}
