@@ -362,10 +362,4 @@ void composite_view_row(const ViewScene& scene, const ViewRowPointers& rows, con
     for (std::size_t s = 0; s < count; ++s) store_composite(work[s], out + s * 4);
 }
 
-void composite_view_pixel(const ViewScene& scene, const ViewRowPointers& rows, int x, std::uint16_t out[4]) noexcept
-{
-    ViewComposite c;
-    composite_view_row(scene, rows, &x, 1, &c, out);
-}
-
 }  // namespace mve

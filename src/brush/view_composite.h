@@ -73,9 +73,6 @@ struct ViewComposite {
 void composite_view_row(const ViewScene& scene, const ViewRowPointers& rows, const int* columns, std::size_t count,
                         ViewComposite* work, std::uint16_t* out) noexcept;
 
-// Composites canvas column x of the row into out (R, G, B, A, 16-bit).
-void composite_view_pixel(const ViewScene& scene, const ViewRowPointers& rows, int x, std::uint16_t out[4]) noexcept;
-
 namespace test_hooks {
 // Turns the renderer's own shortcuts for fully transparent sources off (they
 // then go through the float stage one pixel at a time), to compare results.
