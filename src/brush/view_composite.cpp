@@ -7,6 +7,7 @@
 #include <cstring>
 #include <utility>
 
+#include "brush/view_float_stage.h"
 #include "core/alpha_modes.h"
 #include "core/blend_modes.h"
 #include "core/merge_formulas.h"
@@ -65,6 +66,15 @@ __attribute__((noinline)) void combine_float(ViewComposite& c, std::uint32_t R, 
                                              std::uint32_t A) noexcept
 {
     make_float(c);
+    // Normal-rule and Multiply pixels, most of those reaching this stage, take
+    // the packed form of the same arithmetic.
+    constexpr bool unionAlpha = formulas::alpha_rule(M) == formulas::AlphaRule::Union;
+    if constexpr (unionAlpha && (formulas::formula_of(M) == kNormal || M == kMultiply)) {
+        if (g_fastPaths.load(std::memory_order_relaxed)) {
+            combine_vector<M == kMultiply ? VectorRule::kMultiply : VectorRule::kNormal>(c.f, R, G, B, A);
+            return;
+        }
+    }
     const FloatPixel src{static_cast<float>(R) * kColourUnit, static_cast<float>(G) * kColourUnit,
                          static_cast<float>(B) * kColourUnit, static_cast<float>(A) * kAlphaUnit};
     const FloatPixel dst{c.f[0], c.f[1], c.f[2], c.f[3]};

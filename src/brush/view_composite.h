@@ -74,8 +74,9 @@ void composite_view_row(const ViewScene& scene, const ViewRowPointers& rows, con
                         ViewComposite* work, std::uint16_t* out) noexcept;
 
 namespace test_hooks {
-// Turns the renderer's own shortcuts for fully transparent sources off (they
-// then go through the float stage one pixel at a time), to compare results.
+// Turns the renderer's own shortcuts off, to compare results: fully
+// transparent sources then go through the float stage one pixel at a time,
+// and the float stage takes its scalar form for every mode.
 void set_view_fast_paths(bool enabled) noexcept;
 }  // namespace test_hooks
 
