@@ -117,7 +117,7 @@ void render_view(Engine& e, std::uint8_t* dst, std::ptrdiff_t dstStride, int x, 
     std::vector<std::uint16_t> scratch(rowValues * static_cast<std::size_t>(workers));
     std::vector<ViewComposite> work(g.sampleColumn.size() * static_cast<std::size_t>(workers));
     const int groups = static_cast<int>(g.rows.size());
-    for_each_row(0, groups, plane_loop_is_large(g.outWidth, g.outHeight), [&](int i) {
+    for_each_row_balanced(0, groups, plane_loop_is_large(g.outWidth, g.outHeight), [&](int i) {
         const int worker = omp_get_thread_num();
         const std::size_t slot = static_cast<std::size_t>(worker < workers ? worker : 0);
         std::uint16_t* samples = scratch.data() + rowValues * slot;

@@ -24,6 +24,16 @@ void for_each_row(int y0, int y1, bool parallel, F&& body)
     for (int y = y0; y < y1; ++y) body(y);
 }
 
+// As for_each_row, for rows whose cost varies a lot (the view renderer's
+// rows cross more or fewer layers' paint): workers take small blocks of rows
+// as they finish, so one worker is not left with all the heavy rows.
+template <class F>
+void for_each_row_balanced(int y0, int y1, bool parallel, F&& body)
+{
+#pragma omp parallel for schedule(dynamic, 8) if (parallel)
+    for (int y = y0; y < y1; ++y) body(y);
+}
+
 // The common case of a whole-plane loop of width x rows pixels.
 template <class F>
 void for_each_plane_row(int width, int rows, F&& body)
