@@ -172,6 +172,8 @@ inline void merge_paint(const ViewPaint& paint, const std::uint16_t* p, std::uin
 
 }  // namespace
 
+bool view_fast_paths() noexcept { return g_fastPaths.load(std::memory_order_relaxed); }
+
 namespace test_hooks {
 void set_view_fast_paths(bool enabled) noexcept { g_fastPaths.store(enabled); }
 }  // namespace test_hooks
@@ -350,10 +352,8 @@ void store_composite(const ViewComposite& c, std::uint16_t out[4]) noexcept
         out[2] = static_cast<std::uint16_t>(c.f[2] * kColourScale);
         out[3] = static_cast<std::uint16_t>(c.f[3] * kAlphaScale);
     } else {
-        out[0] = static_cast<std::uint16_t>(c.r);
-        out[1] = static_cast<std::uint16_t>(c.g);
-        out[2] = static_cast<std::uint16_t>(c.b);
-        out[3] = static_cast<std::uint16_t>(c.a);
+        // r, g, b, a lead the record in that order: one 8-byte copy.
+        std::memcpy(out, &c.r, 4 * sizeof(std::uint16_t));
     }
 }
 

@@ -67,16 +67,21 @@ struct ViewComposite {
     float f[4] = {0, 0, 0, 0};
     bool isFloat = false;
 };
+static_assert(offsetof(ViewComposite, a) == 3 * sizeof(std::uint16_t), "r, g, b, a are stored back to back");
 
 // Composites the canvas columns columns[0..count) of the row into out
 // (R, G, B, A, 16-bit each), using work (count entries) as the running composites.
 void composite_view_row(const ViewScene& scene, const ViewRowPointers& rows, const int* columns, std::size_t count,
                         ViewComposite* work, std::uint16_t* out) noexcept;
 
+// False while a test has turned the shortcuts off (see below).
+bool view_fast_paths() noexcept;
+
 namespace test_hooks {
 // Turns the renderer's own shortcuts off, to compare results: fully
 // transparent sources then go through the float stage one pixel at a time,
-// and the float stage takes its scalar form for every mode.
+// the float stage takes its scalar form for every mode, and output pixels
+// are written one at a time.
 void set_view_fast_paths(bool enabled) noexcept;
 }  // namespace test_hooks
 

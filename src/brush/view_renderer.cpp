@@ -3,7 +3,9 @@
 #include "brush/view_renderer.h"
 
 #include <omp.h>
+#include <tmmintrin.h>
 
+#include <cstring>
 #include <vector>
 
 #include "brush/view_composite.h"
@@ -26,6 +28,8 @@ struct OutputSettings {
     int maskStride = 0;
     std::uint32_t tint[6] = {};
     bool strong = false;
+    bool samplesInOrder = false;  // output column j shows sample j
+    bool maskInOrder = false;     // output column j reads Mask column maskColumn[0] + j
 };
 
 OutputSettings output_settings(Engine& e)
@@ -62,39 +66,94 @@ void composite_row(const ViewScene& scene, const ViewGeometry& g, const OutputSe
         apply_tracing(samples + s * 4, trace + static_cast<std::size_t>(g.sampleColumn[s]) * 4);
 }
 
-// Writes one output row from the composited samples. Rows without a shown
-// Mask row take a loop without the tint.
+// Writes output pixel j of the row from its composited sample c, under the
+// Mask value m (65535 where nothing is tinted).
+inline void write_pixel(const ViewGeometry& g, const OutputSettings& o, int cy, int j, const std::uint16_t* c,
+                        std::uint32_t m, std::uint8_t* p) noexcept
+{
+    std::uint64_t rgba;  // R in the low 16 bits, A in the high 16
+    std::memcpy(&rgba, c, sizeof rgba);
+    const std::uint32_t A = static_cast<std::uint32_t>(rgba >> 48);
+    if (A == 65535 && m == 65535) {
+        // Opaque and selected: the high bytes, written B, G, R.
+        p[0] = static_cast<std::uint8_t>(rgba >> 40);
+        p[1] = static_cast<std::uint8_t>(rgba >> 24);
+        p[2] = static_cast<std::uint8_t>(rgba >> 8);
+        return;
+    }
+    std::uint32_t rgb[3] = {c[0], c[1], c[2]};
+    const bool odd = checker_odd(g.checkerColumn[j], cy);
+    if (A < 65535) apply_checker(rgb, A, odd);
+    if (m < 65535) {
+        std::uint8_t bytes[3];
+        tint_bytes(rgb, m, odd ? o.tint : o.tint + 3, o.strong, bytes);
+        p[0] = bytes[2], p[1] = bytes[1], p[2] = bytes[0];
+    } else {
+        p[0] = static_cast<std::uint8_t>(rgb[2] >> 8);
+        p[1] = static_cast<std::uint8_t>(rgb[1] >> 8);
+        p[2] = static_cast<std::uint8_t>(rgb[0] >> 8);
+    }
+}
+
+// Four output pixels whose samples sit side by side: when all four are
+// opaque and selected (m: their four Mask values, or null), their high bytes
+// go out in one shuffle as B, G, R. Returns false, writing nothing, otherwise.
+inline bool write_opaque_quad(const std::uint16_t* c, const std::uint16_t* m, std::uint8_t* p) noexcept
+{
+    const __m128i ones = _mm_set1_epi16(-1);
+    const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c));
+    const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + 8));
+    // Alpha is the fourth word of each pixel: bytes 6, 7, 14 and 15 of each half.
+    const int opaque = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(lo, hi), ones));
+    if ((opaque & 0xC0C0) != 0xC0C0) return false;
+    if (m) {
+        const __m128i mv = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(m));
+        if ((_mm_movemask_epi8(_mm_cmpeq_epi16(mv, ones)) & 0xFF) != 0xFF) return false;
+    }
+    // High bytes of B, G, R of two pixels per half: byte offsets 5, 3, 1 and 13, 11, 9.
+    const __m128i fromLo = _mm_setr_epi8(5, 3, 1, 13, 11, 9, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i fromHi = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, 5, 3, 1, 13, 11, 9, -1, -1, -1, -1);
+    const __m128i bytes = _mm_or_si128(_mm_shuffle_epi8(lo, fromLo), _mm_shuffle_epi8(hi, fromHi));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), bytes);
+    const int last = _mm_cvtsi128_si32(_mm_srli_si128(bytes, 8));
+    std::memcpy(p + 8, &last, 4);
+    return true;
+}
+
+// Writes one output row from the composited samples. Where output columns
+// show consecutive samples and read consecutive Mask values (the 1:1 view),
+// runs of opaque, selected pixels go four at a time.
 void write_row(const ViewGeometry& g, const OutputSettings& o, const ViewRow& row, const std::uint16_t* samples,
                std::uint8_t* line)
 {
     const std::uint16_t* mask =
         (o.mask && row.maskRow >= 0) ? o.mask + static_cast<std::size_t>(row.maskRow) * o.maskStride : nullptr;
     const int cy = row.canvasRow;
-    for (int j = 0; j < g.outWidth; ++j) {
-        const std::uint16_t* c = samples + static_cast<std::size_t>(g.outSample[j]) * 4;
-        std::uint8_t* p = line + static_cast<std::size_t>(j) * 3;
-        const std::uint32_t A = c[3];
-        const std::uint32_t m = mask ? mask[g.maskColumn[j]] : 65535;
-        if (A == 65535 && m == 65535) {
-            // Opaque and selected: the high bytes, written B, G, R.
-            p[0] = static_cast<std::uint8_t>(c[2] >> 8);
-            p[1] = static_cast<std::uint8_t>(c[1] >> 8);
-            p[2] = static_cast<std::uint8_t>(c[0] >> 8);
-            continue;
-        }
-        std::uint32_t rgb[3] = {c[0], c[1], c[2]};
-        const bool odd = checker_odd(g.checkerColumn[j], cy);
-        if (A < 65535) apply_checker(rgb, A, odd);
-        if (m < 65535) {
-            std::uint8_t bytes[3];
-            tint_bytes(rgb, m, odd ? o.tint : o.tint + 3, o.strong, bytes);
-            p[0] = bytes[2], p[1] = bytes[1], p[2] = bytes[0];
-        } else {
-            p[0] = static_cast<std::uint8_t>(rgb[2] >> 8);
-            p[1] = static_cast<std::uint8_t>(rgb[1] >> 8);
-            p[2] = static_cast<std::uint8_t>(rgb[0] >> 8);
+    const bool quads = o.samplesInOrder && (!mask || o.maskInOrder) && view_fast_paths();
+    const std::uint16_t* maskRun = mask && quads ? mask + g.maskColumn[0] : nullptr;
+    int j = 0;
+    auto one = [&](int k) {
+        const std::uint32_t m = mask ? mask[g.maskColumn[k]] : 65535;
+        write_pixel(g, o, cy, k, samples + static_cast<std::size_t>(g.outSample[k]) * 4, m,
+                    line + static_cast<std::size_t>(k) * 3);
+    };
+    if (quads) {
+        for (; j + 4 <= g.outWidth; j += 4) {
+            if (write_opaque_quad(samples + static_cast<std::size_t>(j) * 4, maskRun ? maskRun + j : nullptr,
+                                  line + static_cast<std::size_t>(j) * 3))
+                continue;
+            for (int k = j; k < j + 4; ++k) one(k);
         }
     }
+    for (; j < g.outWidth; ++j) one(j);
+}
+
+// True when table[j] == table[0] + j for every j.
+bool runs_in_order(const std::vector<int>& table) noexcept
+{
+    for (std::size_t j = 0; j < table.size(); ++j)
+        if (table[j] != table[0] + static_cast<int>(j)) return false;
+    return true;
 }
 
 }  // namespace
@@ -108,7 +167,10 @@ void render_view(Engine& e, std::uint8_t* dst, std::ptrdiff_t dstStride, int x, 
         build_view_geometry(r, v.scaleFactor, v.scaleStep, v.viewWidth, v.viewHeight, e.canvas.width, e.canvas.height);
     if (g.empty()) return;
     const ViewScene scene = build_view_scene(e);
-    const OutputSettings o = output_settings(e);
+    OutputSettings o = output_settings(e);
+    o.samplesInOrder = g.outSample.size() == g.sampleColumn.size() && runs_in_order(g.outSample) &&
+                       (g.outSample.empty() || g.outSample[0] == 0);
+    o.maskInOrder = runs_in_order(g.maskColumn);
 
     // One row of composited samples per worker, allocated here so the
     // workers never allocate.
