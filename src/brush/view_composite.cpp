@@ -1,6 +1,8 @@
 // The per-pixel composite of the view renderer.
 #include "brush/view_composite.h"
 
+#include <smmintrin.h>
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -283,6 +285,19 @@ void composite_entry(const ViewScene& scene, const ViewRowPointers& rows, int k,
     const bool clearRuns = consecutive && !skip && fastPaths && !Base && !AlphaMode && traits.normalRule &&
                            (!Paint || scene.paint.mode < kFirstAlphaMode);
     const std::uint16_t* paintRow = Paint ? rows.paint : nullptr;
+    if constexpr (Base && !Paint && !MaskNext && !AlphaMode && !Faded) {
+        // The usual opaque base: each composite is the layer pixel with alpha 65535.
+        if (!traits.needsBeneath) {
+            for (std::size_t s = 0; s < count; ++s) {
+                std::uint64_t rgba;
+                std::memcpy(&rgba, row + static_cast<std::size_t>(columns[s]) * 4, sizeof rgba);
+                rgba |= 0xFFFFull << 48;
+                std::memcpy(&work[s].r, &rgba, sizeof rgba);
+                work[s].isFloat = false;
+            }
+            return;
+        }
+    }
     for (std::size_t s = 0; s < count; ++s) {
         const std::size_t offset = static_cast<std::size_t>(columns[s]) * 4;
         const std::uint16_t* p = row + offset;
@@ -347,10 +362,12 @@ EntryLoop entry_loop(const ViewScene& scene, int k) noexcept
 void store_composite(const ViewComposite& c, std::uint16_t out[4]) noexcept
 {
     if (c.isFloat) {
-        out[0] = static_cast<std::uint16_t>(c.f[0] * kColourScale);
-        out[1] = static_cast<std::uint16_t>(c.f[1] * kColourScale);
-        out[2] = static_cast<std::uint16_t>(c.f[2] * kColourScale);
-        out[3] = static_cast<std::uint16_t>(c.f[3] * kAlphaScale);
+        // Colour x 65280 and alpha x 65535, truncated. The floats lie in
+        // [0, 1], so the products fit 16 bits and the unsigned pack never
+        // saturates.
+        const __m128 scale = _mm_setr_ps(kColourScale, kColourScale, kColourScale, kAlphaScale);
+        const __m128i v = _mm_cvttps_epi32(_mm_mul_ps(_mm_loadu_ps(c.f), scale));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi32(v, v));
     } else {
         // r, g, b, a lead the record in that order: one 8-byte copy.
         std::memcpy(out, &c.r, 4 * sizeof(std::uint16_t));

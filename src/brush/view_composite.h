@@ -61,7 +61,8 @@ struct ViewRowPointers {
 void view_row_pointers(const ViewScene& scene, int y, ViewRowPointers& rows) noexcept;
 
 // The running composite of one pixel. While `isFloat` is clear the integer
-// pixel is the composite and its float form is r / 65280 ... a / 65535.
+// pixel is the composite (f is then not read) and its float form is
+// r / 65280 ... a / 65535.
 struct ViewComposite {
     std::uint16_t r = 0, g = 0, b = 0, a = 0;
     float f[4] = {0, 0, 0, 0};
