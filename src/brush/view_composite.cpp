@@ -106,16 +106,24 @@ FloatCombine float_combine_of(int mode) noexcept
 // only the clamp of the colours to 1.0 remains. An opaque integer composite
 // keeps its integer form: its colours up to 65280 survive the trip through
 // the floats unchanged, and 65535 comes back as 65280.
+inline void clamp_opaque_integer(ViewComposite& c) noexcept
+{
+    // r, g, b down to 65280 at most, a (65535) kept: one packed minimum.
+    const __m128i limit = _mm_setr_epi16(-256, -256, -256, -1, 0, 0, 0, 0);
+    const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&c.r));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&c.r), _mm_min_epu16(v, limit));
+}
+
+inline void clamp_float(ViewComposite& c) noexcept
+{
+    for (int i = 0; i < 3; ++i) c.f[i] = std::min(c.f[i], 1.0f);
+}
+
 inline void combine_transparent_normal(ViewComposite& c) noexcept
 {
-    if (!c.isFloat && c.a == 65535) {
-        c.r = std::min<std::uint16_t>(c.r, 65280);
-        c.g = std::min<std::uint16_t>(c.g, 65280);
-        c.b = std::min<std::uint16_t>(c.b, 65280);
-        return;
-    }
+    if (!c.isFloat && c.a == 65535) return clamp_opaque_integer(c);
     make_float(c);
-    for (int i = 0; i < 3; ++i) c.f[i] = std::min(c.f[i], 1.0f);
+    clamp_float(c);
 }
 
 // What the colour stage asks of a blend mode, worked out once per entry.
@@ -260,13 +268,17 @@ std::size_t transparent_run_end(const std::uint16_t* row, const std::uint16_t* a
 }
 
 // The colour stage of a fully transparent Normal-rule pixel.
+// It is colour_stage with A = 0, with the common opaque integer composite tested first.
 inline void clear_stage(ViewComposite& c, const std::uint16_t* p, const ModeTraits& traits) noexcept
 {
-    const bool empty = c.isFloat ? c.f[3] == 0.0f : c.a == 0;
-    if (empty)
-        colour_stage(c, p[0], p[1], p[2], 0, traits, true);
-    else
-        combine_transparent_normal(c);
+    if (!c.isFloat) {
+        if (c.a == 65535) return clamp_opaque_integer(c);
+        if (c.a == 0) return colour_stage(c, p[0], p[1], p[2], 0, traits, true);
+        make_float(c);
+    } else if (c.f[3] == 0.0f) {
+        return colour_stage(c, p[0], p[1], p[2], 0, traits, true);
+    }
+    clamp_float(c);
 }
 
 // Adds entry k to the composites of the row's samples. The samples are
