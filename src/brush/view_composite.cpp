@@ -67,16 +67,24 @@ template <int M>
 __attribute__((noinline)) void combine_float(ViewComposite& c, std::uint32_t R, std::uint32_t G, std::uint32_t B,
                                              std::uint32_t A) noexcept
 {
-    make_float(c);
     // Normal-rule and Multiply pixels, most of those reaching this stage, take
-    // the packed form of the same arithmetic.
+    // the packed form of the same arithmetic; an opaque Normal-rule source
+    // needs no arithmetic on the composite at all.
     constexpr bool unionAlpha = formulas::alpha_rule(M) == formulas::AlphaRule::Union;
-    if constexpr (unionAlpha && (formulas::formula_of(M) == kNormal || M == kMultiply)) {
+    constexpr bool normalRule = unionAlpha && formulas::formula_of(M) == kNormal;
+    if constexpr (normalRule || (unionAlpha && M == kMultiply)) {
         if (g_fastPaths.load(std::memory_order_relaxed)) {
+            if (normalRule && A == 65535) {
+                replace_by_opaque(c.f, R, G, B);
+                c.isFloat = true;
+                return;
+            }
+            make_float(c);
             combine_vector<M == kMultiply ? VectorRule::kMultiply : VectorRule::kNormal>(c.f, R, G, B, A);
             return;
         }
     }
+    make_float(c);
     const FloatPixel src{static_cast<float>(R) * kColourUnit, static_cast<float>(G) * kColourUnit,
                          static_cast<float>(B) * kColourUnit, static_cast<float>(A) * kAlphaUnit};
     const FloatPixel dst{c.f[0], c.f[1], c.f[2], c.f[3]};

@@ -66,4 +66,19 @@ inline void combine_vector(float dst[4], std::uint32_t R, std::uint32_t G, std::
     dst[3] = static_cast<float>(ar);
 }
 
+// The Normal rule under an opaque source. Sa = 65535 x (1 / 65535) is exactly
+// 1 in float, so 1 - Sa = 0, Rc = s x 1 + Dc x 0 = s, the union alpha is 1 and
+// the division is by 1: the result is the clamped source, whatever the
+// composite was.
+static_assert(65535.0f * (1.0f / 65535.0f) == 1.0f, "an opaque source alpha must be exactly 1");
+inline void replace_by_opaque(float dst[4], std::uint32_t R, std::uint32_t G, std::uint32_t B) noexcept
+{
+    const __m128 unit = _mm_setr_ps(1.0f / 65280.0f, 1.0f / 65280.0f, 1.0f / 65280.0f, 0.0f);
+    const __m128 s = _mm_mul_ps(
+        _mm_cvtepi32_ps(_mm_setr_epi32(static_cast<int>(R), static_cast<int>(G), static_cast<int>(B), 0)), unit);
+    // Colours above 65280 are above 1 and clamp to it.
+    _mm_storeu_ps(dst, _mm_min_ps(_mm_set1_ps(1.0f), s));
+    dst[3] = 1.0f;
+}
+
 }  // namespace mve

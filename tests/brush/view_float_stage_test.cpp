@@ -58,6 +58,22 @@ TEST(ViewFloatStage, PackedNormalMatchesTheScalarFormula)
 
 TEST(ViewFloatStage, PackedMultiplyMatchesTheScalarFormula) { expect_same_bits<kMultiply, VectorRule::kMultiply>(4); }
 
+TEST(ViewFloatStage, OpaqueSourceReplacesTheComposite)
+{
+    // Every 16-bit red value, over composites of any alpha, against the full formula.
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    for (std::uint32_t R = 0; R <= 65535; ++R) {
+        const std::uint32_t G = rng() % 65536, B = 65535 - R;
+        float a[4] = {unit(rng), unit(rng), unit(rng), R % 7 == 0 ? 0.0f : unit(rng)};
+        float b[4];
+        std::memcpy(b, a, sizeof a);
+        scalar_stage<kNormal>(a, R, G, B, 65535);
+        replace_by_opaque(b, R, G, B);
+        ASSERT_EQ(0, std::memcmp(a, b, sizeof a)) << "red " << R;
+    }
+}
+
 TEST(ViewFloatStage, NothingLeftIsBlack)
 {
     // A transparent source over a transparent composite: all four floats 0.
