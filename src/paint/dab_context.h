@@ -12,27 +12,16 @@
 namespace mve {
 
 // Everything the row kernel reads, fixed for the whole dab.
-struct DabContext {
+struct DabContext : DabInputs {
     using u32 = dab::u32;
     using Px = dab::Px;
 
-    int W = 0, H = 0, M = 0;
-    DabSquare sq;
-    const int* table = nullptr;  // scale index: dab pixel -> shape row/column
     bool identityTable = false;  // table[j] = j over the drawn columns
-    const std::uint16_t* shape = nullptr;
-    const std::uint8_t* grit = nullptr;  // null: grit off
-    int density = 0;                     // grit bytes above it are not painted
-    bool rotate = false;
-    float cosA = 1, sinA = 0;
-    int alphaPercent = 100, alphaScaled = 128;
     const std::uint8_t* texture = nullptr;
     const std::uint16_t* mask = nullptr;  // null: mask off
     bool maskMultiplies = true;
     bool solid = false, imageBrush = false;
-    bool pickup = false, remix = false;
-    std::uint16_t* buffer = nullptr;  // current blend buffer (pick-up)
-    u32 s = 0, q = 0;                 // blend and primary colour strengths
+    u32 q = 0;                        // primary colour strength
     Px primary{};                     // dab colour * q
     Px colour{};                      // dab colour
     dab::LowMode low;
@@ -41,8 +30,6 @@ struct DabContext {
     bool erase = false;
     const std::uint8_t* colourTable = nullptr;
     int colourAmount = 0, colourLength = 0;
-    const std::uint8_t* lumTable = nullptr;
-    int lumAmount = 0, lumLength = 0;
     const RowStarts* starts = nullptr;
     std::uint16_t* target = nullptr;
     std::size_t stride = 0;

@@ -18,24 +18,10 @@ namespace {
 
 using dab::u32;
 
-struct MaskDab {
-    int W = 0, M = 0;
-    DabSquare sq;
-    const int* table = nullptr;
-    const std::uint16_t* shape = nullptr;
-    const std::uint8_t* grit = nullptr;
-    int density = 0;
-    bool rotate = false;
-    float cosA = 1, sinA = 0;
-    int alphaPercent = 100, alphaScaled = 128;
+struct MaskDab : DabInputs {
     const std::uint8_t* texture = nullptr;
     std::uint16_t* mask = nullptr;
-    bool pickup = false, remix = false;
-    std::uint16_t* buffer = nullptr;  // levels at shape row * (M * 4) + shape column
-    u32 s = 0;
-    u32 value = 0;                    // the level painted without pick-up
-    const std::uint8_t* lumTable = nullptr;
-    int lumAmount = 0, lumLength = 0;
+    u32 value = 0;  // the level painted without pick-up
 };
 
 // Shape index of dab pixel (j, r), rotated when rotation is on.
@@ -73,31 +59,11 @@ void draw_mask_row(const MaskDab& d, int row, int j0, int j1, int lumStart)
 
 bool prepare_mask(Engine& e, const DabSquare& sq, u32 value, MaskDab& d)
 {
-    const BrushSettings& b = e.brush;
-    const int W = e.canvas.width, H = e.canvas.height, M = e.canvas.maxBrushSize;
-    const std::size_t pixels = static_cast<std::size_t>(std::max(W, 0)) * std::max(H, 0);
-    if (M <= 0 || sq.drawn <= 0 || !e.mask.plane || e.mask.plane.size() < pixels || !e.paint.brushShape ||
-        e.paint.brushShape.size() < static_cast<std::size_t>(M) * M)
-        return false;
-    d.W = W, d.M = M, d.sq = sq;
-    d.table = b.scaleIndex.data();
-    d.shape = e.paint.brushShape.data();
-    d.grit = dab_grit(e);
-    d.density = b.density;
-    d.rotate = b.rotateOn == 1;
-    d.cosA = b.rotateCos, d.sinA = b.rotateSin;
-    d.alphaPercent = b.alpha, d.alphaScaled = b.alphaScaled;
+    const std::size_t pixels = static_cast<std::size_t>(std::max(e.canvas.width, 0)) * std::max(e.canvas.height, 0);
+    if (!e.mask.plane || e.mask.plane.size() < pixels || !fill_dab_inputs(e, sq, d)) return false;
     d.texture = e.texture.plane && e.texture.plane.size() >= pixels ? e.texture.plane.data() : nullptr;
     d.mask = e.mask.plane.data();
-    d.pickup = b.blendStrength != 0 && !b.blendDisabledOnce;
-    d.buffer = current_blend_buffer(e);
-    const BlendBuffer& record = e.blend.records[static_cast<std::size_t>(e.blend.current)];
-    if (d.pickup && (!d.buffer || record.pixels.size() < static_cast<std::size_t>(M) * M * 4)) return false;
-    d.remix = b.blendRemix != 0;
-    d.s = static_cast<u32>(b.blendStrength);
     d.value = value;
-    d.lumTable = variation_table(e.random.lumVariation, e.random.lumVaryAmount);
-    d.lumAmount = e.random.lumVaryAmount, d.lumLength = e.random.lumVariation.length;
     return true;
 }
 

@@ -151,34 +151,16 @@ bool prepare(Engine& e, const DabSquare& sq, const Px& colour, const RowStarts& 
 {
     const BrushSettings& b = e.brush;
     LayerRecord* target = dab_target(e);
-    const int M = e.canvas.maxBrushSize;
-    if (!target || !e.paint.brushShape || M <= 0 || sq.drawn <= 0 ||
-        e.paint.brushShape.size() < static_cast<std::size_t>(M) * M)
-        return false;
+    if (!target || !fill_dab_inputs(e, sq, cx)) return false;
     const bool paintLayer = e.layers.paint.present();
-    cx.W = e.canvas.width, cx.H = e.canvas.height, cx.M = M;
-    cx.sq = sq;
-    cx.table = b.scaleIndex.data();
     cx.identityTable = true;
     for (int j = 0; j < sq.drawn && cx.identityTable; ++j) cx.identityTable = cx.table[j] == j;
-    cx.shape = e.paint.brushShape.data();
-    cx.grit = dab_grit(e);
-    cx.density = b.density;
-    cx.rotate = b.rotateOn == 1;
-    cx.cosA = b.rotateCos, cx.sinA = b.rotateSin;
-    cx.alphaPercent = b.alpha, cx.alphaScaled = b.alphaScaled;
     const CoverageSource cover = coverage_source(e);
     cx.texture = cover.texture;
     cx.mask = cover.mask;
     cx.erase = b.eraseMode != 0;
-    cx.pickup = b.blendStrength != 0 && !b.blendDisabledOnce;
-    cx.buffer = current_blend_buffer(e);
-    const BlendBuffer& record = e.blend.records[static_cast<std::size_t>(e.blend.current)];
-    if (cx.pickup && (!cx.buffer || record.pixels.size() < static_cast<std::size_t>(M) * M * 4)) return false;
-    cx.remix = b.blendRemix != 0;
     cx.maskMultiplies = cx.pickup || cx.erase || !paintLayer;
     cx.solid = b.solidBrushMode != 0, cx.imageBrush = b.imageBrushMode != 0;
-    cx.s = static_cast<u32>(b.blendStrength);
     cx.q = static_cast<u32>(std::max(b.blendPrimaryColorStrength, 0));
     cx.colour = colour;
     for (int c = 0; c < 4; ++c) cx.primary[c] = colour[c] * cx.q;
@@ -187,8 +169,6 @@ bool prepare(Engine& e, const DabSquare& sq, const Px& colour, const RowStarts& 
     cx.t = b.mixLevel;
     cx.colourTable = variation_table(e.random.colourVariation, e.random.colourVaryAmount);
     cx.colourAmount = e.random.colourVaryAmount, cx.colourLength = e.random.colourVariation.length;
-    cx.lumTable = variation_table(e.random.lumVariation, e.random.lumVaryAmount);
-    cx.lumAmount = e.random.lumVaryAmount, cx.lumLength = e.random.lumVariation.length;
     cx.starts = &starts;
     cx.target = target->pixels.data();
     cx.stride = static_cast<std::size_t>(target->stride);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "paint/blend_buffers.h"
 #include "undo/undo_store.h"
 
 namespace mve {
@@ -103,6 +104,32 @@ void clear_dab_flags(Engine& e) noexcept
     e.brush.blendDisabledOnce = 0;
     e.brush.eraseMode = 0;
     e.mask.makerOn = 0;
+}
+
+bool fill_dab_inputs(Engine& e, const DabSquare& sq, DabInputs& d) noexcept
+{
+    const BrushSettings& b = e.brush;
+    const int M = e.canvas.maxBrushSize;
+    if (M <= 0 || sq.drawn <= 0 || !e.paint.brushShape || e.paint.brushShape.size() < static_cast<std::size_t>(M) * M)
+        return false;
+    d.W = e.canvas.width, d.H = e.canvas.height, d.M = M;
+    d.sq = sq;
+    d.table = b.scaleIndex.data();
+    d.shape = e.paint.brushShape.data();
+    d.grit = dab_grit(e);
+    d.density = b.density;
+    d.rotate = b.rotateOn == 1;
+    d.cosA = b.rotateCos, d.sinA = b.rotateSin;
+    d.alphaPercent = b.alpha, d.alphaScaled = b.alphaScaled;
+    d.pickup = b.blendStrength != 0 && !b.blendDisabledOnce;
+    d.buffer = current_blend_buffer(e);
+    const BlendBuffer& record = e.blend.records[static_cast<std::size_t>(e.blend.current)];
+    if (d.pickup && (!d.buffer || record.pixels.size() < static_cast<std::size_t>(M) * M * 4)) return false;
+    d.remix = b.blendRemix != 0;
+    d.s = static_cast<std::uint32_t>(b.blendStrength);
+    d.lumTable = variation_table(e.random.lumVariation, e.random.lumVaryAmount);
+    d.lumAmount = e.random.lumVaryAmount, d.lumLength = e.random.lumVariation.length;
+    return true;
 }
 
 }  // namespace mve

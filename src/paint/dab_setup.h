@@ -64,4 +64,29 @@ struct TableCursor {
 // Clears the one-shot flags of the next dab (blend disabled, erase, mask maker).
 void clear_dab_flags(Engine& e) noexcept;
 
+// The brush inputs every dab kernel reads, for the colour dab and the Mask
+// dab alike: the square, the shape and its scale index, grit, rotation,
+// opacity, pick-up and luminance variation.
+struct DabInputs {
+    int W = 0, H = 0, M = 0;  // canvas size and maximum brush size
+    DabSquare sq;
+    const int* table = nullptr;  // scale index: dab pixel -> shape row/column
+    const std::uint16_t* shape = nullptr;
+    const std::uint8_t* grit = nullptr;  // null: grit off
+    int density = 0;                     // grit bytes above it are not painted
+    bool rotate = false;
+    float cosA = 1, sinA = 0;
+    int alphaPercent = 100, alphaScaled = 128;
+    bool pickup = false, remix = false;
+    std::uint16_t* buffer = nullptr;  // current blend buffer (pick-up)
+    std::uint32_t s = 0;              // blend strength
+    const std::uint8_t* lumTable = nullptr;
+    int lumAmount = 0, lumLength = 0;
+};
+
+// Fills the inputs for square `sq`. False when the dab cannot be drawn: no
+// maximum brush size, nothing inside the shape, no shape, or pick-up without
+// a blend buffer of M x M pixels.
+bool fill_dab_inputs(Engine& e, const DabSquare& sq, DabInputs& d) noexcept;
+
 }  // namespace mve
