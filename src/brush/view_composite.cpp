@@ -109,11 +109,6 @@ FloatCombine float_combine_of(int mode) noexcept
     return mode >= 0 && mode < kSilhouette ? kFloatCombines[static_cast<std::size_t>(mode)] : &combine_float<kNormal>;
 }
 
-// A fully transparent source under the Normal rule: Sc = 0, so the result
-// colour is Dc / Da = the composite's own colour and the alpha stays Da;
-// only the clamp of the colours to 1.0 remains. An opaque integer composite
-// keeps its integer form: its colours up to 65280 survive the trip through
-// the floats unchanged, and 65535 comes back as 65280.
 inline void clamp_opaque_integer(ViewComposite& c) noexcept
 {
     // r, g, b down to 65280 at most, a (65535) kept: one packed minimum.
@@ -127,6 +122,11 @@ inline void clamp_float(ViewComposite& c) noexcept
     for (int i = 0; i < 3; ++i) c.f[i] = std::min(c.f[i], 1.0f);
 }
 
+// A fully transparent source under the Normal rule: Sc = 0, so the result
+// colour is Dc / Da = the composite's own colour and the alpha stays Da;
+// only the clamp of the colours to 1.0 remains. An opaque integer composite
+// keeps its integer form: its colours up to 65280 survive the trip through
+// the floats unchanged, and 65535 comes back as 65280.
 inline void combine_transparent_normal(ViewComposite& c) noexcept
 {
     if (!c.isFloat && c.a == 65535) return clamp_opaque_integer(c);
@@ -275,8 +275,8 @@ std::size_t transparent_run_end(const std::uint16_t* row, const std::uint16_t* a
     return s;
 }
 
-// The colour stage of a fully transparent Normal-rule pixel.
-// It is colour_stage with A = 0, with the common opaque integer composite tested first.
+// The colour stage of a fully transparent Normal-rule pixel: colour_stage
+// with A = 0, testing the common opaque integer composite first.
 inline void clear_stage(ViewComposite& c, const std::uint16_t* p, const ModeTraits& traits) noexcept
 {
     if (!c.isFloat) {
