@@ -275,6 +275,42 @@ std::size_t transparent_run_end(const std::uint16_t* row, const std::uint16_t* a
     return s;
 }
 
+// True when all eight pixels at p are opaque (alpha 65535).
+inline bool all_opaque8(const std::uint16_t* p) noexcept
+{
+    const __m128i alphaWords = _mm_set1_epi64x(static_cast<long long>(0xFFFF000000000000ull));
+    const __m128i* v = reinterpret_cast<const __m128i*>(p);
+    const __m128i all = _mm_and_si128(_mm_and_si128(_mm_loadu_si128(v), _mm_loadu_si128(v + 1)),
+                                      _mm_and_si128(_mm_loadu_si128(v + 2), _mm_loadu_si128(v + 3)));
+    return _mm_testc_si128(all, alphaWords);
+}
+
+// Index of the first sample at or after s whose pixel is not opaque, for
+// samples of consecutive columns.
+std::size_t opaque_run_end(const std::uint16_t* row, int firstColumn, std::size_t s, std::size_t count) noexcept
+{
+    const std::uint16_t* p = row + (static_cast<std::size_t>(firstColumn) + s) * 4;
+    for (; s + 8 <= count && all_opaque8(p); s += 8, p += 32) {
+    }
+    for (; s < count && p[3] == 65535; ++s, p += 4) {
+    }
+    return s;
+}
+
+// Composites [s, end) become their pixels with alpha 65535, in integer form:
+// what an opaque "Normal" pixel (or the opaque base) leaves, whatever was below.
+inline void store_opaque(ViewComposite* work, const std::uint16_t* row, const int* columns, std::size_t s,
+                         std::size_t end) noexcept
+{
+    for (; s < end; ++s) {
+        std::uint64_t rgba;
+        std::memcpy(&rgba, row + static_cast<std::size_t>(columns[s]) * 4, sizeof rgba);
+        rgba |= 0xFFFFull << 48;
+        std::memcpy(&work[s].r, &rgba, sizeof rgba);
+        work[s].isFloat = false;
+    }
+}
+
 // The colour stage of a fully transparent Normal-rule pixel: colour_stage
 // with A = 0, testing the common opaque integer composite first.
 inline void clear_stage(ViewComposite& c, const std::uint16_t* p, const ModeTraits& traits) noexcept
@@ -314,17 +350,11 @@ void composite_entry(const ViewScene& scene, const ViewRowPointers& rows, int k,
     const std::uint16_t* paintRow = Paint ? rows.paint : nullptr;
     if constexpr (Base && !Paint && !MaskNext && !AlphaMode && !Faded) {
         // The usual opaque base: each composite is the layer pixel with alpha 65535.
-        if (!traits.needsBeneath) {
-            for (std::size_t s = 0; s < count; ++s) {
-                std::uint64_t rgba;
-                std::memcpy(&rgba, row + static_cast<std::size_t>(columns[s]) * 4, sizeof rgba);
-                rgba |= 0xFFFFull << 48;
-                std::memcpy(&work[s].r, &rgba, sizeof rgba);
-                work[s].isFloat = false;
-            }
-            return;
-        }
+        if (!traits.needsBeneath) return store_opaque(work, row, columns, 0, count);
     }
+    // Runs of opaque pixels of a plain "Normal" entry replace the composites.
+    const bool opaqueRuns = !Base && !Paint && !MaskNext && !AlphaMode && !Faded && consecutive && fastPaths &&
+                            traits.normal;
     for (std::size_t s = 0; s < count; ++s) {
         const std::size_t offset = static_cast<std::size_t>(columns[s]) * 4;
         const std::uint16_t* p = row + offset;
@@ -341,6 +371,12 @@ void composite_entry(const ViewScene& scene, const ViewRowPointers& rows, int k,
                 --s;
                 continue;
             }
+        }
+        if (A == 65535 && opaqueRuns) {
+            const std::size_t end = opaque_run_end(row, columns[0], s, count);
+            store_opaque(work, row, columns, s, end);
+            s = end - 1;
+            continue;
         }
         std::uint32_t R = p[0], G = p[1], B = p[2];
         if (Base) A = 65535;
