@@ -60,6 +60,7 @@ void one_to_one(ViewGeometry& g, const CanvasRect& r, int viewWidth, int viewHei
         g.maskColumn.push_back(r.x + j);
     }
     for (int i = 0; i < g.outHeight; ++i) g.rows.push_back({r.y + i, r.y + i, i, i + 1});
+    g.samplesInOrder = g.maskInOrder = true;
 }
 
 void reduced(ViewGeometry& g, const CanvasRect& r, float step, int viewWidth, int viewHeight, int canvasWidth,
@@ -76,6 +77,7 @@ void reduced(ViewGeometry& g, const CanvasRect& r, float step, int viewWidth, in
         g.checkerColumn.push_back(g.sampleColumn[j]);
         g.maskColumn.push_back(g.sampleColumn[j]);
     }
+    g.samplesInOrder = true;
     const std::vector<int> canvasRows = accumulate_positions(r.y, step, g.outHeight, canvasHeight);
     for (int i = 0; i < g.outHeight; ++i) {
         // The Mask row is taken directly from the row number, not from the

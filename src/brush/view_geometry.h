@@ -40,6 +40,11 @@ struct ViewGeometry {
     std::vector<int> checkerColumn;
     std::vector<int> maskColumn;
     std::vector<ViewRow> rows;
+    // outSample[j] == j (1:1 and reduced views), and maskColumn[j] ==
+    // maskColumn[0] + j (1:1 view): the output stage can then take pixels
+    // four at a time.
+    bool samplesInOrder = false;
+    bool maskInOrder = false;
 
     bool empty() const noexcept { return outWidth <= 0 || outHeight <= 0; }
 };

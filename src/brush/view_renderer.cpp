@@ -28,8 +28,6 @@ struct OutputSettings {
     int maskStride = 0;
     std::uint32_t tint[6] = {};
     bool strong = false;
-    bool samplesInOrder = false;  // output column j shows sample j
-    bool maskInOrder = false;     // output column j reads Mask column maskColumn[0] + j
 };
 
 OutputSettings output_settings(Engine& e)
@@ -129,7 +127,7 @@ void write_row(const ViewGeometry& g, const OutputSettings& o, const ViewRow& ro
     const std::uint16_t* mask =
         (o.mask && row.maskRow >= 0) ? o.mask + static_cast<std::size_t>(row.maskRow) * o.maskStride : nullptr;
     const int cy = row.canvasRow;
-    const bool quads = o.samplesInOrder && (!mask || o.maskInOrder) && view_fast_paths();
+    const bool quads = g.samplesInOrder && (!mask || g.maskInOrder) && view_fast_paths();
     const std::uint16_t* maskRun = mask && quads ? mask + g.maskColumn[0] : nullptr;
     int j = 0;
     auto one = [&](int k) {
@@ -148,14 +146,6 @@ void write_row(const ViewGeometry& g, const OutputSettings& o, const ViewRow& ro
     for (; j < g.outWidth; ++j) one(j);
 }
 
-// True when table[j] == table[0] + j for every j.
-bool runs_in_order(const std::vector<int>& table) noexcept
-{
-    for (std::size_t j = 0; j < table.size(); ++j)
-        if (table[j] != table[0] + static_cast<int>(j)) return false;
-    return true;
-}
-
 }  // namespace
 
 void render_view(Engine& e, std::uint8_t* dst, std::ptrdiff_t dstStride, int x, int y, int w, int h)
@@ -167,10 +157,7 @@ void render_view(Engine& e, std::uint8_t* dst, std::ptrdiff_t dstStride, int x, 
         build_view_geometry(r, v.scaleFactor, v.scaleStep, v.viewWidth, v.viewHeight, e.canvas.width, e.canvas.height);
     if (g.empty()) return;
     const ViewScene scene = build_view_scene(e);
-    OutputSettings o = output_settings(e);
-    o.samplesInOrder = g.outSample.size() == g.sampleColumn.size() && runs_in_order(g.outSample) &&
-                       (g.outSample.empty() || g.outSample[0] == 0);
-    o.maskInOrder = runs_in_order(g.maskColumn);
+    const OutputSettings o = output_settings(e);
 
     // One row of composited samples per worker, allocated here so the
     // workers never allocate.

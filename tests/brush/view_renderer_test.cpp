@@ -21,6 +21,27 @@ ViewGeometry geometry(int x, int y, int w, int h, int factor, float step, int vi
                                canvasH);
 }
 
+TEST(ViewGeometry, InOrderFlagsMatchTheTables)
+{
+    // The output stage trusts these flags to read samples and Mask values side by side.
+    const ViewGeometry views[] = {geometry(7, 3, 20, 5, 1, 1.0f), geometry(7, 3, 20, 5, 1, 2.5f),
+                                  geometry(7, 3, 20, 5, 3, 1.0f)};
+    const bool samples[] = {true, true, false}, masks[] = {true, false, false};
+    for (int v = 0; v < 3; ++v) {
+        const ViewGeometry& g = views[v];
+        EXPECT_EQ(g.samplesInOrder, samples[v]) << "view " << v;
+        EXPECT_EQ(g.maskInOrder, masks[v]) << "view " << v;
+        for (int j = 0; j < g.outWidth; ++j) {
+            if (g.samplesInOrder) {
+                EXPECT_EQ(g.outSample[j], j);
+            }
+            if (g.maskInOrder) {
+                EXPECT_EQ(g.maskColumn[j], g.maskColumn[0] + j);
+            }
+        }
+    }
+}
+
 TEST(ViewGeometry, ClippingKeepsTheSizeOfANegativeStart)
 {
     const CanvasRect r = clip_to_canvas(-3, -2, 5, 4, 10, 10);
