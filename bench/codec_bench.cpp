@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "core/engine.h"
 #include "core/rle_codecs.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 #include "undo/undo_store.h"
 

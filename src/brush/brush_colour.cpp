@@ -1,6 +1,6 @@
 // Brush colour, colour banks, colour variation and the pick-up blend strengths.
 #include "brush/brush_settings.h"
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 
 namespace mve {

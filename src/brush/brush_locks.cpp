@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "brush/brush_settings.h"
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 
 namespace mve {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 #include "platform/window_redraw.h"
 
@@ -90,6 +90,20 @@ MVE_API int MVE_RedrawWindow(void* window)
 {
     using namespace platform;
     return redraw_window(window, kRedrawFrame | kRedrawAllChildren | kRedrawErase | kRedrawInvalidate);
+}
+
+// The paint mix mode: the level and its derived strengths.
+MVE_API int MVE_SetMixMode(int mode, int level)
+{
+    BrushSettings& brush = engine().brush;
+    brush.mixMode = mode;
+    brush.mixLevel = level;
+    brush.mixLevelInverse = 256 - level;
+    // Signed strengths around the middle level 127, truncated toward zero.
+    const double centred = (level - 127) / 127.0;
+    brush.mixLevel10 = static_cast<int>(centred * 10);
+    brush.mixLevel16 = static_cast<int>(centred * 16);
+    return brush.mixLevel16;
 }
 
 }  // extern "C"

@@ -11,6 +11,7 @@
 #include "core/guard.h"
 #include "imagelib/block_copy.h"
 #include "morvane/morvane.h"
+#include "paint/brush_shape.h"
 #include "paint/brush_shape_picture.h"
 
 namespace mve {
@@ -204,7 +205,7 @@ MVE_API void MVE_SetTool(float shapeIntensity, int gritDotSize, int gritDotThres
         if (gritSource && std::strlen(gritSource) > 1 && b.fullSize + kGritMargin < kGritCanvasSide)
             build_grit_from_file(e, gritSource);
 
-        MVE_SetBrushShape(shapePath, shapeAngle);
+        paint::set_brush_shape(e, shapePath, shapeAngle);
 
         set_blend_strength(b, b.blendStrength);
         set_blend_primary_strength(b, b.blendPrimaryColorStrength);

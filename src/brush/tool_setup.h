@@ -1,7 +1,7 @@
 // The compound tool setter: settings, the 20 grit patterns and the brush shape.
 #pragma once
 
-#include "core/engine.h"
+#include "engine/engine.h"
 
 namespace mve {
 

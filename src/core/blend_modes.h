@@ -3,7 +3,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 namespace mve {
 
@@ -54,5 +57,86 @@ int blend_mode_from_name(const char* name) noexcept;
 std::string_view blend_mode_name(int number) noexcept;
 
 inline bool is_alpha_mode(int mode) noexcept { return mode >= kFirstAlphaMode; }
+
+constexpr int kBlendModeCount = 54;
+
+// What every compositing routine needs to know of a mode, in one table.
+struct BlendModeProperties {
+    // The formula the mode blends with: its own number, 6 for Exclusion, and
+    // the Normal rule (0) for 16, 17, 30 and the alpha modes.
+    int formula = kNormal;
+    // Over an empty destination the result stays empty (the colour and
+    // texture modes take everything but their source's alpha from beneath).
+    bool needsDestination = false;
+};
+
+inline constexpr std::array<BlendModeProperties, kBlendModeCount> kBlendModeProperties = [] {
+    std::array<BlendModeProperties, kBlendModeCount> table{};
+    for (int m = 0; m < kBlendModeCount; ++m) {
+        BlendModeProperties& p = table[static_cast<std::size_t>(m)];
+        p.formula = m == kExclusion                                    ? kNegation
+                    : (m > kTexturize3 || m == kReflect || m == kGlow) ? kNormal
+                                                                       : m;
+        p.needsDestination =
+            m == kColor || m == kHardColor || m == kTexturize || m == kTexturize2 || m == kTexturize3;
+    }
+    return table;
+}();
+
+constexpr int blend_formula_of(int mode) noexcept
+{
+    return mode >= 0 && mode < kBlendModeCount ? kBlendModeProperties[static_cast<std::size_t>(mode)].formula
+                                               : kNormal;
+}
+
+constexpr bool blend_needs_destination(int mode) noexcept
+{
+    return mode >= 0 && mode < kBlendModeCount &&
+           kBlendModeProperties[static_cast<std::size_t>(mode)].needsDestination;
+}
+
+// The mode numbers that blend with a formula other than the Normal rule, in
+// order: the cases every per-mode dispatch instantiates.
+inline constexpr auto kFormulaModes = [] {
+    constexpr std::size_t count = [] {
+        std::size_t n = 0;
+        for (const auto& p : kBlendModeProperties) n += p.formula != kNormal ? 1 : 0;
+        return n;
+    }();
+    std::array<int, count> modes{};
+    std::size_t i = 0;
+    for (int m = 0; m < kBlendModeCount; ++m)
+        if (kBlendModeProperties[static_cast<std::size_t>(m)].formula != kNormal) modes[i++] = m;
+    return modes;
+}();
+
+namespace detail {
+template <class Fn, std::size_t... I>
+decltype(auto) dispatch_formula_mode(int mode, Fn&& fn, std::index_sequence<I...>)
+{
+    using Result = decltype(fn.template operator()<kNormal>());
+    if constexpr (std::is_void_v<Result>) {
+        if (!((mode == kFormulaModes[I] ? (fn.template operator()<kFormulaModes[I]>(), true) : false) || ...))
+            fn.template operator()<kNormal>();
+    } else {
+        Result result{};
+        if (!((mode == kFormulaModes[I] ? (result = fn.template operator()<kFormulaModes[I]>(), true)
+                                        : false) ||
+              ...))
+            result = fn.template operator()<kNormal>();
+        return result;
+    }
+}
+}  // namespace detail
+
+// Calls fn.template operator()<M>() with M = `mode` when the mode has a
+// formula of its own, else with M = 0 (the Normal rule): one instantiation
+// per case of kFormulaModes.
+template <class Fn>
+decltype(auto) dispatch_formula_mode(int mode, Fn&& fn)
+{
+    return detail::dispatch_formula_mode(mode, static_cast<Fn&&>(fn),
+                                         std::make_index_sequence<kFormulaModes.size()>{});
+}
 
 }  // namespace mve

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "core/engine.h"
+#include "core/core_state.h"
 
 namespace mve {
 
@@ -68,7 +68,7 @@ struct CoverageSource {
 
 // The texture plane and the enabled Mask of the engine, each only when its
 // plane covers the whole canvas (a plane of another size is not read).
-inline CoverageSource coverage_source(const Engine& e) noexcept
+inline CoverageSource coverage_source(const CoreState& e) noexcept
 {
     CoverageSource s;
     s.width = e.canvas.width;

@@ -1,6 +1,6 @@
 // Alpha and colour operations on whole layers and on RGBA32 buffers.
 #include "core/blend_modes.h"
-#include "core/engine.h"
+#include "core/core_state.h"
 #include "core/layers.h"
 #include "core/parallel.h"
 #include "morvane/morvane.h"
@@ -30,7 +30,10 @@ void for_each_rgba32(unsigned char* buffer, int width, int height, F f)
     });
 }
 
-const CanvasState& canvas() { return engine().canvas; }
+const CanvasState& canvas()
+{
+    return core_state().canvas;
+}
 
 }  // namespace
 
@@ -38,7 +41,7 @@ extern "C" {
 
 MVE_API void MVE_InvertAlpha(int index)
 {
-    if (LayerRecord* layer = present_layer(engine(), index))
+    if (LayerRecord* layer = present_layer(core_state(), index))
         for_each_layer_pixel(*layer, [](std::uint16_t* p) { p[3] = static_cast<std::uint16_t>(65535 - p[3]); });
 }
 
@@ -51,13 +54,13 @@ MVE_API void MVE_InvertAlpha_RGBA32(unsigned char* buffer)
 MVE_API void MVE_SetLayerAlpha(int index, int value)
 {
     const auto alpha = static_cast<std::uint16_t>(value);
-    if (LayerRecord* layer = present_layer(engine(), index))
+    if (LayerRecord* layer = present_layer(core_state(), index))
         for_each_layer_pixel(*layer, [alpha](std::uint16_t* p) { p[3] = alpha; });
 }
 
 MVE_API void MVE_NormalizeLayerAlpha(int index)
 {
-    LayerRecord* layer = present_layer(engine(), index);
+    LayerRecord* layer = present_layer(core_state(), index);
     if (!layer || layer->blendMode >= kFirstAlphaMode) return;
     const unsigned opacity = layer->opacity;
     // The opacity is baked into the pixels, then set to full.
@@ -69,7 +72,7 @@ MVE_API void MVE_NormalizeLayerAlpha(int index)
 
 MVE_API void MVE_SetColorAlpha(int r, int g, int b)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     LayerRecord* layer = present_layer(e, e.layers.currentIndex);
     if (!layer || !e.layers.current) return;
     // 8-bit colours become 16-bit by * 257 here, so 255 is 65535.
@@ -112,7 +115,7 @@ MVE_API void MVE_SetAlphaFromRGBAImageColor(unsigned char* buffer, int r, int g,
 
 MVE_API void MVE_CreateBlobFromImage(int index, int style)
 {
-    LayerRecord* layer = present_layer(engine(), index);
+    LayerRecord* layer = present_layer(core_state(), index);
     if (!layer) return;
     for_each_layer_pixel(*layer, [style](std::uint16_t* p) {
         const int L = (p[0] + p[1] + p[2]) / 3;

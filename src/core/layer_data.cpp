@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/engine.h"
+#include "core/core_state.h"
 #include "core/layers.h"
 #include "morvane/morvane.h"
 
@@ -29,7 +29,7 @@ extern "C" {
 
 MVE_API void MVE_SetRGBA64Layer(const unsigned short* buffer, int rowBytes, int index)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     LayerRecord* layer = present_layer(e, index);
     if (!layer || !buffer) return;
     const int w = std::min(e.canvas.width, layer->width), h = std::min(e.canvas.height, layer->height);
@@ -40,13 +40,13 @@ MVE_API void MVE_SetRGBA64Layer(const unsigned short* buffer, int rowBytes, int 
 
 MVE_API void MVE_SetLayerData(const unsigned short* data, int index)
 {
-    LayerRecord* layer = present_layer(engine(), index);
+    LayerRecord* layer = present_layer(core_state(), index);
     if (layer && data) std::memcpy(layer->pixels.data(), data, layer_bytes(*layer));
 }
 
 MVE_API void MVE_CopyLayerData(int src, int dst)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     LayerRecord* from = present_layer(e, src);
     LayerRecord* to = present_layer(e, dst);
     if (from && to && from != to)
@@ -55,7 +55,7 @@ MVE_API void MVE_CopyLayerData(int src, int dst)
 
 MVE_API void MVE_GetRGBA64Layer(unsigned short* buffer, int rowBytes, int index)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     const LayerRecord* layer = present_layer(e, index);
     if (!layer || !buffer) return;
     copy_rows(reinterpret_cast<unsigned char*>(buffer), static_cast<std::size_t>(rowBytes),
@@ -66,7 +66,7 @@ MVE_API void MVE_GetRGBA64Layer(unsigned short* buffer, int rowBytes, int index)
 
 MVE_API void MVE_GetRGBA64LayerRect(unsigned short* buffer, int rowBytes, int index, int x, int y, int w, int h)
 {
-    const LayerRecord* layer = present_layer(engine(), index);
+    const LayerRecord* layer = present_layer(core_state(), index);
     if (!layer || !buffer) return;
     // Only the part of the rectangle on the layer is read; it lands in the
     // buffer where it lies in the rectangle, the rest of the buffer is kept.
@@ -83,7 +83,7 @@ MVE_API void MVE_GetRGBA64LayerRect(unsigned short* buffer, int rowBytes, int in
 
 MVE_API void MVE_GetLayerData(unsigned short* buffer, int index)
 {
-    const LayerRecord* layer = present_layer(engine(), index);
+    const LayerRecord* layer = present_layer(core_state(), index);
     if (layer && buffer) std::memcpy(buffer, layer->pixels.data(), layer_bytes(*layer));
 }
 

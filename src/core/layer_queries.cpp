@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/engine.h"
+#include "core/core_state.h"
 #include "core/layers.h"
 #include "morvane/morvane.h"
 
@@ -40,11 +40,10 @@ void write_box(const Box& box, int* x0, int* y0, int* x1, int* y1)
 
 }  // namespace
 
-extern "C" {
+namespace mve::core {
 
-MVE_API void MVE_FindDataExtentsLayer(int index, int* x0, int* y0, int* x1, int* y1)
+void find_data_extents(CoreState& e, int index, int* x0, int* y0, int* x1, int* y1) noexcept
 {
-    Engine& e = engine();
     const LayerRecord* layer = present_layer(e, index);
     if (!layer) return;
     Box box{e.canvas.width, e.canvas.height, 0, 0};
@@ -52,13 +51,22 @@ MVE_API void MVE_FindDataExtentsLayer(int index, int* x0, int* y0, int* x1, int*
     write_box(box, x0, y0, x1, y1);
 }
 
+}  // namespace mve::core
+
+extern "C" {
+
+MVE_API void MVE_FindDataExtentsLayer(int index, int* x0, int* y0, int* x1, int* y1)
+{
+    core::find_data_extents(core_state(), index, x0, y0, x1, y1);
+}
+
 MVE_API void MVE_FindDataExtentsLayerEX(int index, int* x0, int* y0, int* x1, int* y1)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     const LayerRecord* layer = present_layer(e, index);
     if (!layer) return;
     if (layer->width <= 0 || layer->height <= 0 || layer->pixels[3] == 0) {
-        MVE_FindDataExtentsLayer(index, x0, y0, x1, y1);
+        core::find_data_extents(e, index, x0, y0, x1, y1);
         return;
     }
     // An opaque top-left pixel is taken as the background colour.
@@ -71,7 +79,7 @@ MVE_API void MVE_FindDataExtentsLayerEX(int index, int* x0, int* y0, int* x1, in
 
 MVE_API int MVE_IsLayerTransparent(int index)
 {
-    const LayerRecord* layer = present_layer(engine(), index);
+    const LayerRecord* layer = present_layer(core_state(), index);
     if (!layer) return 1;
     const std::size_t count = static_cast<std::size_t>(layer->width) * layer->height;
     const std::uint16_t* p = layer->pixels.data();
@@ -82,7 +90,7 @@ MVE_API int MVE_IsLayerTransparent(int index)
 
 MVE_API int MVE_IsSingleColor(int index)
 {
-    const LayerRecord* layer = present_layer(engine(), index);
+    const LayerRecord* layer = present_layer(core_state(), index);
     if (!layer) return 0;
     const std::size_t count = static_cast<std::size_t>(layer->width) * layer->height;
     const std::uint16_t* p = layer->pixels.data();

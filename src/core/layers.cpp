@@ -7,9 +7,8 @@
 #include "core/blend_modes.h"
 #include "core/guard.h"
 #include "core/parallel.h"
+#include "core/texture.h"
 #include "morvane/morvane.h"
-#include "paint/texture.h"
-#include "undo/undo_store.h"
 
 namespace mve {
 
@@ -27,17 +26,13 @@ int highest_present_layer(const LayerStack& layers) noexcept
     return 1;
 }
 
-}  // namespace mve
+namespace core {
 
-using namespace mve;
-
-extern "C" {
-
-MVE_API int MVE_CreateLayer(int index, int width, int height)
+int create_layer(CoreState& e, int index, int width, int height) noexcept
 {
     return guarded("CreateLayer Excpt", 0, [&] {
         if (!valid_layer_index(index) || width < 0 || height < 0) return 0;
-        LayerRecord& layer = engine().layers.table[index];
+        LayerRecord& layer = e.layers.table[index];
         if (layer.present() && (layer.width != width || layer.height != height)) layer.pixels.reset();
         layer.width = width;
         layer.height = height;
@@ -50,26 +45,10 @@ MVE_API int MVE_CreateLayer(int index, int width, int height)
     });
 }
 
-MVE_API void MVE_DeleteLayer(int index)
+bool select_layer(CoreState& e, int index) noexcept
 {
-    guarded("DeleteLayer Excpt", [index] {
-        if (LayerRecord* layer = layer_at(engine(), index)) layer->pixels.reset();
-    });
-}
-
-MVE_API void MVE_SwapLayers(int a, int b)
-{
-    Engine& e = engine();
-    LayerRecord* la = layer_at(e, a);
-    LayerRecord* lb = layer_at(e, b);
-    if (la && lb && la != lb) std::swap(*la, *lb);
-}
-
-MVE_API void MVE_SetLayer(int index)
-{
-    Engine& e = engine();
     LayerRecord* layer = present_layer(e, index);
-    if (!layer) return;
+    if (!layer) return false;
     if (layer->blendMode == kTexturize3) delete_texture(e);
     const int old = e.layers.currentIndex;
     const LayerRecord& previous = e.layers.table[old];
@@ -77,14 +56,48 @@ MVE_API void MVE_SetLayer(int index)
         guarded("CreateTexture Excpt", 0, [&] { return create_texture(e, old); });
     e.layers.currentIndex = index;
     e.layers.current = layer;
-    save_undo_back_buffer(e, index);
+    return true;
 }
 
-MVE_API int MVE_GetLayerNum(void) { return engine().layers.currentIndex; }
+void delete_layer(CoreState& e, int index) noexcept
+{
+    if (LayerRecord* layer = layer_at(e, index)) layer->pixels.reset();
+}
+
+}  // namespace core
+
+}  // namespace mve
+
+using namespace mve;
+
+extern "C" {
+
+MVE_API int MVE_CreateLayer(int index, int width, int height)
+{
+    return core::create_layer(core_state(), index, width, height);
+}
+
+MVE_API void MVE_DeleteLayer(int index)
+{
+    core::delete_layer(core_state(), index);
+}
+
+MVE_API void MVE_SwapLayers(int a, int b)
+{
+    CoreState& e = core_state();
+    LayerRecord* la = layer_at(e, a);
+    LayerRecord* lb = layer_at(e, b);
+    if (la && lb && la != lb) std::swap(*la, *lb);
+}
+
+MVE_API int MVE_GetLayerNum(void)
+{
+    return core_state().layers.currentIndex;
+}
 
 MVE_API int MVE_SetLayerOptions(int index, int visible, int lockAlpha, int opacityPercent, const char* modeName)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     LayerRecord* layer = layer_at(e, index);
     if (!layer) return 0;
     if (layer->blendMode == kTexturize3) delete_texture(e);
@@ -104,13 +117,13 @@ MVE_API int MVE_SetLayerOptions(int index, int visible, int lockAlpha, int opaci
 MVE_API int MVE_SetAlphaLayerOpacity(int percent)
 {
     auto value = static_cast<std::uint16_t>(static_cast<long long>(percent * 0.01 * 65535));
-    engine().layers.alphaLayerOpacity = value;
+    core_state().layers.alphaLayerOpacity = value;
     return value;
 }
 
 MVE_API int MVE_GetLayerCount(void)
 {
-    const LayerStack& layers = engine().layers;
+    const LayerStack& layers = core_state().layers;
     return static_cast<int>(std::count_if(layers.table.begin(), layers.table.end(),
                                           [](const LayerRecord& l) { return l.present(); }));
 }

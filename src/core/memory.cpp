@@ -6,20 +6,16 @@
 #include <cstring>
 
 #include "core/guard.h"
+#include "core/runtime.h"
 #include "morvane/morvane.h"
-#include "undo/undo_store.h"
 
 namespace mve {
 
-namespace {
-std::atomic<long> g_allocationsBeforeFailure{-1};
-}
-
 void* raw_alloc(std::size_t bytes) noexcept
 {
-    long left = g_allocationsBeforeFailure.load(std::memory_order_relaxed);
+    long left = runtime().allocationsBeforeFailure.load(std::memory_order_relaxed);
     if (left == 0) return nullptr;
-    if (left > 0) g_allocationsBeforeFailure.store(left - 1, std::memory_order_relaxed);
+    if (left > 0) runtime().allocationsBeforeFailure.store(left - 1, std::memory_order_relaxed);
     return std::malloc(bytes == 0 ? 1 : bytes);
 }
 
@@ -27,10 +23,16 @@ void raw_free(void* block) noexcept { std::free(block); }
 
 void test_hooks::fail_allocations_after(long successes) noexcept
 {
-    g_allocationsBeforeFailure.store(successes, std::memory_order_relaxed);
+    runtime().allocationsBeforeFailure.store(successes, std::memory_order_relaxed);
 }
 
 namespace {
+
+bool reclaim_memory(unsigned kb) noexcept
+{
+    auto* reclaim = runtime().reclaimMemory;
+    return reclaim && reclaim(kb);
+}
 
 // Shared loop of both undo-reducing variants: try, and while history exists
 // give back the oldest undo steps and try again.
@@ -39,7 +41,7 @@ void* alloc_reducing(std::size_t bytes, unsigned reduceKB, const char* failureTe
     return guarded(failureText, static_cast<void*>(nullptr), [&]() -> void* {
         for (;;) {
             if (void* block = raw_alloc(bytes)) return block;
-            if (!undo_give_back(reduceKB)) return nullptr;
+            if (!reclaim_memory(reduceKB)) return nullptr;
         }
     });
 }
@@ -70,7 +72,7 @@ MVE_API void* MVE_Alloc(int size)
     if (size < 0) return nullptr;
     for (;;) {
         if (void* block = mve::raw_alloc(static_cast<std::size_t>(size))) return block;
-        if (!mve::undo_give_back(static_cast<unsigned>(size) / 1024)) return nullptr;
+        if (!mve::reclaim_memory(static_cast<unsigned>(size) / 1024)) return nullptr;
     }
 }
 

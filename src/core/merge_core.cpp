@@ -14,18 +14,17 @@
 
 #include "core/alpha_modes.h"
 #include "core/blend_modes.h"
-#include "core/engine.h"
+#include "core/core_state.h"
 #include "core/guard.h"
 #include "core/merge_formulas.h"
 #include "core/parallel.h"
+#include "core/runtime.h"
 
 namespace mve {
 
 namespace {
 
 using u32 = std::uint32_t;
-
-bool g_fastPaths = std::getenv("MVE_MERGE_NO_FASTPATH") == nullptr;
 
 enum class SourceKind { Colour, Alpha, SameAlpha };
 
@@ -147,18 +146,7 @@ using RowFn = void (*)(const MergeJob&, int);
 template <SourceKind Kind>
 RowFn row_for(int blend)
 {
-    switch (blend) {
-#define MVE_MODE(n) \
-    case n:         \
-        return &merge_row<n, Kind>;
-        MVE_MODE(1)
-        MVE_MODE(2) MVE_MODE(3) MVE_MODE(4) MVE_MODE(5) MVE_MODE(6) MVE_MODE(7) MVE_MODE(8) MVE_MODE(9)
-            MVE_MODE(10) MVE_MODE(11) MVE_MODE(12) MVE_MODE(13) MVE_MODE(14) MVE_MODE(15) MVE_MODE(18)
-                MVE_MODE(19) MVE_MODE(20) MVE_MODE(21) MVE_MODE(22) MVE_MODE(23) MVE_MODE(24) MVE_MODE(25)
-                    MVE_MODE(26) MVE_MODE(27) MVE_MODE(28) MVE_MODE(29)
-#undef MVE_MODE
-                        default : return &merge_row<kNormal, Kind>;
-    }
+    return dispatch_formula_mode(blend, []<int M>() -> RowFn { return &merge_row<M, Kind>; });
 }
 
 // The blend formula an alpha mode continues with (fixed per mode).
@@ -175,7 +163,8 @@ RowFn choose_row(const MergeJob& j, bool sameAlphaMode)
     if (!is_alpha_mode(j.mode)) {
         // Normal and its look-alikes (16, 17, 30, 31) take the plain copy path when nothing scales.
         const bool normalLike = formulas::formula_of(j.mode) == kNormal;
-        if (g_fastPaths && normalLike && !j.mask && j.level1 == 256 && !j.scaleByOpacity && !j.lockAlpha)
+        if (fast_paths_enabled() && normalLike && !j.mask && j.level1 == 256 && !j.scaleByOpacity &&
+            !j.lockAlpha)
             return &merge_row_normal_plain;
         return row_for<SourceKind::Colour>(j.mode);
     }
@@ -185,13 +174,6 @@ RowFn choose_row(const MergeJob& j, bool sameAlphaMode)
 }
 
 }  // namespace
-
-namespace test_hooks {
-void set_merge_fast_paths(bool enabled) noexcept
-{
-    g_fastPaths = enabled;
-}
-}  // namespace test_hooks
 
 void merge_rgba64(const std::uint16_t* src, int sx, int sy, int w, int h, int srcStride,
                   const std::uint16_t* maskPlane, std::uint16_t* dst, int dx, int dy, int dstStride, int mode,
@@ -210,9 +192,8 @@ void merge_rgba64(const std::uint16_t* src, int sx, int sy, int w, int h, int sr
         j.scaleByOpacity = opacity < 255;
         j.opacity1 = static_cast<u32>(std::max(opacity, 0) + 1);
         j.lockAlpha = lockAlpha;
-        j.emptyWhenDestEmpty = mode == kColor || mode == kHardColor || mode == kTexturize ||
-                               mode == kTexturize2 || mode == kTexturize3;
-        j.alphaLayerOpacity = engine().layers.alphaLayerOpacity;
+        j.emptyWhenDestEmpty = blend_needs_destination(mode);
+        j.alphaLayerOpacity = core_state().layers.alphaLayerOpacity;
         const RowFn row = choose_row(j, sameAlphaMode);
         for_each_plane_row(w, h, [&](int y) { row(j, y); });
     });

@@ -27,10 +27,4 @@ void merge_rgba64(const std::uint16_t* src, int sx, int sy, int w, int h, int sr
                   const std::uint16_t* maskPlane, std::uint16_t* dst, int dx, int dy, int dstStride, int mode,
                   int maskMode, int opacity, int level, bool lockAlpha, bool sameAlphaMode) noexcept;
 
-// Which fast paths the core takes; tests turn them off to compare with the
-// plain scalar path (MVE_MERGE_NO_FASTPATH=1 in the environment does too).
-namespace test_hooks {
-void set_merge_fast_paths(bool enabled) noexcept;
-}
-
 }  // namespace mve

@@ -41,9 +41,7 @@ constexpr AlphaRule alpha_rule(int mode)
 // 0..29 blend as Normal; 7 shares 6's formula).
 constexpr int formula_of(int mode)
 {
-    if (mode == kExclusion) return kNegation;
-    if (mode < 0 || mode > kTexturize3 || mode == kReflect || mode == kGlow) return kNormal;
-    return mode;
+    return blend_formula_of(mode);
 }
 
 inline double rest(const Operands& o, int i)

@@ -32,7 +32,7 @@ bool same_alpha_mode(int a, int b)
 
 }  // namespace
 
-const std::uint16_t* layer_mask_of(Engine& e, int k) noexcept
+const std::uint16_t* layer_mask_of(CoreState& e, int k) noexcept
 {
     const LayerRecord* base = present_layer(e, k);
     if (!base) return nullptr;
@@ -48,7 +48,8 @@ const std::uint16_t* layer_mask_of(Engine& e, int k) noexcept
     return nullptr;
 }
 
-bool merge_layer_into_rect(Engine& e, int index, std::uint16_t* buffer, int x, int y, int w, int h) noexcept
+bool merge_layer_into_rect(CoreState& e, int index, std::uint16_t* buffer, int x, int y, int w,
+                           int h) noexcept
 {
     const LayerRecord* layer = present_layer(e, index);
     if (!layer || !buffer || w <= 0 || h <= 0) return false;
@@ -60,7 +61,7 @@ bool merge_layer_into_rect(Engine& e, int index, std::uint16_t* buffer, int x, i
     return true;
 }
 
-void merge_visible_rect(Engine& e, std::uint16_t* buffer, int x, int y, int w, int h) noexcept
+void merge_visible_rect(CoreState& e, std::uint16_t* buffer, int x, int y, int w, int h) noexcept
 {
     if (!buffer || w <= 0 || h <= 0) return;
     std::memset(buffer, 0, static_cast<std::size_t>(w) * h * 8);
@@ -103,7 +104,7 @@ extern "C" {
 MVE_API void MVE_MergeLayer(int src, int dst)
 {
     guarded("MVE_MergeLayer Excpt", [&] {
-        Engine& e = engine();
+        CoreState& e = core_state();
         const LayerRecord* from = present_layer(e, src);
         LayerRecord* into = present_layer(e, dst);
         if (!from || !into) return;
@@ -119,48 +120,32 @@ MVE_API void MVE_MergeLayer(int src, int dst)
 MVE_API int MVE_MergeLayerIntoRect(int index, unsigned short* buffer, int x, int y, int w, int h)
 {
     return guarded("MVE_MergeRGBA64 Excpt", 0,
-                   [&] { return merge_layer_into_rect(engine(), index, buffer, x, y, w, h) ? 1 : 0; });
+                   [&] { return merge_layer_into_rect(core_state(), index, buffer, x, y, w, h) ? 1 : 0; });
 }
 
 MVE_API int MVE_MergeLayerInto(int index, unsigned short* buffer)
 {
-    Engine& e = engine();
-    return MVE_MergeLayerIntoRect(index, buffer, 0, 0, e.canvas.width, e.canvas.height);
+    return guarded("MVE_MergeRGBA64 Excpt", 0, [&] {
+        CoreState& e = core_state();
+        return merge_layer_into_rect(e, index, buffer, 0, 0, e.canvas.width, e.canvas.height) ? 1 : 0;
+    });
 }
 
 MVE_API void MVE_MergeRect(unsigned short* buffer, int x, int y, int w, int h)
 {
-    merge_visible_rect(engine(), buffer, x, y, w, h);
+    merge_visible_rect(core_state(), buffer, x, y, w, h);
 }
 
 MVE_API void MVE_Merge(unsigned short* buffer)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     merge_visible_rect(e, buffer, 0, 0, e.canvas.width, e.canvas.height);
-}
-
-MVE_API void MVE_MergePaintLayer(int index)
-{
-    Engine& e = engine();
-    LayerRecord& paint = e.layers.paint;
-    LayerRecord* into = present_layer(e, index);
-    if (!paint.present() || !into) return;
-    // The extents rectangle, kept on both planes.
-    const int x0 = std::max(paint.extents[0], 0), y0 = std::max(paint.extents[1], 0);
-    const int x1 = std::min({paint.extents[2], paint.width, into->width});
-    const int y1 = std::min({paint.extents[3], paint.height, into->height});
-    const bool lock = (e.layers.current && e.layers.current->lockAlpha) || e.brush.alphaLocked;
-    if (x1 > x0 && y1 > y0)
-        merge_rgba64(paint.pixels.data(), x0, y0, x1 - x0, y1 - y0, paint.stride, nullptr,
-                     into->pixels.data(), x0, y0, into->stride, paint.blendMode, 0, paint.opacity,
-                     paint.level, lock, false);
-    MVE_ClearPaintLayer();
 }
 
 MVE_API void MVE_MergeRGBA32Layer(const unsigned char* buffer, int index, int mode, int opacity)
 {
     guarded("MVE_MergeRGBA32Layer Excpt", [&] {
-        Engine& e = engine();
+        CoreState& e = core_state();
         LayerRecord* into = present_layer(e, index);
         if (!buffer || !into) return;
         const int h = std::min(e.canvas.height, into->height);

@@ -5,23 +5,24 @@
 
 #include <cstdint>
 
-#include "core/engine.h"
+#include "core/core_state.h"
 
 namespace mve {
 
 // The layer-mask plane of layer k: the pixels of the first present, visible
 // layer above k (up to the layer count) when that layer's mode is 51 and it
 // has k's plane geometry; null otherwise.
-const std::uint16_t* layer_mask_of(Engine& e, int k) noexcept;
+const std::uint16_t* layer_mask_of(CoreState& e, int k) noexcept;
 
 // Merges layer `index` (rectangle x, y, w, h) into `buffer` (w x h RGBA64,
 // stride w * 4) at (0, 0) with the layer's mode and opacity, level 255, no
 // lock, flag off. The part of the rectangle outside the layer is left alone.
 // False when the layer is absent or buffer is null.
-bool merge_layer_into_rect(Engine& e, int index, std::uint16_t* buffer, int x, int y, int w, int h) noexcept;
+bool merge_layer_into_rect(CoreState& e, int index, std::uint16_t* buffer, int x, int y, int w,
+                           int h) noexcept;
 
 // The composite of the visible layers (1 copied, 2..271 merged) into buffer.
-void merge_visible_rect(Engine& e, std::uint16_t* buffer, int x, int y, int w, int h) noexcept;
+void merge_visible_rect(CoreState& e, std::uint16_t* buffer, int x, int y, int w, int h) noexcept;
 
 // Converts a canvasWidth x canvasHeight packed RGBA32 buffer to RGBA64
 // (v << 8) and merges it over the whole canvas into `plane` (stride in

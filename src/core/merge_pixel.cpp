@@ -5,7 +5,7 @@
 
 #include "core/alpha_modes.h"
 #include "core/blend_modes.h"
-#include "core/engine.h"
+#include "core/core_state.h"
 #include "core/guard.h"
 #include "core/merge_modes.h"
 #include "morvane/morvane.h"
@@ -19,12 +19,6 @@ using u32 = std::uint32_t;
 u32 channel16(int v) noexcept
 {
     return static_cast<u32>(std::clamp(v, 0, 65535));
-}
-
-bool needs_destination(int mode) noexcept
-{
-    return mode == kColor || mode == kHardColor || mode == kTexturize || mode == kTexturize2 ||
-           mode == kTexturize3;
 }
 
 }  // namespace
@@ -41,7 +35,7 @@ void merge_pixel(int& dR, int& dG, int& dB, int& dA, int sR, int sG, int sB, int
     u32 out[4] = {r, g, b, a};
     if (channel16(dA) == 0) {
         // The mode after the alpha step decides, so 40 and 41 (as 28) empty the pixel.
-        if (needs_destination(blend) || a == 0) out[0] = out[1] = out[2] = out[3] = 0;
+        if (blend_needs_destination(blend) || a == 0) out[0] = out[1] = out[2] = out[3] = 0;
     } else if (a == 0) {
         return;
     } else if (!(blend == kNormal && a > 0xFEFF)) {
@@ -65,6 +59,6 @@ extern "C" MVE_API void MVE_MergePixel(int* dR, int* dG, int* dB, int* dA, int s
     guarded("MVE_MergePixel Excpt", [&] {
         if (!dR || !dG || !dB || !dA) return;
         merge_pixel(*dR, *dG, *dB, *dA, sR, sG, sB, sA, mode, level, lockAlpha != 0,
-                    engine().layers.alphaLayerOpacity);
+                    core_state().layers.alphaLayerOpacity);
     });
 }

@@ -6,14 +6,13 @@
 #include "core/blend_modes.h"
 #include "core/guard.h"
 #include "core/layers.h"
-#include "imagelib/filters.h"
 #include "morvane/morvane.h"
 
 namespace mve {
 
 namespace {
 
-void set_empty_extents(Engine& e) noexcept
+void set_empty_extents(CoreState& e) noexcept
 {
     int* ext = e.layers.paint.extents;
     ext[0] = e.canvas.width;
@@ -24,6 +23,18 @@ void set_empty_extents(Engine& e) noexcept
 
 }  // namespace
 
+namespace core {
+
+void clear_paint_layer(CoreState& e) noexcept
+{
+    LayerRecord& paint = e.layers.paint;
+    if (!paint.present()) return;
+    std::memset(paint.pixels.data(), 0, paint.pixels.bytes());
+    set_empty_extents(e);
+}
+
+}  // namespace core
+
 }  // namespace mve
 
 using namespace mve;
@@ -32,23 +43,19 @@ extern "C" {
 
 MVE_API void MVE_ClearPaintLayer(void)
 {
-    Engine& e = engine();
-    LayerRecord& paint = e.layers.paint;
-    if (!paint.present()) return;
-    std::memset(paint.pixels.data(), 0, paint.pixels.bytes());
-    set_empty_extents(e);
+    core::clear_paint_layer(core_state());
 }
 
 MVE_API int MVE_CreatePaintLayer(int opacityPercent, int levelPercent, const char* modeName)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     LayerRecord& paint = e.layers.paint;
     if (!paint.present()) {
         paint.width = e.canvas.width;
         paint.height = e.canvas.height;
         paint.stride = paint.width * 4;
         const std::size_t values = static_cast<std::size_t>(paint.width) * paint.height * 4;
-        if (paint.pixels.allocate(values)) MVE_ClearPaintLayer();
+        if (paint.pixels.allocate(values)) core::clear_paint_layer(e);
     }
     store_mode_name(paint, modeName);
     paint.visible = 1;
@@ -61,7 +68,7 @@ MVE_API int MVE_CreatePaintLayer(int opacityPercent, int levelPercent, const cha
 
 MVE_API void MVE_ClearPaintLayer_old(void)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     LayerRecord& paint = e.layers.paint;
     if (!paint.present()) return;
     std::memset(paint.pixels.data(), 0xFF, paint.pixels.bytes());
@@ -73,11 +80,14 @@ MVE_API void MVE_ClearPaintLayer_old(void)
     set_empty_extents(e);
 }
 
-MVE_API void MVE_DeletePaintLayer(void) { engine().layers.paint.pixels.reset(); }
+MVE_API void MVE_DeletePaintLayer(void)
+{
+    core_state().layers.paint.pixels.reset();
+}
 
 MVE_API void MVE_SetPaintLayerExtents(int x0, int y0, int x1, int y1)
 {
-    int* ext = engine().layers.paint.extents;
+    int* ext = core_state().layers.paint.extents;
     ext[0] = x0;
     ext[1] = y0;
     ext[2] = x1;
@@ -86,26 +96,8 @@ MVE_API void MVE_SetPaintLayerExtents(int x0, int y0, int x1, int y1)
 
 MVE_API void MVE_SwapPaintLayer(int index)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     if (LayerRecord* layer = layer_at(e, index)) std::swap(e.layers.paint, *layer);
-}
-
-MVE_API void MVE_BlurPaintLayerAlpha(void)
-{
-    guarded("BlurPaintLayerAlpha Excpt", [] {
-        LayerRecord& paint = engine().layers.paint;
-        if (!paint.present()) return;
-        const std::size_t count = static_cast<std::size_t>(paint.width) * paint.height;
-        Plane8 alpha, blurred;
-        require(alpha.allocate(count) && blurred.allocate(count));
-        const std::uint16_t* p = paint.pixels.data();
-        for (std::size_t i = 0; i < count; ++i) alpha[i] = static_cast<std::uint8_t>(p[i * 4 + 3] >> 8);
-        if (!blur_gray8(alpha.data(), blurred.data(), paint.width, paint.height, 100)) return;
-        std::uint16_t* out = paint.pixels.data();
-        // Nearly solid paint stays solid; the rest takes the blurred edge.
-        for (std::size_t i = 0; i < count; ++i)
-            out[i * 4 + 3] = alpha[i] >= 240 ? 0xFFFF : static_cast<std::uint16_t>(blurred[i] << 8);
-    });
 }
 
 }  // extern "C"

@@ -1,7 +1,10 @@
 // Single-pixel colour queries on the named RGBA64 planes.
 #include <algorithm>
 
+#include "core/pixel_queries.h"
+
 #include "core/guard.h"
+#include "core/merge_layers.h"
 #include "core/transfer.h"
 #include "morvane/morvane.h"
 
@@ -23,7 +26,7 @@ struct PlaneView {
 // A plane laid out as the canvas (caller planes, the UnderLayer).
 PlaneView canvas_plane(const std::uint16_t* data)
 {
-    const CanvasState& c = engine().canvas;
+    const CanvasState& c = core_state().canvas;
     if (!data) return {};
     return {data, std::max(c.width, 0), std::max(c.height, 0), static_cast<std::size_t>(std::max(c.width, 0)) * 4};
 }
@@ -31,17 +34,9 @@ PlaneView canvas_plane(const std::uint16_t* data)
 PlaneView layer_plane(const LayerRecord* layer)
 {
     if (!layer || !layer->present()) return {};
-    const Extent ext = canvas_extent(engine(), *layer);
+    const Extent ext = canvas_extent(core_state(), *layer);
     return {layer->pixels.data(), std::max(ext.width, 0), std::max(ext.height, 0),
             static_cast<std::size_t>(layer->stride)};
-}
-
-PlaneView underlayer_plane()
-{
-    const Engine& e = engine();
-    const std::size_t count = static_cast<std::size_t>(std::max(e.canvas.width, 0)) * std::max(e.canvas.height, 0);
-    const Plane16& under = e.undo.under.pixels;
-    return under && under.size() >= count * 4 ? canvas_plane(under.data()) : PlaneView{};
 }
 
 // x and y clamped into the plane; high bytes packed R:24 G:16 B:8 A:0; 0 without
@@ -67,16 +62,41 @@ unsigned color_at(const PlaneView& plane, int x, int y)
 // One 16-bit channel of the current layer; 0 without one or outside the canvas.
 int channel_at(int x, int y, int channel)
 {
-    const PlaneView plane = layer_plane(current_layer(engine()));
+    const PlaneView plane = layer_plane(current_layer(core_state()));
     return plane.data && plane.contains(x, y) ? plane.at(x, y)[channel] : 0;
 }
 
-PlaneView surface() { return layer_plane(current_layer(engine())); }
-PlaneView layer(int index) { return layer_plane(present_layer(engine(), index)); }
-PlaneView trace() { return layer_plane(present_layer(engine(), 0)); }
-PlaneView paint_layer() { return layer_plane(&engine().layers.paint); }
+PlaneView surface()
+{
+    return layer_plane(current_layer(core_state()));
+}
+PlaneView layer(int index)
+{
+    return layer_plane(present_layer(core_state(), index));
+}
+PlaneView trace()
+{
+    return layer_plane(present_layer(core_state(), 0));
+}
+PlaneView paint_layer()
+{
+    return layer_plane(&core_state().layers.paint);
+}
 
 }  // namespace
+
+namespace mve::core {
+
+unsigned rgba_at_canvas_plane(int x, int y, const std::uint16_t* plane)
+{
+    return rgba_at(canvas_plane(plane), x, y);
+}
+unsigned color_at_canvas_plane(int x, int y, const std::uint16_t* plane)
+{
+    return color_at(canvas_plane(plane), x, y);
+}
+
+}  // namespace mve::core
 
 extern "C" {
 
@@ -89,8 +109,10 @@ MVE_API unsigned int MVE_GetRGBAAt(int x, int y, const unsigned short* plane)
 {
     return rgba_at(canvas_plane(plane), x, y);
 }
-MVE_API unsigned int MVE_GetRGBAAtSurface(int x, int y) { return rgba_at(surface(), x, y); }
-MVE_API unsigned int MVE_GetRGBAAtUnderLayer(int x, int y) { return rgba_at(underlayer_plane(), x, y); }
+MVE_API unsigned int MVE_GetRGBAAtSurface(int x, int y)
+{
+    return rgba_at(surface(), x, y);
+}
 MVE_API unsigned int MVE_GetRGBAAtLayer(int x, int y, int index) { return rgba_at(layer(index), x, y); }
 MVE_API unsigned int MVE_GetRGBAAtTrace(int x, int y) { return rgba_at(trace(), x, y); }
 
@@ -98,8 +120,10 @@ MVE_API unsigned int MVE_GetColorAt(int x, int y, const unsigned short* plane)
 {
     return color_at(canvas_plane(plane), x, y);
 }
-MVE_API unsigned int MVE_GetColorAtSurface(int x, int y) { return color_at(surface(), x, y); }
-MVE_API unsigned int MVE_GetColorAtUnderLayer(int x, int y) { return color_at(underlayer_plane(), x, y); }
+MVE_API unsigned int MVE_GetColorAtSurface(int x, int y)
+{
+    return color_at(surface(), x, y);
+}
 MVE_API unsigned int MVE_GetColorAtLayer(int x, int y, int index) { return color_at(layer(index), x, y); }
 MVE_API unsigned int MVE_GetColorAtPaintLayer(int x, int y) { return color_at(paint_layer(), x, y); }
 MVE_API unsigned int MVE_GetColorAtTrace(int x, int y) { return color_at(trace(), x, y); }
@@ -108,12 +132,12 @@ MVE_API unsigned int MVE_GetColorAtTrace(int x, int y) { return color_at(trace()
 MVE_API unsigned int MVE_GetColorAtMerged(int x, int y)
 {
     return guarded("MVE_GetColorAtMerged Excpt", 0u, [x, y]() -> unsigned {
-        const CanvasState& c = engine().canvas;
+        const CanvasState& c = core_state().canvas;
         if (x < 0 || y < 0 || x >= c.width || y >= c.height) return 0xFFFFFF;
         Plane16 pixel;
         if (!pixel.allocate(4)) return 0;
-        MVE_MergeRect(pixel.data(), x, y, 1, 1);
-        return MVE_GetColorAt(0, 0, pixel.data());
+        merge_visible_rect(core_state(), pixel.data(), x, y, 1, 1);
+        return color_at(canvas_plane(pixel.data()), 0, 0);
     });
 }
 

@@ -1,15 +1,18 @@
 #include "core/random.h"
 
 #include "core/guard.h"
+#include "core/runtime.h"
 
 namespace mve {
 
-namespace {
-CrtRandom g_crt;
+void crt_srand(std::uint32_t seed) noexcept
+{
+    runtime().crt.seed(seed);
 }
-
-void crt_srand(std::uint32_t seed) noexcept { g_crt.seed(seed); }
-int crt_rand() noexcept { return g_crt.next(); }
+int crt_rand() noexcept
+{
+    return runtime().crt.next();
+}
 
 bool fill_random_table(RandomByteTable& table, int modulus, int length, std::uint32_t seed) noexcept
 {

@@ -32,7 +32,10 @@ std::size_t pixel_count(int width, int height)
     return width > 0 && height > 0 ? static_cast<std::size_t>(width) * height : 0;
 }
 
-std::size_t canvas_pixels() { return pixel_count(engine().canvas.width, engine().canvas.height); }
+std::size_t canvas_pixels()
+{
+    return pixel_count(core_state().canvas.width, core_state().canvas.height);
+}
 
 // Calls f(pixel) for every pixel of a packed buffer of width x height pixels
 // of `channels` values each, over parallel rows when `parallel` allows it.
@@ -63,7 +66,7 @@ inline void cover_alpha(std::uint8_t* p, const CoverageSource& cov, int cx, int 
 // the canvas; buffer pixels outside the canvas are left alone.
 void cover_buffer(unsigned char* buffer, int x, int y, int width, int height)
 {
-    const CoverageSource cov = coverage_source(engine());
+    const CoverageSource cov = coverage_source(core_state());
     if (!buffer || !cov.engaged || !cov.reads_planes() || pixel_count(width, height) == 0) return;
     const long long i0 = std::max(0LL, -static_cast<long long>(x));
     const long long j0 = std::max(0LL, -static_cast<long long>(y));
@@ -77,6 +80,37 @@ void cover_buffer(unsigned char* buffer, int x, int y, int width, int height)
 }
 
 }  // namespace
+
+namespace mve::core {
+
+void premultiply_rgba32(std::uint8_t* buffer, int width, int height) noexcept
+{
+    // 0 < alpha < 255: c = (c + 1) * alpha / 255
+    for_each_pixel<4>(buffer, width, height, false, [](std::uint8_t* p) {
+        const std::uint32_t alpha = p[3];
+        if (alpha == 0 || alpha == 255) return;
+        for (int k = 0; k < 3; ++k) p[k] = static_cast<std::uint8_t>((p[k] + 1u) * alpha / 255u);
+    });
+}
+
+void unpremultiply_rgba32(std::uint8_t* buffer, int width, int height) noexcept
+{
+    // 0 < alpha < 255: c = min(c * 255 / alpha, 255); alpha 254 also becomes 255
+    // (filters round opaque pixels down to 254).
+    for_each_pixel<4>(buffer, width, height, true, [](std::uint8_t* p) {
+        const std::uint32_t alpha = p[3];
+        if (alpha == 0 || alpha == 255) return;
+        if (alpha == 254) p[3] = 255;
+        divide_rgba32(p, alpha);
+    });
+}
+
+void cover_rgba32(std::uint8_t* buffer, int width, int height) noexcept
+{
+    cover_buffer(buffer, 0, 0, width, height);
+}
+
+}  // namespace mve::core
 
 extern "C" {
 
@@ -112,7 +146,7 @@ MVE_API void MVE_RGBToRGBAlpha(unsigned char* buffer, int width, int height, con
 
 MVE_API void MVE_SetPixelRGB24(unsigned char* buffer, int rowBytes, int x, int y, int r, int g, int b)
 {
-    const CanvasState& c = engine().canvas;
+    const CanvasState& c = core_state().canvas;
     if (!buffer || x < 0 || y < 0 || x >= c.width || y >= c.height) return;
     unsigned char* p = buffer + static_cast<std::ptrdiff_t>(y) * rowBytes + static_cast<std::ptrdiff_t>(x) * 3;
     p[0] = narrow16(static_cast<std::uint16_t>(r)), p[1] = narrow16(static_cast<std::uint16_t>(g)),
@@ -136,24 +170,12 @@ MVE_API void MVE_ReplaceFromRGBAImageAlphaRange(unsigned char* buffer, int alpha
 
 MVE_API void MVE_AdjustRGBA32PreFilter(unsigned char* buffer, int width, int height)
 {
-    // 0 < alpha < 255: c = (c + 1) * alpha / 255
-    for_each_pixel<4>(buffer, width, height, false, [](std::uint8_t* p) {
-        const std::uint32_t alpha = p[3];
-        if (alpha == 0 || alpha == 255) return;
-        for (int k = 0; k < 3; ++k) p[k] = static_cast<std::uint8_t>((p[k] + 1u) * alpha / 255u);
-    });
+    core::premultiply_rgba32(buffer, width, height);
 }
 
 MVE_API void MVE_AdjustRGBA32PostFilter(unsigned char* buffer, int width, int height)
 {
-    // 0 < alpha < 255: c = min(c * 255 / alpha, 255); alpha 254 also becomes 255
-    // (filters round opaque pixels down to 254).
-    for_each_pixel<4>(buffer, width, height, true, [](std::uint8_t* p) {
-        const std::uint32_t alpha = p[3];
-        if (alpha == 0 || alpha == 255) return;
-        if (alpha == 254) p[3] = 255;
-        divide_rgba32(p, alpha);
-    });
+    core::unpremultiply_rgba32(buffer, width, height);
 }
 
 MVE_API void MVE_AdjustRGBA64PreFilter(unsigned short* buffer, int width, int height)
@@ -180,7 +202,7 @@ MVE_API void MVE_AdjustRGBA64PostFilter(unsigned short* buffer, int width, int h
 MVE_API void MVE_AdjustRGBA32ForAlphaComp(int flag, unsigned char* buffer)
 {
     if (!flag) return;
-    const CanvasState& c = engine().canvas;
+    const CanvasState& c = core_state().canvas;
     // alpha != 0: c = min(c * 255 / alpha, 255)
     for_each_pixel<4>(buffer, c.width, c.height, false, [](std::uint8_t* p) {
         if (p[3] != 0) divide_rgba32(p, p[3]);
@@ -189,7 +211,7 @@ MVE_API void MVE_AdjustRGBA32ForAlphaComp(int flag, unsigned char* buffer)
 
 MVE_API void MVE_AdjustRGBA32ByMaskAndTexture(unsigned char* buffer, int width, int height)
 {
-    cover_buffer(buffer, 0, 0, width, height);
+    core::cover_rgba32(buffer, width, height);
 }
 
 MVE_API void MVE_AdjustRGBA32RectByMaskAndTexture(unsigned char* buffer, int x, int y, int width, int height)

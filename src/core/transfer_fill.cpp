@@ -33,7 +33,8 @@ void fill_rows(T* buffer, std::ptrdiff_t rowBytes, int width, int height, const 
 // Through the Mask value m of each canvas pixel:
 //   m = 65535: (r, g, b, a) * 256;  m = 0: untouched;
 //   otherwise colour = (v*m + ((65535 - m)*d >> 8)) >> 8 with v the 8-bit value, alpha = 65535.
-void fill_through_mask(Engine& e, LayerRecord& layer, const CoverageSource& cov, const std::uint8_t (&v)[4])
+void fill_through_mask(CoreState& e, LayerRecord& layer, const CoverageSource& cov,
+                       const std::uint8_t (&v)[4])
 {
     const Extent ext = canvas_extent(e, layer);
     for (int y = 0; y < ext.height; ++y) {
@@ -55,24 +56,39 @@ void fill_through_mask(Engine& e, LayerRecord& layer, const CoverageSource& cov,
 
 std::uint8_t byte(int v) { return static_cast<std::uint8_t>(v); }
 
+// The whole layer set to the colour of four low bytes, unmasked.
+void fill_layer_bytes(LayerRecord& layer, int r, int g, int b, int a)
+{
+    fill_layer(layer, {widen8(byte(r)), widen8(byte(g)), widen8(byte(b)), widen8(byte(a))});
+}
+
 }  // namespace
+
+namespace mve::core {
+
+void fill_rgba32_buffer(std::uint8_t* buffer, int width, int height, int r, int g, int b, int a) noexcept
+{
+    const std::uint8_t v[4] = {byte(r), byte(g), byte(b), byte(a)};
+    fill_rows<std::uint8_t, 4>(buffer, static_cast<std::ptrdiff_t>(width) * 4, width, height, v);
+}
+
+}  // namespace mve::core
 
 extern "C" {
 
 MVE_API void MVE_Clear(int r, int g, int b, int a)
 {
-    if (LayerRecord* layer = current_layer(engine()))
-        fill_layer(*layer, {widen8(byte(r)), widen8(byte(g)), widen8(byte(b)), widen8(byte(a))});
+    if (LayerRecord* layer = current_layer(core_state())) fill_layer_bytes(*layer, r, g, b, a);
 }
 
 MVE_API void MVE_ClearMasked(int r, int g, int b, int a)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     LayerRecord* layer = current_layer(e);
     if (!layer) return;
     const CoverageSource cov = coverage_source(e);
     if (!cov.mask) {
-        MVE_Clear(r, g, b, a);
+        fill_layer_bytes(*layer, r, g, b, a);
         return;
     }
     fill_through_mask(e, *layer, cov, {byte(r), byte(g), byte(b), byte(a)});
@@ -80,11 +96,11 @@ MVE_API void MVE_ClearMasked(int r, int g, int b, int a)
 
 MVE_API void MVE_ClearMaskedAlpha(int r, int g, int b, int a)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     LayerRecord* layer = current_layer(e);
     if (!layer) return;
     if (!e.mask.enabled && !layer->lockAlpha) {
-        MVE_Clear(r, g, b, a);
+        fill_layer_bytes(*layer, r, g, b, a);
         return;
     }
     // The colour goes through the masked load path, which honours the Mask,
@@ -101,7 +117,7 @@ MVE_API void MVE_ClearMaskedAlpha(int r, int g, int b, int a)
 
 MVE_API void MVE_ClearRGBA64(unsigned short* buffer, int rowBytes, int r, int g, int b, int a)
 {
-    const CanvasState& c = engine().canvas;
+    const CanvasState& c = core_state().canvas;
     const std::uint16_t v[4] = {static_cast<std::uint16_t>(r), static_cast<std::uint16_t>(g),
                                 static_cast<std::uint16_t>(b), static_cast<std::uint16_t>(a)};
     fill_rows<std::uint16_t, 4>(buffer, rowBytes, c.width, c.height, v);
@@ -109,15 +125,14 @@ MVE_API void MVE_ClearRGBA64(unsigned short* buffer, int rowBytes, int r, int g,
 
 MVE_API void MVE_ClearRGBA32(unsigned char* buffer, int rowBytes, int r, int g, int b, int a)
 {
-    const CanvasState& c = engine().canvas;
+    const CanvasState& c = core_state().canvas;
     const std::uint8_t v[4] = {byte(r), byte(g), byte(b), byte(a)};
     fill_rows<std::uint8_t, 4>(buffer, rowBytes, c.width, c.height, v);
 }
 
 MVE_API void MVE_ClearRGBA32Buf(unsigned char* buffer, int width, int height, int r, int g, int b, int a)
 {
-    const std::uint8_t v[4] = {byte(r), byte(g), byte(b), byte(a)};
-    fill_rows<std::uint8_t, 4>(buffer, static_cast<std::ptrdiff_t>(width) * 4, width, height, v);
+    core::fill_rgba32_buffer(buffer, width, height, r, g, b, a);
 }
 
 }  // extern "C"

@@ -68,7 +68,7 @@ const std::uint8_t* buffer_row(const std::uint8_t* buffer, int rowBytes, int y) 
 // Walks the canvas part of an RGB24 picture: plain(s, d) where no coverage
 // applies, blend(s, d, c) with the pixel's coverage c > 0 where it does.
 template <class Coverage, class Plain, class Blend>
-void walk_rgb24(Engine& e, LayerRecord& layer, const std::uint8_t* buffer, int rowBytes, bool masked,
+void walk_rgb24(CoreState& e, LayerRecord& layer, const std::uint8_t* buffer, int rowBytes, bool masked,
                 Coverage coverage, Plain plain, Blend blend)
 {
     const Extent ext = canvas_extent(e, layer);
@@ -88,7 +88,7 @@ void walk_rgb24(Engine& e, LayerRecord& layer, const std::uint8_t* buffer, int r
     }
 }
 
-void load_rgb24(Engine& e, LayerRecord& layer, const std::uint8_t* buffer, int rowBytes, bool masked)
+void load_rgb24(CoreState& e, LayerRecord& layer, const std::uint8_t* buffer, int rowBytes, bool masked)
 {
     walk_rgb24(
         e, layer, buffer, rowBytes, masked, rgb24_coverage,
@@ -98,7 +98,8 @@ void load_rgb24(Engine& e, LayerRecord& layer, const std::uint8_t* buffer, int r
         });
 }
 
-void load_rgb24_to_alpha(Engine& e, LayerRecord& layer, const std::uint8_t* buffer, int rowBytes, bool masked)
+void load_rgb24_to_alpha(CoreState& e, LayerRecord& layer, const std::uint8_t* buffer, int rowBytes,
+                         bool masked)
 {
     walk_rgb24(
         e, layer, buffer, rowBytes, masked, alpha_coverage,
@@ -110,13 +111,13 @@ void load_rgb24_to_alpha(Engine& e, LayerRecord& layer, const std::uint8_t* buff
 
 }  // namespace
 
-Extent canvas_extent(const Engine& e, const LayerRecord& layer) noexcept
+Extent canvas_extent(const CoreState& e, const LayerRecord& layer) noexcept
 {
     return {std::min(e.canvas.width, layer.width), std::min(e.canvas.height, layer.height)};
 }
 
-void load_rgba32_layer(Engine& e, const std::uint8_t* buffer, int rowBytes, LayerRecord& layer, int x, int y,
-                       int width, int height, bool masked)
+void load_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int rowBytes, LayerRecord& layer, int x,
+                       int y, int width, int height, bool masked)
 {
     if (!buffer || !layer.present() || width <= 0 || height <= 0) return;
     const CoverageSource cov = coverage_source(e);
@@ -148,6 +149,23 @@ void load_rgba32_layer(Engine& e, const std::uint8_t* buffer, int rowBytes, Laye
 
 }  // namespace mve
 
+namespace mve::core {
+
+void load_rgba32_into_layer(CoreState& e, const std::uint8_t* buffer, int rowBytes, int index, int x, int y,
+                            int width, int height, bool masked) noexcept
+{
+    if (LayerRecord* layer = present_layer(e, index))
+        load_rgba32_layer(e, buffer, rowBytes, *layer, x, y, width, height, masked);
+}
+
+void load_rgba32_into_current(CoreState& e, const std::uint8_t* buffer, int rowBytes, bool masked) noexcept
+{
+    if (LayerRecord* layer = current_layer(e))
+        load_rgba32_layer(e, buffer, rowBytes, *layer, 0, 0, layer->width, layer->height, masked);
+}
+
+}  // namespace mve::core
+
 using namespace mve;
 
 extern "C" {
@@ -155,41 +173,37 @@ extern "C" {
 MVE_API void MVE_LoadRGBA32Layer(const unsigned char* buffer, int rowBytes, int index, int x, int y, int width,
                                  int height, int masked)
 {
-    Engine& e = engine();
-    if (LayerRecord* layer = present_layer(e, index))
-        load_rgba32_layer(e, buffer, rowBytes, *layer, x, y, width, height, masked != 0);
+    core::load_rgba32_into_layer(core_state(), buffer, rowBytes, index, x, y, width, height, masked != 0);
 }
 
 MVE_API void MVE_LoadRGBA32(const unsigned char* buffer, int rowBytes, int masked)
 {
-    Engine& e = engine();
-    if (LayerRecord* layer = current_layer(e))
-        load_rgba32_layer(e, buffer, rowBytes, *layer, 0, 0, layer->width, layer->height, masked != 0);
+    core::load_rgba32_into_current(core_state(), buffer, rowBytes, masked != 0);
 }
 
 MVE_API void MVE_LoadRGBA32Into(const unsigned char* buffer, int rowBytes, int index, int x, int y, int width,
                                 int height)
 {
-    MVE_LoadRGBA32Layer(buffer, rowBytes, index, x, y, width, height, 1);
+    core::load_rgba32_into_layer(core_state(), buffer, rowBytes, index, x, y, width, height, true);
 }
 
 MVE_API void MVE_LoadRGB24(const unsigned char* buffer, int rowBytes, int masked)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     LayerRecord* layer = current_layer(e);
     if (layer && buffer) load_rgb24(e, *layer, buffer, rowBytes, masked != 0);
 }
 
 MVE_API void MVE_LoadRGB24ToAlpha(const unsigned char* buffer, int rowBytes, int masked)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     LayerRecord* layer = current_layer(e);
     if (layer && buffer) load_rgb24_to_alpha(e, *layer, buffer, rowBytes, masked != 0);
 }
 
 MVE_API void MVE_Load(const unsigned char* bgr, int rowBytes, int width, int height)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     LayerRecord* layer = current_layer(e);
     if (!layer || !bgr) return;
     const Extent ext = canvas_extent(e, *layer);

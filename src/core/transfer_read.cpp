@@ -54,13 +54,34 @@ void convert_rows(unsigned char* out, int outRow, const unsigned short* in, int 
 void read_layer(unsigned char* out, int outRow, LayerRecord* layer, RowWriter write, bool parallel)
 {
     if (!layer || !out) return;
-    const Extent ext = canvas_extent(engine(), *layer);
+    const Extent ext = canvas_extent(core_state(), *layer);
     if (ext.empty()) return;
     convert_rows(out, outRow, layer->pixels.data(), layer->stride * 2, ext.width, ext.height, write,
                  parallel && plane_loop_is_large(ext.width, ext.height));
 }
 
-LayerRecord* current() { return current_layer(engine()); }
+LayerRecord* current()
+{
+    return current_layer(core_state());
+}
+
+}  // namespace
+
+namespace mve::core {
+
+void read_layer_rgba32(CoreState& e, std::uint8_t* buffer, int rowBytes, int index) noexcept
+{
+    read_layer(buffer, rowBytes, present_layer(e, index), row_to_rgba32, true);
+}
+
+void read_current_rgba32(CoreState& e, std::uint8_t* buffer, int rowBytes) noexcept
+{
+    read_layer(buffer, rowBytes, current_layer(e), row_to_rgba32, true);
+}
+
+}  // namespace mve::core
+
+namespace {
 
 }  // namespace
 
@@ -68,12 +89,12 @@ extern "C" {
 
 MVE_API void MVE_GetRGBA32Layer(unsigned char* buffer, int rowBytes, int index)
 {
-    read_layer(buffer, rowBytes, present_layer(engine(), index), row_to_rgba32, true);
+    core::read_layer_rgba32(core_state(), buffer, rowBytes, index);
 }
 
 MVE_API void MVE_GetRGBA32(unsigned char* buffer, int rowBytes)
 {
-    read_layer(buffer, rowBytes, current(), row_to_rgba32, true);
+    core::read_current_rgba32(core_state(), buffer, rowBytes);
 }
 
 MVE_API void MVE_GetRGB24(unsigned char* buffer, int rowBytes)
@@ -83,7 +104,7 @@ MVE_API void MVE_GetRGB24(unsigned char* buffer, int rowBytes)
 
 MVE_API void MVE_GetRGB24Layer(unsigned char* buffer, int rowBytes, int index)
 {
-    read_layer(buffer, rowBytes, present_layer(engine(), index), row_to_rgb24, false);
+    read_layer(buffer, rowBytes, present_layer(core_state(), index), row_to_rgb24, false);
 }
 
 MVE_API void MVE_GetRGB24FromAlpha(unsigned char* buffer, int rowBytes)
@@ -115,7 +136,7 @@ MVE_API void MVE_GetRGB24FromRGBA64Rect(unsigned char* out, int outRowBytes, con
 
 MVE_API void MVE_GetRGB24FromRGBA64(unsigned char* out, int outRowBytes, const unsigned short* in, int inRowBytes)
 {
-    const CanvasState& c = engine().canvas;
+    const CanvasState& c = core_state().canvas;
     convert_rows(out, outRowBytes, in, inRowBytes, c.width, c.height, row_to_rgb24, false);
 }
 
@@ -124,7 +145,7 @@ MVE_API void MVE_RGBA64RectToRGBA32(const unsigned short* in, int x, int y, int 
 {
     (void)ignored;
     if (!in || !out) return;
-    const CanvasState& c = engine().canvas;
+    const CanvasState& c = core_state().canvas;
     // Clip to the canvas: a negative start becomes 0 (the width is not
     // shortened by it), and the rectangle ends at the canvas edge.
     x = std::max(x, 0), y = std::max(y, 0);

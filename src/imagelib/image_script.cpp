@@ -39,15 +39,13 @@ bool run_steps(const std::vector<IslStep>& steps, Picture pic, std::uint32_t see
     return true;
 }
 
-long g_fileReads = 0;
-
 // Reads a whole file of at most kIslMaxFileBytes into text.
 bool read_text_file(const char* path, std::string& text)
 {
     if (!path || !*path) return false;
     std::FILE* f = std::fopen(path, "rb");
     if (!f) return false;
-    ++g_fileReads;
+    ++image_script_state().fileReads;
     text.clear();
     char chunk[4096];
     bool ok = true;
@@ -72,17 +70,6 @@ bool load_script(const char* path, ImageScript& script) noexcept
         return false;
     }
 }
-
-struct Session {
-    bool active = false;
-    bool loaded = false;
-    bool buffersReady = false;
-    ImageScript script;
-    std::vector<IslStep> effects;
-    std::vector<int> tags;
-};
-
-Session g_session;
 
 }  // namespace
 
@@ -115,38 +102,42 @@ int swap_red_blue(std::uint8_t* pixels, int width, int height, int rowBytes) noe
     return 1;
 }
 
-long isl_file_reads() noexcept { return g_fileReads; }
+long isl_file_reads() noexcept
+{
+    return image_script_state().fileReads;
+}
 
 int isl_initialize() noexcept
 {
     isl_finish();
-    g_session.active = true;
+    image_script_state().session.active = true;
     return 1;
 }
 
 void isl_finish() noexcept
 {
-    g_session.active = false;
-    g_session.loaded = false;
-    g_session.buffersReady = false;
-    g_session.script = ImageScript{};
-    g_session.effects.clear();
-    g_session.tags.clear();
+    image_script_state().session.active = false;
+    image_script_state().session.loaded = false;
+    image_script_state().session.buffersReady = false;
+    image_script_state().session.script = ImageScript{};
+    image_script_state().session.effects.clear();
+    image_script_state().session.tags.clear();
 }
 
 int isl_load_script_from_file(const char* path) noexcept
 {
-    if (!g_session.active) return 0;
-    g_session.loaded = load_script(path, g_session.script);
-    g_session.buffersReady = false;
-    if (!g_session.loaded) g_session.script = ImageScript{};
-    return g_session.loaded ? 1 : 0;
+    if (!image_script_state().session.active) return 0;
+    image_script_state().session.loaded = load_script(path, image_script_state().session.script);
+    image_script_state().session.buffersReady = false;
+    if (!image_script_state().session.loaded) image_script_state().session.script = ImageScript{};
+    return image_script_state().session.loaded ? 1 : 0;
 }
 
 int isl_init_buffers() noexcept
 {
-    g_session.buffersReady = g_session.active && g_session.loaded;
-    return g_session.buffersReady ? 1 : 0;
+    image_script_state().session.buffersReady =
+        image_script_state().session.active && image_script_state().session.loaded;
+    return image_script_state().session.buffersReady ? 1 : 0;
 }
 
 int isl_read_script_header_from_file(const char* path, IslHeader* header) noexcept
@@ -160,21 +151,25 @@ int isl_read_script_header_from_file(const char* path, IslHeader* header) noexce
 
 int isl_execute_script(std::uint8_t* bgra, int width, int height) noexcept
 {
-    if (!g_session.buffersReady) return 0;
+    if (!image_script_state().session.buffersReady) return 0;
     // The caller sized its picture from the header; a mismatch (the file
     // changed in between) must not let the script write past it.
-    if (width != g_session.script.header.width || height != g_session.script.header.height) return 0;
-    return render_image_script(g_session.script, bgra) ? 1 : 0;
+    if (width != image_script_state().session.script.header.width ||
+        height != image_script_state().session.script.header.height)
+        return 0;
+    return render_image_script(image_script_state().session.script, bgra) ? 1 : 0;
 }
 
 int isl_add_effect(int id, int tag) noexcept
 {
-    if (!g_session.active || static_cast<int>(g_session.effects.size()) >= kIslMaxSteps) return 0;
+    if (!image_script_state().session.active ||
+        static_cast<int>(image_script_state().session.effects.size()) >= kIslMaxSteps)
+        return 0;
     IslStep step;
     if (!default_step(id, step)) return 0;
     try {
-        g_session.effects.push_back(step);
-        g_session.tags.push_back(tag);
+        image_script_state().session.effects.push_back(step);
+        image_script_state().session.tags.push_back(tag);
     } catch (...) {
         return 0;
     }
@@ -183,19 +178,24 @@ int isl_add_effect(int id, int tag) noexcept
 
 int isl_set_effect_value(int index, int slot, double value) noexcept
 {
-    if (!g_session.active || index < 0 || index >= static_cast<int>(g_session.effects.size())) return 0;
+    if (!image_script_state().session.active || index < 0 ||
+        index >= static_cast<int>(image_script_state().session.effects.size()))
+        return 0;
     if (slot < 0 || slot >= kIslValueSlots) return 0;
-    g_session.effects[static_cast<std::size_t>(index)].values[static_cast<std::size_t>(slot)] = value;
+    image_script_state().session.effects[static_cast<std::size_t>(index)].values[static_cast<std::size_t>(
+        slot)] = value;
     return 1;
 }
 
 int isl_execute_script_on_image(std::uint8_t* bgra, int width, int height) noexcept
 {
-    if (!g_session.active || !bgra || !valid_size(width, height)) return 0;
+    if (!image_script_state().session.active || !bgra || !valid_size(width, height)) return 0;
     const Picture pic{bgra, width, height};
     // A loaded script's steps run first, then the effects added to the session.
-    if (g_session.loaded && !run_steps(g_session.script.steps, pic, g_session.script.header.seed)) return 0;
-    return run_steps(g_session.effects, pic, 1) ? 1 : 0;
+    if (image_script_state().session.loaded && !run_steps(image_script_state().session.script.steps, pic,
+                                                          image_script_state().session.script.header.seed))
+        return 0;
+    return run_steps(image_script_state().session.effects, pic, 1) ? 1 : 0;
 }
 
 }  // namespace mve::il

@@ -98,4 +98,21 @@ long isl_file_reads() noexcept;
 // rowBytes apart. Non-zero on success.
 int swap_red_blue(std::uint8_t* pixels, int width, int height, int rowBytes) noexcept;
 
+// The script session of the isl_* calls (load, buffers, execute, finish)
+// and a count of script files read. It lives in the engine record; the
+// accessor is defined where the record is assembled.
+struct ImageScriptState {
+    struct Session {
+        bool active = false;
+        bool loaded = false;
+        bool buffersReady = false;
+        ImageScript script;
+        std::vector<IslStep> effects;
+        std::vector<int> tags;
+    } session;
+    long fileReads = 0;
+};
+
+ImageScriptState& image_script_state() noexcept;
+
 }  // namespace mve::il

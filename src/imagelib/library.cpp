@@ -1,5 +1,7 @@
 #include "imagelib/library.h"
 
+#include "core/runtime.h"
+
 #include <tiffio.h>
 #include <wand/MagickWand.h>
 
@@ -8,7 +10,6 @@ namespace mve::il {
 namespace {
 
 bool g_magick = false;
-long long g_pixel_limit = 1LL << 28;  // 268 M pixels, 1 GB of RGBA32
 
 // libtiff prints to stderr by default; the engine reports failures through
 // its return values only.
@@ -30,7 +31,7 @@ bool ensure_magick() noexcept
         // header must fail instead of asking for gigabytes.
         MagickSetResourceLimit(WidthResource, 65535);
         MagickSetResourceLimit(HeightResource, 65535);
-        MagickSetResourceLimit(AreaResource, static_cast<MagickSizeType>(g_pixel_limit));
+        MagickSetResourceLimit(AreaResource, static_cast<MagickSizeType>(runtime().pixelLimit));
     }
     return g_magick;
 }
@@ -50,17 +51,21 @@ void shutdown() noexcept
     g_magick = false;
 }
 
-long long decode_pixel_limit() noexcept { return g_pixel_limit; }
+long long decode_pixel_limit() noexcept
+{
+    return runtime().pixelLimit;
+}
 
 void set_decode_pixel_limit(long long pixels) noexcept
 {
-    g_pixel_limit = pixels > 0 ? pixels : 1;
-    if (g_magick) MagickSetResourceLimit(AreaResource, static_cast<MagickSizeType>(g_pixel_limit));
+    runtime().pixelLimit = pixels > 0 ? pixels : 1;
+    if (g_magick) MagickSetResourceLimit(AreaResource, static_cast<MagickSizeType>(runtime().pixelLimit));
 }
 
 bool acceptable_size(long long width, long long height) noexcept
 {
-    return width > 0 && height > 0 && width <= 65535 && height <= 65535 && width * height <= g_pixel_limit;
+    return width > 0 && height > 0 && width <= 65535 && height <= 65535 &&
+           width * height <= runtime().pixelLimit;
 }
 
 }  // namespace mve::il

@@ -6,18 +6,12 @@
 #include <csetjmp>
 #include <new>
 
+#include "core/runtime.h"
 #include "imagelib/line_writer.h"
 
 namespace mve::il {
 
 namespace {
-
-struct JpegOptions {
-    int dct = 1;
-    int smoothing = 0;
-    int sampling[6] = {2, 2, 1, 1, 1, 1};
-};
-JpegOptions g_options;
 
 constexpr std::size_t kChunk = 64 * 1024;
 
@@ -98,11 +92,14 @@ struct JpegWriter final : LineWriter {
         cinfo.in_color_space = bits == 32 ? JCS_EXT_RGBA : JCS_RGB;  // alpha is dropped
         jpeg_set_defaults(&cinfo);
         jpeg_set_quality(&cinfo, quality < 1 ? 1 : quality > 100 ? 100 : quality, TRUE);
-        cinfo.dct_method = g_options.dct == 2 ? JDCT_IFAST : g_options.dct == 3 ? JDCT_FLOAT : JDCT_ISLOW;
-        cinfo.smoothing_factor = g_options.smoothing < 0 ? 0 : g_options.smoothing > 100 ? 100 : g_options.smoothing;
+        const JpegWriteOptions& options = runtime().jpeg;
+        cinfo.dct_method = options.dct == 2 ? JDCT_IFAST : options.dct == 3 ? JDCT_FLOAT : JDCT_ISLOW;
+        cinfo.smoothing_factor = options.smoothing < 0     ? 0
+                                 : options.smoothing > 100 ? 100
+                                                           : options.smoothing;
         for (int c = 0; c < 3 && c < cinfo.num_components; ++c) {
-            cinfo.comp_info[c].h_samp_factor = g_options.sampling[2 * c];
-            cinfo.comp_info[c].v_samp_factor = g_options.sampling[2 * c + 1];
+            cinfo.comp_info[c].h_samp_factor = options.sampling[2 * c];
+            cinfo.comp_info[c].v_samp_factor = options.sampling[2 * c + 1];
         }
         cinfo.write_JFIF_header = TRUE;
         cinfo.density_unit = static_cast<UINT8>(unit == 1 || unit == 2 ? unit : 0);
@@ -117,16 +114,25 @@ bool valid_factor(int f) { return f >= 1 && f <= 4; }
 
 }  // namespace
 
-void set_jpg_dct(int dct) noexcept { g_options.dct = dct; }
-void set_jpg_smoothing(int factor) noexcept { g_options.smoothing = factor; }
+void set_jpg_dct(int dct) noexcept
+{
+    runtime().jpeg.dct = dct;
+}
+void set_jpg_smoothing(int factor) noexcept
+{
+    runtime().jpeg.smoothing = factor;
+}
 void set_jpg_sampling(int h0, int v0, int h1, int v1, int h2, int v2) noexcept
 {
     const int f[6] = {h0, v0, h1, v1, h2, v2};
     for (int v : f)
         if (!valid_factor(v)) return;
-    for (int i = 0; i < 6; ++i) g_options.sampling[i] = f[i];
+    for (int i = 0; i < 6; ++i) runtime().jpeg.sampling[i] = f[i];
 }
-void reset_jpg_options() noexcept { g_options = JpegOptions{}; }
+void reset_jpg_options() noexcept
+{
+    runtime().jpeg = JpegWriteOptions{};
+}
 
 LineWriter* init_write_jpg_lines(ImageDest* dest, int width, int height, int quality, int bits, int xRes,
                                  int yRes, int unit) noexcept

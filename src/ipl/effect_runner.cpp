@@ -3,10 +3,11 @@
 #include "ipl/effect_runner.h"
 
 #include <cstring>
+#include <iterator>
 
-#include "core/engine.h"
 #include "core/guard.h"
 #include "core/transfer.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 
 namespace mve::ipl {
@@ -14,40 +15,36 @@ namespace mve::ipl {
 namespace {
 
 // Dispatch order is fixed: the first entry whose name matches exactly runs.
-constexpr struct {
-    const char* name;
-    EffectFn run;
-} kRegistry[kNamedEffectCount] = {
-    {"Anti Alias", anti_alias},
-    {"Adaptive Blur", adaptive_blur},
-    {"Line Art Cleaner", line_art_cleaner},
-    {"Basic Threshold", basic_threshold},
-    {"Alpha Edge Color", alpha_edge_color},
-    {"Adjust Lab", adjust_lab},
-    {"Detail Blur", detail_blur},
-    {"Value Blur", value_blur},
-    {"Noise Reduction", noise_reduction},
-    {"Noise Reduction RGB", noise_reduction_rgb},
-    {"Hyper Contrast", hyper_contrast},
-    {"Bas Relief", bas_relief},
-    {"Grayscale", grayscale},
-    {"Invert", invert},
-    {"Vignette", vignette},
-    {"Channel", channel},
-    {"Reflection", reflection},
-    {"Mirror", mirror},
-    {"Gallery Wrap Mirror Auto", gallery_wrap_mirror_auto},
-    {"Fader", fader},
-    {"Adjust RGBA", adjust_rgba},
-    {"Borderize", borderize},
-    {"Clamp", clamp_channels},
-    {"Mask Detail", mask_detail},
-    {"Mask High Low", mask_high_low},
-    {"Box Blur", box_blur},
+constexpr NamedEffect kRegistry[] = {
+    {"Anti Alias", EffectFamily::Blur, WriteBack::Destination, anti_alias, 0},
+    {"Adaptive Blur", EffectFamily::Blur, WriteBack::Destination, adaptive_blur, 0},
+    {"Line Art Cleaner", EffectFamily::Detail, WriteBack::Flush, line_art_cleaner, 0},
+    {"Basic Threshold", EffectFamily::Tone, WriteBack::Destination, basic_threshold, 0},
+    {"Alpha Edge Color", EffectFamily::Colour, WriteBack::Destination, alpha_edge_color, 0},
+    {"Adjust Lab", EffectFamily::Colour, WriteBack::Destination, adjust_lab, 0},
+    {"Detail Blur", EffectFamily::Blur, WriteBack::Destination, detail_blur, 0},
+    {"Value Blur", EffectFamily::Blur, WriteBack::Destination, value_blur, 0},
+    {"Noise Reduction", EffectFamily::Blur, WriteBack::Destination, noise_reduction, 0},
+    {"Noise Reduction RGB", EffectFamily::Blur, WriteBack::Destination, noise_reduction_rgb, 0},
+    {"Hyper Contrast", EffectFamily::Tone, WriteBack::Destination, hyper_contrast, 0},
+    {"Bas Relief", EffectFamily::Detail, WriteBack::Destination, bas_relief, 0},
+    {"Grayscale", EffectFamily::Colour, WriteBack::Destination, grayscale, 0},
+    {"Invert", EffectFamily::Colour, WriteBack::Destination, invert, 0},
+    {"Vignette", EffectFamily::Frame, WriteBack::Destination, vignette, kReadsBrushColour},
+    {"Channel", EffectFamily::Colour, WriteBack::Destination, channel, 0},
+    {"Reflection", EffectFamily::Frame, WriteBack::Destination, reflection, 0},
+    {"Mirror", EffectFamily::Frame, WriteBack::Flush, mirror, 0},
+    {"Gallery Wrap Mirror Auto", EffectFamily::Frame, WriteBack::Flush, gallery_wrap_mirror_auto,
+     kReadsExtents},
+    {"Fader", EffectFamily::Tone, WriteBack::Destination, fader, kReadsExtents},
+    {"Adjust RGBA", EffectFamily::Colour, WriteBack::Destination, adjust_rgba, 0},
+    {"Borderize", EffectFamily::Frame, WriteBack::Destination, borderize, 0},
+    {"Clamp", EffectFamily::Colour, WriteBack::Destination, clamp_channels, 0},
+    {"Mask Detail", EffectFamily::Mask, WriteBack::Mask, mask_detail, 0},
+    {"Mask High Low", EffectFamily::Mask, WriteBack::Mask, mask_high_low, 0},
+    {"Box Blur", EffectFamily::Blur, WriteBack::Destination, box_blur, 0},
 };
-
-// The process-wide block: overwritten by each run, kept between runs.
-EffectBlock gBlock;
+static_assert(std::size(kRegistry) == kNamedEffectCount, "the count is the table's length");
 
 std::size_t image_bytes(int width, int height) noexcept
 {
@@ -104,20 +101,34 @@ bool dispatch(const char* name, EffectBlock& b, const EffectServices& services)
 
 }  // namespace
 
+std::span<const NamedEffect> named_effects() noexcept
+{
+    return kRegistry;
+}
+
 const char* named_effect_name(int index) noexcept
 {
     return index >= 0 && index < kNamedEffectCount ? kRegistry[index].name : nullptr;
 }
 
-EffectFn find_named_effect(const char* name) noexcept
+const NamedEffect* find_named_effect_entry(const char* name) noexcept
 {
     if (!name) return nullptr;
     for (const auto& entry : kRegistry)
-        if (std::strcmp(entry.name, name) == 0) return entry.run;
+        if (std::strcmp(entry.name, name) == 0) return &entry;
     return nullptr;
 }
 
-const EffectBlock& named_effect_block() noexcept { return gBlock; }
+EffectFn find_named_effect(const char* name) noexcept
+{
+    const NamedEffect* entry = find_named_effect_entry(name);
+    return entry ? entry->run : nullptr;
+}
+
+const EffectBlock& named_effect_block() noexcept
+{
+    return engine().ipl.effectBlock;
+}
 
 bool run_named_effect(const char* name, int chain, const EffectArgs& args)
 {
@@ -127,14 +138,15 @@ bool run_named_effect(const char* name, int chain, const EffectArgs& args)
     if (!e.ipl.src32 || !e.ipl.dst32 || w <= 0 || h <= 0 || e.ipl.src32.bytes() < need ||
         e.ipl.dst32.bytes() < need)
         return false;
-    fill_block(gBlock, e.ipl.src32.data(), e.ipl.dst32.data(), w, h, chain, args);
-    if (chain == 0) std::memcpy(gBlock.dst, gBlock.src, need);
+    EffectBlock& block = e.ipl.effectBlock;
+    fill_block(block, e.ipl.src32.data(), e.ipl.dst32.data(), w, h, chain, args);
+    if (chain == 0) std::memcpy(block.dst, block.src, need);
     EffectServices services;
     services.writeBack = true;
     services.mask = mask_for(e, w, h);
     services.extentsFromLayer = true;
     brush_colour(e, services.brushColour);
-    return dispatch(name, gBlock, services);
+    return dispatch(name, engine().ipl.effectBlock, services);
 }
 
 bool run_named_effect_on(const char* name, std::uint8_t* src, std::uint8_t* dst, int width, int height, int chain,
@@ -142,13 +154,13 @@ bool run_named_effect_on(const char* name, std::uint8_t* src, std::uint8_t* dst,
 {
     if (!src || !dst || width <= 0 || height <= 0) return false;
     Engine& e = engine();
-    fill_block(gBlock, src, dst, width, height, chain, args);
+    fill_block(engine().ipl.effectBlock, src, dst, width, height, chain, args);
     if (chain == 0 && src != dst) std::memcpy(dst, src, image_bytes(width, height));
     EffectServices services;
     services.writeBack = e.canvas.width == width && e.canvas.height == height;
     services.mask = mask_for(e, width, height);
     brush_colour(e, services.brushColour);
-    return dispatch(name, gBlock, services);
+    return dispatch(name, engine().ipl.effectBlock, services);
 }
 
 void EffectRun::set_mask(int x, int y, double v) noexcept
@@ -178,7 +190,7 @@ void EffectRun::data_extents(int& x0, int& y0, int& x1, int& y1) const noexcept
     int bx0 = b.width, by0 = b.height, bx1 = -1, by1 = -1;
     if (services_.extentsFromLayer) {
         Engine& e = engine();
-        if (current_layer(e)) MVE_FindDataExtentsLayer(e.layers.currentIndex, &bx0, &by0, &bx1, &by1);
+        if (current_layer(e)) core::find_data_extents(e, e.layers.currentIndex, &bx0, &by0, &bx1, &by1);
     } else {
         for (int y = 0; y < b.height; ++y)
             for (int x = 0; x < b.width; ++x)
@@ -208,7 +220,7 @@ MVE_API int MVE_IPLRunBuiltinEffect(const char* name, unsigned char* rgba32, int
         Plane8 dst;
         require(dst.allocate(bytes));
         std::memcpy(dst.data(), rgba32, bytes);
-        ipl::EffectBlock& b = ipl::gBlock;
+        ipl::EffectBlock& b = engine().ipl.effectBlock;
         ipl::fill_block(b, rgba32, dst.data(), width, height, 0, ipl::EffectArgs{});
         b.P[1] = p1, b.P[2] = p2, b.P[3] = p3, b.P[4] = p4;
         ipl::EffectServices services;

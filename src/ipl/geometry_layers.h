@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/engine.h"
 #include "core/layers.h"
 #include "core/memory.h"
+#include "core/transfer.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 
 namespace mve {
@@ -50,17 +51,17 @@ bool for_each_user_layer(Engine& e, int newWidth, int newHeight, LockClear when,
         // unwritten: start from transparent black instead of stale bytes.
         std::memset(old.data(), 0, old.bytes());
         std::memset(result.data(), 0, result.bytes());
-        MVE_GetRGBA32Layer(old.data(), W * 4, i);
+        core::read_layer_rgba32(e, old.data(), W * 4, i);
         if (!op(i, old.data(), result.data())) {
             layer.lockAlpha = saved;
             continue;
         }
         layer.lockAlpha = 0;
-        MVE_DeleteLayer(i);
+        core::delete_layer(e, i);
         // The record (and with it the flag) survives deletion; a failed
         // creation leaves the layer deleted.
-        if (MVE_CreateLayer(i, newWidth, newHeight))
-            MVE_LoadRGBA32Layer(result.data(), newWidth * 4, i, 0, 0, newWidth, newHeight, 0);
+        if (core::create_layer(e, i, newWidth, newHeight))
+            core::load_rgba32_into_layer(e, result.data(), newWidth * 4, i, 0, 0, newWidth, newHeight, false);
         layer.lockAlpha = saved;
     }
     return true;

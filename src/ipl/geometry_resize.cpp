@@ -74,7 +74,7 @@ void anchor_offsets(const char* anchor, int dx, int dy, int& x, int& y)
 void prepare_page(int index, std::uint8_t* page, int width, int height, int r, int g, int b)
 {
     if (index == 1)
-        MVE_ClearRGBA32Buf(page, width, height, r, g, b, 255);
+        core::fill_rgba32_buffer(page, width, height, r, g, b, 255);
     else if (index <= 253)
         std::memset(page, 0, static_cast<std::size_t>(width) * height * 4);
     else

@@ -34,13 +34,13 @@ void flip_layers(bool horizontal)
         LayerRecord& layer = e.layers.table[i];
         if (!layer.present()) continue;
         std::memset(buffer.data(), 0, buffer.bytes());
-        MVE_GetRGBA32Layer(buffer.data(), W * 4, i);
+        core::read_layer_rgba32(e, buffer.data(), W * 4, i);
         const int ok = horizontal ? il::horizontal_flip_image(buffer.data(), W, H, 4, W * 4)
                                   : il::vertical_flip_image(buffer.data(), W * 4, H);
         if (!ok) continue;
         const std::uint8_t saved = layer.lockAlpha;
         layer.lockAlpha = 0;
-        MVE_LoadRGBA32Layer(buffer.data(), W * 4, i, 0, 0, layer.width, layer.height, 0);
+        core::load_rgba32_into_layer(e, buffer.data(), W * 4, i, 0, 0, layer.width, layer.height, false);
         layer.lockAlpha = saved;
     }
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/memory.h"
+#include "ipl/effects.h"
 
 namespace mve {
 
@@ -16,6 +17,8 @@ struct ProcessingBuffers {
     Plane8 toolSrc32;
     Plane8 toolDst32;
     std::array<Plane8, 4> work;
+    // The named-effect block: overwritten by each run, kept between runs.
+    ipl::EffectBlock effectBlock;
 
     void release_processing() noexcept
     {

@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "core/guard.h"
+#include "core/transfer.h"
 #include "imagelib/library.h"
+#include "mask/mask_ops.h"
 #include "morvane/morvane.h"
 
 namespace mve {
@@ -66,7 +68,8 @@ MVE_API void MVE_IPLUpdateSrcBuffer32(void)
 {
     guarded("IPLAllocSrcBuffer32 Excpt", [] {
         Engine& e = engine();
-        if (std::uint8_t* src = canvas_rgba32(e, e.ipl.src32)) MVE_GetRGBA32(src, e.canvas.width * 4);
+        if (std::uint8_t* src = canvas_rgba32(e, e.ipl.src32))
+            core::read_current_rgba32(e, src, e.canvas.width * 4);
     });
 }
 
@@ -79,7 +82,9 @@ MVE_API void MVE_ApplyMaskToAlpha_IPLSrcRGBA(void)
 {
     Engine& e = engine();
     if (std::uint8_t* src = canvas_rgba32(e, e.ipl.src32))
-        if (e.mask.enabled) MVE_ApplyMaskToAlpha_RGBA32(src);
+        if (e.mask.enabled)
+            mask::apply_to_alpha_rect(e, src, e.canvas.width * 4, 0, 0, e.canvas.width - 1,
+                                      e.canvas.height - 1);
 }
 
 MVE_API void MVE_IPLFreeSrcBuffer32(void)

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 
 namespace mve {
 

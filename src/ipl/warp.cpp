@@ -64,7 +64,7 @@ MVE_API void MVE_IPLPan(int dx, int dy, int edgeMode, int r, int g, int b, int a
             std::memset(dst, 0, canvas_bytes(e, 4));
             if (!overlay_image(dst, W, H, 4, W * 4, src, W, H, W * 4, dx, dy, 1.0, 0)) return;
         }
-        if (applyMask) MVE_AdjustRGBA32ByMaskAndTexture(dst, W, H);
+        if (applyMask) core::cover_rgba32(dst, W, H);
         merge_write_back(e, dst);
         // The layer changed as a whole: the next undo save must cover it.
         undo_mark_all_dirty(e);
@@ -80,10 +80,10 @@ MVE_API void MVE_WarpPointToPoint(int x1, int y1, int x2, int y2, int maskFlag)
         if (!src || !dst) return;
         const int W = e.canvas.width, H = e.canvas.height;
         // Premultiplied while sampling, so transparent pixels lend no colour.
-        MVE_AdjustRGBA32PreFilter(src, W, H);
+        core::premultiply_rgba32(src, W, H);
         if (il::push_image(src, W, H, 4, W * 4, dst, 0, 0, il::PointI{x2, y2}, il::PointI{x1, y1}, 0)) {
-            MVE_AdjustRGBA32PostFilter(dst, W, H);
-            MVE_LoadRGBA32(dst, W * 4, maskFlag);
+            core::unpremultiply_rgba32(dst, W, H);
+            core::load_rgba32_into_current(e, dst, W * 4, maskFlag != 0);
         }
     });
     undo_mark_all_dirty(engine());

@@ -53,6 +53,22 @@ inline std::uint8_t masked_alpha(std::uint8_t a, std::uint16_t m) noexcept
 
 }  // namespace
 
+void mve::mask::apply_to_alpha_rect(Engine& e, std::uint8_t* buffer, int rowBytes, int x0, int y0, int x1,
+                                    int y1) noexcept
+{
+    const MaskPlane p = mask_plane(e);
+    if (!p || !buffer) return;
+    const int cx0 = std::max(x0, 0), cy0 = std::max(y0, 0);
+    const int cx1 = std::min(x1, p.width - 1), cy1 = std::min(y1, p.height - 1);
+    if (cx0 > cx1 || cy0 > cy1) return;
+    const int w = cx1 - cx0 + 1;
+    for_each_row(cy0, cy1 + 1, plane_loop_is_large(w, cy1 - cy0 + 1), [&](int y) {
+        const std::uint16_t* m = p.row(y);
+        std::uint8_t* d = byte_row(buffer, rowBytes, y - y0) + static_cast<std::ptrdiff_t>(cx0 - x0) * 4;
+        for (int x = cx0; x <= cx1; ++x, d += 4) d[3] = masked_alpha(d[3], m[x]);
+    });
+}
+
 extern "C" {
 
 // RGB24 picture of the Mask: all three bytes 255 - (m >> 8).
@@ -137,23 +153,13 @@ MVE_API void MVE_CreateAlphaFromMask(int kind)
 // rectangle is clipped to the canvas, pixels keep their place in the buffer.
 MVE_API void MVE_ApplyMaskToAlphaRect_RGBA32(unsigned char* buffer, int rowBytes, int x0, int y0, int x1, int y1)
 {
-    const MaskPlane p = mask_plane(engine());
-    if (!p || !buffer) return;
-    const int cx0 = std::max(x0, 0), cy0 = std::max(y0, 0);
-    const int cx1 = std::min(x1, p.width - 1), cy1 = std::min(y1, p.height - 1);
-    if (cx0 > cx1 || cy0 > cy1) return;
-    const int w = cx1 - cx0 + 1;
-    for_each_row(cy0, cy1 + 1, plane_loop_is_large(w, cy1 - cy0 + 1), [&](int y) {
-        const std::uint16_t* m = p.row(y);
-        std::uint8_t* d = byte_row(buffer, rowBytes, y - y0) + static_cast<std::ptrdiff_t>(cx0 - x0) * 4;
-        for (int x = cx0; x <= cx1; ++x, d += 4) d[3] = masked_alpha(d[3], m[x]);
-    });
+    mask::apply_to_alpha_rect(engine(), buffer, rowBytes, x0, y0, x1, y1);
 }
 
 MVE_API void MVE_ApplyMaskToAlpha_RGBA32(unsigned char* buffer)
 {
-    const CanvasState& c = engine().canvas;
-    MVE_ApplyMaskToAlphaRect_RGBA32(buffer, c.width * 4, 0, 0, c.width - 1, c.height - 1);
+    Engine& e = engine();
+    mask::apply_to_alpha_rect(e, buffer, e.canvas.width * 4, 0, 0, e.canvas.width - 1, e.canvas.height - 1);
 }
 
 MVE_API int MVE_GetMaskLineRLE(unsigned char* out, int row)

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 
 namespace mve {
 
@@ -55,5 +55,18 @@ constexpr std::uint16_t selection_value(int strength) noexcept
 
 // Tolerance percent to a channel bound: truncate(percent * 2.56).
 constexpr int tolerance_bound(int percent) noexcept { return static_cast<int>(percent * 2.56); }
+
+namespace mask {
+// The canvas-sized Mask, every pixel selected (65535), and the Mask enabled.
+// Throws Failure when the plane cannot be had.
+void on_canvas_created(Engine& e);
+void on_canvas_released(Engine& e) noexcept;
+
+// Scales the alpha of an RGBA32 buffer by the Mask over the inclusive
+// rectangle (clipped to the canvas); the buffer holds the pixel of canvas
+// position (x0, y0) first. Nothing without a Mask plane or buffer.
+void apply_to_alpha_rect(Engine& e, std::uint8_t* buffer, int rowBytes, int x0, int y0, int x1,
+                         int y1) noexcept;
+}  // namespace mask
 
 }  // namespace mve

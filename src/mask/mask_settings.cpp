@@ -2,11 +2,30 @@
 // operations on the whole Mask: invert, fill, raw copies and the point query.
 #include <cstring>
 
-#include "core/engine.h"
+#include "core/guard.h"
 #include "core/parallel.h"
 #include "core/transfer.h"
+#include "engine/engine.h"
 #include "mask/mask_ops.h"
 #include "morvane/morvane.h"
+
+namespace mve::mask {
+
+void on_canvas_created(Engine& e)
+{
+    const std::size_t pixels = static_cast<std::size_t>(e.canvas.width) * e.canvas.height;
+    require(e.mask.plane.allocate(pixels));
+    std::memset(e.mask.plane.data(), 0xFF, e.mask.plane.bytes());
+    e.mask.strideBytes = e.canvas.width * 2;
+    e.mask.enabled = 1;
+}
+
+void on_canvas_released(Engine& e) noexcept
+{
+    e.mask.plane.reset();
+}
+
+}  // namespace mve::mask
 
 using namespace mve;
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 
 namespace mve {
 

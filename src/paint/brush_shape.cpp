@@ -127,6 +127,11 @@ void build_brush_shape(Engine& e, const char* path, int angle, ShapeVariant vari
                       b.shapeOption != 0, variant);
 }
 
+void paint::set_brush_shape(Engine& e, const char* path, int angle) noexcept
+{
+    guarded("SetBrushShape Excpt", [&] { build_brush_shape(e, path, angle, ShapeVariant::Current); });
+}
+
 }  // namespace mve
 
 using namespace mve;
@@ -135,7 +140,7 @@ extern "C" {
 
 MVE_API void MVE_SetBrushShape(const char* path, int angle)
 {
-    guarded("SetBrushShape Excpt", [&] { build_brush_shape(engine(), path, angle, ShapeVariant::Current); });
+    paint::set_brush_shape(engine(), path, angle);
 }
 
 MVE_API void MVE_SetBrushShape_ORIGINAL(const char* path, int angle)

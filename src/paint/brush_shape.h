@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 
 namespace mve {
 
@@ -29,5 +29,14 @@ void build_brush_shape(Engine& e, const char* path, int angle, ShapeVariant vari
 // picture of path rotated by angle, loading and rotating it unless it already
 // does. False when no picture could be had.
 bool ensure_shape_source(Engine& e, const char* path, int angle, ShapeVariant variant) noexcept;
+
+// Frees the brush-shape source cache.
+void release_shape_cache(Engine& e) noexcept;
+
+namespace paint {
+// Builds the brush shape from the picture (or image script) at `path`
+// turned by `angle`; "SetBrushShape Excpt" on failure.
+void set_brush_shape(Engine& e, const char* path, int angle) noexcept;
+}  // namespace paint
 
 }  // namespace mve

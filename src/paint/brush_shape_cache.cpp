@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "core/guard.h"
-#include "core/lifecycle.h"
 #include "morvane/morvane.h"
 #include "paint/brush_shape.h"
 #include "paint/brush_shape_picture.h"

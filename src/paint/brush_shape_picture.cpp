@@ -2,21 +2,21 @@
 
 #include <cstring>
 
+#include "engine/engine.h"
 #include "imagelib/image_script.h"
 #include "imagelib/reading.h"
 #include "imagelib/sources.h"
 
 namespace mve {
 
-namespace {
-long g_requests = 0;
+long picture_file_requests() noexcept
+{
+    return engine().paint.pictureFileRequests;
 }
-
-long picture_file_requests() noexcept { return g_requests; }
 
 ScriptLoad render_script_file(const char* path, RgbaPicture& out) noexcept
 {
-    ++g_requests;
+    ++engine().paint.pictureFileRequests;
     if (!il::isl_initialize()) return ScriptLoad::NotAScript;
     ScriptLoad result = ScriptLoad::NotAScript;
     if (il::isl_load_script_from_file(path)) {
@@ -40,7 +40,7 @@ ScriptLoad render_script_file(const char* path, RgbaPicture& out) noexcept
 
 bool read_image_file(const char* path, RgbaPicture& out) noexcept
 {
-    ++g_requests;
+    ++engine().paint.pictureFileRequests;
     il::ImageSource* source = il::open_file_source(path);
     if (!source) return false;
     int w = 0, h = 0;

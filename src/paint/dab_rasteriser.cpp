@@ -8,6 +8,7 @@
 #include "core/coverage.h"
 #include "core/layers.h"
 #include "core/parallel.h"
+#include "core/runtime.h"
 #include "morvane/morvane.h"
 #include "paint/blend_buffers.h"
 #include "paint/dab_context.h"
@@ -22,9 +23,6 @@ namespace {
 
 using dab::Px;
 using dab::u32;
-
-// Off only in tests, which compare the fast kernels with the general one.
-bool g_fastPaths = true;
 
 TableCursor cursor_at(const std::uint8_t* bytes, int length, int start)
 {
@@ -194,7 +192,7 @@ void draw_pixels(Engine& e, const DabSquare& sq, const Px& colour)
     if (!prepare(e, sq, colour, starts, cx)) return;
     const bool extras = cx.grit || cx.rotate || cx.texture || cx.mask || cx.pickup || cx.colourTable ||
                         cx.lumTable || sq.crossing;
-    const RowKernel plain = g_fastPaths ? plain_kernel(cx) : nullptr;
+    const RowKernel plain = fast_paths_enabled() ? plain_kernel(cx) : nullptr;
     const RowKernel kernel = plain ? plain : pick_kernel(extras, cx.low.code < 34);
     // Rotated pick-up with remix can read and write one blend-buffer pixel
     // from two rows; it stays on one thread so the result is deterministic.
@@ -204,8 +202,6 @@ void draw_pixels(Engine& e, const DabSquare& sq, const Px& colour)
 }
 
 }  // namespace
-
-void set_dab_fast_paths(bool on) noexcept { g_fastPaths = on; }
 
 void draw_dab(Engine& e, int x, int y)
 {
@@ -234,7 +230,7 @@ MVE_API void MVE_DrawDabGrit(int x, int y, int r, int g, int b)
     e.brush.color = {static_cast<std::uint16_t>(r & 0xFF00), static_cast<std::uint16_t>(g & 0xFF00),
                      static_cast<std::uint16_t>(b & 0xFF00), 65535};
     if (e.mask.makerOn) {
-        MVE_DrawDabGritMask(x, y);
+        draw_mask_dab(e, x, y);
         clear_dab_flags(e);
         return;
     }

@@ -1,7 +1,7 @@
 // Dabs: one stamp of the brush into the paint target or into the Mask.
 #pragma once
 
-#include "core/engine.h"
+#include "engine/engine.h"
 
 namespace mve {
 
@@ -11,9 +11,5 @@ void draw_dab(Engine& e, int x, int y);
 
 // The body of MVE_DrawDabGritMask: the same dab painted into the Mask.
 void draw_mask_dab(Engine& e, int x, int y);
-
-// Switches the specialised row kernels off (tests compare them with the
-// general kernel, which then draws every dab) or back on.
-void set_dab_fast_paths(bool on) noexcept;
 
 }  // namespace mve

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 
 namespace mve {
 

@@ -195,6 +195,11 @@ void copy_image_brush_to_blend_buffer(Engine& e, int percent) noexcept
     }
 }
 
+void paint::resize_image_brush(Engine& e) noexcept
+{
+    guarded("SizeImageBrush Excpt", [&] { size_image_brush(e); });
+}
+
 }  // namespace mve
 
 using namespace mve;
@@ -235,13 +240,14 @@ MVE_API void MVE_CopyToImageBrush(void)
 
 MVE_API void MVE_SizeImageBrush(void)
 {
-    guarded("SizeImageBrush Excpt", [&] { size_image_brush(engine()); });
+    paint::resize_image_brush(engine());
 }
 
 MVE_API void MVE_CopyFromImageBrush(int percent)
 {
-    MVE_SizeImageBrush();
-    copy_image_brush_to_blend_buffer(engine(), percent);
+    Engine& e = engine();
+    paint::resize_image_brush(e);
+    copy_image_brush_to_blend_buffer(e, percent);
 }
 
 }  // extern "C"

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 
 namespace mve {
 
@@ -61,5 +61,10 @@ struct BlendBufferView {
     int side = 0;
 };
 BlendBufferView image_brush_target(Engine& e) noexcept;
+
+namespace paint {
+// size_image_brush with its failure recorded as "SizeImageBrush Excpt".
+void resize_image_brush(Engine& e) noexcept;
+}  // namespace paint
 
 }  // namespace mve

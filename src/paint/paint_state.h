@@ -1,5 +1,5 @@
-// Brush resources that the dab rasteriser draws with: the texture plane, the
-// grit patterns, the brush shape and the blend buffers.
+// Brush resources that the dab rasteriser draws with: the grit patterns, the
+// brush shape and the blend buffers.
 #pragma once
 
 #include <array>
@@ -13,10 +13,6 @@ namespace mve {
 
 constexpr int kGritPatternCount = 20;
 constexpr int kBlendBufferCount = 20;
-
-struct TextureState {
-    Plane8 plane;  // width * height bytes; present only while a layer uses mode 29
-};
 
 struct BlendBuffer {
     Plane16 pixels;  // M x M RGBA64, M = maximum brush size
@@ -49,6 +45,7 @@ struct PaintResources {
     std::size_t gritOffset = 0;
     int gritCountdown = 0;  // dabs left on this pattern; reloaded from drawingLength
     ShapeSourceCache shapeSource;
+    long pictureFileRequests = 0;  // picture and script files read for brush shapes
 };
 
 // Start of the current grit position, or null while the pattern is absent.

@@ -1,11 +1,12 @@
 #include "platform/hidden_window.h"
 
+#include "engine/engine.h"
+
 namespace mve::platform {
 
 HiddenWindow& hidden_window() noexcept
 {
-    static HiddenWindow window;
-    return window;
+    return engine().platform.hiddenWindow;
 }
 
 void create_hidden_window() noexcept

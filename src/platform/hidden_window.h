@@ -3,6 +3,8 @@
 // name, title and window procedure, fed by the platform layer.
 #pragma once
 
+#include "platform/platform_state.h"
+
 #include <cstdint>
 
 namespace mve::platform {
@@ -19,13 +21,6 @@ enum : unsigned {
     kMsgUserChanged = 0x0054,
     kMsgDisplayChange = 0x007E,
     kMsgPowerBroadcast = 0x0218,
-};
-
-struct HiddenWindow {
-    bool exists = false;
-    bool quitPosted = false;
-    int quitCode = -1;
-    std::uint8_t displayChanged = 0;
 };
 
 HiddenWindow& hidden_window() noexcept;

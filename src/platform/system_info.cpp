@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 #include "platform/hidden_window.h"
 
@@ -78,13 +78,6 @@ using namespace mve::platform;
 namespace {
 
 unsigned to_mb(std::uint64_t bytes) { return static_cast<unsigned>(bytes >> 20); }
-
-// Library load: create the hidden window, then end any fade (a no-op).
-__attribute__((constructor)) void on_library_load()
-{
-    create_hidden_window();
-    MVE_EndFade();
-}
 
 }  // namespace
 

@@ -2,17 +2,16 @@
 
 #include <array>
 
+#include "engine/engine.h"
+
 namespace mve::platform {
 
 namespace {
 
-constexpr std::size_t kReachableWindows = 8;
-std::array<RedrawState, kReachableWindows> g_windows;
-
 RedrawState* find(void* window) noexcept
 {
     if (!window) return nullptr;
-    for (auto& w : g_windows)
+    for (auto& w : engine().platform.windows)
         if (w.window == window) return &w;
     return nullptr;
 }
@@ -23,7 +22,7 @@ bool register_window(void* window) noexcept
 {
     if (!window) return false;
     if (find(window)) return true;
-    for (auto& w : g_windows)
+    for (auto& w : engine().platform.windows)
         if (!w.window) {
             w = RedrawState{};
             w.window = window;

@@ -4,6 +4,8 @@
 // nothing and returns 0, as a call on a foreign window does.
 #pragma once
 
+#include "platform/platform_state.h"
+
 namespace mve::platform {
 
 inline constexpr unsigned kMsgSetRedraw = 0x000B;  // WM_SETREDRAW
@@ -12,14 +14,6 @@ inline constexpr unsigned kRedrawFrame = 0x0400, kRedrawAllChildren = 0x0080, kR
                           kRedrawInvalidate = 0x0001;
 
 // What the stand-in recorded for one reachable window.
-struct RedrawState {
-    void* window = nullptr;
-    int redrawEnabled = 1;  // last WM_SETREDRAW wParam (windows start with drawing on)
-    int setRedrawCount = 0;
-    int redrawCount = 0;    // RedrawWindow calls
-    unsigned lastFlags = 0;
-};
-
 // Makes a window reachable (false when the small table is full or window is null).
 bool register_window(void* window) noexcept;
 void unregister_window(void* window) noexcept;

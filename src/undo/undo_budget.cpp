@@ -36,7 +36,11 @@ long long undo_held_usage_kb(const Engine& e) noexcept
     return kb;
 }
 
-bool undo_has_history() noexcept { return MVE_CanUndo() || MVE_CanRedo(); }
+bool undo_has_history() noexcept
+{
+    const UndoStore& store = engine().undo;
+    return undo::can_undo(store) || undo::can_redo(store);
+}
 
 int undo_held_steps() noexcept
 {
@@ -53,7 +57,7 @@ bool undo_give_back(unsigned kb) noexcept
     if (e.undo.busy) return false;
     if (!undo_has_history()) return false;
     const int before = undo_held_steps();
-    MVE_ReduceUndo(static_cast<int>(std::min<unsigned>(kb, 0x7FFFFFFF)));
+    undo::reduce(e, static_cast<int>(std::min<unsigned>(kb, 0x7FFFFFFF)));
     if (undo_held_steps() < before) return true;
     // Asked for less than one step's worth (or 0 KB): free the oldest step
     // anyway so that the caller's retry loop always makes progress.

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "core/guard.h"
+#include "core/layers.h"
+#include "core/pixel_queries.h"
 #include "morvane/morvane.h"
 #include "undo/undo_store.h"
 
@@ -10,12 +12,12 @@ namespace mve {
 
 namespace {
 
-// Makes the slot's layer current (MVE_SetLayer also refreshes the UnderLayer
-// from it). False when that layer cannot be made current (it was deleted):
+// Makes the slot's layer current (which also refreshes the UnderLayer from
+// it). False when that layer cannot be made current (it was deleted):
 // its pixels must then not be swapped into whichever layer is current.
 bool switch_to_slot_layer(Engine& e, int slotLayer) noexcept
 {
-    if (slotLayer != e.layers.currentIndex) MVE_SetLayer(slotLayer);
+    if (slotLayer != e.layers.currentIndex) undo::select_layer(e, slotLayer);
     return slotLayer == e.layers.currentIndex && current_layer_view(e);
 }
 
@@ -33,18 +35,41 @@ void exchange_step(Engine& e, int n, bool withMask) noexcept
 
 }  // namespace
 
+void undo::select_layer(Engine& e, int index) noexcept
+{
+    if (core::select_layer(e, index)) save_undo_back_buffer(e, index);
+}
+
 }  // namespace mve
 
 using namespace mve;
 
 extern "C" {
 
+// Selecting a layer refreshes the UnderLayer, so the export lives with the store.
+MVE_API void MVE_SetLayer(int index)
+{
+    undo::select_layer(engine(), index);
+}
+
+MVE_API unsigned int MVE_GetRGBAAtUnderLayer(int x, int y)
+{
+    Engine& e = engine();
+    return core::rgba_at_canvas_plane(x, y, under_pixels_view(e).data);
+}
+
+MVE_API unsigned int MVE_GetColorAtUnderLayer(int x, int y)
+{
+    Engine& e = engine();
+    return core::color_at_canvas_plane(x, y, under_pixels_view(e).data);
+}
+
 MVE_API void MVE_Undo(void)
 {
     guarded("Undo Excpt", [] {
         Engine& e = engine();
         UndoStore& store = e.undo;
-        if (store.paused || !MVE_CanUndo()) return;
+        if (store.paused || !undo::can_undo(store)) return;
         UndoBusy busy(store);
         exchange_step(e, store.redoDepth, true);
         store.redoDepth += 1;
@@ -87,9 +112,10 @@ MVE_API void MVE_EndFade(void) {}
 
 MVE_API unsigned int MVE_GetColorAtHistory(int x, int y)
 {
-    if (!MVE_CanUndo()) return 0;
+    Engine& e = engine();
+    if (!undo::can_undo(e.undo)) return 0;
     // The surface colour read of the back buffer (null when it is absent: 0).
-    return MVE_GetColorAt(x, y, under_pixels_view(engine()).data);
+    return core::color_at_canvas_plane(x, y, under_pixels_view(e).data);
 }
 
 }  // extern "C"

@@ -110,23 +110,11 @@ void save_undo_back_buffer(Engine& e, int index) noexcept
     if (mask && underMask) copy_plane_rect(mask, Rect4{0, 0, mask.width - 1, mask.height - 1}, underMask);
 }
 
-}  // namespace mve
+namespace undo {
 
-using namespace mve;
-
-extern "C" {
-
-MVE_API int MVE_SetUndoLevels(int n)
+void clear(Engine& e) noexcept
 {
-    MVE_ClearUndo();
-    engine().undo.levels = std::clamp(n, 0, kUndoSlotCount);
-    return engine().undo.levels;
-}
-
-MVE_API void MVE_ClearUndo(void)
-{
-    guarded("ClearUndo Excpt", [] {
-        Engine& e = engine();
+    guarded("ClearUndo Excpt", [&] {
         UndoStore& store = e.undo;
         undo_reset_dirty(e);
         store.paused = 0;
@@ -141,30 +129,9 @@ MVE_API void MVE_ClearUndo(void)
     });
 }
 
-MVE_API void MVE_PauseUndo(void) { engine().undo.paused = 1; }
-MVE_API void MVE_ResumeUndo(void) { engine().undo.paused = 0; }
-
-MVE_API void MVE_InvalidateDirtyUndoCanvas(void) { undo_mark_all_dirty(engine()); }
-
-MVE_API int MVE_CanUndo(void)
+void reduce(Engine& e, int kb) noexcept
 {
-    const UndoStore& store = engine().undo;
-    return store.redoDepth >= 0 && store.redoDepth < levels_in_use(store) &&
-                   store.slots[store.redoDepth].holds_any()
-               ? 1
-               : 0;
-}
-
-MVE_API int MVE_CanRedo(void) { return engine().undo.redoDepth != 0 ? 1 : 0; }
-
-MVE_API int MVE_GetUndoCount(void) { return undo_held_steps(); }
-
-MVE_API int MVE_GetRedoCount(void) { return engine().undo.redoDepth; }
-
-MVE_API void MVE_ReduceUndo(int kb)
-{
-    guarded("ReduceUndo Excpt", [kb] {
-        Engine& e = engine();
+    guarded("ReduceUndo Excpt", [&] {
         remove_abandoned_steps(e);
         UndoStore& store = e.undo;
         long long total = 0;
@@ -175,6 +142,90 @@ MVE_API void MVE_ReduceUndo(int kb)
             if (slot.holds_any()) total += release_slot(store, slot, e.mask.enabled);
         }
     });
+}
+
+bool can_undo(const UndoStore& store) noexcept
+{
+    return store.redoDepth >= 0 && store.redoDepth < levels_in_use(store) &&
+           store.slots[store.redoDepth].holds_any();
+}
+
+bool can_redo(const UndoStore& store) noexcept
+{
+    return store.redoDepth != 0;
+}
+
+void on_canvas_created(Engine& e)
+{
+    require(allocate_underlayer(e));
+    clear(e);
+    e.undo.usageKB = underlayer_usage_kb(e.canvas);
+}
+
+void on_canvas_released(Engine& e) noexcept
+{
+    release_undo_planes(e);
+    clear(e);
+    e.undo.usageKB = 0;
+}
+
+}  // namespace undo
+
+}  // namespace mve
+
+using namespace mve;
+
+extern "C" {
+
+MVE_API int MVE_SetUndoLevels(int n)
+{
+    undo::clear(engine());
+    engine().undo.levels = std::clamp(n, 0, kUndoSlotCount);
+    return engine().undo.levels;
+}
+
+MVE_API void MVE_ClearUndo(void)
+{
+    undo::clear(engine());
+}
+
+MVE_API void MVE_PauseUndo(void)
+{
+    engine().undo.paused = 1;
+}
+MVE_API void MVE_ResumeUndo(void)
+{
+    engine().undo.paused = 0;
+}
+
+MVE_API void MVE_InvalidateDirtyUndoCanvas(void)
+{
+    undo_mark_all_dirty(engine());
+}
+
+MVE_API int MVE_CanUndo(void)
+{
+    return undo::can_undo(engine().undo) ? 1 : 0;
+}
+
+MVE_API int MVE_CanRedo(void)
+{
+    return undo::can_redo(engine().undo) ? 1 : 0;
+}
+
+MVE_API int MVE_GetUndoCount(void)
+{
+    return undo_held_steps();
+}
+
+MVE_API int MVE_GetRedoCount(void)
+{
+    return engine().undo.redoDepth;
+}
+
+MVE_API void MVE_ReduceUndo(int kb)
+{
+    undo::reduce(engine(), kb);
 }
 
 }  // extern "C"

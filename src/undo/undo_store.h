@@ -7,7 +7,7 @@
 // figure never drifts from what is held (undo_held_usage_kb() recomputes it).
 #pragma once
 
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "undo/undo_copy.h"
 
 namespace mve {
@@ -73,6 +73,27 @@ int undo_held_steps() noexcept;
 // be freed). False when nothing could be freed and the caller should give up,
 // also while the store itself is busy with a step.
 bool undo_give_back(unsigned kb) noexcept;
+
+namespace undo {
+
+// Empties the history (slots, dirty rectangle, pause) and refreshes the
+// UnderLayer from the current layer; "ClearUndo Excpt" on failure.
+void clear(Engine& e) noexcept;
+// Frees the oldest steps until at least `kb` KB are given back, after
+// dropping the abandoned redo steps; "ReduceUndo Excpt" on failure.
+void reduce(Engine& e, int kb) noexcept;
+bool can_undo(const UndoStore& store) noexcept;
+bool can_redo(const UndoStore& store) noexcept;
+// Makes layer `index` current (when present) and refreshes the UnderLayer
+// from it: every layer selection goes through here.
+void select_layer(Engine& e, int index) noexcept;
+
+// The canvas-sized UnderLayer and an empty history counting it; throws
+// Failure when the UnderLayer cannot be had. Release frees every plane.
+void on_canvas_created(Engine& e);
+void on_canvas_released(Engine& e) noexcept;
+
+}  // namespace undo
 
 // Marks the store busy for the lifetime of the object (nests).
 class UndoBusy {

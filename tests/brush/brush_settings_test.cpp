@@ -5,7 +5,7 @@
 #include <string>
 
 #include "brush/brush_settings.h"
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 #include "platform/window_redraw.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "brush/tool_setup.h"
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 #include "paint/brush_shape_picture.h"
 

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "core/engine.h"
 #include "core/memory.h"
 #include "core/random.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 
 using namespace mve;

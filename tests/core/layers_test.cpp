@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 
 using namespace mve;

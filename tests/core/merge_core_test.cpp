@@ -9,10 +9,11 @@
 
 #include "core/alpha_modes.h"
 #include "core/blend_modes.h"
-#include "core/engine.h"
 #include "core/merge_core.h"
 #include "core/merge_modes.h"
 #include "core/merge_pixel.h"
+#include "core/runtime.h"
+#include "engine/engine.h"
 
 namespace mve {
 namespace {
@@ -289,10 +290,10 @@ TEST(MergeCoreRects, OffsetsStridesAndFastPathAgreement)
     std::vector<std::uint16_t> fast = dst, slow = dst;
     merge_rgba64(src.data(), 1, 0, 30, 5, sw * 4, nullptr, fast.data(), 3, 2, dw * 4, kNormal, 0, 256, 255,
                  false, false);
-    test_hooks::set_merge_fast_paths(false);
+    set_fast_paths(false);
     merge_rgba64(src.data(), 1, 0, 30, 5, sw * 4, nullptr, slow.data(), 3, 2, dw * 4, kNormal, 0, 256, 255,
                  false, false);
-    test_hooks::set_merge_fast_paths(true);
+    set_fast_paths(true);
     EXPECT_EQ(fast, slow);
     for (int y = 0; y < dh; ++y)
         for (int x = 0; x < dw; ++x) {

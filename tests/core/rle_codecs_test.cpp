@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "imagelib/compression.h"
 #include "morvane/morvane.h"
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "core/engine.h"
 #include "core/memory.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 
 using namespace mve;

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/coverage.h"
-#include "core/engine.h"
 #include "core/transfer.h"
+#include "engine/engine.h"
 
 using namespace mve;
 

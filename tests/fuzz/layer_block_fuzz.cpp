@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "imagelib/compression.h"
 #include "morvane/morvane.h"
 

@@ -1,7 +1,7 @@
 // Mask effects write the engine's Mask directly; the canvas is created at the
 // image's size so the Mask covers it.
-#include "core/engine.h"
 #include "effects_test_rig.h"
+#include "engine/engine.h"
 
 using namespace effects_test;
 

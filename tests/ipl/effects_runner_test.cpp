@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "core/engine.h"
 #include "core/random.h"
 #include "effects_test_rig.h"
+#include "engine/engine.h"
 
 using namespace effects_test;
 using namespace mve::ipl;
@@ -144,6 +144,7 @@ TEST_F(EffectsRunner, EveryEffectRunsAndChangesWhatItShould)
         {"Box Blur", args({0}), false},
     };
     static_assert(sizeof cases / sizeof cases[0] == kNamedEffectCount);
+    ASSERT_EQ(named_effects().size(), std::size(cases));
     // 8 x 8: a transparent one-pixel frame around seeded random opaque pixels.
     const int W = 8, H = 8;
     Img in(W, H);
@@ -160,6 +161,11 @@ TEST_F(EffectsRunner, EveryEffectRunsAndChangesWhatItShould)
         const WalkCase& c = cases[k];
         SCOPED_TRACE(c.name);
         EXPECT_STREQ(c.name, kOrder[k]);
+        // The registry's entry says what the run shows: its name finds it
+        // first, and a Mask write-back is exactly an effect that writes the Mask.
+        const NamedEffect& entry = named_effects()[static_cast<std::size_t>(k)];
+        EXPECT_EQ(find_named_effect_entry(c.name), &entry);
+        EXPECT_EQ(entry.writeBack == WriteBack::Mask, c.mask);
         std::memset(e.mask.plane.data(), 0, e.mask.plane.bytes());
         Img out = run(c.name, in, c.a);
         bool maskChanged = false;

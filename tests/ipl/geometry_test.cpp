@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "core/engine.h"
 #include "core/memory.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 
 namespace {

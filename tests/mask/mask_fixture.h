@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 #include "support/canvas_fixture.h"
 

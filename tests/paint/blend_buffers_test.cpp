@@ -1,7 +1,7 @@
 // Blend buffers and the paint mix table, worked by hand on small squares.
 #include <gtest/gtest.h>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 #include "paint/blend_buffers.h"
 #include "paint/paint_mix.h"

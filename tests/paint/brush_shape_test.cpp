@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "imagelib/image_script.h"
 #include "morvane/morvane.h"
 #include "paint/brush_shape.h"

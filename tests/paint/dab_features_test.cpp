@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 #include "paint/blend_buffers.h"
 

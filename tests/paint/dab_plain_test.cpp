@@ -7,7 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "core/engine.h"
+#include "core/runtime.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 #include "paint/dab_pixel.h"
 #include "paint/dab_plain.h"
@@ -100,7 +101,7 @@ struct DabPlainTest : ::testing::Test {
     }
     void TearDown() override
     {
-        set_dab_fast_paths(true);
+        set_fast_paths(true);
         MVE_DeleteImage();
         engine().brush = BrushSettings{};
     }
@@ -141,7 +142,7 @@ struct DabPlainTest : ::testing::Test {
         Engine& e = engine();
         LayerRecord& target = e.layers.paint.present() ? e.layers.paint : *e.layers.current;
         std::memcpy(target.pixels.data(), start.data(), start.size() * 2);
-        set_dab_fast_paths(fast);
+        set_fast_paths(fast);
         MVE_SetRandomSeed(static_cast<int>(seed));
         PlainCase dabs(seed * 7 + 1);
         for (int i = 0; i < 6; ++i) {
@@ -196,7 +197,7 @@ TEST_F(DabPlainTest, ParallelRowsMatchGeneralKernel)
         e.texture.plane[i] = static_cast<std::uint8_t>(c.pick(256));
     auto run = [&](bool fast) {
         std::memset(e.layers.paint.pixels.data(), 0, e.layers.paint.pixels.bytes());
-        set_dab_fast_paths(fast);
+        set_fast_paths(fast);
         for (int i = 0; i < 5; ++i) MVE_DrawDabGrit(20 + 4 * i, 30 - 3 * i, 0x8000, 0x4000, 0x2000);
         return std::vector<std::uint16_t>(e.layers.paint.pixels.data(),
                                           e.layers.paint.pixels.data() + e.layers.paint.pixels.size());

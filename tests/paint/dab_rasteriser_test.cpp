@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 #include "paint/blend_buffers.h"
 

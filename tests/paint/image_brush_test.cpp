@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "core/engine.h"
 #include "core/memory.h"
+#include "engine/engine.h"
 #include "imagelib/reading.h"
 #include "imagelib/sources.h"
 #include "imagelib/writing.h"

@@ -3,7 +3,7 @@
 // run many in one process, so each starts from the engine a new process has.
 #include <gtest/gtest.h>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 
 namespace {
@@ -12,7 +12,7 @@ class FreshEngine : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override
     {
         MVE_DeleteImage();
-        mve::engine() = mve::Engine{};
+        mve::reset_engine();
     }
 };
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/engine.h"
 #include "core/memory.h"
+#include "engine/engine.h"
 #include "morvane/morvane.h"
 #include "undo/undo_store.h"
 

@@ -1,6 +1,6 @@
 // MVE_Render: the composite of each sampled canvas pixel, then the Trace
 // image, the checkerboard and the mask tint per output pixel.
-#include "brush/view_renderer.h"
+#include "view/view_renderer.h"
 
 #include <omp.h>
 #include <tmmintrin.h>
@@ -8,13 +8,14 @@
 #include <cstring>
 #include <vector>
 
-#include "brush/view_composite.h"
-#include "brush/view_geometry.h"
-#include "brush/view_output.h"
 #include "core/guard.h"
 #include "core/parallel.h"
+#include "core/runtime.h"
 #include "core/transfer.h"
 #include "morvane/morvane.h"
+#include "view/view_composite.h"
+#include "view/view_geometry.h"
+#include "view/view_output.h"
 
 namespace mve {
 
@@ -37,7 +38,8 @@ OutputSettings output_settings(Engine& e)
     const std::size_t pixels = static_cast<std::size_t>(width) * height;
     const LayerRecord& trace = e.layers.table[0];
     if (e.view.tracingMode && trace.present() && trace.width >= width && trace.height >= height &&
-        trace.pixels.size() >= static_cast<std::size_t>(height - 1) * trace.stride + static_cast<std::size_t>(width) * 4) {
+        trace.pixels.size() >=
+            static_cast<std::size_t>(height - 1) * trace.stride + static_cast<std::size_t>(width) * 4) {
         o.trace = trace.pixels.data();
         o.traceStride = trace.stride;
     }
@@ -121,13 +123,14 @@ inline bool write_opaque_quad(const std::uint16_t* c, const std::uint16_t* m, st
 // Writes one output row from the composited samples. Where output columns
 // show consecutive samples and read consecutive Mask values (the 1:1 view),
 // runs of opaque, selected pixels go four at a time.
-void write_row(const ViewGeometry& g, const OutputSettings& o, const ViewRow& row, const std::uint16_t* samples,
-               std::uint8_t* line)
+void write_row(const ViewGeometry& g, const OutputSettings& o, const ViewRow& row,
+               const std::uint16_t* samples, std::uint8_t* line)
 {
-    const std::uint16_t* mask =
-        (o.mask && row.maskRow >= 0) ? o.mask + static_cast<std::size_t>(row.maskRow) * o.maskStride : nullptr;
+    const std::uint16_t* mask = (o.mask && row.maskRow >= 0)
+                                    ? o.mask + static_cast<std::size_t>(row.maskRow) * o.maskStride
+                                    : nullptr;
     const int cy = row.canvasRow;
-    const bool quads = g.samplesInOrder && (!mask || g.maskInOrder) && view_fast_paths();
+    const bool quads = g.samplesInOrder && (!mask || g.maskInOrder) && fast_paths_enabled();
     const std::uint16_t* maskRun = mask && quads ? mask + g.maskColumn[0] : nullptr;
     int j = 0;
     auto one = [&](int k) {
@@ -153,8 +156,8 @@ void render_view(Engine& e, std::uint8_t* dst, std::ptrdiff_t dstStride, int x, 
     if (!current_layer(e) || !dst) return;
     const CanvasRect r = clip_to_canvas(x, y, w, h, e.canvas.width, e.canvas.height);
     const ViewState& v = e.view;
-    const ViewGeometry g =
-        build_view_geometry(r, v.scaleFactor, v.scaleStep, v.viewWidth, v.viewHeight, e.canvas.width, e.canvas.height);
+    const ViewGeometry g = build_view_geometry(r, v.scaleFactor, v.scaleStep, v.viewWidth, v.viewHeight,
+                                               e.canvas.width, e.canvas.height);
     if (g.empty()) return;
     const ViewScene scene = build_view_scene(e);
     const OutputSettings o = output_settings(e);

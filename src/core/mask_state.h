@@ -9,8 +9,8 @@
 namespace mve {
 
 struct MaskState {
-    Plane16 plane;           // width * height values; 65535 passes a write, 0 blocks it
-    int strideBytes = 0;     // width * 2
+    Plane16 plane;        // width * height values; 65535 passes a write, 0 blocks it
+    int strideBytes = 0;  // width * 2
     std::uint8_t enabled = 0;
     std::uint8_t displayed = 0;
     // One-shot: the next dab paints into the Mask. Set by MVE_SetMaskMakerOn;

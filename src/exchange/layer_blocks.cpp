@@ -2,7 +2,7 @@
 // layers as compressed RGBA32 blocks.
 #include <cstring>
 
-#include "core/engine.h"
+#include "core/core_state.h"
 #include "core/guard.h"
 #include "core/layers.h"
 #include "core/rle_codecs.h"
@@ -17,7 +17,7 @@ namespace {
 // The layer's row when the layer has pixels and the row lies inside it.
 std::uint16_t* layer_row(int layer, int row) noexcept
 {
-    LayerRecord* l = present_layer(engine(), layer);
+    LayerRecord* l = present_layer(core_state(), layer);
     if (!l || row < 0 || row >= l->height || l->width <= 0) return nullptr;
     return l->row(row);
 }
@@ -30,14 +30,14 @@ MVE_API int MVE_GetRGBA32LayerLineRLE(unsigned char* out, int layer, int row)
 {
     const std::uint16_t* pixels = layer_row(layer, row);
     if (!out || !pixels) return 0;
-    return rle_encode_rgba(pixels, out, present_layer(engine(), layer)->width);
+    return rle_encode_rgba(pixels, out, present_layer(core_state(), layer)->width);
 }
 
 MVE_API void MVE_PutRGBA32LayerLineRLE(const unsigned char* in, int layer, int row)
 {
     std::uint16_t* pixels = layer_row(layer, row);
     if (!in || !pixels) return;
-    rle_decode_rgba(in, kRleUnbounded, pixels, present_layer(engine(), layer)->width);
+    rle_decode_rgba(in, kRleUnbounded, pixels, present_layer(core_state(), layer)->width);
 }
 
 // The layer read out as canvas-sized RGBA32 (high bytes, packed rows) and
@@ -45,9 +45,10 @@ MVE_API void MVE_PutRGBA32LayerLineRLE(const unsigned char* in, int layer, int r
 // (1..12, anything else the default). Returns the stream length; 0 for an
 // absent layer, a null or too small out buffer, or a failed allocation
 // (which also records "GetRGBA32Layer Excpt").
-MVE_API int MVE_GetRGBA32LayerCompressed(unsigned char* out, int /*ignored*/, int outCapacity, int layer, int level)
+MVE_API int MVE_GetRGBA32LayerCompressed(unsigned char* out, int /*ignored*/, int outCapacity, int layer,
+                                         int level)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     LayerRecord* l = present_layer(e, layer);
     if (!l || !out || outCapacity <= 0) return 0;
     return guarded("GetRGBA32Layer Excpt", 0, [&] {
@@ -60,8 +61,9 @@ MVE_API int MVE_GetRGBA32LayerCompressed(unsigned char* out, int /*ignored*/, in
         // zero it rather than deflate stale heap bytes into a document.
         const Extent ext = canvas_extent(e, *l);
         if (ext.width < w || ext.height < h) std::memset(rgba.data(), 0, bytes);
-        MVE_GetRGBA32Layer(rgba.data(), w * 4, layer);
-        return static_cast<int>(z_deflate_buffer(rgba.data(), bytes, out, static_cast<std::size_t>(outCapacity), level));
+        core::read_layer_rgba32(e, rgba.data(), w * 4, layer);
+        return static_cast<int>(
+            z_deflate_buffer(rgba.data(), bytes, out, static_cast<std::size_t>(outCapacity), level));
     });
 }
 
@@ -72,12 +74,13 @@ MVE_API int MVE_GetRGBA32LayerCompressed(unsigned char* out, int /*ignored*/, in
 // the layer as it was and records "LoadRGBA32LayerCompressed Excpt".
 MVE_API void MVE_LoadRGBA32LayerCompressed(const unsigned char* in, int /*ignored*/, int inLength, int layer)
 {
-    Engine& e = engine();
+    CoreState& e = core_state();
     LayerRecord* l = present_layer(e, layer);
     if (!l || !in) return;
     guarded("LoadRGBA32LayerCompressed Excpt", [&] {
         require(inLength > 0);
-        const std::size_t bytes = static_cast<std::size_t>(l->width > 0 ? l->width : 0) * (l->height > 0 ? l->height : 0) * 4;
+        const std::size_t bytes =
+            static_cast<std::size_t>(l->width > 0 ? l->width : 0) * (l->height > 0 ? l->height : 0) * 4;
         if (bytes == 0) return;
         Plane8 rgba;
         require(rgba.allocate(bytes));

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 
 namespace mve {
 
@@ -25,7 +25,7 @@ struct ViewEntry {
     const std::uint16_t* pixels = nullptr;
     int stride = 0;  // 16-bit values per row
     int mode = 0;
-    int opacity = 256;           // 0..256
+    int opacity = 256;             // 0..256
     bool skipTransparent = false;  // alpha 0 skips the entry (colour modes, not the paint position)
     bool maskedByNext = false;     // the next entry is a "Layer Mask" layer
 };
@@ -72,18 +72,12 @@ static_assert(offsetof(ViewComposite, a) == 3 * sizeof(std::uint16_t), "r, g, b,
 
 // Composites the canvas columns columns[0..count) of the row into out
 // (R, G, B, A, 16-bit each), using work (count entries) as the running composites.
-void composite_view_row(const ViewScene& scene, const ViewRowPointers& rows, const int* columns, std::size_t count,
-                        ViewComposite* work, std::uint16_t* out) noexcept;
+void composite_view_row(const ViewScene& scene, const ViewRowPointers& rows, const int* columns,
+                        std::size_t count, ViewComposite* work, std::uint16_t* out) noexcept;
 
-// False while a test has turned the shortcuts off (see below).
-bool view_fast_paths() noexcept;
-
-namespace test_hooks {
-// Turns the renderer's own shortcuts off, to compare results: fully
-// transparent sources then go through the float stage one pixel at a time,
-// the float stage takes its scalar form for every mode, and output pixels
-// are written one at a time.
-void set_view_fast_paths(bool enabled) noexcept;
-}  // namespace test_hooks
+// With the fast paths off (set_fast_paths, core/runtime.h) fully transparent
+// sources go through the float stage one pixel at a time, the float stage
+// takes its scalar form for every mode, and output pixels are written one at
+// a time.
 
 }  // namespace mve

@@ -1,27 +1,25 @@
 // The per-pixel composite of the view renderer.
-#include "brush/view_composite.h"
+#include "view/view_composite.h"
 
 #include <smmintrin.h>
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstring>
 #include <utility>
 
-#include "brush/view_float_stage.h"
 #include "core/alpha_modes.h"
 #include "core/blend_modes.h"
 #include "core/merge_formulas.h"
 #include "core/merge_modes.h"
 #include "core/merge_pixel.h"
+#include "core/runtime.h"
 #include "core/transfer.h"
+#include "view/view_float_stage.h"
 
 namespace mve {
 
 namespace {
-
-std::atomic<bool> g_fastPaths{true};
 
 constexpr float kColourScale = 65280.0f;  // colour 1.0
 constexpr float kAlphaScale = 65535.0f;   // alpha 1.0
@@ -33,7 +31,8 @@ bool covers_canvas(const LayerRecord& l, int width, int height) noexcept
 {
     if (!l.present() || l.width < width || l.height < height || l.stride < width * 4) return false;
     if (width <= 0 || height <= 0) return true;
-    const std::size_t needed = static_cast<std::size_t>(height - 1) * l.stride + static_cast<std::size_t>(width) * 4;
+    const std::size_t needed =
+        static_cast<std::size_t>(height - 1) * l.stride + static_cast<std::size_t>(width) * 4;
     return l.pixels.size() >= needed;
 }
 
@@ -47,13 +46,6 @@ void make_float(ViewComposite& c) noexcept
     c.isFloat = true;
 }
 
-// Modes that need something beneath them: over an empty composite they leave it empty.
-bool needs_beneath(int mode) noexcept
-{
-    return mode == kColor || mode == kHardColor || mode == kTexturize || mode == kTexturize2 ||
-           mode == kTexturize3;
-}
-
 // Modes whose float stage is the Normal rule (after the alpha step, 40 and 41 are 28).
 bool blends_as_normal(int mode) noexcept
 {
@@ -64,8 +56,8 @@ bool blends_as_normal(int mode) noexcept
 // the composite as destination, by the formulas of mode M shared with the
 // merge core (modes 30 and above blend as Normal).
 template <int M>
-__attribute__((noinline)) void combine_float(ViewComposite& c, std::uint32_t R, std::uint32_t G, std::uint32_t B,
-                                             std::uint32_t A) noexcept
+__attribute__((noinline)) void combine_float(ViewComposite& c, std::uint32_t R, std::uint32_t G,
+                                             std::uint32_t B, std::uint32_t A) noexcept
 {
     // Normal-rule and Multiply pixels, most of those reaching this stage, take
     // the packed form of the same arithmetic; an opaque Normal-rule source
@@ -73,7 +65,7 @@ __attribute__((noinline)) void combine_float(ViewComposite& c, std::uint32_t R, 
     constexpr bool unionAlpha = formulas::alpha_rule(M) == formulas::AlphaRule::Union;
     constexpr bool normalRule = unionAlpha && formulas::formula_of(M) == kNormal;
     if constexpr (normalRule || (unionAlpha && M == kMultiply)) {
-        if (g_fastPaths.load(std::memory_order_relaxed)) {
+        if (fast_paths_enabled()) {
             if (normalRule && A == 65535) {
                 replace_by_opaque(c.f, R, G, B);
                 c.isFloat = true;
@@ -95,7 +87,8 @@ __attribute__((noinline)) void combine_float(ViewComposite& c, std::uint32_t R, 
     c.f[3] = static_cast<float>(out.a);
 }
 
-using FloatCombine = void (*)(ViewComposite&, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) noexcept;
+using FloatCombine = void (*)(ViewComposite&, std::uint32_t, std::uint32_t, std::uint32_t,
+                              std::uint32_t) noexcept;
 
 template <std::size_t... M>
 constexpr std::array<FloatCombine, sizeof...(M)> float_combines(std::index_sequence<M...>)
@@ -106,7 +99,8 @@ constexpr auto kFloatCombines = float_combines(std::make_index_sequence<kSilhoue
 
 FloatCombine float_combine_of(int mode) noexcept
 {
-    return mode >= 0 && mode < kSilhouette ? kFloatCombines[static_cast<std::size_t>(mode)] : &combine_float<kNormal>;
+    return mode >= 0 && mode < kSilhouette ? kFloatCombines[static_cast<std::size_t>(mode)]
+                                           : &combine_float<kNormal>;
 }
 
 inline void clamp_opaque_integer(ViewComposite& c) noexcept
@@ -145,7 +139,8 @@ struct ModeTraits {
 
 ModeTraits traits_of(int mode) noexcept
 {
-    return {mode, needs_beneath(mode), mode == kNormal, blends_as_normal(mode), float_combine_of(mode)};
+    return {mode, blend_needs_destination(mode), mode == kNormal, blends_as_normal(mode),
+            float_combine_of(mode)};
 }
 
 // Colour stage of one entry: the layer pixel (after paint, mask, alpha step
@@ -183,18 +178,13 @@ inline void merge_paint(const ViewPaint& paint, const std::uint16_t* p, std::uin
     // A transparent source in a colour mode is skipped by the merge itself.
     if (sa == 0 && paint.mode < kFirstAlphaMode) return;
     int r = static_cast<int>(R), g = static_cast<int>(G), b = static_cast<int>(B), a = static_cast<int>(A);
-    merge_pixel(r, g, b, a, p[0], p[1], p[2], sa, paint.mode, paint.mergeLevel, paint.lockAlpha, alphaLayerOpacity);
+    merge_pixel(r, g, b, a, p[0], p[1], p[2], sa, paint.mode, paint.mergeLevel, paint.lockAlpha,
+                alphaLayerOpacity);
     R = static_cast<std::uint32_t>(r), G = static_cast<std::uint32_t>(g);
     B = static_cast<std::uint32_t>(b), A = static_cast<std::uint32_t>(a);
 }
 
 }  // namespace
-
-bool view_fast_paths() noexcept { return g_fastPaths.load(std::memory_order_relaxed); }
-
-namespace test_hooks {
-void set_view_fast_paths(bool enabled) noexcept { g_fastPaths.store(enabled); }
-}  // namespace test_hooks
 
 ViewScene build_view_scene(Engine& e)
 {
@@ -226,8 +216,8 @@ ViewScene build_view_scene(Engine& e)
         entry.maskedByNext = k + 1 < n && s.entries[k + 1].mode == kLayerMask;
     }
     if (s.paintPosition >= 0)
-        s.paint = {paint.pixels.data(), paint.stride, paint.blendMode, paint.opacity, paint.level,
-                   paintLock || e.brush.alphaLocked != 0};
+        s.paint = {paint.pixels.data(), paint.stride, paint.blendMode,
+                   paint.opacity,       paint.level,  paintLock || e.brush.alphaLocked != 0};
     s.alphaLayerOpacity = e.layers.alphaLayerOpacity;
     return s;
 }
@@ -237,7 +227,8 @@ void view_row_pointers(const ViewScene& scene, int y, ViewRowPointers& rows) noe
     const std::size_t n = scene.entries.size();
     for (std::size_t k = 0; k < n; ++k)
         rows.entry[k] = scene.entries[k].pixels + static_cast<std::size_t>(y) * scene.entries[k].stride;
-    rows.paint = scene.paint.pixels ? scene.paint.pixels + static_cast<std::size_t>(y) * scene.paint.stride : nullptr;
+    rows.paint =
+        scene.paint.pixels ? scene.paint.pixels + static_cast<std::size_t>(y) * scene.paint.stride : nullptr;
 }
 
 namespace {
@@ -255,8 +246,8 @@ inline bool any_alpha8(const std::uint16_t* p) noexcept
 // Index of the first sample at or after s where the row's pixel (or, when
 // `also` is given, that row's pixel) is not fully transparent, for samples
 // of consecutive columns: eight pixels (one cache line) are tested at once.
-std::size_t transparent_run_end(const std::uint16_t* row, const std::uint16_t* also, int firstColumn, std::size_t s,
-                                std::size_t count) noexcept
+std::size_t transparent_run_end(const std::uint16_t* row, const std::uint16_t* also, int firstColumn,
+                                std::size_t s, std::size_t count) noexcept
 {
     const std::size_t offset = (static_cast<std::size_t>(firstColumn) + s) * 4;
     const std::uint16_t* p = row + offset;
@@ -287,7 +278,8 @@ inline bool all_opaque8(const std::uint16_t* p) noexcept
 
 // Index of the first sample at or after s whose pixel is not opaque, for
 // samples of consecutive columns.
-std::size_t opaque_run_end(const std::uint16_t* row, int firstColumn, std::size_t s, std::size_t count) noexcept
+std::size_t opaque_run_end(const std::uint16_t* row, int firstColumn, std::size_t s,
+                           std::size_t count) noexcept
 {
     const std::uint16_t* p = row + (static_cast<std::size_t>(firstColumn) + s) * 4;
     for (; s + 8 <= count && all_opaque8(p); s += 8, p += 32) {
@@ -337,7 +329,7 @@ void composite_entry(const ViewScene& scene, const ViewRowPointers& rows, int k,
     const ViewEntry& entry = scene.entries[k];
     const std::uint16_t* row = rows.entry[k];
     const std::uint16_t* maskRow = MaskNext ? rows.entry[k + 1] : nullptr;
-    const bool fastPaths = g_fastPaths.load(std::memory_order_relaxed);
+    const bool fastPaths = fast_paths_enabled();
     const bool skip = entry.skipTransparent;
     const bool skipRuns = consecutive && skip && fastPaths;
     const ModeTraits traits = traits_of(entry.mode);
@@ -353,8 +345,8 @@ void composite_entry(const ViewScene& scene, const ViewRowPointers& rows, int k,
         if (!traits.needsBeneath) return store_opaque(work, row, columns, 0, count);
     }
     // Runs of opaque pixels of a plain "Normal" entry replace the composites.
-    const bool opaqueRuns = !Base && !Paint && !MaskNext && !AlphaMode && !Faded && consecutive && fastPaths &&
-                            traits.normal;
+    const bool opaqueRuns =
+        !Base && !Paint && !MaskNext && !AlphaMode && !Faded && consecutive && fastPaths && traits.normal;
     for (std::size_t s = 0; s < count; ++s) {
         const std::size_t offset = static_cast<std::size_t>(columns[s]) * 4;
         const std::uint16_t* p = row + offset;
@@ -367,7 +359,8 @@ void composite_entry(const ViewScene& scene, const ViewRowPointers& rows, int k,
             }
             if (clearRuns && (!Paint || paintRow[offset + 3] == 0)) {
                 const std::size_t end = transparent_run_end(row, paintRow, columns[0], s, count);
-                for (; s < end; ++s) clear_stage(work[s], row + static_cast<std::size_t>(columns[s]) * 4, traits);
+                for (; s < end; ++s)
+                    clear_stage(work[s], row + static_cast<std::size_t>(columns[s]) * 4, traits);
                 --s;
                 continue;
             }
@@ -393,9 +386,13 @@ void composite_entry(const ViewScene& scene, const ViewRowPointers& rows, int k,
         if (Faded) A = A * fade / 256;
         if (Base) {
             // The base is the first entry: the composite is still empty.
-            work[s] = m.needsBeneath ? ViewComposite{} : ViewComposite{static_cast<std::uint16_t>(R), static_cast<std::uint16_t>(G),
-                                                                 static_cast<std::uint16_t>(B), static_cast<std::uint16_t>(A),
-                                                                 {0, 0, 0, 0}, false};
+            work[s] = m.needsBeneath ? ViewComposite{}
+                                     : ViewComposite{static_cast<std::uint16_t>(R),
+                                                     static_cast<std::uint16_t>(G),
+                                                     static_cast<std::uint16_t>(B),
+                                                     static_cast<std::uint16_t>(A),
+                                                     {0, 0, 0, 0},
+                                                     false};
             continue;
         }
         colour_stage(work[s], R, G, B, A, m, fastPaths);
@@ -439,8 +436,8 @@ void store_composite(const ViewComposite& c, std::uint16_t out[4]) noexcept
 
 }  // namespace
 
-void composite_view_row(const ViewScene& scene, const ViewRowPointers& rows, const int* columns, std::size_t count,
-                        ViewComposite* work, std::uint16_t* out) noexcept
+void composite_view_row(const ViewScene& scene, const ViewRowPointers& rows, const int* columns,
+                        std::size_t count, ViewComposite* work, std::uint16_t* out) noexcept
 {
     if (count == 0) return;
     // An opaque base writes every composite itself.

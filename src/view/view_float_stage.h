@@ -21,14 +21,14 @@ enum class VectorRule { kNormal, kMultiply };
 // dst: the composite as floats (colour on the 65280 scale, alpha on 65535),
 // replaced by the result. R, G, B, A: the straight 16-bit source.
 template <VectorRule Rule>
-inline void combine_vector(float dst[4], std::uint32_t R, std::uint32_t G, std::uint32_t B, std::uint32_t A) noexcept
+inline void combine_vector(float dst[4], std::uint32_t R, std::uint32_t G, std::uint32_t B,
+                           std::uint32_t A) noexcept
 {
     // Source as floats: s = R / 65280, Sa = A / 65535, each a float product.
     const __m128 unitF = _mm_setr_ps(1.0f / 65280.0f, 1.0f / 65280.0f, 1.0f / 65280.0f, 1.0f / 65535.0f);
-    const __m128 srcF = _mm_mul_ps(
-        _mm_cvtepi32_ps(_mm_setr_epi32(static_cast<int>(R), static_cast<int>(G), static_cast<int>(B),
-                                       static_cast<int>(A))),
-        unitF);
+    const __m128 srcF = _mm_mul_ps(_mm_cvtepi32_ps(_mm_setr_epi32(static_cast<int>(R), static_cast<int>(G),
+                                                                  static_cast<int>(B), static_cast<int>(A))),
+                                   unitF);
     const __m128 dstF = _mm_loadu_ps(dst);
     const __m128d sRG = _mm_cvtps_pd(srcF), sBA = _mm_cvtps_pd(_mm_movehl_ps(srcF, srcF));
     const __m128d dRG = _mm_cvtps_pd(dstF), dBA = _mm_cvtps_pd(_mm_movehl_ps(dstF, dstF));
@@ -46,8 +46,10 @@ inline void combine_vector(float dst[4], std::uint32_t R, std::uint32_t G, std::
     } else {
         // Rc = Sc Dc + (Sc (1 - Da) + Dc (1 - Sa)).
         const __m128d invDa = _mm_sub_pd(one, da);
-        rRG = _mm_add_pd(_mm_mul_pd(scRG, dcRG), _mm_add_pd(_mm_mul_pd(scRG, invDa), _mm_mul_pd(dcRG, invSa)));
-        rBA = _mm_add_pd(_mm_mul_pd(scBA, dcBA), _mm_add_pd(_mm_mul_pd(scBA, invDa), _mm_mul_pd(dcBA, invSa)));
+        rRG =
+            _mm_add_pd(_mm_mul_pd(scRG, dcRG), _mm_add_pd(_mm_mul_pd(scRG, invDa), _mm_mul_pd(dcRG, invSa)));
+        rBA =
+            _mm_add_pd(_mm_mul_pd(scBA, dcBA), _mm_add_pd(_mm_mul_pd(scBA, invDa), _mm_mul_pd(dcBA, invSa)));
     }
     // Union alpha Sa + Da (1 - Sa), clamped to [0, 1]; nothing left is black.
     double ar = _mm_cvtsd_f64(_mm_add_sd(sa, _mm_mul_sd(da, invSa)));
@@ -75,7 +77,8 @@ inline void replace_by_opaque(float dst[4], std::uint32_t R, std::uint32_t G, st
 {
     const __m128 unit = _mm_setr_ps(1.0f / 65280.0f, 1.0f / 65280.0f, 1.0f / 65280.0f, 0.0f);
     const __m128 s = _mm_mul_ps(
-        _mm_cvtepi32_ps(_mm_setr_epi32(static_cast<int>(R), static_cast<int>(G), static_cast<int>(B), 0)), unit);
+        _mm_cvtepi32_ps(_mm_setr_epi32(static_cast<int>(R), static_cast<int>(G), static_cast<int>(B), 0)),
+        unit);
     // Colours above 65280 are above 1 and clamp to it.
     _mm_storeu_ps(dst, _mm_min_ps(_mm_set1_ps(1.0f), s));
     dst[3] = 1.0f;

@@ -1,6 +1,6 @@
 // The packed float stage against the scalar formulas of the merge core: both
 // must give the same float bits for every input.
-#include "brush/view_float_stage.h"
+#include "view/view_float_stage.h"
 
 #include <gtest/gtest.h>
 
@@ -43,8 +43,8 @@ void expect_same_bits(std::uint32_t seed)
         std::memcpy(b, a, sizeof a);
         scalar_stage<M>(a, R, G, B, A);
         combine_vector<Rule>(b, R, G, B, A);
-        ASSERT_EQ(0, std::memcmp(a, b, sizeof a)) << "mode " << M << " source " << R << ' ' << G << ' ' << B << ' '
-                                                  << A << " case " << i;
+        ASSERT_EQ(0, std::memcmp(a, b, sizeof a))
+            << "mode " << M << " source " << R << ' ' << G << ' ' << B << ' ' << A << " case " << i;
     }
 }
 
@@ -56,7 +56,10 @@ TEST(ViewFloatStage, PackedNormalMatchesTheScalarFormula)
     expect_same_bits<kSilhouette, VectorRule::kNormal>(3);
 }
 
-TEST(ViewFloatStage, PackedMultiplyMatchesTheScalarFormula) { expect_same_bits<kMultiply, VectorRule::kMultiply>(4); }
+TEST(ViewFloatStage, PackedMultiplyMatchesTheScalarFormula)
+{
+    expect_same_bits<kMultiply, VectorRule::kMultiply>(4);
+}
 
 TEST(ViewFloatStage, OpaqueSourceReplacesTheComposite)
 {

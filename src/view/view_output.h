@@ -12,7 +12,10 @@ namespace mve {
 constexpr std::uint32_t kCheckerLight = 65535;
 constexpr std::uint32_t kCheckerDark = 65535 - 24576;  // 0x9FFF
 
-inline bool checker_odd(int cx, int cy) noexcept { return (((cx >> 5) + (cy >> 5)) & 1) != 0; }
+inline bool checker_odd(int cx, int cy) noexcept
+{
+    return (((cx >> 5) + (cy >> 5)) & 1) != 0;
+}
 
 // Tracing: each colour halfway to the Trace pixel, c = (t + c) / 2; alpha kept.
 inline void apply_tracing(std::uint16_t c[4], const std::uint16_t* trace) noexcept
@@ -38,8 +41,8 @@ struct MaskTint {
 };
 
 // Output byte = ((m x c) / 256 + ((65535 - m) x T) / 256) / 65536, for m < 65535.
-inline void tint_bytes(const std::uint32_t rgb[3], std::uint32_t m, const std::uint32_t* tint,
-                       bool strong, std::uint8_t out[3]) noexcept
+inline void tint_bytes(const std::uint32_t rgb[3], std::uint32_t m, const std::uint32_t* tint, bool strong,
+                       std::uint8_t out[3]) noexcept
 {
     if (!strong) m = m / 2 + 32767;
     for (int i = 0; i < 3; ++i) {

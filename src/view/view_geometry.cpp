@@ -1,5 +1,5 @@
 // The zoom selection and the position tables of the view renderer.
-#include "brush/view_geometry.h"
+#include "view/view_geometry.h"
 
 #include <algorithm>
 #include <cmath>
@@ -67,8 +67,10 @@ void reduced(ViewGeometry& g, const CanvasRect& r, float step, int viewWidth, in
              int canvasHeight)
 {
     const float inverse = 1.0f / step;
-    const long long lastColumn = truncate_position(static_cast<float>(r.x) + static_cast<float>(r.w) * inverse - 1.0f);
-    const long long lastRow = truncate_position(static_cast<float>(r.y) + static_cast<float>(r.h) * inverse - 1.0f);
+    const long long lastColumn =
+        truncate_position(static_cast<float>(r.x) + static_cast<float>(r.w) * inverse - 1.0f);
+    const long long lastRow =
+        truncate_position(static_cast<float>(r.y) + static_cast<float>(r.h) * inverse - 1.0f);
     g.outWidth = clipped_count(r.x, lastColumn, viewWidth);
     g.outHeight = clipped_count(r.y, lastRow, viewHeight);
     g.sampleColumn = accumulate_positions(r.x, step, g.outWidth, canvasWidth);

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 
 namespace mve {
 
@@ -18,5 +18,10 @@ namespace mve {
 // dst + r * dstStride. Does nothing without a current layer or a buffer.
 // Throws only when its tables cannot be allocated.
 void render_view(Engine& e, std::uint8_t* dst, std::ptrdiff_t dstStride, int x, int y, int w, int h);
+
+namespace view {
+// A new canvas (or size) starts at 1:1 with no offset and tracing off.
+void on_canvas_created(ViewState& view) noexcept;
+}  // namespace view
 
 }  // namespace mve

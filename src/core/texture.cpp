@@ -1,12 +1,13 @@
-#include "paint/texture.h"
+#include "core/texture.h"
 
+#include "core/core_state.h"
 #include "core/guard.h"
 #include "core/parallel.h"
 #include "morvane/morvane.h"
 
 namespace mve {
 
-int create_texture(Engine& e, int index)
+int create_texture(CoreState& e, int index)
 {
     const int w = e.canvas.width, h = e.canvas.height;
     const std::size_t count = static_cast<std::size_t>(w) * h;
@@ -23,7 +24,10 @@ int create_texture(Engine& e, int index)
     return w;
 }
 
-void delete_texture(Engine& e) noexcept { e.texture.plane.reset(); }
+void delete_texture(CoreState& e) noexcept
+{
+    e.texture.plane.reset();
+}
 
 }  // namespace mve
 
@@ -31,9 +35,13 @@ extern "C" {
 
 MVE_API int MVE_CreateTexture(int index)
 {
-    return mve::guarded("CreateTexture Excpt", 0, [index] { return mve::create_texture(mve::engine(), index); });
+    return mve::guarded("CreateTexture Excpt", 0,
+                        [index] { return mve::create_texture(mve::core_state(), index); });
 }
 
-MVE_API void MVE_DeleteTexture(void) { mve::delete_texture(mve::engine()); }
+MVE_API void MVE_DeleteTexture(void)
+{
+    mve::delete_texture(mve::core_state());
+}
 
 }  // extern "C"

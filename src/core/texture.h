@@ -4,9 +4,15 @@
 
 #include <cstdint>
 
-#include "core/engine.h"
+#include "core/memory.h"
 
 namespace mve {
+
+struct CoreState;
+
+struct TextureState {
+    Plane8 plane;  // width * height bytes; present only while a layer uses mode 29
+};
 
 // Texture value of a pixel: (R + G + B) / 768 clamped to 4..250, so a texture
 // always lowers coverage and never wipes it out.
@@ -18,7 +24,7 @@ inline std::uint8_t texture_value(unsigned r, unsigned g, unsigned b) noexcept
 
 // Builds (or rebuilds, reusing the plane) from layer `index`; returns the
 // canvas width, 0 when the plane cannot be allocated.
-int create_texture(Engine& e, int index);
-void delete_texture(Engine& e) noexcept;
+int create_texture(CoreState& e, int index);
+void delete_texture(CoreState& e) noexcept;
 
 }  // namespace mve

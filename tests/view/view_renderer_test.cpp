@@ -6,10 +6,11 @@
 #include <random>
 #include <vector>
 
-#include "brush/view_composite.h"
-#include "brush/view_geometry.h"
-#include "brush/view_output.h"
+#include "core/runtime.h"
 #include "morvane/morvane.h"
+#include "view/view_composite.h"
+#include "view/view_geometry.h"
+#include "view/view_output.h"
 
 namespace mve {
 namespace {
@@ -17,8 +18,8 @@ namespace {
 ViewGeometry geometry(int x, int y, int w, int h, int factor, float step, int viewW = 1000, int viewH = 1000,
                       int canvasW = 100, int canvasH = 100)
 {
-    return build_view_geometry(clip_to_canvas(x, y, w, h, canvasW, canvasH), factor, step, viewW, viewH, canvasW,
-                               canvasH);
+    return build_view_geometry(clip_to_canvas(x, y, w, h, canvasW, canvasH), factor, step, viewW, viewH,
+                               canvasW, canvasH);
 }
 
 TEST(ViewGeometry, InOrderFlagsMatchTheTables)
@@ -171,8 +172,9 @@ void random_scene(std::uint32_t seed, int w, int h)
         return static_cast<int>(rng() % 65536);
     };
     MVE_CreateImage(nullptr, w, h, 16, 0);
-    const char* modes[] = {"Normal", "Normal", "Multiply", "Alpha Normal", "Normal", "Layer Mask",
-                           "Color", "Alpha Shader Texture2", "Overlay", "Alpha Filter", "Difference"};
+    const char* modes[] = {"Normal",  "Normal",       "Multiply",  "Alpha Normal",
+                           "Normal",  "Layer Mask",   "Color",     "Alpha Shader Texture2",
+                           "Overlay", "Alpha Filter", "Difference"};
     std::vector<unsigned short> plane(static_cast<std::size_t>(w) * h * 4);
     for (int index = 0; index <= 11; ++index) {
         MVE_CreateLayer(index, w, h);
@@ -236,9 +238,9 @@ TEST(ViewRender, ShortcutsMatchTheFloatStage)
         random_scene(seed, 64, 48);
         for (const Zoom& z : kZooms) {
             const auto fast = render(z.factor, z.step, 0, 0, 64, 48);
-            test_hooks::set_view_fast_paths(false);
+            set_fast_paths(false);
             const auto plain = render(z.factor, z.step, 0, 0, 64, 48);
-            test_hooks::set_view_fast_paths(true);
+            set_fast_paths(true);
             EXPECT_EQ(fast, plain) << "seed " << seed << " step " << z.step;
         }
     }
@@ -279,7 +281,7 @@ TEST(ViewRender, ReducedViewReadsTheMaskRowDirectly)
     const auto out = render(1, 2.5f, 0, 0, 1, 8);
     EXPECT_EQ(out[0 * 1200], 255);
     EXPECT_EQ(out[1 * 1200], 255);
-    EXPECT_EQ(out[2 * 1200], 0);  // (0 * C / 256 + 65535 * 0 / 256) / 65536
+    EXPECT_EQ(out[2 * 1200], 0);     // (0 * C / 256 + 65535 * 0 / 256) / 65536
     EXPECT_EQ(out[3 * 1200], 0xAB);  // last row trunc(8 * 0.4 - 1) = 2
     MVE_DisplayMask(0);
     MVE_DeleteImage();

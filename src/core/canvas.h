@@ -1,0 +1,20 @@
+// The canvas size and core's own part of the canvas lifecycle.
+#pragma once
+
+#include "core/core_state.h"
+
+namespace mve::core {
+
+// Records the canvas size (a side below 0 or above 10000 becomes 100), the
+// maximum brush size and the host window.
+void store_canvas_size(CoreState& e, void* window, int width, int height, int maxBrush, int option) noexcept;
+
+// Frees every layer's pixels (the layers' settings stay) and leaves no current layer.
+void drop_layer_planes(CoreState& e) noexcept;
+
+// Lifecycle hooks: the tool random tables from the current seed; the texture
+// plane and the PaintLayer freed.
+void on_canvas_created(CoreState& e);
+void on_canvas_released(CoreState& e) noexcept;
+
+}  // namespace mve::core

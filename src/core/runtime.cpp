@@ -1,0 +1,31 @@
+#include "core/runtime.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace mve {
+
+bool fast_paths_from_environment() noexcept
+{
+    const char* v = std::getenv("MVE_DISABLE_FAST_PATHS");
+    return !(v && *v && std::strcmp(v, "0") != 0);
+}
+
+Runtime& runtime() noexcept
+{
+    static Runtime instance;
+    return instance;
+}
+
+void reset_runtime() noexcept
+{
+    Runtime& r = runtime();
+    r.fastPaths.store(fast_paths_from_environment());
+    r.crt = CrtRandom{};
+    r.jpeg = JpegWriteOptions{};
+    r.pixelLimit = Runtime{}.pixelLimit;
+    r.allocationsBeforeFailure.store(-1);
+    r.reclaimMemory = nullptr;
+}
+
+}  // namespace mve

@@ -1,0 +1,50 @@
+#include "engine/engine.h"
+
+#include "core/runtime.h"
+#include "platform/hidden_window.h"
+#include "undo/undo_store.h"
+
+namespace mve {
+
+namespace {
+
+// What a new process finds: the hidden window exists and a failed
+// allocation may give back undo steps.
+void start_up() noexcept
+{
+    runtime().reclaimMemory = undo_give_back;
+    platform::create_hidden_window();
+}
+
+// Library load runs the start-up once.
+__attribute__((constructor)) void on_library_load()
+{
+    start_up();
+}
+
+}  // namespace
+
+Engine& engine() noexcept
+{
+    static Engine instance;
+    return instance;
+}
+
+CoreState& core_state() noexcept
+{
+    return engine();
+}
+
+il::ImageScriptState& il::image_script_state() noexcept
+{
+    return engine().imageScripts;
+}
+
+void reset_engine() noexcept
+{
+    engine() = Engine{};
+    reset_runtime();
+    start_up();
+}
+
+}  // namespace mve

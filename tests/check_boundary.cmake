@@ -1,0 +1,30 @@
+# Fails when code under src/ calls a public MVE_ export (subsystems call each
+# other's internal functions; exports are only defined there), or when a file
+# of the bottom layer, src/core, includes a header of any other subsystem.
+file(GLOB_RECURSE sources ${SRC}/*.cpp ${SRC}/*.h)
+set(problems "")
+foreach(file IN LISTS sources)
+  file(STRINGS ${file} lines)
+  set(n 0)
+  foreach(line IN LISTS lines)
+    math(EXPR n "${n} + 1")
+    # Comments and string literals may name exports; definitions carry MVE_API.
+    string(REGEX REPLACE "//.*$" "" code "${line}")
+    string(REGEX REPLACE "\"[^\"]*\"" "\"\"" code "${code}")
+    if(code MATCHES "MVE_API" OR code MATCHES "^[ \t]*\\*")
+      continue()
+    endif()
+    if(code MATCHES "(^|[^A-Za-z0-9_])MVE_[A-Za-z0-9_]+[ \t]*\\(")
+      list(APPEND problems "${file}:${n}: calls an export: ${line}")
+    endif()
+    if(file MATCHES "/src/core/" AND code MATCHES "#include \"([a-z]+)/" AND NOT CMAKE_MATCH_1 STREQUAL "core"
+       AND NOT CMAKE_MATCH_1 STREQUAL "morvane")
+      list(APPEND problems "${file}:${n}: core includes ${CMAKE_MATCH_1}/: ${line}")
+    endif()
+  endforeach()
+endforeach()
+if(problems)
+  string(REPLACE ";" "\n" text "${problems}")
+  message(FATAL_ERROR "engine boundary broken:\n${text}")
+endif()
+message(STATUS "no export calls inside src/, core includes only core")

@@ -1,0 +1,50 @@
+// The unit-test reset puts every piece of mutable state back: the runtime
+// record (fast paths, generator, codec options, failure injection) and the
+// engine record (layers, brush, effect block, platform, image scripts).
+#include <gtest/gtest.h>
+
+#include "core/runtime.h"
+#include "engine/engine.h"
+#include "imagelib/writing.h"
+#include "morvane/morvane.h"
+
+namespace mve {
+namespace {
+
+TEST(EngineReset, BringsRuntimeAndEngineRecordsBackToTheirStart)
+{
+    // The first values of the generator from its start state (seed 1):
+    // 1 * 214013 + 2531011 = 2745024, bits 16..30 = 41; the next is 18467.
+    reset_engine();
+    EXPECT_EQ(crt_rand(), 41);
+    EXPECT_EQ(crt_rand(), 18467);
+
+    set_fast_paths(false);
+    il::set_jpg_dct(3);
+    il::set_jpg_smoothing(40);
+    crt_srand(12345);
+    engine().ipl.effectBlock.width = 77;
+    engine().platform.hiddenWindow.exists = false;
+    engine().imageScripts.fileReads = 9;
+    MVE_CreateImage(nullptr, 4, 4, 8, 0);
+    ASSERT_EQ(MVE_CreateLayer(2, 4, 4), 1);
+    runtime().allocationsBeforeFailure.store(5);
+
+    reset_engine();
+
+    EXPECT_EQ(fast_paths_enabled(), fast_paths_from_environment());
+    EXPECT_EQ(runtime().jpeg.dct, 1);
+    EXPECT_EQ(runtime().jpeg.smoothing, 0);
+    EXPECT_EQ(runtime().allocationsBeforeFailure.load(), -1);
+    EXPECT_EQ(crt_rand(), 41);
+    EXPECT_NE(runtime().reclaimMemory, nullptr);
+    EXPECT_EQ(engine().ipl.effectBlock.width, 0);
+    EXPECT_TRUE(engine().platform.hiddenWindow.exists);
+    EXPECT_EQ(engine().imageScripts.fileReads, 0);
+    EXPECT_EQ(engine().canvas.width, 0);
+    EXPECT_FALSE(engine().layers.table[2].present());
+    EXPECT_FALSE(engine().mask.plane);
+}
+
+}  // namespace
+}  // namespace mve
