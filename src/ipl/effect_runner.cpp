@@ -3,7 +3,6 @@
 #include "ipl/effect_runner.h"
 
 #include <cstring>
-#include <iterator>
 
 #include "core/guard.h"
 #include "core/transfer.h"
@@ -13,38 +12,6 @@
 namespace mve::ipl {
 
 namespace {
-
-// Dispatch order is fixed: the first entry whose name matches exactly runs.
-constexpr NamedEffect kRegistry[] = {
-    {"Anti Alias", EffectFamily::Blur, WriteBack::Destination, anti_alias, 0},
-    {"Adaptive Blur", EffectFamily::Blur, WriteBack::Destination, adaptive_blur, 0},
-    {"Line Art Cleaner", EffectFamily::Detail, WriteBack::Flush, line_art_cleaner, 0},
-    {"Basic Threshold", EffectFamily::Tone, WriteBack::Destination, basic_threshold, 0},
-    {"Alpha Edge Color", EffectFamily::Colour, WriteBack::Destination, alpha_edge_color, 0},
-    {"Adjust Lab", EffectFamily::Colour, WriteBack::Destination, adjust_lab, 0},
-    {"Detail Blur", EffectFamily::Blur, WriteBack::Destination, detail_blur, 0},
-    {"Value Blur", EffectFamily::Blur, WriteBack::Destination, value_blur, 0},
-    {"Noise Reduction", EffectFamily::Blur, WriteBack::Destination, noise_reduction, 0},
-    {"Noise Reduction RGB", EffectFamily::Blur, WriteBack::Destination, noise_reduction_rgb, 0},
-    {"Hyper Contrast", EffectFamily::Tone, WriteBack::Destination, hyper_contrast, 0},
-    {"Bas Relief", EffectFamily::Detail, WriteBack::Destination, bas_relief, 0},
-    {"Grayscale", EffectFamily::Colour, WriteBack::Destination, grayscale, 0},
-    {"Invert", EffectFamily::Colour, WriteBack::Destination, invert, 0},
-    {"Vignette", EffectFamily::Frame, WriteBack::Destination, vignette, kReadsBrushColour},
-    {"Channel", EffectFamily::Colour, WriteBack::Destination, channel, 0},
-    {"Reflection", EffectFamily::Frame, WriteBack::Destination, reflection, 0},
-    {"Mirror", EffectFamily::Frame, WriteBack::Flush, mirror, 0},
-    {"Gallery Wrap Mirror Auto", EffectFamily::Frame, WriteBack::Flush, gallery_wrap_mirror_auto,
-     kReadsExtents},
-    {"Fader", EffectFamily::Tone, WriteBack::Destination, fader, kReadsExtents},
-    {"Adjust RGBA", EffectFamily::Colour, WriteBack::Destination, adjust_rgba, 0},
-    {"Borderize", EffectFamily::Frame, WriteBack::Destination, borderize, 0},
-    {"Clamp", EffectFamily::Colour, WriteBack::Destination, clamp_channels, 0},
-    {"Mask Detail", EffectFamily::Mask, WriteBack::Mask, mask_detail, 0},
-    {"Mask High Low", EffectFamily::Mask, WriteBack::Mask, mask_high_low, 0},
-    {"Box Blur", EffectFamily::Blur, WriteBack::Destination, box_blur, 0},
-};
-static_assert(std::size(kRegistry) == kNamedEffectCount, "the count is the table's length");
 
 std::size_t image_bytes(int width, int height) noexcept
 {
@@ -101,20 +68,15 @@ bool dispatch(const char* name, EffectBlock& b, const EffectServices& services)
 
 }  // namespace
 
-std::span<const NamedEffect> named_effects() noexcept
-{
-    return kRegistry;
-}
-
 const char* named_effect_name(int index) noexcept
 {
-    return index >= 0 && index < kNamedEffectCount ? kRegistry[index].name : nullptr;
+    return index >= 0 && index < kNamedEffectCount ? kNamedEffects[index].name : nullptr;
 }
 
 const NamedEffect* find_named_effect_entry(const char* name) noexcept
 {
     if (!name) return nullptr;
-    for (const auto& entry : kRegistry)
+    for (const auto& entry : kNamedEffects)
         if (std::strcmp(entry.name, name) == 0) return &entry;
     return nullptr;
 }

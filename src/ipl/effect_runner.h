@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 
+#include "ipl/effect_registry.h"
 #include "ipl/effects.h"
 
 namespace mve::ipl {
@@ -17,31 +17,7 @@ struct EffectArgs {
     int r = 0, g = 0, b = 0;
 };
 
-// Which kind of effect an entry is (for hosts listing effects by group).
-enum class EffectFamily { Blur, Tone, Colour, Detail, Frame, Mask };
-
-// Where an effect's result goes: the destination buffer (written back by
-// whoever ran it), the current layer during the run as well (the effect
-// flushes), or the selection Mask.
-enum class WriteBack { Destination, Flush, Mask };
-
-// Flags of what an effect reads beyond its block.
-enum : unsigned {
-    kReadsExtents = 1u << 0,      // the data extents (of the layer or the source alpha)
-    kReadsBrushColour = 1u << 1,  // the brush colour
-};
-
-struct NamedEffect {
-    const char* name;  // the exact, case-sensitive name hosts run it by
-    EffectFamily family;
-    WriteBack writeBack;
-    EffectFn run;
-    unsigned flags;
-};
-
-// The registry in dispatch order; its length is the count.
-std::span<const NamedEffect> named_effects() noexcept;
-constexpr int kNamedEffectCount = 26;  // checked against the table where it is defined
+// The name at a registry index, null outside the registry.
 const char* named_effect_name(int index) noexcept;
 // The entry of that exact name (first match in dispatch order), else null.
 const NamedEffect* find_named_effect_entry(const char* name) noexcept;
