@@ -8,7 +8,7 @@
  *
  * Families are grouped in this order: canvas and memory, pixel transfer,
  * layers, merges, run-length codecs, undo, masks, brush, view, dabs, brush
- * shapes, textures, blend buffers, image brushes, processing and geometry.
+ * shapes, textures, blend buffers, image brushes, tablet, processing and geometry.
  * Each family keeps its declarations between its BEGIN and END markers.
  */
 #ifndef MORVANE_MORVANE_H
@@ -536,6 +536,39 @@ MVE_API void MVE_CopyFromImageBrushRotate(int percent);
 MVE_API void MVE_SaveImageBrush(const char* path);
 
 /* ==== END image brushes ==== */
+
+/* ==== BEGIN tablet ==== */
+
+/* Pen input through a tablet driver library loaded on first use (see
+ * morvane/tablet_driver.h). Without a driver, a pen or a display every call
+ * returns 0; pressure then keeps its stored value. */
+/* Opens the context for the host's window (an X window id on X11, may be null):
+ * non-zero on success, 0 when the driver, the pen or the context is missing. */
+MVE_API int MVE_InitTablet(void* window);
+/* Stores the screen position of the window's client area: non-zero on success. */
+MVE_API int MVE_SetTabletOrigin(void);
+MVE_API int MVE_CloseTablet(void);
+/* Last pressure 10; drops the queued packets and returns how many. */
+MVE_API int MVE_ResetTabletPressure(void);
+/* Reads the packets queued since the last read into the 256-packet buffer: the count. */
+MVE_API int MVE_ReadTabletPackets(void);
+/* Pressure 1..100 of packet index; without a packet the last pressure, which then
+ * rises by 25 per call up to 100 (10, 35, 60, 85, 100 after a reset). */
+MVE_API int MVE_ReadTabletPressure(int index);
+/* trunc(raw pressure * 100 / axis range) of the buffer's packet index. */
+MVE_API int MVE_ReadRawTabletPressure(int index);
+/* 1 when the packet came from the eraser end (status bit 0x10). */
+MVE_API int MVE_IsPacketInvert(int index);
+MVE_API unsigned int MVE_PacketStatus(int index);
+/* Packet position relative to the client origin. */
+MVE_API int MVE_ReadTabletX(int index);
+MVE_API int MVE_ReadTabletY(int index);
+/* The driver library to load (a path); null or "" returns to the default order:
+ * the environment variable MVE_TABLET_DRIVER, then libmorvane-tablet-xi2.so beside
+ * the engine library. Choosing another driver closes the context. */
+MVE_API void MVE_SetTabletDriver(const char* path);
+
+/* ==== END tablet ==== */
 
 /* ==== BEGIN processing buffers and geometry ==== */
 

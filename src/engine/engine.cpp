@@ -2,6 +2,7 @@
 
 #include "core/runtime.h"
 #include "platform/hidden_window.h"
+#include "tablet/tablet.h"
 #include "undo/undo_store.h"
 
 namespace mve {
@@ -42,6 +43,9 @@ il::ImageScriptState& il::image_script_state() noexcept
 
 void reset_engine() noexcept
 {
+    // A tablet context and its driver library are outside resources: give
+    // them back before their handles are forgotten.
+    tablet::unload_driver(engine().tablet);
     engine() = Engine{};
     reset_runtime();
     start_up();

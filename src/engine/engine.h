@@ -13,6 +13,7 @@
 #include "paint/image_brush_state.h"
 #include "paint/paint_state.h"
 #include "platform/platform_state.h"
+#include "tablet/tablet_state.h"
 #include "undo/undo_state.h"
 
 namespace mve {
@@ -25,6 +26,7 @@ struct Engine : CoreState {
     BrushSettings brush;
     ProcessingBuffers ipl;
     PlatformState platform;
+    TabletState tablet;
     il::ImageScriptState imageScripts;
 };
 

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "morvane/morvane.h"
+#include "morvane/tablet_driver.h"
 
 int main(void)
 {
@@ -12,6 +13,8 @@ int main(void)
     if (strcmp(MVE_GetLastError(), "from C") != 0) return 2;
     if (MVE_Floor(-2.0f) != -3.0f) return 3;
     MVE_DeleteImage();
+    /* No tablet context: no packets, and the packet record is 16 bytes. */
+    if (MVE_ReadTabletPackets() != 0 || sizeof(MveTabletPacket) != 16) return 4;
     puts("header valid as C11");
     return 0;
 }
