@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench_util.h"
@@ -58,7 +59,7 @@ void BM_MagickLanczos(benchmark::State& state)
 {
     mve::il::ensure_magick();
     ThreadScope threads(static_cast<int>(state.range(1)));
-    MagickSetResourceLimit(ThreadResource, state.range(1) == 1 ? 1 : omp_get_num_procs());
+    MagickSetResourceLimit(ThreadResource, state.range(1) == 1 ? 1 : static_cast<int>(std::thread::hardware_concurrency()));
     MagickSetResourceLimit(AreaResource, 1LL << 40);
     const Size t = target(state);
     std::vector<std::uint8_t> out(static_cast<std::size_t>(t.w) * t.h * 4);
@@ -82,7 +83,7 @@ void BM_VipsLanczos3(benchmark::State& state)
         state.SkipWithError("vips did not start");
         return;
     }
-    vips_concurrency_set(state.range(1) == 1 ? 1 : omp_get_num_procs());
+    vips_concurrency_set(state.range(1) == 1 ? 1 : static_cast<int>(std::thread::hardware_concurrency()));
     vips_cache_set_max(0);
     const Size t = target(state);
     const double scale = double(t.w) / kW;
@@ -115,7 +116,7 @@ void BM_OurRotateRight(benchmark::State& state)
 void BM_MagickRotate(benchmark::State& state)
 {
     mve::il::ensure_magick();
-    MagickSetResourceLimit(ThreadResource, state.range(1) == 1 ? 1 : omp_get_num_procs());
+    MagickSetResourceLimit(ThreadResource, state.range(1) == 1 ? 1 : static_cast<int>(std::thread::hardware_concurrency()));
     std::vector<std::uint8_t> out(source().size());
     PixelWand* background = NewPixelWand();
     source();  // built once, outside the timing

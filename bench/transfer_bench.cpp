@@ -104,7 +104,7 @@ void BM_Vips_RGBA64ToRGBA32(benchmark::State& state)
 
 }  // namespace
 
-// Argument: OpenMP workers, 1 = single-threaded, 0 = all cores.
+// Argument: engine threads, 1 = single-threaded, 0 = all cores.
 BENCHMARK(BM_GetRGBA32Layer)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadRGBA32Layer_Unmasked)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadRGBA32Layer_Masked)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -40,6 +40,12 @@ MVE_API void MVE_DeleteImage(void);
 MVE_API void MVE_SetLastError(const char* text);
 MVE_API const char* MVE_GetLastError(void);
 
+/* Threads the pixel loops use, the calling thread included. 0 (or less) means all
+   cores. Returns the count now in force. MVE_THREADS in the environment sets the
+   count until the host sets one. */
+MVE_API int MVE_SetThreadCount(int count);
+MVE_API int MVE_GetThreadCount(void);
+
 /* Heap block; frees old undo steps and retries while allocation fails. */
 MVE_API void* MVE_Alloc(int size);
 MVE_API void MVE_Free(void* block);

@@ -13,7 +13,7 @@ namespace {
 template <class F>
 void for_each_layer_pixel(LayerRecord& layer, F f)
 {
-    for_each_plane_row(layer.width, layer.height, [&](int y) {
+    for_each_plane_row(layer.width, layer.height, cost::kSimple, [&](int y) {
         std::uint16_t* p = layer.row(y);
         for (int x = 0; x < layer.width; ++x, p += 4) f(p);
     });
@@ -24,7 +24,7 @@ template <class F>
 void for_each_rgba32(unsigned char* buffer, int width, int height, F f)
 {
     if (!buffer || width <= 0 || height <= 0) return;
-    for_each_plane_row(width, height, [&](int y) {
+    for_each_plane_row(width, height, cost::kSimple, [&](int y) {
         unsigned char* p = buffer + static_cast<std::size_t>(y) * width * 4;
         for (int x = 0; x < width; ++x, p += 4) f(p);
     });

@@ -195,7 +195,7 @@ void merge_rgba64(const std::uint16_t* src, int sx, int sy, int w, int h, int sr
         j.emptyWhenDestEmpty = blend_needs_destination(mode);
         j.alphaLayerOpacity = core_state().layers.alphaLayerOpacity;
         const RowFn row = choose_row(j, sameAlphaMode);
-        for_each_plane_row(w, h, [&](int y) { row(j, y); });
+        for_each_plane_row(w, h, cost::kBlend, [&](int y) { row(j, y); });
     });
 }
 

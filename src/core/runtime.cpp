@@ -22,6 +22,7 @@ void reset_runtime() noexcept
     Runtime& r = runtime();
     r.fastPaths.store(fast_paths_from_environment());
     r.crt = CrtRandom{};
+    reset_parallel_settings(r.parallel);
     r.jpeg = JpegWriteOptions{};
     r.pixelLimit = Runtime{}.pixelLimit;
     r.allocationsBeforeFailure.store(-1);

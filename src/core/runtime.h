@@ -1,12 +1,16 @@
 // The runtime record: process state that outlives any canvas and that the
 // bottom layers (core and the image library) read — the fast-path switch, the
-// C-runtime generator, the JPEG writer's options and the allocation-failure
-// injector. The engine record (engine/engine.h) holds everything else; the two
+// C-runtime generator, the worker threads, the JPEG writer's options, the
+// decoder's pixel limit and the allocation-failure injector. The engine record (engine/engine.h) holds everything else; the two
 // together are every piece of mutable state the engine has, and
 // reset_runtime() puts this one back to how a new process finds it.
 #pragma once
 
+#include <oneapi/tbb/global_control.h>
+#include <oneapi/tbb/task_arena.h>
+
 #include <atomic>
+#include <optional>
 
 #include "core/random.h"
 
@@ -23,6 +27,24 @@ struct JpegWriteOptions {
 // MVE_DISABLE_FAST_PATHS set to anything but "0" turns the shortcuts off.
 bool fast_paths_from_environment() noexcept;
 
+// Work held by one chunk of rows: chunks get between half and all of it.
+// Smaller chunks would cost more in stealing than they save; larger ones
+// leave the caller waiting longer when the system pauses a worker mid-chunk.
+constexpr double kChunkNs = 40000.0;
+
+// The worker settings of the row loops (core/parallel.h). The start value
+// means "not chosen yet": the first loop takes MVE_THREADS from the
+// environment, else all cores.
+struct ParallelSettings {
+    int threads = 0;                               // threads in force, the calling thread included
+    double chunkNs = kChunkNs;                     // work per chunk; tests shrink it to split small loops
+    tbb::task_arena arena;                         // where the loops run, `threads` wide
+    std::optional<tbb::global_control> allowance;  // lets more workers exist than cores
+};
+
+// Back to "not chosen yet": the next loop reads MVE_THREADS again.
+void reset_parallel_settings(ParallelSettings& s) noexcept;
+
 struct Runtime {
     // One switch for every hot path's shortcuts (merge, view, dab, and every
     // later one): off, each runs its plain scalar reference, so the whole
@@ -30,6 +52,8 @@ struct Runtime {
     std::atomic<bool> fastPaths{fast_paths_from_environment()};
     // The engine's srand/rand pair: every random table is drawn from it.
     CrtRandom crt;
+    // How many threads the row loops use, and where they run.
+    ParallelSettings parallel;
     JpegWriteOptions jpeg;
     // Largest picture the image library decodes (268 M pixels, 1 GB of RGBA32).
     long long pixelLimit = 1LL << 28;
@@ -45,8 +69,8 @@ struct Runtime {
 Runtime& runtime() noexcept;
 
 // Back to the start state: fast paths as the environment says, a fresh
-// generator, default codec options, no failure injection, no reclaim handler
-// (the engine's start-up installs it again).
+// generator, threads not chosen yet, default codec options, no failure
+// injection, no reclaim handler (the engine's start-up installs it again).
 void reset_runtime() noexcept;
 
 inline bool fast_paths_enabled() noexcept

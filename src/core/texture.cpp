@@ -16,7 +16,7 @@ int create_texture(CoreState& e, int index)
     const LayerRecord& layer = e.layers.table[index];
     if (!layer.present() || layer.width < w || layer.height < h) return w;
     std::uint8_t* out = e.texture.plane.data();
-    for_each_plane_row(w, h, [&](int y) {
+    for_each_plane_row(w, h, cost::kSimple, [&](int y) {
         const std::uint16_t* p = layer.row(y);
         std::uint8_t* t = out + static_cast<std::size_t>(y) * w;
         for (int x = 0; x < w; ++x, p += 4) t[x] = texture_value(p[0], p[1], p[2]);

@@ -43,7 +43,7 @@ template <int channels, class T, class F>
 void for_each_pixel(T* buffer, int width, int height, bool parallel, F f)
 {
     if (!buffer || pixel_count(width, height) == 0) return;
-    for_each_row(0, height, parallel && plane_loop_is_large(width, height), [&](int y) {
+    for_each_row(0, height, parallel ? width * cost::kSimple : 0, [&](int y) {
         T* p = buffer + static_cast<std::size_t>(y) * width * channels;
         for (int x = 0; x < width; ++x, p += channels) f(p);
     });

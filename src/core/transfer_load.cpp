@@ -135,7 +135,7 @@ void load_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int rowBytes, L
     const int j1 = static_cast<int>(std::min<long long>(height, limitH - y));
     if (i1 <= i0 || j1 <= j0) return;
     const bool lockAlpha = layer.lockAlpha != 0;
-    for_each_row(j0, j1, plane_loop_is_large(i1 - i0, j1 - j0), [&](int j) {
+    for_each_row(j0, j1, (i1 - i0) * cost::kSimple, [&](int j) {
         const std::uint8_t* s = buffer_row(buffer, rowBytes, j) + static_cast<std::size_t>(i0) * 4;
         std::uint16_t* d = layer.row(y + j) + static_cast<std::size_t>(x + i0) * 4;
         if (!covered) {

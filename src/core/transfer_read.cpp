@@ -46,7 +46,7 @@ void convert_rows(unsigned char* out, int outRow, const unsigned short* in, int 
                   RowWriter write, bool parallel)
 {
     if (!out || !in || width <= 0 || height <= 0) return;
-    for_each_row(0, height, parallel,
+    for_each_row(0, height, parallel ? width * cost::kCopy : 0,
                  [&](int y) { write(out_row(out, outRow, y), in_row(in, inRow, y), width); });
 }
 
@@ -56,8 +56,7 @@ void read_layer(unsigned char* out, int outRow, LayerRecord* layer, RowWriter wr
     if (!layer || !out) return;
     const Extent ext = canvas_extent(core_state(), *layer);
     if (ext.empty()) return;
-    convert_rows(out, outRow, layer->pixels.data(), layer->stride * 2, ext.width, ext.height, write,
-                 parallel && plane_loop_is_large(ext.width, ext.height));
+    convert_rows(out, outRow, layer->pixels.data(), layer->stride * 2, ext.width, ext.height, write, parallel);
 }
 
 LayerRecord* current()

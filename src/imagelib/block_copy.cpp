@@ -104,7 +104,7 @@ int overlay_image(void* dst, int dstWidth, int dstHeight, int bytesPerPixel, int
         return 1;
     }
     // The mix does arithmetic per channel: worth the workers on large blocks.
-    for_each_plane_row(c.width, c.height, [&](int row) { copy_row(row); });
+    for_each_plane_row(c.width, c.height, cost::kSimple, [&](int row) { copy_row(row); });
     return 1;
 }
 

@@ -39,7 +39,7 @@ int blur_image(const std::uint8_t* src, int width, int height, std::uint8_t* dst
         const std::vector<float> taps = gaussian_taps(radius);
         const float mix = static_cast<float>(strength < 0 ? 0 : strength > 1 ? 1 : strength);
         std::vector<float> across(row * height);  // horizontal pass result
-        for_each_plane_row(width, height, [&](int y) {
+        for_each_plane_row(width, height, cost::kFilter, [&](int y) {
             const std::uint8_t* in = src + static_cast<std::size_t>(y) * srcRowBytes;
             float* out = &across[y * row];
             for (int x = 0; x < width; ++x)
@@ -53,7 +53,7 @@ int blur_image(const std::uint8_t* src, int width, int height, std::uint8_t* dst
                 }
         });
         std::vector<std::uint8_t> result(row * height);
-        for_each_plane_row(width, height, [&](int y) {
+        for_each_plane_row(width, height, cost::kFilter, [&](int y) {
             const std::uint8_t* orig = src + static_cast<std::size_t>(y) * srcRowBytes;
             std::uint8_t* out = &result[y * row];
             for (std::size_t i = 0; i < row; ++i) {

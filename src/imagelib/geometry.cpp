@@ -22,7 +22,7 @@ void rotate_quarter(const std::uint8_t* src, int width, int height, int srcRowBy
 {
     const int outWidth = height, outHeight = width;
     const int tileRows = (outHeight + kTile - 1) / kTile;
-    for_each_row(0, tileRows, plane_loop_is_large(outWidth, outHeight), [&](int tile) {
+    for_each_row(0, tileRows, kTile * outWidth * cost::kCopy, [&](int tile) {
         const int oy0 = tile * kTile, oy1 = std::min(outHeight, oy0 + kTile);
         for (int ox0 = 0; ox0 < outWidth; ox0 += kTile) {
             const int ox1 = std::min(outWidth, ox0 + kTile);
@@ -44,7 +44,7 @@ void rotate_generic(const std::uint8_t* src, int width, int height, int srcRowBy
                     int dstRowBytes, int mode, int bpp)
 {
     const int outWidth = mode == 1 ? width : height, outHeight = mode == 1 ? height : width;
-    for_each_plane_row(outWidth, outHeight, [&](int oy) {
+    for_each_plane_row(outWidth, outHeight, cost::kSimple, [&](int oy) {
         std::uint8_t* out = dst + static_cast<std::size_t>(oy) * dstRowBytes;
         for (int ox = 0; ox < outWidth; ++ox) {
             int sx, sy;
@@ -89,7 +89,7 @@ int quick_rotate_image(const std::uint8_t* src, int width, int height, int srcRo
 int horizontal_flip_image(std::uint8_t* buffer, int width, int height, int bpp, int rowBytes) noexcept
 {
     if (!buffer || !valid_pixel_size(bpp) || width <= 0 || height <= 0 || rowBytes < width * bpp) return 0;
-    for_each_plane_row(width, height, [&](int y) {
+    for_each_plane_row(width, height, cost::kCopy, [&](int y) {
         std::uint8_t* row = buffer + static_cast<std::size_t>(y) * rowBytes;
         std::uint8_t tmp[16];
         for (int a = 0, b = width - 1; a < b; ++a, --b) {
@@ -104,7 +104,7 @@ int horizontal_flip_image(std::uint8_t* buffer, int width, int height, int bpp, 
 int vertical_flip_image(std::uint8_t* buffer, int rowBytes, int height) noexcept
 {
     if (!buffer || rowBytes <= 0 || height <= 0) return 0;
-    for_each_row(0, height / 2, plane_loop_is_large(rowBytes / 4, height), [&](int y) {
+    for_each_row(0, height / 2, rowBytes / 4 * 2 * cost::kCopy, [&](int y) {
         std::uint8_t* a = buffer + static_cast<std::size_t>(y) * rowBytes;
         std::uint8_t* b = buffer + static_cast<std::size_t>(height - 1 - y) * rowBytes;
         std::swap_ranges(a, a + rowBytes, b);

@@ -151,7 +151,7 @@ void horizontal_pass(const std::uint8_t* in, int inRowBytes, std::uint8_t* out, 
 {
     std::vector<__m128i> pairs;
     if (channels == 4) pairs = weight_pairs(t);
-    for_each_plane_row(outWidth, rows, [&](int y) {
+    for_each_plane_row(outWidth, rows, cost::kFilter, [&](int y) {
         const std::uint8_t* s = in + static_cast<std::size_t>(y) * inRowBytes;
         std::uint8_t* d = out + static_cast<std::size_t>(y) * outRowBytes;
         if (channels == 4)
@@ -164,7 +164,7 @@ void horizontal_pass(const std::uint8_t* in, int inRowBytes, std::uint8_t* out, 
 void vertical_pass(const std::uint8_t* in, int inRowBytes, std::uint8_t* out, int outRowBytes, int outHeight,
                    std::size_t rowBytes, const WeightTable& t)
 {
-    for_each_plane_row(static_cast<int>(rowBytes / 4 + 1), outHeight, [&](int y) {
+    for_each_plane_row(static_cast<int>(rowBytes / 4 + 1), outHeight, cost::kFilter, [&](int y) {
         vertical_row(in + static_cast<std::size_t>(t.first[y]) * inRowBytes, static_cast<std::size_t>(inRowBytes),
                      &t.weights[static_cast<std::size_t>(y) * t.taps], t.taps,
                      out + static_cast<std::size_t>(y) * outRowBytes, rowBytes);
@@ -185,7 +185,7 @@ void nearest(const std::uint8_t* src, int width, int height, int srcRowBytes, st
     std::vector<int> column(static_cast<std::size_t>(newWidth));
     for (int x = 0; x < newWidth; ++x)
         column[x] = std::min(width - 1, static_cast<int>((x + 0.5) * width / newWidth));
-    for_each_plane_row(newWidth, newHeight, [&](int y) {
+    for_each_plane_row(newWidth, newHeight, cost::kCopy, [&](int y) {
         const int sy = std::min(height - 1, static_cast<int>((y + 0.5) * height / newHeight));
         const std::uint8_t* s = src + static_cast<std::size_t>(sy) * srcRowBytes;
         std::uint8_t* d = dst + static_cast<std::size_t>(y) * dstRowBytes;

@@ -38,7 +38,7 @@ std::uint16_t* row_at(std::uint16_t* base, int rowBytes, int y)
 void horizontal(const std::uint16_t* in, int inRowBytes, std::uint16_t* out, int outRowBytes, int outWidth, int rows,
                 int channels, const WeightTable& t)
 {
-    for_each_plane_row(outWidth, rows, [&](int y) {
+    for_each_plane_row(outWidth, rows, cost::kFilter, [&](int y) {
         const std::uint16_t* s = row_at(in, inRowBytes, y);
         std::uint16_t* d = row_at(out, outRowBytes, y);
         for (int x = 0; x < outWidth; ++x) {
@@ -57,7 +57,7 @@ void horizontal(const std::uint16_t* in, int inRowBytes, std::uint16_t* out, int
 void vertical(const std::uint16_t* in, int inRowBytes, std::uint16_t* out, int outRowBytes, int outHeight,
               int values, const WeightTable& t)
 {
-    for_each_plane_row(values, outHeight, [&](int y) {
+    for_each_plane_row(values, outHeight, cost::kFilter, [&](int y) {
         const std::int16_t* w = &t.weights[static_cast<std::size_t>(y) * t.taps];
         std::uint16_t* d = row_at(out, outRowBytes, y);
         for (int i = 0; i < values; ++i) {

@@ -114,7 +114,7 @@ int transform_process(const std::uint8_t* src, int width, int height, int bpp, i
     // Edge handling applies per transform; the last transform's mode decides
     // how the final source position is read.
     const int edge = list.back().edge;
-    for_each_plane_row(width, height, [&](int y) {
+    for_each_plane_row(width, height, cost::kFilter, [&](int y) {
         std::uint8_t* out = dst + static_cast<std::size_t>(y) * dstRowBytes;
         for (int x = 0; x < width; ++x, out += bpp) {
             double sx = x, sy = y;
@@ -137,7 +137,7 @@ int push_image(const std::uint8_t* src, int width, int height, int bpp, int srcR
     const double mx = from.x - to.x, my = from.y - to.y;
     const double r = radius > 0 ? radius : std::max(8.0, 2.0 * std::hypot(mx, my));
     Sampler s{src, width, height, bpp, srcRowBytes, {}};
-    for_each_plane_row(width, height, [&](int y) {
+    for_each_plane_row(width, height, cost::kFilter, [&](int y) {
         std::uint8_t* out = dst + static_cast<std::size_t>(y) * dstRowBytes;
         for (int x = 0; x < width; ++x, out += bpp) {
             const double d2 = (double(x - to.x) * (x - to.x) + double(y - to.y) * (y - to.y)) / (r * r);

@@ -5,12 +5,10 @@
 //   or 2r + 1 (I3 = 1: samples wrap with a period of size - 1).
 // Running sums make every pass O(1) per pixel whatever the radius. Vertical
 // passes work on strips of byte columns, horizontal passes on rows; both run
-// in parallel above the whole-plane threshold. Results do not depend on the
+// on the worker threads when large enough. Results do not depend on the
 // number of threads: every output byte is written by one iteration.
 #include <cstring>
 #include <vector>
-
-#include <omp.h>
 
 #if defined(__SSE4_1__)
 #include <smmintrin.h>
@@ -46,7 +44,7 @@ inline int wrap_index(int j, int n) noexcept
 
 struct Geometry {
     int width, height, r;
-    bool wrap, parallel;
+    bool wrap;
     std::size_t stride() const noexcept { return static_cast<std::size_t>(width) * 4; }
 };
 
@@ -91,7 +89,7 @@ void vertical_pass(const std::uint8_t* in, std::uint8_t* out, const Geometry& g)
 {
     const int columns = g.width * 4;
     const int strips = (columns + kStrip - 1) / kStrip;
-    for_each_row(0, strips, g.parallel, [&](int s) {
+    for_each_row(0, strips, double(kStrip) / 4 * g.height * cost::kSimple, [&](int s) {
         vertical_strip(in, out, g, s * kStrip, std::min(columns, (s + 1) * kStrip));
     });
 }
@@ -153,8 +151,8 @@ void horizontal_pass(const std::uint8_t* in, std::uint8_t* out, const Geometry& 
     const int W = g.width, r = g.r;
     const std::size_t padPixels = static_cast<std::size_t>(W) + 2 * static_cast<std::size_t>(r) + 1;
     for (auto& line : lines) line.assign(padPixels * 4, 0);
-    for_each_row(0, g.height, g.parallel, [&](int y) {
-        std::uint8_t* pad = lines[static_cast<std::size_t>(omp_get_thread_num()) % lines.size()].data();
+    for_each_row(0, g.height, g.width * cost::kSimple, [&](int y) {
+        std::uint8_t* pad = lines[static_cast<std::size_t>(worker_slot()) % lines.size()].data();
         const std::uint8_t* src = in + static_cast<std::size_t>(y) * g.stride();
         std::memcpy(pad + static_cast<std::size_t>(r) * 4, src, g.stride());
         if (g.wrap) {
@@ -171,8 +169,8 @@ void box_blur_buffers(std::uint8_t* src, std::uint8_t* dst, int width, int heigh
                       bool readDestination)
 {
     if (!src || !dst || src == dst || width <= 0 || height <= 0) return;
-    const Geometry g{width, height, std::clamp(r, 0, kMaxRadius), wrap, plane_loop_is_large(width, height)};
-    std::vector<std::vector<std::uint8_t>> lines(static_cast<std::size_t>(std::max(1, omp_get_max_threads())));
+    const Geometry g{width, height, std::clamp(r, 0, kMaxRadius), wrap};
+    std::vector<std::vector<std::uint8_t>> lines(static_cast<std::size_t>(thread_count()));
     if (readDestination) {
         // Reading the destination: passes alternate between the two buffers
         // and the fifth lands in the source by itself.
@@ -191,7 +189,7 @@ void box_blur_buffers(std::uint8_t* src, std::uint8_t* dst, int width, int heigh
     vertical_pass(src, dst, g);
     // The source holds the fifth pass, as the copy before the last pass leaves it.
     const std::size_t stride = g.stride();
-    for_each_row(0, height, g.parallel, [&](int y) {
+    for_each_row(0, height, width * cost::kCopy, [&](int y) {
         std::memcpy(src + static_cast<std::size_t>(y) * stride, dst + static_cast<std::size_t>(y) * stride, stride);
     });
     horizontal_pass(dst, dst, g, lines);

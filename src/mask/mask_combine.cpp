@@ -47,7 +47,7 @@ MVE_API void MVE_CombineMask(const unsigned char* buffer, int rowBytes, int thre
     const MaskPlane p = mask_plane(engine());
     if (!p || !buffer) return;
     const Combine how = combine_mode(mode);
-    for_each_plane_row(p.width, p.height, [&](int y) {
+    for_each_plane_row(p.width, p.height, cost::kSimple, [&](int y) {
         const std::uint8_t* s = buffer + static_cast<std::ptrdiff_t>(y) * rowBytes;
         std::uint16_t* m = p.row(y);
         for (int x = 0; x < p.width; ++x, s += 3) {

@@ -29,7 +29,7 @@ void with_current_layer(F&& body)
     if (!p || !layer) return;
     const Extent ext = canvas_extent(e, *layer);
     if (ext.empty()) return;
-    for_each_plane_row(ext.width, ext.height, [&](int y) { body(p.row(y), layer->row(y), ext.width); });
+    for_each_plane_row(ext.width, ext.height, cost::kSimple, [&](int y) { body(p.row(y), layer->row(y), ext.width); });
 }
 
 // Mask from a grey computed per layer pixel.
@@ -62,7 +62,7 @@ void mve::mask::apply_to_alpha_rect(Engine& e, std::uint8_t* buffer, int rowByte
     const int cx1 = std::min(x1, p.width - 1), cy1 = std::min(y1, p.height - 1);
     if (cx0 > cx1 || cy0 > cy1) return;
     const int w = cx1 - cx0 + 1;
-    for_each_row(cy0, cy1 + 1, plane_loop_is_large(w, cy1 - cy0 + 1), [&](int y) {
+    for_each_row(cy0, cy1 + 1, w * cost::kSimple, [&](int y) {
         const std::uint16_t* m = p.row(y);
         std::uint8_t* d = byte_row(buffer, rowBytes, y - y0) + static_cast<std::ptrdiff_t>(cx0 - x0) * 4;
         for (int x = cx0; x <= cx1; ++x, d += 4) d[3] = masked_alpha(d[3], m[x]);
@@ -76,7 +76,7 @@ MVE_API void MVE_SaveMask(unsigned char* buffer, int rowBytes)
 {
     const MaskPlane p = mask_plane(engine());
     if (!p || !buffer) return;
-    for_each_plane_row(p.width, p.height, [&](int y) {
+    for_each_plane_row(p.width, p.height, cost::kCopy, [&](int y) {
         const std::uint16_t* m = p.row(y);
         std::uint8_t* d = byte_row(buffer, rowBytes, y);
         for (int x = 0; x < p.width; ++x, d += 3) d[0] = d[1] = d[2] = static_cast<std::uint8_t>(255 - (m[x] >> 8));
@@ -92,7 +92,7 @@ MVE_API void MVE_LoadMask(const unsigned char* buffer, int rowBytes, int width, 
     if (!p || !buffer) return;
     const int w = std::min(width, p.width), h = std::min(height, p.height);
     if (w <= 0 || h <= 0) return;
-    for_each_plane_row(w, h, [&](int y) {
+    for_each_plane_row(w, h, cost::kSimple, [&](int y) {
         const std::uint8_t* s = buffer + static_cast<std::ptrdiff_t>(y) * rowBytes;
         std::uint16_t* m = p.row(y);
         for (int x = 0; x < w; ++x, s += 3) m[x] = mask_from_grey16(((s[0] + s[1] + s[2]) / 3u) << 8);

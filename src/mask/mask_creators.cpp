@@ -20,7 +20,7 @@ void select_where(std::uint16_t value, Test selected)
 {
     const MaskPlane p = mask_plane(engine());
     if (!p) return;
-    for_each_plane_row(p.width, p.height, [&](int y) {
+    for_each_plane_row(p.width, p.height, cost::kSimple, [&](int y) {
         std::uint16_t* m = p.row(y);
         const std::size_t base = static_cast<std::size_t>(y) * p.width;
         for (int x = 0; x < p.width; ++x)

@@ -61,7 +61,7 @@ MVE_API void MVE_InvertMask(void)
 {
     const MaskPlane p = mask_plane(engine());
     if (!p) return;
-    for_each_plane_row(p.width, p.height, [&](int y) {
+    for_each_plane_row(p.width, p.height, cost::kCopy, [&](int y) {
         std::uint16_t* m = p.row(y);
         for (int x = 0; x < p.width; ++x) m[x] = static_cast<std::uint16_t>(65535 - m[x]);
     });
@@ -74,7 +74,7 @@ MVE_API void MVE_ClearMask(int r, int g, int b)
     if (!p) return;
     const long grey = (static_cast<long>(r) + g + b) / 3;
     const std::uint16_t v = grey < 0 ? 65535 : mask_from_grey16(static_cast<std::uint32_t>(grey));
-    for_each_plane_row(p.width, p.height, [&](int y) {
+    for_each_plane_row(p.width, p.height, cost::kCopy, [&](int y) {
         std::uint16_t* m = p.row(y);
         for (int x = 0; x < p.width; ++x) m[x] = v;
     });

@@ -62,7 +62,7 @@ int mix_blend_buffer(Engine& e, int x, int y, const std::uint16_t* plane, int w)
     const BrushSquare sq = brush_square(e, x, y);
     const bool masked = e.mask.enabled && e.mask.plane;
     const std::uint16_t* mask = e.mask.plane.data();
-    for_each_row(sq.y0, sq.y1, sq.y1 - 1 - sq.y0 > kParallelRows, [&](int py) {
+    for_each_row(sq.y0, sq.y1, (sq.x1 - sq.x0) * cost::kBlend, [&](int py) {
         std::uint16_t* q = buffer + static_cast<std::size_t>(py - sq.top) * M * 4 + (sq.x0 - sq.left) * 4;
         for (int px = sq.x0; px < sq.x1; ++px, q += 4) {
             const std::size_t pixel = static_cast<std::size_t>(py) * W + px;

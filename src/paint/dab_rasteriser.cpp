@@ -198,7 +198,7 @@ void draw_pixels(Engine& e, const DabSquare& sq, const Px& colour)
     // from two rows; it stays on one thread so the result is deterministic.
     const bool shared = cx.rotate && cx.pickup && cx.remix;
     const int rows = sq.drawn;
-    for_each_row(sq.top, sq.top + rows, rows > kParallelRows && !shared, [&](int row) { kernel(cx, row); });
+    for_each_row(sq.top, sq.top + rows, shared ? 0 : sq.size * cost::kBlend, [&](int row) { kernel(cx, row); });
 }
 
 }  // namespace

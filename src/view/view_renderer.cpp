@@ -2,7 +2,6 @@
 // image, the checkerboard and the mask tint per output pixel.
 #include "view/view_renderer.h"
 
-#include <omp.h>
 #include <tmmintrin.h>
 
 #include <cstring>
@@ -165,13 +164,12 @@ void render_view(Engine& e, std::uint8_t* dst, std::ptrdiff_t dstStride, int x, 
     // One row of composited samples per worker, allocated here so the
     // workers never allocate.
     const std::size_t rowValues = g.sampleColumn.size() * 4;
-    const int workers = omp_get_max_threads();
+    const int workers = thread_count();
     std::vector<std::uint16_t> scratch(rowValues * static_cast<std::size_t>(workers));
     std::vector<ViewComposite> work(g.sampleColumn.size() * static_cast<std::size_t>(workers));
     const int groups = static_cast<int>(g.rows.size());
-    for_each_row_balanced(0, groups, plane_loop_is_large(g.outWidth, g.outHeight), [&](int i) {
-        const int worker = omp_get_thread_num();
-        const std::size_t slot = static_cast<std::size_t>(worker < workers ? worker : 0);
+    for_each_row(0, groups, g.outWidth * cost::kStack, [&](int i) {
+        const std::size_t slot = static_cast<std::size_t>(worker_slot() % workers);
         std::uint16_t* samples = scratch.data() + rowValues * slot;
         const ViewRow& row = g.rows[i];
         composite_row(scene, g, o, row.canvasRow, work.data() + g.sampleColumn.size() * slot, samples);

@@ -2,7 +2,7 @@
 // buffer (blue, green, red) at 1:1, magnified or reduced.
 //
 // Nothing in the engine changes: layers, PaintLayer, Trace and Mask are only
-// read. Rows run on the OpenMP workers for large outputs; every output row is
+// read. Rows run on the worker threads for large outputs; every output row is
 // written by one worker from position tables built on the calling thread, so
 // the bytes never depend on the number of threads.
 #pragma once

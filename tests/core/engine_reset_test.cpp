@@ -1,8 +1,9 @@
 // The unit-test reset puts every piece of mutable state back: the runtime
-// record (fast paths, generator, codec options, failure injection) and the
+// record (fast paths, generator, threads, codec options, failure injection) and the
 // engine record (layers, brush, effect block, platform, image scripts).
 #include <gtest/gtest.h>
 
+#include "core/parallel.h"
 #include "core/runtime.h"
 #include "engine/engine.h"
 #include "imagelib/writing.h"
@@ -20,6 +21,7 @@ TEST(EngineReset, BringsRuntimeAndEngineRecordsBackToTheirStart)
     EXPECT_EQ(crt_rand(), 18467);
 
     set_fast_paths(false);
+    set_thread_count(3);
     il::set_jpg_dct(3);
     il::set_jpg_smoothing(40);
     crt_srand(12345);
@@ -33,6 +35,7 @@ TEST(EngineReset, BringsRuntimeAndEngineRecordsBackToTheirStart)
     reset_engine();
 
     EXPECT_EQ(fast_paths_enabled(), fast_paths_from_environment());
+    EXPECT_EQ(parallel_settings().threads, 0);  // chosen again by the next loop
     EXPECT_EQ(runtime().jpeg.dct, 1);
     EXPECT_EQ(runtime().jpeg.smoothing, 0);
     EXPECT_EQ(runtime().allocationsBeforeFailure.load(), -1);

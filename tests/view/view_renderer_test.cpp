@@ -1,7 +1,6 @@
 // View renderer internals: the zoom tables, the output helpers, and whole
 // renders compared across thread counts and with the shortcuts turned off.
 #include <gtest/gtest.h>
-#include <omp.h>
 
 #include <random>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "view/view_composite.h"
 #include "view/view_geometry.h"
 #include "view/view_output.h"
+#include "support/worker_threads.h"
 
 namespace mve {
 namespace {
@@ -215,18 +215,14 @@ const Zoom kZooms[] = {{1, 1.0f}, {3, 1.0f}, {1, 2.5f}, {1, 1.3f}};
 
 TEST(ViewRender, SameBytesWithOneOrTwoThreads)
 {
-    const int saved = omp_get_max_threads();
     for (std::uint32_t seed = 1; seed <= 3; ++seed) {
         random_scene(seed, 90, 70);
         for (const Zoom& z : kZooms) {
-            omp_set_num_threads(1);
-            const auto one = render(z.factor, z.step, 3, 2, 85, 66);
-            omp_set_num_threads(2);
-            const auto two = render(z.factor, z.step, 3, 2, 85, 66);
+            const auto one = [&] { WorkerThreads threads(1); return render(z.factor, z.step, 3, 2, 85, 66); }();
+            const auto two = [&] { WorkerThreads threads(2); return render(z.factor, z.step, 3, 2, 85, 66); }();
             EXPECT_EQ(one, two) << "seed " << seed << " factor " << z.factor << " step " << z.step;
         }
     }
-    omp_set_num_threads(saved);
     MVE_DisplayMask(0);
     MVE_SetTracingMode(0);
     MVE_DeleteImage();
