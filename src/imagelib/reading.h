@@ -63,6 +63,13 @@ std::uint8_t* decode_raw(const std::uint8_t* data, std::size_t size, int* width,
 // WebP through libwebp.
 std::uint8_t* decode_webp(const std::uint8_t* data, std::size_t size, int* width, int* height) noexcept;
 
+// The orientation (1..8) in an APP1 EXIF block starting "Exif\0\0"; 1 when
+// there is none. apply_orientation turns a decoded block upright: it may
+// return a new block (freeing the old one, updating the size) or null when
+// the turned copy cannot be allocated (the old block is freed then too).
+int exif_orientation(const std::uint8_t* app1, std::size_t size) noexcept;
+std::uint8_t* apply_orientation(std::uint8_t* block, int* width, int* height, int orientation) noexcept;
+
 // Allocates a width * height RGBA32 block for a decoder; null when too large.
 std::uint8_t* allocate_block(int width, int height) noexcept;
 
