@@ -657,6 +657,9 @@ MVE_API int MVE_WriteToFileRGB24(const unsigned char* pixels, int width, int hei
                                  const char* extension, int dpi);
 MVE_API int MVE_WriteToFileRGBA32(const unsigned char* pixels, int width, int height, const char* path,
                                   const char* extension, int dpi);
+/* Quality (1..100) of the JPEGs the two writers above and the page save write;
+ * any other value restores the standard 97. An addition of this library. */
+MVE_API void MVE_SetWriteJPGQuality(int quality);
 /* The composite of the visible layers: RGB24 ".bmp", ".png", ".jpg"; RGBA32 ".png", ".tga", ".tif". */
 MVE_API int MVE_SavePageToFileRGB24(const char* path, const char* extension, int dpi);
 MVE_API int MVE_SavePageToFileRGB32(const char* path, const char* extension, int dpi);

@@ -31,6 +31,7 @@ struct ScannerState {
 struct ExchangeState {
     StagingImage staging;
     ScannerState scanner;
+    int jpegQuality = 0;  // quality of the file writers' JPEGs; 0: the standard 97
 };
 
 // The one place the subsystem's state lives (to be hung on the engine record).
@@ -86,16 +87,19 @@ int png_header_height(const char* path) noexcept;
 // Writers of a host buffer; bits 24 (RGB24) or 32 (RGBA32). True when the
 // file was written; an existing file is replaced only after a full write.
 bool write_buffer(const std::uint8_t* pixels, int width, int height, const char* path, const char* extension,
-                  int dpi, int bits);
+                  int dpi, int bits, int jpegQuality);
 // Writes the composite of the visible layers row by row.
-bool save_page(Engine& e, const char* path, const char* extension, int dpi, int bits);
+bool save_page(Engine& e, const char* path, const char* extension, int dpi, int bits, int jpegQuality);
+// The JPEG quality the writers use for a setting (1..100; anything else: 97).
+int writer_jpeg_quality(int setting) noexcept;
 
 // Thumbnail (BMP, size x size box) and web picture (JPEG within maxW x maxH).
 void make_thumbnail(const char* source, const char* destination, int size);
 void make_web_picture(const char* source, const char* destination, int maxWidth, int maxHeight);
 // Size that keeps the aspect ratio inside size x size (the longer side becomes size).
 void thumbnail_size(int width, int height, int size, int* outWidth, int* outHeight) noexcept;
-void web_picture_size(int width, int height, int maxWidth, int maxHeight, int* outWidth, int* outHeight) noexcept;
+void web_picture_size(int width, int height, int maxWidth, int maxHeight, int* outWidth,
+                      int* outHeight) noexcept;
 
 // Scanner on SANE. available: the scanner library starts; select_scanner
 // chooses the first device; acquire_scan reads one picture into the staging

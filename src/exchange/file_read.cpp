@@ -29,19 +29,31 @@ int to_dpi(int type, double r, int u) noexcept
 {
     double dpi = -1;
     switch (type) {
-        case il::kTypeBMP: dpi = u == 1 ? r * kCentimetresPerInch : u == 2 ? r * kMetresPerInch : -1; break;
-        case il::kTypeJPG: dpi = u == 1 ? r : u == 2 ? r * kCentimetresPerInch : -1; break;
-        case il::kTypePNG: dpi = u == 1 ? r * kMetresPerInch : -1; break;
+        case il::kTypeBMP:
+            dpi = u == 1 ? r * kCentimetresPerInch : u == 2 ? r * kMetresPerInch : -1;
+            break;
+        case il::kTypeJPG:
+            dpi = u == 1 ? r : u == 2 ? r * kCentimetresPerInch : -1;
+            break;
+        case il::kTypePNG:
+            dpi = u == 1 ? r * kMetresPerInch : -1;
+            break;
         case il::kTypeTIFF:
-        case il::kTypePSD: dpi = u == 2 ? r : u == 3 ? r * kCentimetresPerInch : -1; break;
-        default: break;
+        case il::kTypePSD:
+            dpi = u == 2 ? r : u == 3 ? r * kCentimetresPerInch : -1;
+            break;
+        default:
+            break;
     }
     return dpi < 0 ? 72 : static_cast<int>(dpi);
 }
 
 }  // namespace
 
-void Decoded::Free::operator()(std::uint8_t* p) const noexcept { il::release_block(p); }
+void Decoded::Free::operator()(std::uint8_t* p) const noexcept
+{
+    il::release_block(p);
+}
 
 Decoded decode_file(const char* path) noexcept
 {
@@ -149,8 +161,14 @@ int png_header_side(const char* path, bool wantWidth) noexcept
 
 }  // namespace
 
-int png_header_width(const char* path) noexcept { return png_header_side(path, true); }
-int png_header_height(const char* path) noexcept { return png_header_side(path, false); }
+int png_header_width(const char* path) noexcept
+{
+    return png_header_side(path, true);
+}
+int png_header_height(const char* path) noexcept
+{
+    return png_header_side(path, false);
+}
 
 }  // namespace mve::exchange
 
@@ -186,8 +204,14 @@ static int read_through_magick(const char* path) noexcept
     });
 }
 
-MVE_API int MVE_ReadFromFileRAW(const char* path) { return read_through_magick(path); }
-MVE_API int MVE_ImportFromFile(const char* path) { return read_through_magick(path); }
+MVE_API int MVE_ReadFromFileRAW(const char* path)
+{
+    return read_through_magick(path);
+}
+MVE_API int MVE_ImportFromFile(const char* path)
+{
+    return read_through_magick(path);
+}
 
 MVE_API int MVE_ReadFromFileRAW_OLD(const char* path)
 {
@@ -196,8 +220,17 @@ MVE_API int MVE_ReadFromFileRAW_OLD(const char* path)
     });
 }
 
-MVE_API int MVE_GetDPIFromFile(const char* path) { return ex::file_dpi(path); }
-MVE_API int MVE_GetWidthFromPNG(const char* path) { return ex::png_header_width(path); }
-MVE_API int MVE_GetHeightFromPNG(const char* path) { return ex::png_header_height(path); }
+MVE_API int MVE_GetDPIFromFile(const char* path)
+{
+    return ex::file_dpi(path);
+}
+MVE_API int MVE_GetWidthFromPNG(const char* path)
+{
+    return ex::png_header_width(path);
+}
+MVE_API int MVE_GetHeightFromPNG(const char* path)
+{
+    return ex::png_header_height(path);
+}
 
 }  // extern "C"

@@ -16,7 +16,7 @@ namespace mve::exchange {
 namespace {
 
 constexpr double kInchesPerMetre = 39.3700787;
-constexpr int kPageJpegQuality = 97;
+constexpr int kJpegQuality = 97;
 constexpr int kJpegDctFloat = 3;
 
 std::string lower(const char* extension)
@@ -26,7 +26,10 @@ std::string lower(const char* extension)
     return s;
 }
 
-int pixels_per_metre(int dpi) noexcept { return static_cast<int>(dpi * kInchesPerMetre); }
+int pixels_per_metre(int dpi) noexcept
+{
+    return static_cast<int>(dpi * kInchesPerMetre);
+}
 
 // Finishes a destination: keeps the file when the write succeeded, else
 // removes the temporary so the target stays as it was.
@@ -48,13 +51,14 @@ bool write_gif(il::ImageDest* dest, const std::uint8_t* rgb, int w, int h)
     return colours > 0 && il::write_gif8(dest, indices.data(), w, h, w, palette, colours, -1) != 0;
 }
 
-bool encode_rgb24(il::ImageDest* dest, const std::string& ext, const std::uint8_t* px, int w, int h, int dpi)
+bool encode_rgb24(il::ImageDest* dest, const std::string& ext, const std::uint8_t* px, int w, int h, int dpi,
+                  int quality)
 {
     const int ppm = pixels_per_metre(dpi);
     if (ext == ".bmp") return il::write_bmp(dest, px, w, h, w * 3, 24, ppm, ppm, 0) != 0;
     if (ext == ".png") return il::write_png(dest, px, w, h, w * 3, 8, 2, ppm, ppm, 1) != 0;
     if (ext == ".gif") return write_gif(dest, px, w, h);
-    if (ext == ".jpg") return il::write_jpg(dest, px, w, h, w * 3, 97, 24, dpi, dpi, 1) != 0;
+    if (ext == ".jpg") return il::write_jpg(dest, px, w, h, w * 3, quality, 24, dpi, dpi, 1) != 0;
     if (ext == ".pcx") return il::write_pcx(dest, px, w, h, w * 3, 24) != 0;
     if (ext == ".psd") return il::write_psd(dest, px, w, h, w * 3, 24) != 0;
     return false;  // ".emf" and ".wmf" have no metafile writer here
@@ -72,7 +76,7 @@ bool encode_rgba32(il::ImageDest* dest, const std::string& ext, const std::uint8
 // The line writer of the page save for an extension, with the line order the
 // engine hands its rows in; null for an extension the page save does not write.
 il::LineWriter* page_writer(il::ImageDest* dest, const std::string& ext, int w, int h, int dpi, int bits,
-                            bool* bottomUp)
+                            int quality, bool* bottomUp)
 {
     const int ppm = pixels_per_metre(dpi);
     *bottomUp = false;
@@ -89,11 +93,12 @@ il::LineWriter* page_writer(il::ImageDest* dest, const std::string& ext, int w, 
             il::set_jpg_dct(kJpegDctFloat);
             il::set_jpg_smoothing(0);
             il::set_jpg_sampling(1, 1, 1, 1, 1, 1);
-            return il::init_write_jpg_lines(dest, w, h, kPageJpegQuality, 24, dpi, dpi, 1);
+            return il::init_write_jpg_lines(dest, w, h, quality, 24, dpi, dpi, 1);
         }
         return nullptr;
     }
-    if (ext == ".png") return il::init_write_png_lines(dest, w, h, w * 4, 8, 6, ppm, ppm, 1, il::LineOrder::TopDown);
+    if (ext == ".png")
+        return il::init_write_png_lines(dest, w, h, w * 4, 8, 6, ppm, ppm, 1, il::LineOrder::TopDown);
     if (ext == ".tga") return il::init_write_tga_lines(dest, w, h, 32);
     if (ext == ".tif") return il::init_write_tiff_lines(dest, w, h, 32, dpi, dpi, 2);
     return nullptr;
@@ -107,13 +112,19 @@ void page_row(Engine& e, int y, Plane16& wide, std::uint8_t* out, int bits) noex
     merge_visible_rect(e, wide.data(), 0, y, w, 1);
     const int channels = bits / 8;
     for (int x = 0; x < w; ++x)
-        for (int c = 0; c < channels; ++c) out[x * channels + c] = static_cast<std::uint8_t>(wide[x * 4 + c] >> 8);
+        for (int c = 0; c < channels; ++c)
+            out[x * channels + c] = static_cast<std::uint8_t>(wide[x * 4 + c] >> 8);
 }
 
 }  // namespace
 
+int writer_jpeg_quality(int setting) noexcept
+{
+    return setting >= 1 && setting <= 100 ? setting : kJpegQuality;
+}
+
 bool write_buffer(const std::uint8_t* pixels, int width, int height, const char* path, const char* extension,
-                  int dpi, int bits)
+                  int dpi, int bits, int jpegQuality)
 {
     il::ImageDest* dest = il::open_file_dest(path, 0);
     if (!dest) return false;
@@ -121,7 +132,8 @@ bool write_buffer(const std::uint8_t* pixels, int width, int height, const char*
     try {
         const std::string ext = lower(extension);
         if (pixels && width > 0 && height > 0)
-            written = bits == 24 ? encode_rgb24(dest, ext, pixels, width, height, dpi)
+            written = bits == 24 ? encode_rgb24(dest, ext, pixels, width, height, dpi,
+                                                writer_jpeg_quality(jpegQuality))
                                  : encode_rgba32(dest, ext, pixels, width, height, dpi);
     } catch (...) {
         il::discard_dest(dest);
@@ -130,7 +142,7 @@ bool write_buffer(const std::uint8_t* pixels, int width, int height, const char*
     return finish(dest, written);
 }
 
-bool save_page(Engine& e, const char* path, const char* extension, int dpi, int bits)
+bool save_page(Engine& e, const char* path, const char* extension, int dpi, int bits, int jpegQuality)
 {
     const int w = e.canvas.width, h = e.canvas.height;
     il::ImageDest* dest = il::open_file_dest(path, 0);
@@ -138,7 +150,8 @@ bool save_page(Engine& e, const char* path, const char* extension, int dpi, int 
     bool written = false;
     try {
         bool bottomUp = false;
-        il::LineWriter* writer = w > 0 && h > 0 ? page_writer(dest, lower(extension), w, h, dpi, bits, &bottomUp)
+        il::LineWriter* writer = w > 0 && h > 0 ? page_writer(dest, lower(extension), w, h, dpi, bits,
+                                                              writer_jpeg_quality(jpegQuality), &bottomUp)
                                                 : nullptr;
         if (writer) {
             Plane16 wide;
@@ -164,32 +177,44 @@ bool save_page(Engine& e, const char* path, const char* extension, int dpi, int 
 using mve::guarded;
 namespace ex = mve::exchange;
 
+static int quality() noexcept
+{
+    return ex::exchange_state().jpegQuality;
+}
+
 extern "C" {
+
+MVE_API void MVE_SetWriteJPGQuality(int quality)
+{
+    ex::exchange_state().jpegQuality = quality;
+}
 
 MVE_API int MVE_WriteToFileRGB24(const unsigned char* pixels, int width, int height, const char* path,
                                  const char* extension, int dpi)
 {
-    return guarded("WriteToFileRGB24 Excpt", 0,
-                   [&] { return ex::write_buffer(pixels, width, height, path, extension, dpi, 24) ? 1 : 0; });
+    return guarded("WriteToFileRGB24 Excpt", 0, [&] {
+        return ex::write_buffer(pixels, width, height, path, extension, dpi, 24, quality()) ? 1 : 0;
+    });
 }
 
 MVE_API int MVE_WriteToFileRGBA32(const unsigned char* pixels, int width, int height, const char* path,
                                   const char* extension, int dpi)
 {
-    return guarded("WriteToFileRGBA32 Excpt", 0,
-                   [&] { return ex::write_buffer(pixels, width, height, path, extension, dpi, 32) ? 1 : 0; });
+    return guarded("WriteToFileRGBA32 Excpt", 0, [&] {
+        return ex::write_buffer(pixels, width, height, path, extension, dpi, 32, quality()) ? 1 : 0;
+    });
 }
 
 MVE_API int MVE_SavePageToFileRGB24(const char* path, const char* extension, int dpi)
 {
     return guarded("SavePageToFileRGB24 Excpt", 0,
-                   [&] { return ex::save_page(mve::engine(), path, extension, dpi, 24) ? 1 : 0; });
+                   [&] { return ex::save_page(mve::engine(), path, extension, dpi, 24, quality()) ? 1 : 0; });
 }
 
 MVE_API int MVE_SavePageToFileRGB32(const char* path, const char* extension, int dpi)
 {
     return guarded("SavePageToFileRGB32 Excpt", 0,
-                   [&] { return ex::save_page(mve::engine(), path, extension, dpi, 32) ? 1 : 0; });
+                   [&] { return ex::save_page(mve::engine(), path, extension, dpi, 32, quality()) ? 1 : 0; });
 }
 
 }  // extern "C"

@@ -71,7 +71,8 @@ bool read_frame(SANE_Handle h, Frame& f)
         if (st == SANE_STATUS_EOF) break;
         if (st != SANE_STATUS_GOOD) return false;
         f.bytes.insert(f.bytes.end(), chunk, chunk + n);
-        if (!il::acceptable_size(p.pixels_per_line, static_cast<long long>(f.bytes.size() / p.bytes_per_line)))
+        if (!il::acceptable_size(p.pixels_per_line,
+                                 static_cast<long long>(f.bytes.size() / p.bytes_per_line)))
             return false;
     }
     return f.bytes.size() >= static_cast<std::size_t>(p.bytes_per_line);
@@ -104,11 +105,20 @@ void put_frame(const Frame& f, StagingImage& s)
                 case SANE_FRAME_RGB:
                     for (int c = 0; c < 3; ++c) out[c] = sample(line, p, x, c, samples);
                     break;
-                case SANE_FRAME_GRAY: out[0] = out[1] = out[2] = sample(line, p, x, 0, 1); break;
-                case SANE_FRAME_RED: out[0] = sample(line, p, x, 0, 1); break;
-                case SANE_FRAME_GREEN: out[1] = sample(line, p, x, 0, 1); break;
-                case SANE_FRAME_BLUE: out[2] = sample(line, p, x, 0, 1); break;
-                default: break;
+                case SANE_FRAME_GRAY:
+                    out[0] = out[1] = out[2] = sample(line, p, x, 0, 1);
+                    break;
+                case SANE_FRAME_RED:
+                    out[0] = sample(line, p, x, 0, 1);
+                    break;
+                case SANE_FRAME_GREEN:
+                    out[1] = sample(line, p, x, 0, 1);
+                    break;
+                case SANE_FRAME_BLUE:
+                    out[2] = sample(line, p, x, 0, 1);
+                    break;
+                default:
+                    break;
             }
             out[3] = 255;
         }
@@ -117,8 +127,9 @@ void put_frame(const Frame& f, StagingImage& s)
 
 bool supported(const SANE_Parameters& p)
 {
-    const bool format = p.format == SANE_FRAME_RGB || p.format == SANE_FRAME_GRAY || p.format == SANE_FRAME_RED ||
-                        p.format == SANE_FRAME_GREEN || p.format == SANE_FRAME_BLUE;
+    const bool format = p.format == SANE_FRAME_RGB || p.format == SANE_FRAME_GRAY ||
+                        p.format == SANE_FRAME_RED || p.format == SANE_FRAME_GREEN ||
+                        p.format == SANE_FRAME_BLUE;
     const int samples = p.format == SANE_FRAME_RGB ? 3 : 1;
     const long long needBits = static_cast<long long>(p.pixels_per_line) * samples * p.depth;
     return format && (p.depth == 1 || p.depth == 8 || p.depth == 16) && needBits <= p.bytes_per_line * 8LL;
@@ -173,9 +184,18 @@ bool acquire_scan(ScannerState& scanner, StagingImage& s)
 
 #else
 
-bool scanner_available() noexcept { return false; }
-bool select_scanner(ScannerState&) { return false; }
-bool acquire_scan(ScannerState&, StagingImage&) { return false; }
+bool scanner_available() noexcept
+{
+    return false;
+}
+bool select_scanner(ScannerState&)
+{
+    return false;
+}
+bool acquire_scan(ScannerState&, StagingImage&)
+{
+    return false;
+}
 
 #endif
 
@@ -183,7 +203,10 @@ bool acquire_scan(ScannerState&, StagingImage&) { return false; }
 
 extern "C" {
 
-MVE_API int MVE_IsTwain(void) { return mve::exchange::scanner_available() ? 1 : 0; }
+MVE_API int MVE_IsTwain(void)
+{
+    return mve::exchange::scanner_available() ? 1 : 0;
+}
 
 MVE_API int MVE_TwainSelectSource(void)
 {

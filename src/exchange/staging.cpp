@@ -20,7 +20,10 @@ std::size_t pixel_count(const StagingImage& s) noexcept
     return static_cast<std::size_t>(s.width) * static_cast<std::size_t>(s.height);
 }
 
-bool has_picture(const StagingImage& s) noexcept { return s.pixels && s.pixels.size() >= pixel_count(s) * 4; }
+bool has_picture(const StagingImage& s) noexcept
+{
+    return s.pixels && s.pixels.size() >= pixel_count(s) * 4;
+}
 
 }  // namespace
 
@@ -42,7 +45,10 @@ bool create_staging(StagingImage& s, int width, int height) noexcept
     });
 }
 
-void delete_staging(StagingImage& s) noexcept { s.pixels.reset(); }
+void delete_staging(StagingImage& s) noexcept
+{
+    s.pixels.reset();
+}
 
 bool stage_rgba32(StagingImage& s, const std::uint8_t* rgba, int width, int height) noexcept
 {
@@ -94,7 +100,8 @@ void staging_to_bgr24(const StagingImage& s, std::uint8_t* out, int rowStep) noe
 void staging_resized_rgb24(const StagingImage& s, std::uint8_t* out, int width, int height)
 {
     if (!has_picture(s) || !out || width <= 0 || height <= 0) return;
-    const bool small = s.width < kSmallSide || s.height < kSmallSide || width < kSmallSide || height < kSmallSide;
+    const bool small =
+        s.width < kSmallSide || s.height < kSmallSide || width < kSmallSide || height < kSmallSide;
     Plane8 resized;
     require(resized.allocate(static_cast<std::size_t>(width) * height * 4));
     require(il::resize_image(s.pixels.data(), s.width, s.height, s.width * 4, resized.data(), width, height,
@@ -126,8 +133,14 @@ MVE_API void MVE_DeleteNewRGBA(void)
     guarded("DeleteNewRGBA Excpt", [] { mve::exchange::delete_staging(exchange_state().staging); });
 }
 
-MVE_API int MVE_GetNewRGBAWidth(void) { return exchange_state().staging.width; }
-MVE_API int MVE_GetNewRGBAHeight(void) { return exchange_state().staging.height; }
+MVE_API int MVE_GetNewRGBAWidth(void)
+{
+    return exchange_state().staging.width;
+}
+MVE_API int MVE_GetNewRGBAHeight(void)
+{
+    return exchange_state().staging.height;
+}
 
 MVE_API int MVE_IsNewRGBA32Transparent(void)
 {
@@ -136,7 +149,8 @@ MVE_API int MVE_IsNewRGBA32Transparent(void)
 
 MVE_API void MVE_SetInNewRGBA(void)
 {
-    guarded("SetInNewRGBA Excpt", [] { mve::exchange::staging_into_layer(mve::engine(), exchange_state().staging); });
+    guarded("SetInNewRGBA Excpt",
+            [] { mve::exchange::staging_into_layer(mve::engine(), exchange_state().staging); });
 }
 
 MVE_API void MVE_GetNewRGBA32(unsigned char* destination)
@@ -156,8 +170,9 @@ MVE_API void MVE_GetNewBGR24(unsigned char* destination, int rowStep)
 
 MVE_API void MVE_GetResizedNewRGBA24(unsigned char* destination, int width, int height)
 {
-    guarded("GetResizedNewRGB24 Excpt",
-            [&] { mve::exchange::staging_resized_rgb24(exchange_state().staging, destination, width, height); });
+    guarded("GetResizedNewRGB24 Excpt", [&] {
+        mve::exchange::staging_resized_rgb24(exchange_state().staging, destination, width, height);
+    });
 }
 
 }  // extern "C"

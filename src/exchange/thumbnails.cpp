@@ -74,7 +74,8 @@ void thumbnail_size(int width, int height, int size, int* outWidth, int* outHeig
     *outHeight = width >= height ? other : size;
 }
 
-void web_picture_size(int width, int height, int maxWidth, int maxHeight, int* outWidth, int* outHeight) noexcept
+void web_picture_size(int width, int height, int maxWidth, int maxHeight, int* outWidth,
+                      int* outHeight) noexcept
 {
     *outWidth = width;
     *outHeight = height;
@@ -95,18 +96,22 @@ void make_thumbnail(const char* source, const char* destination, int size)
 {
     if (size <= 0) return;
     const auto fit = [size](int w, int h, int* w2, int* h2) { thumbnail_size(w, h, size, w2, h2); };
-    shrink_file(source, destination, true, fit, [](il::ImageDest* dest, const std::uint8_t* px, int tw, int th) {
-        return il::write_bmp(dest, px, tw, th, tw * 3, 24, 0, 0, 0) != 0;
-    });
+    shrink_file(source, destination, true, fit,
+                [](il::ImageDest* dest, const std::uint8_t* px, int tw, int th) {
+                    return il::write_bmp(dest, px, tw, th, tw * 3, 24, 0, 0, 0) != 0;
+                });
 }
 
 void make_web_picture(const char* source, const char* destination, int maxWidth, int maxHeight)
 {
     if (maxWidth <= 0 || maxHeight <= 0) return;
-    const auto fit = [=](int w, int h, int* w2, int* h2) { web_picture_size(w, h, maxWidth, maxHeight, w2, h2); };
-    shrink_file(source, destination, false, fit, [](il::ImageDest* dest, const std::uint8_t* px, int tw, int th) {
-        return il::write_jpg(dest, px, tw, th, tw * 3, kWebJpegQuality, 24, 72, 72, 1) != 0;
-    });
+    const auto fit = [=](int w, int h, int* w2, int* h2) {
+        web_picture_size(w, h, maxWidth, maxHeight, w2, h2);
+    };
+    shrink_file(source, destination, false, fit,
+                [](il::ImageDest* dest, const std::uint8_t* px, int tw, int th) {
+                    return il::write_jpg(dest, px, tw, th, tw * 3, kWebJpegQuality, 24, 72, 72, 1) != 0;
+                });
 }
 
 }  // namespace mve::exchange

@@ -23,16 +23,18 @@ std::uint8_t* decode_raw(const std::uint8_t* data, std::size_t size, int* width,
         params.output_color = 1;  // sRGB
         if (raw->open_buffer(const_cast<std::uint8_t*>(data), size) != LIBRAW_SUCCESS) return nullptr;
         const auto& sizes = raw->imgdata.sizes;
-        if (!acceptable_size(sizes.raw_width, sizes.raw_height) || !acceptable_size(sizes.width, sizes.height))
+        if (!acceptable_size(sizes.raw_width, sizes.raw_height) ||
+            !acceptable_size(sizes.width, sizes.height))
             return nullptr;
         if (raw->unpack() != LIBRAW_SUCCESS || raw->dcraw_process() != LIBRAW_SUCCESS) return nullptr;
         int err = 0;
         libraw_processed_image_t* image = raw->dcraw_make_mem_image(&err);
         if (!image) return nullptr;
         std::uint8_t* pixels = nullptr;
-        const bool rgb8 = image->type == LIBRAW_IMAGE_BITMAP && image->bits == 8 &&
-                          (image->colors == 3 || image->colors == 1) &&
-                          image->data_size >= static_cast<unsigned>(image->width) * image->height * image->colors;
+        const bool rgb8 =
+            image->type == LIBRAW_IMAGE_BITMAP && image->bits == 8 &&
+            (image->colors == 3 || image->colors == 1) &&
+            image->data_size >= static_cast<unsigned>(image->width) * image->height * image->colors;
         if (rgb8) pixels = allocate_block(image->width, image->height);
         if (pixels) {
             const std::uint8_t* p = image->data;

@@ -37,7 +37,8 @@ TEST(FilesOutside, PilAndIdentifyReadOurFiles)
         const char* ext;
         bool alpha;
         const char* pilMode;
-        const char* pilDpi;  // PIL's info["dpi"] rounded; "" where the format has none, "0 0" where it is unset
+        const char*
+            pilDpi;  // PIL's info["dpi"] rounded; "" where the format has none, "0 0" where it is unset
     };
     const Case cases[] = {{".png", false, "RGB", "300 300"}, {".png", true, "RGBA", "300 300"},
                           {".jpg", false, "RGB", "300 300"}, {".bmp", false, "RGB", "300 300"},
@@ -51,10 +52,11 @@ TEST(FilesOutside, PilAndIdentifyReadOurFiles)
         const int ok = c.alpha ? MVE_WriteToFileRGBA32(rgba.data(), 5, 3, path.c_str(), c.ext, 300)
                                : MVE_WriteToFileRGB24(rgb.data(), 5, 3, path.c_str(), c.ext, 300);
         ASSERT_EQ(ok, 1);
-        const std::string pil = run("/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
-                                    "im.load(); d = im.info.get('dpi'); "
-                                    "print(im.size[0], im.size[1], im.mode, ' '.join(str(round(v)) for v in d) if d else '')\" " +
-                                    path + " 2>&1");
+        const std::string pil =
+            run("/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
+                "im.load(); d = im.info.get('dpi'); "
+                "print(im.size[0], im.size[1], im.mode, ' '.join(str(round(v)) for v in d) if d else '')\" " +
+                path + " 2>&1");
         EXPECT_EQ(pil, std::string("5 3 ") + c.pilMode + (*c.pilDpi ? std::string(" ") + c.pilDpi : ""));
         EXPECT_EQ(run("identify -format '%w %h\\n' " + path + "[0] 2>&1"), "5 3");
         std::remove(path.c_str());

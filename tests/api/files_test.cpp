@@ -48,7 +48,8 @@ bool exists(const std::string& path)
 Bytes rgb_of(const Bytes& rgba)
 {
     Bytes rgb;
-    for (std::size_t i = 0; i < rgba.size(); i += 4) rgb.insert(rgb.end(), rgba.begin() + i, rgba.begin() + i + 3);
+    for (std::size_t i = 0; i < rgba.size(); i += 4)
+        rgb.insert(rgb.end(), rgba.begin() + i, rgba.begin() + i + 3);
     return rgb;
 }
 
@@ -56,7 +57,8 @@ Bytes rgb_of(const Bytes& rgba)
 long be32_after(const Bytes& b, const char* tag)
 {
     for (std::size_t i = 0; i + 8 <= b.size(); ++i)
-        if (std::memcmp(&b[i], tag, 4) == 0) return (b[i + 4] << 24) | (b[i + 5] << 16) | (b[i + 6] << 8) | b[i + 7];
+        if (std::memcmp(&b[i], tag, 4) == 0)
+            return (b[i + 4] << 24) | (b[i + 5] << 16) | (b[i + 6] << 8) | b[i + 7];
     return -1;
 }
 
@@ -96,7 +98,7 @@ TEST_F(FilesTest, StagingGettersOnAHandWorkedPicture)
     // Rows 12 bytes apart: 9 bytes of B, G, R and 3 bytes the getter leaves alone.
     Bytes bgr(24, 0xEE);
     MVE_GetNewBGR24(bgr.data(), 12);
-    EXPECT_EQ(bgr, Bytes({30, 20, 10, 60, 50, 40, 90, 80, 70, 0xEE, 0xEE, 0xEE,  //
+    EXPECT_EQ(bgr, Bytes({30,  20,  10,  60,  50,  40,  90,  80,  70,  0xEE, 0xEE, 0xEE,  //
                           120, 110, 100, 150, 140, 130, 180, 170, 160, 0xEE, 0xEE, 0xEE}));
     // Two pixels have alpha below 255.
     EXPECT_EQ(MVE_IsNewRGBA32Transparent(), 1);
@@ -113,7 +115,8 @@ TEST_F(FilesTest, ResizedGetterAndOpaquePictures)
 {
     // A flat opaque 8x6 picture resampled to 5x3 keeps its colour exactly.
     Bytes flat(8 * 6 * 4);
-    for (std::size_t i = 0; i < flat.size(); i += 4) flat[i] = 200, flat[i + 1] = 100, flat[i + 2] = 50, flat[i + 3] = 255;
+    for (std::size_t i = 0; i < flat.size(); i += 4)
+        flat[i] = 200, flat[i + 1] = 100, flat[i + 2] = 50, flat[i + 3] = 255;
     const std::string p = path("flat.png");
     ASSERT_EQ(MVE_WriteToFileRGBA32(flat.data(), 8, 6, p.c_str(), ".png", 72), 1);
     ASSERT_EQ(MVE_ReadFromFile(p.c_str()), 1);
@@ -205,9 +208,10 @@ TEST_F(FilesTest, ResolutionFieldsAndTheResolutionQuery)
     };
     // BMP 96: 3779 per metre * 0.0254 = 95.98 -> 95 -> 96. JPEG 240 is no snapped value: 72.
     // TIFF and JPEG store dots per inch as given.
-    for (const Case& c : {Case{".bmp", 96, 96, false}, Case{".bmp", 600, 600, false}, Case{".jpg", 300, 300, false},
-                          Case{".jpg", 240, 72, false}, Case{".jpg", 450, 450, false}, Case{".tif", 150, 150, true},
-                          Case{".tif", 200, 200, true}, Case{".tif", 97, 96, true}}) {
+    for (const Case& c :
+         {Case{".bmp", 96, 96, false}, Case{".bmp", 600, 600, false}, Case{".jpg", 300, 300, false},
+          Case{".jpg", 240, 72, false}, Case{".jpg", 450, 450, false}, Case{".tif", 150, 150, true},
+          Case{".tif", 200, 200, true}, Case{".tif", 97, 96, true}}) {
         const std::string p = path(std::string("dpi") + std::to_string(c.dpi) + c.ext);
         const int ok = c.rgba ? MVE_WriteToFileRGBA32(kPicture.data(), 3, 2, p.c_str(), c.ext, c.dpi)
                               : MVE_WriteToFileRGB24(rgb.data(), 3, 2, p.c_str(), c.ext, c.dpi);
@@ -306,7 +310,7 @@ TEST_F(FilesTest, FailedSaveKeepsTheOldFile)
     Bytes noise(128 * 128 * 4);
     unsigned v = 1;
     for (auto& b : noise) b = static_cast<unsigned char>((v = v * 1103515245u + 12345u) >> 16);
-    rlimit old {};
+    rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
     const auto previous = signal(SIGXFSZ, SIG_IGN);
     rlimit small = old;

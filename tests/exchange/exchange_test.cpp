@@ -91,9 +91,13 @@ Bytes make_jpeg(int orientation, bool cmyk = false)
     jpeg_start_compress(&c, TRUE);
     if (orientation) {
         // "Exif\0\0", little-endian TIFF header, one IFD entry: 0x0112 SHORT 1 = orientation.
-        const unsigned char exif[] = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0,
-                                      0x12, 0x01, 3, 0, 1, 0, 0, 0, static_cast<unsigned char>(orientation), 0, 0, 0,
-                                      0, 0, 0, 0};
+        const unsigned char exif[] = {'E', 'x',  'i',  'f', 0,
+                                      0,   'I',  'I',  42,  0,
+                                      8,   0,    0,    0,   1,
+                                      0,   0x12, 0x01, 3,   0,
+                                      1,   0,    0,    0,   static_cast<unsigned char>(orientation),
+                                      0,   0,    0,    0,   0,
+                                      0,   0};
         jpeg_write_marker(&c, JPEG_APP0 + 1, exif, sizeof exif);
     }
     std::vector<unsigned char> row(16 * c.input_components);
@@ -136,9 +140,10 @@ TEST(Exchange, JpegOrientationAndCmyk)
     // down, red stays left. 6: quarter turn clockwise, the left column becomes
     // the top row. 8: counter-clockwise, it becomes the bottom row. 5 and 7 are
     // transposes: 5 maps (x, y) to (y, x): red on top; 7 to (7 - y, 15 - x): red below.
-    for (const Case& c : {Case{0, 16, 8, 3, 4, 12, 4}, Case{1, 16, 8, 3, 4, 12, 4}, Case{2, 16, 8, 12, 4, 3, 4},
-                          Case{3, 16, 8, 12, 4, 3, 4}, Case{4, 16, 8, 3, 4, 12, 4}, Case{5, 8, 16, 4, 3, 4, 12},
-                          Case{6, 8, 16, 4, 3, 4, 12}, Case{7, 8, 16, 4, 12, 4, 3}, Case{8, 8, 16, 4, 12, 4, 3}}) {
+    for (const Case& c :
+         {Case{0, 16, 8, 3, 4, 12, 4}, Case{1, 16, 8, 3, 4, 12, 4}, Case{2, 16, 8, 12, 4, 3, 4},
+          Case{3, 16, 8, 12, 4, 3, 4}, Case{4, 16, 8, 3, 4, 12, 4}, Case{5, 8, 16, 4, 3, 4, 12},
+          Case{6, 8, 16, 4, 3, 4, 12}, Case{7, 8, 16, 4, 12, 4, 3}, Case{8, 8, 16, 4, 12, 4, 3}}) {
         const std::string path = temp_path("orient" + std::to_string(c.orientation) + ".jpg");
         save(path, make_jpeg(c.orientation));
         const Decoded d = decode_file(path.c_str());
@@ -161,7 +166,8 @@ TEST(Exchange, JpegOrientationAndCmyk)
 TEST(Exchange, WebPReadsExactly)
 {
     // 3 x 2 with alpha, lossless.
-    const Bytes rgba = {1, 2, 3, 255, 40, 50, 60, 128, 200, 0, 9, 255, 7, 8, 9, 255, 90, 91, 92, 10, 5, 5, 5, 255};
+    const Bytes rgba = {1, 2, 3, 255, 40, 50, 60, 128, 200, 0, 9, 255,
+                        7, 8, 9, 255, 90, 91, 92, 10,  5,   5, 5, 255};
     uint8_t* out = nullptr;
     const std::size_t n = WebPEncodeLosslessRGBA(rgba.data(), 3, 2, 12, &out);
     ASSERT_GT(n, 0u);

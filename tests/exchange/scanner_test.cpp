@@ -59,7 +59,8 @@ std::string write_config(const std::vector<std::pair<std::string, std::string>>&
 // samples, big-endian in PNM, narrowed to their high byte).
 bool scanimage_picture(int* w, int* h, Bytes* rgba)
 {
-    std::unique_ptr<FILE, int (*)(FILE*)> p(popen("scanimage -d test:0 --format=pnm 2>/dev/null", "r"), pclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> p(popen("scanimage -d test:0 --format=pnm 2>/dev/null", "r"),
+                                            pclose);
     if (!p) return false;
     Bytes all;
     unsigned char buf[65536];
@@ -111,7 +112,8 @@ TEST(Scanner, AcquiresWhatScanimageReads)
         {"copied test.conf (grey, solid black)", {}},
         {"colour pattern", {{"mode", "Color"}, {"test-picture", "\"Color pattern\""}}},
         {"grey pattern, 16 bits", {{"mode", "Gray"}, {"depth", "16"}, {"test-picture", "\"Grid\""}}},
-        {"three-pass colour", {{"mode", "Color"}, {"three-pass", "true"}, {"test-picture", "\"Color pattern\""}}},
+        {"three-pass colour",
+         {{"mode", "Color"}, {"three-pass", "true"}, {"test-picture", "\"Color pattern\""}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,7 @@
 // mve: the reference host. It drives the engine through the public header only.
 //   mve demo [out-dir]   runs every demo step and writes its pictures
+//   mve convert IN OUT [--dpi N] [--quality Q]
+//   mve info FILE
 #include <png.h>
 #include <sys/stat.h>
 
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "demo.h"
+#include "files.h"
 #include "morvane/morvane.h"
 
 namespace mve_host {
@@ -31,7 +34,9 @@ std::vector<RegisteredStep>& steps()
 
 int usage()
 {
-    std::fprintf(stderr, "usage: mve demo [out-dir]\n");
+    std::fprintf(stderr, "usage: mve demo [out-dir]\n"
+                         "       mve convert IN OUT [--dpi N] [--quality Q]\n"
+                         "       mve info FILE\n");
     return 2;
 }
 
@@ -98,6 +103,8 @@ bool write_composite(const DemoContext& ctx, const char* name)
 int main(int argc, char** argv)
 {
     using namespace mve_host;
+    if (argc >= 2 && std::strcmp(argv[1], "convert") == 0) return run_convert(argc - 1, argv + 1);
+    if (argc >= 2 && std::strcmp(argv[1], "info") == 0) return run_info(argc - 1, argv + 1);
     if (argc < 2 || std::strcmp(argv[1], "demo") != 0) return usage();
     DemoContext ctx;
     ctx.outDir = argc > 2 ? argv[2] : "mve-demo-out";
