@@ -251,6 +251,17 @@ TEST_F(FilesTest, PngHeaderSizeAndHugeHeadersRefused)
     EXPECT_EQ(MVE_GetWidthFromPNG(huge.c_str()), 100000);
     EXPECT_EQ(MVE_ReadFromFile(huge.c_str()), 0);
     EXPECT_EQ(MVE_ReadFromFileRAW(huge.c_str()), 0);
+    // A JPEG bomb: a small file whose frame header claims 60000 x 60000
+    // (3.6 G pixels, above the 268 M pixel limit) is refused from its header.
+    Bytes jb = file_bytes(j);
+    std::size_t sof = 2;
+    while (sof + 9 < jb.size() && !(jb[sof] == 0xFF && jb[sof + 1] == 0xC0))
+        sof += 2 + ((jb[sof + 2] << 8) | jb[sof + 3]);
+    ASSERT_LT(sof + 9, jb.size());
+    jb[sof + 5] = jb[sof + 7] = 0xEA, jb[sof + 6] = jb[sof + 8] = 0x60;
+    const std::string bomb = path("bomb.jpg");
+    std::ofstream(bomb, std::ios::binary).write(reinterpret_cast<const char*>(jb.data()), jb.size());
+    EXPECT_EQ(MVE_ReadFromFile(bomb.c_str()), 0);
 }
 
 TEST_F(FilesTest, BadInputIsRefused)
