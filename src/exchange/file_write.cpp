@@ -2,6 +2,7 @@
 // (the composite of the visible layers) row by row through the line writers.
 // Every write goes to a temporary beside the target that replaces it only
 // when the whole file was written, so a failed save leaves an old file intact.
+#include <algorithm>
 #include <cctype>
 #include <string>
 
