@@ -646,6 +646,69 @@ MVE_API int MVE_IPLRunBuiltinEffect(const char* name, unsigned char* rgba32, int
 
 /* ==== END built-in effects ==== */
 
+/* ==== BEGIN image files and staging image ==== */
+
+/* The staging image: one RGBA32 picture that the readers and the scanner fill. */
+MVE_API void MVE_DeleteNewRGBA(void);
+/* Its size: the last size set, also after deletion. */
+MVE_API int MVE_GetNewRGBAWidth(void);
+MVE_API int MVE_GetNewRGBAHeight(void);
+/* 1 if any pixel's alpha is not 255; 0 if all are 255 or there is no picture. */
+MVE_API int MVE_IsNewRGBA32Transparent(void);
+/* Loads the staging image into the current layer at (0, 0). */
+MVE_API void MVE_SetInNewRGBA(void);
+/* width * height * 4 bytes. */
+MVE_API void MVE_GetNewRGBA32(unsigned char* destination);
+/* Packed R, G, B (width * 3 bytes a row). */
+MVE_API void MVE_GetNewRGBA24(unsigned char* destination);
+/* B, G, R; each row starts rowStep bytes after the previous one. */
+MVE_API void MVE_GetNewBGR24(unsigned char* destination, int rowStep);
+/* Resampled to width x height, packed R, G, B. */
+MVE_API void MVE_GetResizedNewRGBA24(unsigned char* destination, int width, int height);
+
+/* Readers: 1 on success, 0 otherwise. Pictures above 268 435 456 pixels (or
+ * 65 535 on a side) are refused from their header. */
+/* PNG, JPEG, TIFF, BMP, GIF, PSD, PCX, WebP and TGA into the staging image. */
+MVE_API int MVE_ReadFromFile(const char* path);
+/* Into a host buffer, only when the picture is exactly width x height. */
+MVE_API int MVE_ReadFromFileRGB24(unsigned char* destination, int width, int height, const char* path);
+MVE_API int MVE_ReadFromFileRGBA32(unsigned char* destination, int width, int height, const char* path);
+/* Anything ImageMagick reads, into the staging image (two names of one operation). */
+MVE_API int MVE_ReadFromFileRAW(const char* path);
+MVE_API int MVE_ImportFromFile(const char* path);
+/* Camera raw (DNG and others) into the staging image. */
+MVE_API int MVE_ReadFromFileRAW_OLD(const char* path);
+/* Header resolution: 72, 96, 150, 200, 300, 450 or 600 dots per inch. */
+MVE_API int MVE_GetDPIFromFile(const char* path);
+/* PNG header size; 0 for other files. */
+MVE_API int MVE_GetWidthFromPNG(const char* path);
+MVE_API int MVE_GetHeightFromPNG(const char* path);
+
+/* Scanner: availability, source selection and one acquisition into the staging image. */
+MVE_API int MVE_IsTwain(void);
+MVE_API int MVE_TwainSelectSource(void);
+MVE_API int MVE_TwainAcquire(void);
+
+/* Writers, by extension (any case): RGB24 ".bmp", ".png", ".gif", ".jpg", ".pcx",
+ * ".psd"; RGBA32 ".png", ".tga", ".tif". 1 when written. A save goes to a
+ * temporary beside the target first: a failed save leaves an existing file intact. */
+MVE_API int MVE_WriteToFileRGB24(const unsigned char* pixels, int width, int height, const char* path,
+                                 const char* extension, int dpi);
+MVE_API int MVE_WriteToFileRGBA32(const unsigned char* pixels, int width, int height, const char* path,
+                                  const char* extension, int dpi);
+/* Quality (1..100) of the JPEGs the two writers above and the page save write;
+ * any other value restores the standard 97. An addition of this library. */
+MVE_API void MVE_SetWriteJPGQuality(int quality);
+/* The composite of the visible layers: RGB24 ".bmp", ".png", ".jpg"; RGBA32 ".png", ".tga", ".tif". */
+MVE_API int MVE_SavePageToFileRGB24(const char* path, const char* extension, int dpi);
+MVE_API int MVE_SavePageToFileRGB32(const char* path, const char* extension, int dpi);
+/* A BMP inside size x size (transparent parts white). Returns 0. */
+MVE_API int MVE_MakeThumbnail(const char* source, const char* destination, int size);
+/* A quality-75 JPEG within maxWidth x maxHeight. Returns 0. */
+MVE_API int MVE_MakeWebPic(const char* source, const char* destination, int maxWidth, int maxHeight);
+
+/* ==== END image files and staging image ==== */
+
 #ifdef __cplusplus
 }
 #endif

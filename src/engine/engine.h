@@ -8,6 +8,7 @@
 
 #include "brush/brush_state.h"
 #include "core/core_state.h"
+#include "exchange/exchange_state.h"
 #include "imagelib/image_script.h"
 #include "ipl/ipl_state.h"
 #include "paint/image_brush_state.h"
@@ -27,6 +28,7 @@ struct Engine : CoreState {
     ProcessingBuffers ipl;
     PlatformState platform;
     TabletState tablet;
+    exchange::ExchangeState exchange;
     il::ImageScriptState imageScripts;
 };
 

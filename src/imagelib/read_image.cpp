@@ -39,6 +39,7 @@ int type_of(const std::uint8_t* p, std::size_t n, const std::string& extension)
     if (n >= 4 && std::memcmp(p, "8BPS", 4) == 0) return kTypePSD;
     if (n >= 4 && le32(p) == 0x9AC6CDD7u) return kTypeWMF;  // placeable metafile
     if (n >= 44 && le32(p) == 1 && std::memcmp(p + 40, " EMF", 4) == 0) return kTypeEMF;
+    if (n >= 12 && std::memcmp(p, "RIFF", 4) == 0 && std::memcmp(p + 8, "WEBP", 4) == 0) return kTypeWEBP;
     if (n >= 128 && p[0] == 0x0A && p[1] <= 5 && p[2] <= 1) return kTypePCX;
     if (extension == ".tga" && looks_like_tga(p, n)) return kTypeTGA;
     return kTypeUnknown;
@@ -137,6 +138,7 @@ std::uint8_t* read_image_to_rgba(ImageSource* source, int* width, int* height) n
         case kTypePSD:
         case kTypePCX: return decode_magick(p, n, nullptr, width, height);
         case kTypeTGA: return decode_magick(p, n, "TGA", width, height);
+        case kTypeWEBP: return decode_webp(p, n, width, height);
         default: return nullptr;  // metafiles have their own renderer; the rest is not an image
     }
 }

@@ -43,6 +43,7 @@ struct JpegDecode {
     std::uint8_t* pixels = nullptr;
     int width = 0;
     int height = 0;
+    int orientation = 1;
 };
 
 bool run(JpegDecode& d, const std::uint8_t* data, std::size_t size)
@@ -50,7 +51,10 @@ bool run(JpegDecode& d, const std::uint8_t* data, std::size_t size)
     if (setjmp(d.err.jump)) return false;
     jpeg_create_decompress(&d.cinfo);
     jpeg_mem_src(&d.cinfo, data, static_cast<unsigned long>(size));
+    jpeg_save_markers(&d.cinfo, JPEG_APP0 + 1, 0xFFFF);
     if (jpeg_read_header(&d.cinfo, TRUE) != JPEG_HEADER_OK) return false;
+    for (jpeg_saved_marker_ptr m = d.cinfo.marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1 && d.orientation == 1) d.orientation = exif_orientation(m->data, m->data_length);
     d.cinfo.out_color_space = JCS_EXT_RGBA;  // turbo writes RGBA with alpha 255, also from grey and CMYK
     if (d.cinfo.jpeg_color_space == JCS_CMYK || d.cinfo.jpeg_color_space == JCS_YCCK) d.cinfo.out_color_space = JCS_CMYK;
     if (!acceptable_size(d.cinfo.image_width, d.cinfo.image_height)) return false;
@@ -94,10 +98,11 @@ std::uint8_t* decode_jpeg(const std::uint8_t* data, std::size_t size, int* width
     const bool ok = run(*d, data, size);
     jpeg_destroy_decompress(&d->cinfo);
     std::uint8_t* pixels = d->pixels;
-    if (ok) {
+    if (ok) pixels = apply_orientation(pixels, &d->width, &d->height, d->orientation);
+    if (ok && pixels) {
         if (width) *width = d->width;
         if (height) *height = d->height;
-    } else {
+    } else if (!ok) {
         release_block(pixels);
         pixels = nullptr;
     }

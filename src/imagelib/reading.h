@@ -25,6 +25,7 @@ enum FileType : int {
     kTypeEMF = 8,
     kTypeTGA = 9,
     kTypePSD = 10,
+    kTypeWEBP = 11,
 };
 
 // Type of the data at the source's position (signature first, then the
@@ -56,6 +57,18 @@ std::uint8_t* decode_tiff(const std::uint8_t* data, std::size_t size, int* width
 // `format` names the coder ("TGA") when the data has no signature, or null.
 std::uint8_t* decode_magick(const std::uint8_t* data, std::size_t size, const char* format, int* width,
                             int* height) noexcept;
+
+// Camera raw (DNG and the makers' formats) through LibRaw, demosaiced to sRGB.
+std::uint8_t* decode_raw(const std::uint8_t* data, std::size_t size, int* width, int* height) noexcept;
+// WebP through libwebp.
+std::uint8_t* decode_webp(const std::uint8_t* data, std::size_t size, int* width, int* height) noexcept;
+
+// The orientation (1..8) in an APP1 EXIF block starting "Exif\0\0"; 1 when
+// there is none. apply_orientation turns a decoded block upright: it may
+// return a new block (freeing the old one, updating the size) or null when
+// the turned copy cannot be allocated (the old block is freed then too).
+int exif_orientation(const std::uint8_t* app1, std::size_t size) noexcept;
+std::uint8_t* apply_orientation(std::uint8_t* block, int* width, int* height, int orientation) noexcept;
 
 // Allocates a width * height RGBA32 block for a decoder; null when too large.
 std::uint8_t* allocate_block(int width, int height) noexcept;

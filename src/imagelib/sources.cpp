@@ -2,8 +2,12 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace mve::il {
 
@@ -88,37 +92,70 @@ int seek_source(ImageSource* source, long long offset, int whence) noexcept
 
 ImageDest* open_file_dest(const char* path, int /*flags*/) noexcept
 {
-    if (!path) return nullptr;
-    std::FILE* file = std::fopen(path, "wb");
-    if (!file) return nullptr;
-    std::fclose(file);
+    if (!path || !*path) return nullptr;
+    struct stat st {};
+    if (stat(path, &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
+    ImageDest* dest = new (std::nothrow) ImageDest;
+    if (!dest) return nullptr;
     try {
-        auto* dest = new ImageDest;
         dest->path = path;
+        std::string pattern = dest->path + ".XXXXXX";
+        const int fd = mkstemp(pattern.data());
+        if (fd < 0) {
+            delete dest;
+            return nullptr;
+        }
+        // mkstemp makes the file private; give it the mode a plain create would.
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+        close(fd);
+        dest->tempPath = pattern;
         return dest;
     } catch (...) {
+        delete dest;
         return nullptr;
     }
 }
 
 ImageDest* open_memory_dest() noexcept { return new (std::nothrow) ImageDest; }
 
+namespace {
+
+bool write_temporary(const ImageDest& dest)
+{
+    std::FILE* file = std::fopen(dest.tempPath.c_str(), "wb");
+    if (!file) return false;
+    bool ok = dest.bytes.empty() || std::fwrite(dest.bytes.data(), 1, dest.bytes.size(), file) == dest.bytes.size();
+    ok = std::fflush(file) == 0 && ok;
+    ok = fsync(fileno(file)) == 0 && ok;  // a full disk shows here at the latest
+    ok = std::fclose(file) == 0 && ok;
+    return ok;
+}
+
+}  // namespace
+
 int close_dest(ImageDest* dest) noexcept
 {
     if (!dest) return 0;
     int ok = dest->failed ? 0 : 1;
-    if (!dest->path.empty()) {
-        std::FILE* file = std::fopen(dest->path.c_str(), "wb");
-        if (!file) {
-            ok = 0;
+    if (!dest->tempPath.empty()) {
+        if (ok && write_temporary(*dest) && std::rename(dest->tempPath.c_str(), dest->path.c_str()) == 0) {
+            dest->tempPath.clear();
         } else {
-            if (!dest->bytes.empty() && std::fwrite(dest->bytes.data(), 1, dest->bytes.size(), file) != dest->bytes.size())
-                ok = 0;
-            if (std::fclose(file) != 0) ok = 0;
+            ok = 0;
+            std::remove(dest->tempPath.c_str());
         }
     }
     delete dest;
     return ok;
+}
+
+void discard_dest(ImageDest* dest) noexcept
+{
+    if (!dest) return;
+    if (!dest->tempPath.empty()) std::remove(dest->tempPath.c_str());
+    delete dest;
 }
 
 }  // namespace mve::il

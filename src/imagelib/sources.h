@@ -25,6 +25,7 @@ struct ImageDest {
     std::vector<std::uint8_t> bytes;
     std::size_t pos = 0;  // write position (TIFF seeks back to patch its header)
     std::string path;     // empty for a memory destination
+    std::string tempPath; // the temporary beside `path` that close_dest renames over it
     bool failed = false;
 
     void write(const void* data, std::size_t n);
@@ -41,12 +42,18 @@ void close_source(ImageSource* source) noexcept;
 // end. Non-zero on success.
 int seek_source(ImageSource* source, long long offset, int whence) noexcept;
 
-// Creates (truncates) the file now, so an unwritable path fails at once.
+// Creates a temporary file beside `path` now, so an unwritable directory
+// fails at once; the target itself is not touched until close_dest renames
+// the finished temporary over it. A path naming a directory fails.
 ImageDest* open_file_dest(const char* path, int flags) noexcept;
 ImageDest* open_memory_dest() noexcept;
-// Writes the collected bytes to the file (memory destinations just end).
-// Non-zero when everything reached the file.
+// Writes the collected bytes to the temporary and renames it over the target
+// (memory destinations just end). Non-zero when everything reached the file;
+// on any failure the temporary is removed and an existing target is intact.
 int close_dest(ImageDest* dest) noexcept;
+// Ends a destination without writing anything: the temporary is removed and
+// the target stays as it was.
+void discard_dest(ImageDest* dest) noexcept;
 
 // Lower-case extension with the dot of a path, "" without one.
 std::string extension_of(const char* path);

@@ -13,9 +13,10 @@ int main(void)
     if (strcmp(MVE_GetLastError(), "from C") != 0) return 2;
     if (MVE_Floor(-2.0f) != -3.0f) return 3;
     if (MVE_SetThreadCount(1) != 1 || MVE_GetThreadCount() != 1) return 4;
+    if (MVE_GetWidthFromPNG("/nonexistent/none.png") != 0 || MVE_GetDPIFromFile("/nonexistent/none.png") != 72) return 5;
     MVE_DeleteImage();
     /* No tablet context: no packets, and the packet record is 16 bytes. */
-    if (MVE_ReadTabletPackets() != 0 || sizeof(MveTabletPacket) != 16) return 4;
+    if (MVE_ReadTabletPackets() != 0 || sizeof(MveTabletPacket) != 16) return 6;
     puts("header valid as C11");
     return 0;
 }

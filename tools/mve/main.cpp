@@ -1,6 +1,7 @@
 // mve: the reference host. It drives the engine through the public header only.
 //   mve demo [out-dir]   runs every demo step and writes its pictures
-#include <png.h>
+//   mve convert IN OUT [--dpi N] [--quality Q]
+//   mve info FILE
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "demo.h"
+#include "files.h"
 #include "morvane/morvane.h"
 
 namespace mve_host {
@@ -31,7 +33,9 @@ std::vector<RegisteredStep>& steps()
 
 int usage()
 {
-    std::fprintf(stderr, "usage: mve demo [out-dir]\n");
+    std::fprintf(stderr, "usage: mve demo [out-dir]\n"
+                         "       mve convert IN OUT [--dpi N] [--quality Q]\n"
+                         "       mve info FILE\n");
     return 2;
 }
 
@@ -60,24 +64,9 @@ bool check(bool cond, const char* what)
 
 bool write_png(const std::string& path, const unsigned char* pixels, int width, int height, int channels)
 {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        return false;
-    }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, width, height, 8, channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, pixels + static_cast<std::size_t>(y) * width * channels);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(f) == 0;
+    // Through the engine's own writers (72 dpi).
+    return channels == 4 ? MVE_WriteToFileRGBA32(pixels, width, height, path.c_str(), ".png", 72) == 1
+                         : MVE_WriteToFileRGB24(pixels, width, height, path.c_str(), ".png", 72) == 1;
 }
 
 bool write_composite(const DemoContext& ctx, const char* name)
@@ -98,6 +87,8 @@ bool write_composite(const DemoContext& ctx, const char* name)
 int main(int argc, char** argv)
 {
     using namespace mve_host;
+    if (argc >= 2 && std::strcmp(argv[1], "convert") == 0) return run_convert(argc - 1, argv + 1);
+    if (argc >= 2 && std::strcmp(argv[1], "info") == 0) return run_info(argc - 1, argv + 1);
     if (argc < 2 || std::strcmp(argv[1], "demo") != 0) return usage();
     DemoContext ctx;
     ctx.outDir = argc > 2 ? argv[2] : "mve-demo-out";

@@ -1,0 +1,32 @@
+// State of the files and exchange subsystem: the staging image, the chosen
+// scanner and the file writers' JPEG quality.
+#pragma once
+
+#include <string>
+
+#include "core/memory.h"
+
+namespace mve::exchange {
+
+// The staging image: packed RGBA32 rows top to bottom. width and height keep
+// the last size set, also after the pixels are freed.
+struct StagingImage {
+    Plane8 pixels;
+    int width = 0;
+    int height = 0;
+};
+
+// The scanner chosen by the source selection ("" until one is chosen: the
+// first device then serves).
+struct ScannerState {
+    std::string device;
+};
+
+// Every piece of mutable state of this subsystem.
+struct ExchangeState {
+    StagingImage staging;
+    ScannerState scanner;
+    int jpegQuality = 0;  // quality of the file writers' JPEGs; 0: the standard 97
+};
+
+}  // namespace mve::exchange

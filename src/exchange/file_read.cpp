@@ -1,0 +1,236 @@
+// The file readers: into the staging image, into host buffers of an exact
+// size, through ImageMagick and through the camera-raw reader; the header
+// resolution query and the PNG header size.
+#include <cctype>
+#include <cstring>
+#include <string>
+
+#include "core/guard.h"
+#include "exchange/exchange.h"
+#include "imagelib/reading.h"
+#include "morvane/morvane.h"
+
+namespace mve::exchange {
+
+namespace {
+
+struct SourceCloser {
+    void operator()(il::ImageSource* s) const noexcept { il::close_source(s); }
+};
+using Source = std::unique_ptr<il::ImageSource, SourceCloser>;
+
+// Inches per metre and centimetres per inch as the resolution query uses them.
+constexpr double kMetresPerInch = 0.025400000025908;
+constexpr double kCentimetresPerInch = 2.5400000025908;
+
+// Converts a header resolution r in unit u of the file type to dots per inch
+// (truncated); 72 for a type or unit without a conversion.
+int to_dpi(int type, double r, int u) noexcept
+{
+    double dpi = -1;
+    switch (type) {
+        case il::kTypeBMP:
+            dpi = u == 1 ? r * kCentimetresPerInch : u == 2 ? r * kMetresPerInch : -1;
+            break;
+        case il::kTypeJPG:
+            dpi = u == 1 ? r : u == 2 ? r * kCentimetresPerInch : -1;
+            break;
+        case il::kTypePNG:
+            dpi = u == 1 ? r * kMetresPerInch : -1;
+            break;
+        case il::kTypeTIFF:
+        case il::kTypePSD:
+            dpi = u == 2 ? r : u == 3 ? r * kCentimetresPerInch : -1;
+            break;
+        default:
+            break;
+    }
+    return dpi < 0 ? 72 : static_cast<int>(dpi);
+}
+
+}  // namespace
+
+void Decoded::Free::operator()(std::uint8_t* p) const noexcept
+{
+    il::release_block(p);
+}
+
+Decoded decode_file(const char* path) noexcept
+{
+    Decoded d;
+    Source source(il::open_file_source(path));
+    if (!source) return d;
+    // Metafiles (types 7 and 8) have no renderer here; they read as unreadable.
+    int w = 0, h = 0;
+    d.pixels.reset(il::read_image_to_rgba(source.get(), &w, &h));
+    if (d) {
+        d.width = w;
+        d.height = h;
+    }
+    return d;
+}
+
+Decoded decode_file_magick(const char* path) noexcept
+{
+    Decoded d;
+    Source source(il::open_file_source(path));
+    if (!source || source->bytes.empty()) return d;
+    int w = 0, h = 0;
+    // Formats without a signature (TGA) are named by their extension.
+    std::string format;
+    for (char c : source->extension.size() > 1 ? source->extension.substr(1) : std::string())
+        format += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::uint8_t* block = il::decode_magick(source->bytes.data(), source->bytes.size(), nullptr, &w, &h);
+    if (!block && !format.empty())
+        block = il::decode_magick(source->bytes.data(), source->bytes.size(), format.c_str(), &w, &h);
+    d.pixels.reset(block);
+    if (d) {
+        d.width = w;
+        d.height = h;
+    }
+    return d;
+}
+
+Decoded decode_file_raw(const char* path) noexcept
+{
+    Decoded d;
+    Source source(il::open_file_source(path));
+    if (!source) return d;
+    int w = 0, h = 0;
+    d.pixels.reset(il::decode_raw(source->bytes.data(), source->bytes.size(), &w, &h));
+    if (d) {
+        d.width = w;
+        d.height = h;
+    }
+    return d;
+}
+
+bool read_into_staging(StagingImage& s, const Decoded& d) noexcept
+{
+    return d && stage_rgba32(s, d.pixels.get(), d.width, d.height);
+}
+
+bool read_into_buffer(const char* path, std::uint8_t* out, int width, int height, int bytesPerPixel) noexcept
+{
+    if (!out) return false;
+    const Decoded d = decode_file(path);
+    if (!d || d.width != width || d.height != height) return false;
+    const std::uint8_t* p = d.pixels.get();
+    const std::size_t n = static_cast<std::size_t>(width) * height;
+    if (bytesPerPixel == 4) {
+        std::memcpy(out, p, n * 4);
+        return true;
+    }
+    // The decoded block has four bytes per pixel: RGB24 takes the colours.
+    for (std::size_t i = 0; i < n; ++i, p += 4, out += 3) {
+        out[0] = p[0];
+        out[1] = p[1];
+        out[2] = p[2];
+    }
+    return true;
+}
+
+int snap_dpi(int dpi) noexcept
+{
+    for (int v : {72, 96, 150, 200, 300, 450, 600})
+        if (dpi >= v - 1 && dpi <= v + 1) return v;
+    return 72;
+}
+
+int file_dpi(const char* path) noexcept
+{
+    Source source(il::open_file_source(path));
+    if (!source) return 72;
+    const int type = il::guess_file_type(source.get());
+    il::seek_source(source.get(), 0, 0);
+    double r = 0;
+    int u = 0;
+    if (!il::read_resolution(source.get(), &r, &u)) return 72;
+    return snap_dpi(to_dpi(type, r, u));
+}
+
+namespace {
+
+int png_header_side(const char* path, bool wantWidth) noexcept
+{
+    Source source(il::open_file_source(path));
+    int w = 0, h = 0;
+    if (!source || !il::get_png_dims(source.get(), &w, &h, nullptr, nullptr, nullptr)) return 0;
+    return wantWidth ? w : h;
+}
+
+}  // namespace
+
+int png_header_width(const char* path) noexcept
+{
+    return png_header_side(path, true);
+}
+int png_header_height(const char* path) noexcept
+{
+    return png_header_side(path, false);
+}
+
+}  // namespace mve::exchange
+
+using mve::guarded;
+namespace ex = mve::exchange;
+
+extern "C" {
+
+MVE_API int MVE_ReadFromFile(const char* path)
+{
+    return guarded("ReadFromFile Excpt", 0, [&] {
+        return ex::read_into_staging(ex::exchange_state().staging, ex::decode_file(path)) ? 1 : 0;
+    });
+}
+
+MVE_API int MVE_ReadFromFileRGB24(unsigned char* destination, int width, int height, const char* path)
+{
+    return guarded("ReadFromFile Excpt", 0,
+                   [&] { return ex::read_into_buffer(path, destination, width, height, 3) ? 1 : 0; });
+}
+
+MVE_API int MVE_ReadFromFileRGBA32(unsigned char* destination, int width, int height, const char* path)
+{
+    return guarded("ReadFromFile Excpt", 0,
+                   [&] { return ex::read_into_buffer(path, destination, width, height, 4) ? 1 : 0; });
+}
+
+// One operation under two names.
+static int read_through_magick(const char* path) noexcept
+{
+    return guarded("ReadFromFileRAW Excpt", 0, [&] {
+        return ex::read_into_staging(ex::exchange_state().staging, ex::decode_file_magick(path)) ? 1 : 0;
+    });
+}
+
+MVE_API int MVE_ReadFromFileRAW(const char* path)
+{
+    return read_through_magick(path);
+}
+MVE_API int MVE_ImportFromFile(const char* path)
+{
+    return read_through_magick(path);
+}
+
+MVE_API int MVE_ReadFromFileRAW_OLD(const char* path)
+{
+    return guarded("ReadFromFileRAW Excpt", 0, [&] {
+        return ex::read_into_staging(ex::exchange_state().staging, ex::decode_file_raw(path)) ? 1 : 0;
+    });
+}
+
+MVE_API int MVE_GetDPIFromFile(const char* path)
+{
+    return ex::file_dpi(path);
+}
+MVE_API int MVE_GetWidthFromPNG(const char* path)
+{
+    return ex::png_header_width(path);
+}
+MVE_API int MVE_GetHeightFromPNG(const char* path)
+{
+    return ex::png_header_height(path);
+}
+
+}  // extern "C"
