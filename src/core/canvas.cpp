@@ -46,6 +46,31 @@ void on_canvas_released(CoreState& e) noexcept
     e.layers.paint.pixels.reset();
 }
 
+namespace {
+
+// Records the amount and, when it is positive, refills the variation table
+// (maximum brush size * 3 bytes) from the current seed; the table's length,
+// or the amount itself when nothing varies.
+int set_variation(CoreState& e, int& amount, RandomByteTable& table, int modulus, int value) noexcept
+{
+    amount = value;
+    if (value <= 0) return value;
+    fill_random_table(table, modulus, e.canvas.maxBrushSize * 3, e.random.seed);
+    return table.length;
+}
+
+}  // namespace
+
+int set_pix_color_vary(CoreState& e, int amount) noexcept
+{
+    return set_variation(e, e.random.colourVaryAmount, e.random.colourVariation, 1000, amount);
+}
+
+int set_pix_lum_vary(CoreState& e, int amount) noexcept
+{
+    return set_variation(e, e.random.lumVaryAmount, e.random.lumVariation, 256, amount);
+}
+
 }  // namespace mve::core
 
 using namespace mve;
@@ -54,20 +79,12 @@ extern "C" {
 
 MVE_API int MVE_SetPixColorVary(int amount)
 {
-    CoreState& e = core_state();
-    e.random.colourVaryAmount = amount;
-    if (amount <= 0) return amount;
-    fill_random_table(e.random.colourVariation, 1000, e.canvas.maxBrushSize * 3, e.random.seed);
-    return e.random.colourVariation.length;
+    return core::set_pix_color_vary(core_state(), amount);
 }
 
 MVE_API int MVE_SetPixLumVary(int amount)
 {
-    CoreState& e = core_state();
-    e.random.lumVaryAmount = amount;
-    if (amount <= 0) return amount;
-    fill_random_table(e.random.lumVariation, 256, e.canvas.maxBrushSize * 3, e.random.seed);
-    return e.random.lumVariation.length;
+    return core::set_pix_lum_vary(core_state(), amount);
 }
 
 }  // extern "C"

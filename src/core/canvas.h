@@ -17,4 +17,10 @@ void drop_layer_planes(CoreState& e) noexcept;
 void on_canvas_created(CoreState& e);
 void on_canvas_released(CoreState& e) noexcept;
 
+// The colour and luminance variation amounts of the brush: a positive amount
+// refills its random table (maximum brush size * 3 bytes, from the current
+// seed) and returns the table's length; otherwise the amount is returned.
+int set_pix_color_vary(CoreState& e, int amount) noexcept;
+int set_pix_lum_vary(CoreState& e, int amount) noexcept;
+
 }  // namespace mve::core

@@ -1,6 +1,7 @@
 // Alpha and colour operations on whole layers and on RGBA32 buffers.
+#include "core/layer_alpha.h"
+
 #include "core/blend_modes.h"
-#include "core/core_state.h"
 #include "core/layers.h"
 #include "core/parallel.h"
 #include "morvane/morvane.h"
@@ -30,37 +31,32 @@ void for_each_rgba32(unsigned char* buffer, int width, int height, F f)
     });
 }
 
-const CanvasState& canvas()
-{
-    return core_state().canvas;
-}
-
 }  // namespace
 
-extern "C" {
+namespace mve::core {
 
-MVE_API void MVE_InvertAlpha(int index)
+void invert_alpha(CoreState& e, int index) noexcept
 {
-    if (LayerRecord* layer = present_layer(core_state(), index))
+    if (LayerRecord* layer = present_layer(e, index))
         for_each_layer_pixel(*layer, [](std::uint16_t* p) { p[3] = static_cast<std::uint16_t>(65535 - p[3]); });
 }
 
-MVE_API void MVE_InvertAlpha_RGBA32(unsigned char* buffer)
+void invert_alpha_rgba32(const CoreState& e, std::uint8_t* buffer) noexcept
 {
-    for_each_rgba32(buffer, canvas().width, canvas().height,
+    for_each_rgba32(buffer, e.canvas.width, e.canvas.height,
                     [](unsigned char* p) { p[3] = static_cast<unsigned char>(255 - p[3]); });
 }
 
-MVE_API void MVE_SetLayerAlpha(int index, int value)
+void set_layer_alpha(CoreState& e, int index, int value) noexcept
 {
     const auto alpha = static_cast<std::uint16_t>(value);
-    if (LayerRecord* layer = present_layer(core_state(), index))
+    if (LayerRecord* layer = present_layer(e, index))
         for_each_layer_pixel(*layer, [alpha](std::uint16_t* p) { p[3] = alpha; });
 }
 
-MVE_API void MVE_NormalizeLayerAlpha(int index)
+void normalize_layer_alpha(CoreState& e, int index) noexcept
 {
-    LayerRecord* layer = present_layer(core_state(), index);
+    LayerRecord* layer = present_layer(e, index);
     if (!layer || layer->blendMode >= kFirstAlphaMode) return;
     const unsigned opacity = layer->opacity;
     // The opacity is baked into the pixels, then set to full.
@@ -70,9 +66,8 @@ MVE_API void MVE_NormalizeLayerAlpha(int index)
     layer->opacity = 256;
 }
 
-MVE_API void MVE_SetColorAlpha(int r, int g, int b)
+void set_color_alpha(CoreState& e, int r, int g, int b) noexcept
 {
-    CoreState& e = core_state();
     LayerRecord* layer = present_layer(e, e.layers.currentIndex);
     if (!layer || !e.layers.current) return;
     // 8-bit colours become 16-bit by * 257 here, so 255 is 65535.
@@ -87,7 +82,7 @@ MVE_API void MVE_SetColorAlpha(int r, int g, int b)
     });
 }
 
-MVE_API void MVE_SetColorAlphaRGBABuf(unsigned char* buffer, int width, int height, int r, int g, int b)
+void set_color_alpha_rgba32(std::uint8_t* buffer, int width, int height, int r, int g, int b) noexcept
 {
     for_each_rgba32(buffer, width, height, [=](unsigned char* p) {
         if (p[3] != 0) return;
@@ -97,7 +92,7 @@ MVE_API void MVE_SetColorAlphaRGBABuf(unsigned char* buffer, int width, int heig
     });
 }
 
-MVE_API void MVE_SetColorRGBABuf(unsigned char* buffer, int width, int height, int r, int g, int b)
+void set_color_rgba32(std::uint8_t* buffer, int width, int height, int r, int g, int b) noexcept
 {
     for_each_rgba32(buffer, width, height, [=](unsigned char* p) {
         p[0] = static_cast<unsigned char>(r);
@@ -106,16 +101,16 @@ MVE_API void MVE_SetColorRGBABuf(unsigned char* buffer, int width, int height, i
     });
 }
 
-MVE_API void MVE_SetAlphaFromRGBAImageColor(unsigned char* buffer, int r, int g, int b)
+void set_alpha_from_rgba32_color(const CoreState& e, std::uint8_t* buffer, int r, int g, int b) noexcept
 {
-    for_each_rgba32(buffer, canvas().width, canvas().height, [=](unsigned char* p) {
+    for_each_rgba32(buffer, e.canvas.width, e.canvas.height, [=](unsigned char* p) {
         if (p[0] == r && p[1] == g && p[2] == b) p[3] = 0;
     });
 }
 
-MVE_API void MVE_CreateBlobFromImage(int index, int style)
+void create_blob_from_image(CoreState& e, int index, int style) noexcept
 {
-    LayerRecord* layer = present_layer(core_state(), index);
+    LayerRecord* layer = present_layer(e, index);
     if (!layer) return;
     for_each_layer_pixel(*layer, [style](std::uint16_t* p) {
         const int L = (p[0] + p[1] + p[2]) / 3;
@@ -133,6 +128,55 @@ MVE_API void MVE_CreateBlobFromImage(int index, int style)
         }
         if (p[3] > 8191) p[3] = static_cast<std::uint16_t>(L * 0.843 + 10239);
     });
+}
+
+}  // namespace mve::core
+
+extern "C" {
+
+MVE_API void MVE_InvertAlpha(int index)
+{
+    core::invert_alpha(core_state(), index);
+}
+
+MVE_API void MVE_InvertAlpha_RGBA32(unsigned char* buffer)
+{
+    core::invert_alpha_rgba32(core_state(), buffer);
+}
+
+MVE_API void MVE_SetLayerAlpha(int index, int value)
+{
+    core::set_layer_alpha(core_state(), index, value);
+}
+
+MVE_API void MVE_NormalizeLayerAlpha(int index)
+{
+    core::normalize_layer_alpha(core_state(), index);
+}
+
+MVE_API void MVE_SetColorAlpha(int r, int g, int b)
+{
+    core::set_color_alpha(core_state(), r, g, b);
+}
+
+MVE_API void MVE_SetColorAlphaRGBABuf(unsigned char* buffer, int width, int height, int r, int g, int b)
+{
+    core::set_color_alpha_rgba32(buffer, width, height, r, g, b);
+}
+
+MVE_API void MVE_SetColorRGBABuf(unsigned char* buffer, int width, int height, int r, int g, int b)
+{
+    core::set_color_rgba32(buffer, width, height, r, g, b);
+}
+
+MVE_API void MVE_SetAlphaFromRGBAImageColor(unsigned char* buffer, int r, int g, int b)
+{
+    core::set_alpha_from_rgba32_color(core_state(), buffer, r, g, b);
+}
+
+MVE_API void MVE_CreateBlobFromImage(int index, int style)
+{
+    core::create_blob_from_image(core_state(), index, style);
 }
 
 }  // extern "C"

@@ -1,8 +1,9 @@
 // Raw RGBA64 copies between layers and caller buffers (no conversion).
+#include "core/layer_data.h"
+
 #include <algorithm>
 #include <cstring>
 
-#include "core/core_state.h"
 #include "core/layers.h"
 #include "morvane/morvane.h"
 
@@ -25,11 +26,10 @@ std::size_t layer_bytes(const LayerRecord& layer)
 
 }  // namespace
 
-extern "C" {
+namespace mve::core {
 
-MVE_API void MVE_SetRGBA64Layer(const unsigned short* buffer, int rowBytes, int index)
+void set_rgba64_layer(CoreState& e, const std::uint16_t* buffer, int rowBytes, int index) noexcept
 {
-    CoreState& e = core_state();
     LayerRecord* layer = present_layer(e, index);
     if (!layer || !buffer) return;
     const int w = std::min(e.canvas.width, layer->width), h = std::min(e.canvas.height, layer->height);
@@ -38,24 +38,22 @@ MVE_API void MVE_SetRGBA64Layer(const unsigned short* buffer, int rowBytes, int 
               static_cast<std::size_t>(w) * 8, h);
 }
 
-MVE_API void MVE_SetLayerData(const unsigned short* data, int index)
+void set_layer_data(CoreState& e, const std::uint16_t* data, int index) noexcept
 {
-    LayerRecord* layer = present_layer(core_state(), index);
+    LayerRecord* layer = present_layer(e, index);
     if (layer && data) std::memcpy(layer->pixels.data(), data, layer_bytes(*layer));
 }
 
-MVE_API void MVE_CopyLayerData(int src, int dst)
+void copy_layer_data(CoreState& e, int src, int dst) noexcept
 {
-    CoreState& e = core_state();
     LayerRecord* from = present_layer(e, src);
     LayerRecord* to = present_layer(e, dst);
     if (from && to && from != to)
         std::memcpy(to->pixels.data(), from->pixels.data(), std::min(layer_bytes(*from), layer_bytes(*to)));
 }
 
-MVE_API void MVE_GetRGBA64Layer(unsigned short* buffer, int rowBytes, int index)
+void get_rgba64_layer(CoreState& e, std::uint16_t* buffer, int rowBytes, int index) noexcept
 {
-    CoreState& e = core_state();
     const LayerRecord* layer = present_layer(e, index);
     if (!layer || !buffer) return;
     copy_rows(reinterpret_cast<unsigned char*>(buffer), static_cast<std::size_t>(rowBytes),
@@ -64,9 +62,10 @@ MVE_API void MVE_GetRGBA64Layer(unsigned short* buffer, int rowBytes, int index)
               layer->height);
 }
 
-MVE_API void MVE_GetRGBA64LayerRect(unsigned short* buffer, int rowBytes, int index, int x, int y, int w, int h)
+void get_rgba64_layer_rect(CoreState& e, std::uint16_t* buffer, int rowBytes, int index, int x, int y, int w,
+                           int h) noexcept
 {
-    const LayerRecord* layer = present_layer(core_state(), index);
+    const LayerRecord* layer = present_layer(e, index);
     if (!layer || !buffer) return;
     // Only the part of the rectangle on the layer is read; it lands in the
     // buffer where it lies in the rectangle, the rest of the buffer is kept.
@@ -81,10 +80,45 @@ MVE_API void MVE_GetRGBA64LayerRect(unsigned short* buffer, int rowBytes, int in
               static_cast<int>(y1 - y0));
 }
 
+void get_layer_data(CoreState& e, std::uint16_t* buffer, int index) noexcept
+{
+    const LayerRecord* layer = present_layer(e, index);
+    if (layer && buffer) std::memcpy(buffer, layer->pixels.data(), layer_bytes(*layer));
+}
+
+}  // namespace mve::core
+
+extern "C" {
+
+MVE_API void MVE_SetRGBA64Layer(const unsigned short* buffer, int rowBytes, int index)
+{
+    core::set_rgba64_layer(core_state(), buffer, rowBytes, index);
+}
+
+MVE_API void MVE_SetLayerData(const unsigned short* data, int index)
+{
+    core::set_layer_data(core_state(), data, index);
+}
+
+MVE_API void MVE_CopyLayerData(int src, int dst)
+{
+    core::copy_layer_data(core_state(), src, dst);
+}
+
+MVE_API void MVE_GetRGBA64Layer(unsigned short* buffer, int rowBytes, int index)
+{
+    core::get_rgba64_layer(core_state(), buffer, rowBytes, index);
+}
+
+MVE_API void MVE_GetRGBA64LayerRect(unsigned short* buffer, int rowBytes, int index, int x, int y, int w,
+                                    int h)
+{
+    core::get_rgba64_layer_rect(core_state(), buffer, rowBytes, index, x, y, w, h);
+}
+
 MVE_API void MVE_GetLayerData(unsigned short* buffer, int index)
 {
-    const LayerRecord* layer = present_layer(core_state(), index);
-    if (layer && buffer) std::memcpy(buffer, layer->pixels.data(), layer_bytes(*layer));
+    core::get_layer_data(core_state(), buffer, index);
 }
 
 }  // extern "C"

@@ -1,9 +1,11 @@
 // Questions about a layer's contents: extents, transparency, single colour.
+#include "core/layer_queries.h"
+
 #include <algorithm>
 #include <cstring>
 
-#include "core/core_state.h"
 #include "core/layers.h"
+#include "core/transfer.h"
 #include "morvane/morvane.h"
 
 using namespace mve;
@@ -51,6 +53,44 @@ void find_data_extents(CoreState& e, int index, int* x0, int* y0, int* x1, int* 
     write_box(box, x0, y0, x1, y1);
 }
 
+void find_data_extents_ex(CoreState& e, int index, int* x0, int* y0, int* x1, int* y1) noexcept
+{
+    const LayerRecord* layer = present_layer(e, index);
+    if (!layer) return;
+    if (layer->width <= 0 || layer->height <= 0 || layer->pixels[3] == 0) {
+        find_data_extents(e, index, x0, y0, x1, y1);
+        return;
+    }
+    // An opaque top-left pixel is taken as the background colour.
+    std::uint16_t first[4];
+    std::memcpy(first, layer->pixels.data(), sizeof first);
+    Box box{e.canvas.width, e.canvas.height, 0, 0};
+    widen_box(*layer, box, [&](const std::uint16_t* p) { return std::memcmp(p, first, sizeof first) != 0; });
+    write_box(box, x0, y0, x1, y1);
+}
+
+bool is_layer_transparent(CoreState& e, int index) noexcept
+{
+    const LayerRecord* layer = present_layer(e, index);
+    if (!layer) return true;
+    const std::size_t count = static_cast<std::size_t>(layer->width) * layer->height;
+    const std::uint16_t* p = layer->pixels.data();
+    for (std::size_t i = 0; i < count; ++i)
+        if (p[i * 4 + 3] < 0xFF00) return true;
+    return false;
+}
+
+bool is_single_color(CoreState& e, int index) noexcept
+{
+    const LayerRecord* layer = present_layer(e, index);
+    if (!layer) return false;
+    const std::size_t count = static_cast<std::size_t>(layer->width) * layer->height;
+    const std::uint16_t* p = layer->pixels.data();
+    for (std::size_t i = 1; i < count; ++i)
+        if (std::memcmp(p + i * 4, p, 8) != 0) return false;
+    return true;
+}
+
 }  // namespace mve::core
 
 extern "C" {
@@ -62,41 +102,17 @@ MVE_API void MVE_FindDataExtentsLayer(int index, int* x0, int* y0, int* x1, int*
 
 MVE_API void MVE_FindDataExtentsLayerEX(int index, int* x0, int* y0, int* x1, int* y1)
 {
-    CoreState& e = core_state();
-    const LayerRecord* layer = present_layer(e, index);
-    if (!layer) return;
-    if (layer->width <= 0 || layer->height <= 0 || layer->pixels[3] == 0) {
-        core::find_data_extents(e, index, x0, y0, x1, y1);
-        return;
-    }
-    // An opaque top-left pixel is taken as the background colour.
-    std::uint16_t first[4];
-    std::memcpy(first, layer->pixels.data(), sizeof first);
-    Box box{e.canvas.width, e.canvas.height, 0, 0};
-    widen_box(*layer, box, [&](const std::uint16_t* p) { return std::memcmp(p, first, sizeof first) != 0; });
-    write_box(box, x0, y0, x1, y1);
+    core::find_data_extents_ex(core_state(), index, x0, y0, x1, y1);
 }
 
 MVE_API int MVE_IsLayerTransparent(int index)
 {
-    const LayerRecord* layer = present_layer(core_state(), index);
-    if (!layer) return 1;
-    const std::size_t count = static_cast<std::size_t>(layer->width) * layer->height;
-    const std::uint16_t* p = layer->pixels.data();
-    for (std::size_t i = 0; i < count; ++i)
-        if (p[i * 4 + 3] < 0xFF00) return 1;
-    return 0;
+    return core::is_layer_transparent(core_state(), index);
 }
 
 MVE_API int MVE_IsSingleColor(int index)
 {
-    const LayerRecord* layer = present_layer(core_state(), index);
-    if (!layer) return 0;
-    const std::size_t count = static_cast<std::size_t>(layer->width) * layer->height;
-    const std::uint16_t* p = layer->pixels.data();
-    for (std::size_t i = 1; i < count; ++i)
-        if (std::memcmp(p + i * 4, p, 8) != 0) return 0;
-    return 1;
+    return core::is_single_color(core_state(), index);
 }
 
 }  // extern "C"

@@ -64,6 +64,46 @@ void delete_layer(CoreState& e, int index) noexcept
     if (LayerRecord* layer = layer_at(e, index)) layer->pixels.reset();
 }
 
+void swap_layers(CoreState& e, int a, int b) noexcept
+{
+    LayerRecord* la = layer_at(e, a);
+    LayerRecord* lb = layer_at(e, b);
+    if (la && lb && la != lb) std::swap(*la, *lb);
+}
+
+int set_layer_options(CoreState& e, int index, int visible, int lockAlpha, int opacityPercent,
+                      const char* modeName) noexcept
+{
+    LayerRecord* layer = layer_at(e, index);
+    if (!layer) return 0;
+    if (layer->blendMode == kTexturize3) delete_texture(e);
+    layer->visible = static_cast<std::uint8_t>(visible);
+    layer->lockAlpha = static_cast<std::uint8_t>(lockAlpha);
+    layer->level = 255;
+    std::memset(layer->modeName, 0, sizeof layer->modeName);
+    layer->opacity = static_cast<std::uint16_t>(static_cast<int>(opacityPercent * 2.56));
+    store_mode_name(*layer, modeName);
+    layer->blendMode = blend_mode_from_name(modeName);
+    e.layers.count = highest_present_layer(e.layers);
+    if (index != e.layers.currentIndex && layer->visible && layer->blendMode == kTexturize3)
+        return guarded("CreateTexture Excpt", 0, [&] { return create_texture(e, index); });
+    return layer->blendMode;
+}
+
+int set_alpha_layer_opacity(CoreState& e, int percent) noexcept
+{
+    auto value = static_cast<std::uint16_t>(static_cast<long long>(percent * 0.01 * 65535));
+    e.layers.alphaLayerOpacity = value;
+    return value;
+}
+
+int layer_count(const CoreState& e) noexcept
+{
+    const LayerStack& layers = e.layers;
+    return static_cast<int>(std::count_if(layers.table.begin(), layers.table.end(),
+                                          [](const LayerRecord& l) { return l.present(); }));
+}
+
 }  // namespace core
 
 }  // namespace mve
@@ -84,10 +124,7 @@ MVE_API void MVE_DeleteLayer(int index)
 
 MVE_API void MVE_SwapLayers(int a, int b)
 {
-    CoreState& e = core_state();
-    LayerRecord* la = layer_at(e, a);
-    LayerRecord* lb = layer_at(e, b);
-    if (la && lb && la != lb) std::swap(*la, *lb);
+    core::swap_layers(core_state(), a, b);
 }
 
 MVE_API int MVE_GetLayerNum(void)
@@ -97,35 +134,17 @@ MVE_API int MVE_GetLayerNum(void)
 
 MVE_API int MVE_SetLayerOptions(int index, int visible, int lockAlpha, int opacityPercent, const char* modeName)
 {
-    CoreState& e = core_state();
-    LayerRecord* layer = layer_at(e, index);
-    if (!layer) return 0;
-    if (layer->blendMode == kTexturize3) delete_texture(e);
-    layer->visible = static_cast<std::uint8_t>(visible);
-    layer->lockAlpha = static_cast<std::uint8_t>(lockAlpha);
-    layer->level = 255;
-    std::memset(layer->modeName, 0, sizeof layer->modeName);
-    layer->opacity = static_cast<std::uint16_t>(static_cast<int>(opacityPercent * 2.56));
-    store_mode_name(*layer, modeName);
-    layer->blendMode = blend_mode_from_name(modeName);
-    e.layers.count = highest_present_layer(e.layers);
-    if (index != e.layers.currentIndex && layer->visible && layer->blendMode == kTexturize3)
-        return guarded("CreateTexture Excpt", 0, [&] { return create_texture(e, index); });
-    return layer->blendMode;
+    return core::set_layer_options(core_state(), index, visible, lockAlpha, opacityPercent, modeName);
 }
 
 MVE_API int MVE_SetAlphaLayerOpacity(int percent)
 {
-    auto value = static_cast<std::uint16_t>(static_cast<long long>(percent * 0.01 * 65535));
-    core_state().layers.alphaLayerOpacity = value;
-    return value;
+    return core::set_alpha_layer_opacity(core_state(), percent);
 }
 
 MVE_API int MVE_GetLayerCount(void)
 {
-    const LayerStack& layers = core_state().layers;
-    return static_cast<int>(std::count_if(layers.table.begin(), layers.table.end(),
-                                          [](const LayerRecord& l) { return l.present(); }));
+    return core::layer_count(core_state());
 }
 
 }  // extern "C"

@@ -38,9 +38,42 @@ void delete_layer(CoreState& e, int index) noexcept;
 // caller (see engine/lifecycle.h).
 bool select_layer(CoreState& e, int index) noexcept;
 
+// Exchanges two whole records (pixels and settings); nothing when either
+// index is outside the table or both are the same.
+void swap_layers(CoreState& e, int a, int b) noexcept;
+
+// Sets visibility, lock alpha, opacity (percent * 2.56) and the blend mode by
+// name, level 255, and recounts the stack. Leaving Texturize frees the texture
+// plane; a visible Texturize layer other than the current one builds it (its
+// result, 0 with "CreateTexture Excpt" on failure). Otherwise the blend mode;
+// 0 for an index outside the table.
+int set_layer_options(CoreState& e, int index, int visible, int lockAlpha, int opacityPercent,
+                      const char* modeName) noexcept;
+
+// The alpha-layer opacity O read by the alpha modes: percent of 65535.
+int set_alpha_layer_opacity(CoreState& e, int percent) noexcept;
+
+// How many layers (0..271) have pixels.
+int layer_count(const CoreState& e) noexcept;
+
 // Clears the PaintLayer's pixels to transparent black and empties its
 // extents (nothing without a plane).
 void clear_paint_layer(CoreState& e) noexcept;
+
+// Makes the PaintLayer (canvas-sized and cleared when it has no plane yet; a
+// failed allocation leaves it without one) and sets its opacity (percent *
+// 2.56), level (percent * 2.559) and blend mode by name; returns the mode.
+int create_paint_layer(CoreState& e, int opacityPercent, int levelPercent, const char* modeName) noexcept;
+
+// The older clear: the plane filled with 0xFF, then only the part of the
+// extents that lies on it cleared to 0; the extents emptied.
+void clear_paint_layer_old(CoreState& e) noexcept;
+
+// Records the PaintLayer's extents as given (x0, y0, x1, y1).
+void set_paint_layer_extents(CoreState& e, int x0, int y0, int x1, int y1) noexcept;
+
+// Exchanges the PaintLayer record with layer `index` (nothing outside the table).
+void swap_paint_layer(CoreState& e, int index) noexcept;
 }  // namespace core
 
 }  // namespace mve

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/guard.h"
+#include "core/host_memory.h"
 #include "core/runtime.h"
 #include "morvane/morvane.h"
 
@@ -34,16 +35,20 @@ bool reclaim_memory(unsigned kb) noexcept
     return reclaim && reclaim(kb);
 }
 
-// Shared loop of both undo-reducing variants: try, and while history exists
-// give back the oldest undo steps and try again.
+// Shared loop of every undo-reducing allocation: try, and while history exists
+// give back the oldest undo steps (reduceKB) and try again.
+void* alloc_retrying(std::size_t bytes, unsigned reduceKB) noexcept
+{
+    for (;;) {
+        if (void* block = raw_alloc(bytes)) return block;
+        if (!reclaim_memory(reduceKB)) return nullptr;
+    }
+}
+
+// The internal variants also record their failure text.
 void* alloc_reducing(std::size_t bytes, unsigned reduceKB, const char* failureText) noexcept
 {
-    return guarded(failureText, static_cast<void*>(nullptr), [&]() -> void* {
-        for (;;) {
-            if (void* block = raw_alloc(bytes)) return block;
-            if (!reclaim_memory(reduceKB)) return nullptr;
-        }
-    });
+    return guarded(failureText, static_cast<void*>(nullptr), [&] { return alloc_retrying(bytes, reduceKB); });
 }
 
 }  // namespace
@@ -63,32 +68,51 @@ std::uint16_t* alloc_shorts_undo_reducing(long long n) noexcept
         alloc_reducing(bytes, static_cast<unsigned>(bytes) >> 10, "x_NewShortUndoReduce Excpt"));
 }
 
+namespace core {
+
+void* alloc_block(int size) noexcept
+{
+    if (size < 0) return nullptr;
+    return alloc_retrying(static_cast<std::size_t>(size), static_cast<unsigned>(size) / 1024);
+}
+
+void copy_bytes(void* dst, const void* src, int n) noexcept
+{
+    if (dst && src && n > 0) std::memcpy(dst, src, static_cast<std::size_t>(n));
+}
+
+float grid_floor(float x) noexcept
+{
+    // Deliberately not floor(): negative whole numbers go one lower (-2 gives -3),
+    // which hosts rely on for their grid snapping.
+    if (x >= 0.0f) return std::trunc(x);
+    return std::trunc(x - 1.0f);
+}
+
+}  // namespace core
+
 }  // namespace mve
 
 extern "C" {
 
 MVE_API void* MVE_Alloc(int size)
 {
-    if (size < 0) return nullptr;
-    for (;;) {
-        if (void* block = mve::raw_alloc(static_cast<std::size_t>(size))) return block;
-        if (!mve::reclaim_memory(static_cast<unsigned>(size) / 1024)) return nullptr;
-    }
+    return mve::core::alloc_block(size);
 }
 
-MVE_API void MVE_Free(void* block) { mve::raw_free(block); }
+MVE_API void MVE_Free(void* block)
+{
+    mve::raw_free(block);
+}
 
 MVE_API void MVE_Memcpy(void* dst, const void* src, int n)
 {
-    if (dst && src && n > 0) std::memcpy(dst, src, static_cast<std::size_t>(n));
+    mve::core::copy_bytes(dst, src, n);
 }
 
 MVE_API float MVE_Floor(float x)
 {
-    // Deliberately not floor(): negative whole numbers go one lower (-2 gives -3),
-    // which hosts rely on for their grid snapping.
-    if (x >= 0.0f) return std::trunc(x);
-    return std::trunc(x - 1.0f);
+    return mve::core::grid_floor(x);
 }
 
 MVE_API void* BankAdrs(void* p) { return p; }

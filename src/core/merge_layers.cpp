@@ -95,6 +95,49 @@ bool merge_rgba32_into_plane(const std::uint8_t* rgba32, int canvasWidth, int ca
     return true;
 }
 
+namespace core {
+
+void merge_layer(CoreState& e, int src, int dst)
+{
+    const LayerRecord* from = present_layer(e, src);
+    LayerRecord* into = present_layer(e, dst);
+    if (!from || !into) return;
+    const int w = std::min({e.canvas.width, from->width, into->width});
+    const int h = std::min({e.canvas.height, from->height, into->height});
+    const std::uint16_t* mask = layer_mask_of(e, src);
+    merge_rgba64(from->pixels.data(), 0, 0, w, h, from->stride, mask, into->pixels.data(), 0, 0, into->stride,
+                 from->blendMode, mask ? kLayerMaskMode : 0, from->opacity, 255, false,
+                 same_alpha_mode(from->blendMode, into->blendMode));
+}
+
+bool merge_layer_into_canvas(CoreState& e, int index, std::uint16_t* buffer) noexcept
+{
+    return merge_layer_into_rect(e, index, buffer, 0, 0, e.canvas.width, e.canvas.height);
+}
+
+void merge_visible(CoreState& e, std::uint16_t* buffer) noexcept
+{
+    merge_visible_rect(e, buffer, 0, 0, e.canvas.width, e.canvas.height);
+}
+
+void merge_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int index, int mode, int opacity)
+{
+    LayerRecord* into = present_layer(e, index);
+    if (!buffer || !into) return;
+    const int h = std::min(e.canvas.height, into->height);
+    const int w = std::min(e.canvas.width, into->width);
+    if (w <= 0 || h <= 0) return;
+    // The buffer is canvas-sized; only the rows the layer has are converted.
+    Plane16 converted;
+    const std::size_t pixels = static_cast<std::size_t>(e.canvas.width) * h;
+    require(converted.allocate(pixels * 4));
+    rgba32_to_rgba64(buffer, converted.data(), pixels);
+    merge_rgba64(converted.data(), 0, 0, w, h, e.canvas.width * 4, nullptr, into->pixels.data(), 0, 0,
+                 into->stride, mode, 0, opacity, 255, false, same_alpha_mode(mode, into->blendMode));
+}
+
+}  // namespace core
+
 }  // namespace mve
 
 using namespace mve;
@@ -103,32 +146,19 @@ extern "C" {
 
 MVE_API void MVE_MergeLayer(int src, int dst)
 {
-    guarded("MVE_MergeLayer Excpt", [&] {
-        CoreState& e = core_state();
-        const LayerRecord* from = present_layer(e, src);
-        LayerRecord* into = present_layer(e, dst);
-        if (!from || !into) return;
-        const int w = std::min({e.canvas.width, from->width, into->width});
-        const int h = std::min({e.canvas.height, from->height, into->height});
-        const std::uint16_t* mask = layer_mask_of(e, src);
-        merge_rgba64(from->pixels.data(), 0, 0, w, h, from->stride, mask, into->pixels.data(), 0, 0,
-                     into->stride, from->blendMode, mask ? kLayerMaskMode : 0, from->opacity, 255, false,
-                     same_alpha_mode(from->blendMode, into->blendMode));
-    });
+    guarded("MVE_MergeLayer Excpt", [&] { core::merge_layer(core_state(), src, dst); });
 }
 
 MVE_API int MVE_MergeLayerIntoRect(int index, unsigned short* buffer, int x, int y, int w, int h)
 {
     return guarded("MVE_MergeRGBA64 Excpt", 0,
-                   [&] { return merge_layer_into_rect(core_state(), index, buffer, x, y, w, h) ? 1 : 0; });
+                   [&] { return merge_layer_into_rect(core_state(), index, buffer, x, y, w, h); });
 }
 
 MVE_API int MVE_MergeLayerInto(int index, unsigned short* buffer)
 {
-    return guarded("MVE_MergeRGBA64 Excpt", 0, [&] {
-        CoreState& e = core_state();
-        return merge_layer_into_rect(e, index, buffer, 0, 0, e.canvas.width, e.canvas.height) ? 1 : 0;
-    });
+    return guarded("MVE_MergeRGBA64 Excpt", 0,
+                   [&] { return core::merge_layer_into_canvas(core_state(), index, buffer); });
 }
 
 MVE_API void MVE_MergeRect(unsigned short* buffer, int x, int y, int w, int h)
@@ -138,27 +168,13 @@ MVE_API void MVE_MergeRect(unsigned short* buffer, int x, int y, int w, int h)
 
 MVE_API void MVE_Merge(unsigned short* buffer)
 {
-    CoreState& e = core_state();
-    merge_visible_rect(e, buffer, 0, 0, e.canvas.width, e.canvas.height);
+    core::merge_visible(core_state(), buffer);
 }
 
 MVE_API void MVE_MergeRGBA32Layer(const unsigned char* buffer, int index, int mode, int opacity)
 {
-    guarded("MVE_MergeRGBA32Layer Excpt", [&] {
-        CoreState& e = core_state();
-        LayerRecord* into = present_layer(e, index);
-        if (!buffer || !into) return;
-        const int h = std::min(e.canvas.height, into->height);
-        const int w = std::min(e.canvas.width, into->width);
-        if (w <= 0 || h <= 0) return;
-        // The buffer is canvas-sized; only the rows the layer has are converted.
-        Plane16 converted;
-        const std::size_t pixels = static_cast<std::size_t>(e.canvas.width) * h;
-        require(converted.allocate(pixels * 4));
-        rgba32_to_rgba64(buffer, converted.data(), pixels);
-        merge_rgba64(converted.data(), 0, 0, w, h, e.canvas.width * 4, nullptr, into->pixels.data(), 0, 0,
-                     into->stride, mode, 0, opacity, 255, false, same_alpha_mode(mode, into->blendMode));
-    });
+    guarded("MVE_MergeRGBA32Layer Excpt",
+            [&] { core::merge_rgba32_layer(core_state(), buffer, index, mode, opacity); });
 }
 
 }  // extern "C"

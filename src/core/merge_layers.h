@@ -34,4 +34,26 @@ bool merge_rgba32_into_plane(const std::uint8_t* rgba32, int canvasWidth, int ca
                              int planeStride, int mode, int opacity, bool lockAlpha,
                              bool sameAlphaMode = false) noexcept;
 
+namespace core {
+
+// Merges layer src into layer dst over the canvas part both hold, with src's
+// mode and opacity, its layer mask when it has one, and the same-alpha-mode
+// flag when both share an alpha mode. Nothing for an absent layer. May throw
+// (the caller records "MVE_MergeLayer Excpt").
+void merge_layer(CoreState& e, int src, int dst);
+
+// merge_layer_into_rect over the whole canvas.
+bool merge_layer_into_canvas(CoreState& e, int index, std::uint16_t* buffer) noexcept;
+
+// The composite of the visible layers over the whole canvas.
+void merge_visible(CoreState& e, std::uint16_t* buffer) noexcept;
+
+// Merges a canvas-sized RGBA32 buffer into layer `index` with `mode` and
+// `opacity`, converting only the rows the layer holds. Throws Failure when the
+// conversion plane cannot be allocated (the caller records
+// "MVE_MergeRGBA32Layer Excpt"); nothing for an absent layer or null buffer.
+void merge_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int index, int mode, int opacity);
+
+}  // namespace core
+
 }  // namespace mve

@@ -49,6 +49,17 @@ void merge_pixel(int& dR, int& dG, int& dB, int& dA, int sR, int sG, int sB, int
     if (!lockAlpha) dA = static_cast<int>(out[3]);
 }
 
+namespace core {
+
+void merge_pixel_variables(const CoreState& e, int* dR, int* dG, int* dB, int* dA, int sR, int sG, int sB,
+                           int sA, int mode, int level, int lockAlpha) noexcept
+{
+    if (!dR || !dG || !dB || !dA) return;
+    merge_pixel(*dR, *dG, *dB, *dA, sR, sG, sB, sA, mode, level, lockAlpha != 0, e.layers.alphaLayerOpacity);
+}
+
+}  // namespace core
+
 }  // namespace mve
 
 using namespace mve;
@@ -57,8 +68,6 @@ extern "C" MVE_API void MVE_MergePixel(int* dR, int* dG, int* dB, int* dA, int s
                                        int mode, int level, int lockAlpha)
 {
     guarded("MVE_MergePixel Excpt", [&] {
-        if (!dR || !dG || !dB || !dA) return;
-        merge_pixel(*dR, *dG, *dB, *dA, sR, sG, sB, sA, mode, level, lockAlpha != 0,
-                    core_state().layers.alphaLayerOpacity);
+        core::merge_pixel_variables(core_state(), dR, dG, dB, dA, sR, sG, sB, sA, mode, level, lockAlpha);
     });
 }

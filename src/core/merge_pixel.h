@@ -12,6 +12,8 @@
 
 namespace mve {
 
+struct CoreState;
+
 // Merges the source pixel (sR, sG, sB, sA: 16-bit values) into the
 // destination (dR, dG, dB, dA: 32-bit variables holding 16-bit values) under
 // blend mode `mode` (0..53) and `level` (0..255). The alpha goes back only
@@ -20,5 +22,14 @@ namespace mve {
 // as Normal.
 void merge_pixel(int& dR, int& dG, int& dB, int& dA, int sR, int sG, int sB, int sA, int mode, int level,
                  bool lockAlpha, std::uint16_t alphaLayerOpacity) noexcept;
+
+namespace core {
+
+// merge_pixel on a host's four destination variables with the engine's
+// alpha-layer opacity; nothing when any of them is null.
+void merge_pixel_variables(const CoreState& e, int* dR, int* dG, int* dB, int* dA, int sR, int sG, int sB,
+                           int sA, int mode, int level, int lockAlpha) noexcept;
+
+}  // namespace core
 
 }  // namespace mve

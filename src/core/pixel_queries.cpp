@@ -24,17 +24,17 @@ struct PlaneView {
 };
 
 // A plane laid out as the canvas (caller planes, the UnderLayer).
-PlaneView canvas_plane(const std::uint16_t* data)
+PlaneView canvas_plane(const CoreState& e, const std::uint16_t* data)
 {
-    const CanvasState& c = core_state().canvas;
+    const CanvasState& c = e.canvas;
     if (!data) return {};
     return {data, std::max(c.width, 0), std::max(c.height, 0), static_cast<std::size_t>(std::max(c.width, 0)) * 4};
 }
 
-PlaneView layer_plane(const LayerRecord* layer)
+PlaneView layer_plane(const CoreState& e, const LayerRecord* layer)
 {
     if (!layer || !layer->present()) return {};
-    const Extent ext = canvas_extent(core_state(), *layer);
+    const Extent ext = canvas_extent(e, *layer);
     return {layer->pixels.data(), std::max(ext.width, 0), std::max(ext.height, 0),
             static_cast<std::size_t>(layer->stride)};
 }
@@ -59,28 +59,21 @@ unsigned color_at(const PlaneView& plane, int x, int y)
            narrow16(p[2]);
 }
 
-// One 16-bit channel of the current layer; 0 without one or outside the canvas.
-int channel_at(int x, int y, int channel)
+PlaneView surface(CoreState& e)
 {
-    const PlaneView plane = layer_plane(current_layer(core_state()));
-    return plane.data && plane.contains(x, y) ? plane.at(x, y)[channel] : 0;
+    return layer_plane(e, current_layer(e));
 }
-
-PlaneView surface()
+PlaneView layer(CoreState& e, int index)
 {
-    return layer_plane(current_layer(core_state()));
+    return layer_plane(e, present_layer(e, index));
 }
-PlaneView layer(int index)
+PlaneView trace(CoreState& e)
 {
-    return layer_plane(present_layer(core_state(), index));
+    return layer_plane(e, present_layer(e, 0));
 }
-PlaneView trace()
+PlaneView paint_layer(CoreState& e)
 {
-    return layer_plane(present_layer(core_state(), 0));
-}
-PlaneView paint_layer()
-{
-    return layer_plane(&core_state().layers.paint);
+    return layer_plane(e, &e.layers.paint);
 }
 
 }  // namespace
@@ -89,56 +82,123 @@ namespace mve::core {
 
 unsigned rgba_at_canvas_plane(int x, int y, const std::uint16_t* plane)
 {
-    return rgba_at(canvas_plane(plane), x, y);
+    return rgba_at(canvas_plane(core_state(), plane), x, y);
 }
 unsigned color_at_canvas_plane(int x, int y, const std::uint16_t* plane)
 {
-    return color_at(canvas_plane(plane), x, y);
+    return color_at(canvas_plane(core_state(), plane), x, y);
+}
+
+int channel_at(CoreState& e, int x, int y, int channel)
+{
+    const PlaneView plane = surface(e);
+    return plane.data && plane.contains(x, y) ? plane.at(x, y)[channel] : 0;
+}
+
+unsigned rgba_at_surface(CoreState& e, int x, int y)
+{
+    return rgba_at(surface(e), x, y);
+}
+unsigned rgba_at_layer(CoreState& e, int x, int y, int index)
+{
+    return rgba_at(layer(e, index), x, y);
+}
+unsigned rgba_at_trace(CoreState& e, int x, int y)
+{
+    return rgba_at(trace(e), x, y);
+}
+
+unsigned color_at_surface(CoreState& e, int x, int y)
+{
+    return color_at(surface(e), x, y);
+}
+unsigned color_at_layer(CoreState& e, int x, int y, int index)
+{
+    return color_at(layer(e, index), x, y);
+}
+unsigned color_at_paint_layer(CoreState& e, int x, int y)
+{
+    return color_at(paint_layer(e), x, y);
+}
+unsigned color_at_trace(CoreState& e, int x, int y)
+{
+    return color_at(trace(e), x, y);
+}
+
+unsigned color_at_merged(CoreState& e, int x, int y)
+{
+    const CanvasState& c = e.canvas;
+    if (x < 0 || y < 0 || x >= c.width || y >= c.height) return 0xFFFFFF;
+    Plane16 pixel;
+    if (!pixel.allocate(4)) return 0;
+    merge_visible_rect(e, pixel.data(), x, y, 1, 1);
+    return color_at(canvas_plane(e, pixel.data()), 0, 0);
 }
 
 }  // namespace mve::core
 
 extern "C" {
 
-MVE_API int MVE_GetRed64(int x, int y) { return channel_at(x, y, 0); }
-MVE_API int MVE_GetGreen64(int x, int y) { return channel_at(x, y, 1); }
-MVE_API int MVE_GetBlue64(int x, int y) { return channel_at(x, y, 2); }
-MVE_API int MVE_GetAlpha64(int x, int y) { return channel_at(x, y, 3); }
+MVE_API int MVE_GetRed64(int x, int y)
+{
+    return core::channel_at(core_state(), x, y, 0);
+}
+MVE_API int MVE_GetGreen64(int x, int y)
+{
+    return core::channel_at(core_state(), x, y, 1);
+}
+MVE_API int MVE_GetBlue64(int x, int y)
+{
+    return core::channel_at(core_state(), x, y, 2);
+}
+MVE_API int MVE_GetAlpha64(int x, int y)
+{
+    return core::channel_at(core_state(), x, y, 3);
+}
 
 MVE_API unsigned int MVE_GetRGBAAt(int x, int y, const unsigned short* plane)
 {
-    return rgba_at(canvas_plane(plane), x, y);
+    return core::rgba_at_canvas_plane(x, y, plane);
 }
 MVE_API unsigned int MVE_GetRGBAAtSurface(int x, int y)
 {
-    return rgba_at(surface(), x, y);
+    return core::rgba_at_surface(core_state(), x, y);
 }
-MVE_API unsigned int MVE_GetRGBAAtLayer(int x, int y, int index) { return rgba_at(layer(index), x, y); }
-MVE_API unsigned int MVE_GetRGBAAtTrace(int x, int y) { return rgba_at(trace(), x, y); }
+MVE_API unsigned int MVE_GetRGBAAtLayer(int x, int y, int index)
+{
+    return core::rgba_at_layer(core_state(), x, y, index);
+}
+MVE_API unsigned int MVE_GetRGBAAtTrace(int x, int y)
+{
+    return core::rgba_at_trace(core_state(), x, y);
+}
 
 MVE_API unsigned int MVE_GetColorAt(int x, int y, const unsigned short* plane)
 {
-    return color_at(canvas_plane(plane), x, y);
+    return core::color_at_canvas_plane(x, y, plane);
 }
 MVE_API unsigned int MVE_GetColorAtSurface(int x, int y)
 {
-    return color_at(surface(), x, y);
+    return core::color_at_surface(core_state(), x, y);
 }
-MVE_API unsigned int MVE_GetColorAtLayer(int x, int y, int index) { return color_at(layer(index), x, y); }
-MVE_API unsigned int MVE_GetColorAtPaintLayer(int x, int y) { return color_at(paint_layer(), x, y); }
-MVE_API unsigned int MVE_GetColorAtTrace(int x, int y) { return color_at(trace(), x, y); }
+MVE_API unsigned int MVE_GetColorAtLayer(int x, int y, int index)
+{
+    return core::color_at_layer(core_state(), x, y, index);
+}
+MVE_API unsigned int MVE_GetColorAtPaintLayer(int x, int y)
+{
+    return core::color_at_paint_layer(core_state(), x, y);
+}
+MVE_API unsigned int MVE_GetColorAtTrace(int x, int y)
+{
+    return core::color_at_trace(core_state(), x, y);
+}
 
 // The composite of the visible layers at one pixel, packed as MVE_GetColorAt.
 MVE_API unsigned int MVE_GetColorAtMerged(int x, int y)
 {
-    return guarded("MVE_GetColorAtMerged Excpt", 0u, [x, y]() -> unsigned {
-        const CanvasState& c = core_state().canvas;
-        if (x < 0 || y < 0 || x >= c.width || y >= c.height) return 0xFFFFFF;
-        Plane16 pixel;
-        if (!pixel.allocate(4)) return 0;
-        merge_visible_rect(core_state(), pixel.data(), x, y, 1, 1);
-        return color_at(canvas_plane(pixel.data()), 0, 0);
-    });
+    return guarded("MVE_GetColorAtMerged Excpt", 0u,
+                   [x, y] { return core::color_at_merged(core_state(), x, y); });
 }
 
 }  // extern "C"

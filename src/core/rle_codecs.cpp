@@ -103,6 +103,30 @@ std::size_t rle_decode_grey(const std::uint8_t* in, std::size_t inBytes, std::ui
     return used;
 }
 
+namespace core {
+
+int rle_compress_rgba(const std::uint16_t* in, std::uint8_t* out, int width) noexcept
+{
+    return (in && out) ? rle_encode_rgba(in, out, width) : 0;
+}
+
+void rle_uncompress_rgba(const std::uint8_t* in, std::uint16_t* out, int width) noexcept
+{
+    if (in && out) rle_decode_rgba(in, kRleUnbounded, out, width);
+}
+
+int rle_compress_grey(const std::uint16_t* in, std::uint8_t* out, int width) noexcept
+{
+    return (in && out) ? rle_encode_grey(in, out, width) : 0;
+}
+
+void rle_uncompress_grey(const std::uint8_t* in, std::uint16_t* out, int width) noexcept
+{
+    if (in && out) rle_decode_grey(in, kRleUnbounded, out, width);
+}
+
+}  // namespace core
+
 }  // namespace mve
 
 using namespace mve;
@@ -111,22 +135,22 @@ extern "C" {
 
 MVE_API int MVE_RLECompressRGBA64ToRGBA32(const unsigned short* in, unsigned char* out, int width)
 {
-    return (in && out) ? rle_encode_rgba(in, out, width) : 0;
+    return core::rle_compress_rgba(in, out, width);
 }
 
 MVE_API void MVE_RLEUncompressRGBA32ToRGBA64(const unsigned char* in, unsigned short* out, int width)
 {
-    if (in && out) rle_decode_rgba(in, kRleUnbounded, out, width);
+    core::rle_uncompress_rgba(in, out, width);
 }
 
 MVE_API int MVE_RLECompressG16ToG8(const unsigned short* in, unsigned char* out, int width)
 {
-    return (in && out) ? rle_encode_grey(in, out, width) : 0;
+    return core::rle_compress_grey(in, out, width);
 }
 
 MVE_API void MVE_RLEUncompressG8ToG16(const unsigned char* in, unsigned short* out, int width)
 {
-    if (in && out) rle_decode_grey(in, kRleUnbounded, out, width);
+    core::rle_uncompress_grey(in, out, width);
 }
 
 }  // extern "C"

@@ -37,4 +37,15 @@ int rle_encode_grey(const std::uint16_t* in, std::uint8_t* out, int width) noexc
 std::size_t rle_decode_rgba(const std::uint8_t* in, std::size_t inBytes, std::uint16_t* out, int width) noexcept;
 std::size_t rle_decode_grey(const std::uint8_t* in, std::size_t inBytes, std::uint16_t* out, int width) noexcept;
 
+namespace core {
+
+// One row encoded or decoded for a host, whose input has no known length;
+// a null buffer does nothing (the encoders then return 0).
+int rle_compress_rgba(const std::uint16_t* in, std::uint8_t* out, int width) noexcept;
+void rle_uncompress_rgba(const std::uint8_t* in, std::uint16_t* out, int width) noexcept;
+int rle_compress_grey(const std::uint16_t* in, std::uint8_t* out, int width) noexcept;
+void rle_uncompress_grey(const std::uint8_t* in, std::uint16_t* out, int width) noexcept;
+
+}  // namespace core
+
 }  // namespace mve

@@ -32,9 +32,9 @@ std::size_t pixel_count(int width, int height)
     return width > 0 && height > 0 ? static_cast<std::size_t>(width) * height : 0;
 }
 
-std::size_t canvas_pixels()
+std::size_t canvas_pixels(const CoreState& e)
 {
-    return pixel_count(core_state().canvas.width, core_state().canvas.height);
+    return pixel_count(e.canvas.width, e.canvas.height);
 }
 
 // Calls f(pixel) for every pixel of a packed buffer of width x height pixels
@@ -64,9 +64,9 @@ inline void cover_alpha(std::uint8_t* p, const CoverageSource& cov, int cx, int 
 
 // Applies the coverage to a width x height RGBA32 buffer placed at (x, y) on
 // the canvas; buffer pixels outside the canvas are left alone.
-void cover_buffer(unsigned char* buffer, int x, int y, int width, int height)
+void cover_buffer(const CoreState& e, unsigned char* buffer, int x, int y, int width, int height)
 {
-    const CoverageSource cov = coverage_source(core_state());
+    const CoverageSource cov = coverage_source(e);
     if (!buffer || !cov.engaged || !cov.reads_planes() || pixel_count(width, height) == 0) return;
     const long long i0 = std::max(0LL, -static_cast<long long>(x));
     const long long j0 = std::max(0LL, -static_cast<long long>(y));
@@ -107,35 +107,36 @@ void unpremultiply_rgba32(std::uint8_t* buffer, int width, int height) noexcept
 
 void cover_rgba32(std::uint8_t* buffer, int width, int height) noexcept
 {
-    cover_buffer(buffer, 0, 0, width, height);
+    cover_buffer(core_state(), buffer, 0, 0, width, height);
 }
 
-}  // namespace mve::core
+void cover_rgba32_rect(const CoreState& e, std::uint8_t* buffer, int x, int y, int width, int height) noexcept
+{
+    cover_buffer(e, buffer, x, y, width, height);
+}
 
-extern "C" {
-
-MVE_API void MVE_RGBToRGBA(unsigned char* out, int width, int height, const unsigned char* in)
+void rgb_to_rgba(std::uint8_t* out, int width, int height, const std::uint8_t* in) noexcept
 {
     if (!out || !in) return;
     const std::size_t n = pixel_count(width, height);
     for (std::size_t i = 0; i < n; ++i) std::copy(in + i * 3, in + i * 3 + 3, out + i * 4);
 }
 
-MVE_API void MVE_RGBAToRGB(unsigned char* out, int width, int height, const unsigned char* in)
+void rgba_to_rgb(std::uint8_t* out, int width, int height, const std::uint8_t* in) noexcept
 {
     if (!out || !in) return;
     const std::size_t n = pixel_count(width, height);
     for (std::size_t i = 0; i < n; ++i) std::copy(in + i * 4, in + i * 4 + 3, out + i * 3);
 }
 
-MVE_API void MVE_RGBAlphaToRGB(unsigned char* out, int width, int height, const unsigned char* in)
+void rgb_alpha_to_rgb(std::uint8_t* out, int width, int height, const std::uint8_t* in) noexcept
 {
     if (!out || !in) return;
     const std::size_t n = pixel_count(width, height);
     for (std::size_t i = 0; i < n; ++i) out[i * 3] = out[i * 3 + 1] = out[i * 3 + 2] = in[i * 4 + 3];
 }
 
-MVE_API void MVE_RGBToRGBAlpha(unsigned char* buffer, int width, int height, const unsigned char* in)
+void rgb_to_rgb_alpha(std::uint8_t* buffer, int width, int height, const std::uint8_t* in) noexcept
 {
     if (!buffer || !in) return;
     const std::size_t n = pixel_count(width, height);
@@ -144,28 +145,95 @@ MVE_API void MVE_RGBToRGBAlpha(unsigned char* buffer, int width, int height, con
         buffer[i * 4 + 3] = static_cast<std::uint8_t>((in[i * 3] + in[i * 3 + 1] + in[i * 3 + 2]) / 3);
 }
 
-MVE_API void MVE_SetPixelRGB24(unsigned char* buffer, int rowBytes, int x, int y, int r, int g, int b)
+void set_pixel_rgb24(const CoreState& e, std::uint8_t* buffer, int rowBytes, int x, int y, int r, int g,
+                     int b) noexcept
 {
-    const CanvasState& c = core_state().canvas;
+    const CanvasState& c = e.canvas;
     if (!buffer || x < 0 || y < 0 || x >= c.width || y >= c.height) return;
     unsigned char* p = buffer + static_cast<std::ptrdiff_t>(y) * rowBytes + static_cast<std::ptrdiff_t>(x) * 3;
     p[0] = narrow16(static_cast<std::uint16_t>(r)), p[1] = narrow16(static_cast<std::uint16_t>(g)),
     p[2] = narrow16(static_cast<std::uint16_t>(b));
 }
 
-MVE_API void MVE_ReplaceFromRGBAImageAlphaRange(unsigned char* buffer, int alpha, int tolerancePercent, int r, int g,
-                                                int b, int a)
+void replace_alpha_range(const CoreState& e, std::uint8_t* buffer, int alpha, int tolerancePercent, int r,
+                         int g, int b, int a) noexcept
 {
     if (!buffer) return;
     // Tolerance in alpha steps: truncate(percent * 2.56), 100 % = 256.
     const int tolerance = static_cast<int>(tolerancePercent * 2.56);
     const std::uint8_t v[4] = {static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
                                static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(a)};
-    const std::size_t n = canvas_pixels();
+    const std::size_t n = canvas_pixels(e);
     for (std::size_t i = 0; i < n; ++i) {
         unsigned char* p = buffer + i * 4;
         if (std::abs(p[3] - alpha) <= tolerance) std::copy(v, v + 4, p);
     }
+}
+
+void premultiply_rgba64(std::uint16_t* buffer, int width, int height) noexcept
+{
+    // alpha != 0: c = c * alpha / 65535
+    for_each_pixel<4>(buffer, width, height, true, [](std::uint16_t* p) {
+        const std::uint32_t alpha = p[3];
+        if (alpha == 0) return;
+        for (int k = 0; k < 3; ++k) p[k] = static_cast<std::uint16_t>(p[k] * alpha / 65535u);
+    });
+}
+
+void unpremultiply_rgba64(std::uint16_t* buffer, int width, int height) noexcept
+{
+    // alpha != 0: c = min(c * 65535 / alpha, 65535)
+    for_each_pixel<4>(buffer, width, height, false, [](std::uint16_t* p) {
+        const std::uint32_t alpha = p[3];
+        if (alpha == 0) return;
+        for (int k = 0; k < 3; ++k)
+            p[k] = static_cast<std::uint16_t>(std::min<std::uint32_t>(p[k] * 65535u / alpha, 65535));
+    });
+}
+
+void unpremultiply_for_alpha_comp(const CoreState& e, int flag, std::uint8_t* buffer) noexcept
+{
+    if (!flag) return;
+    const CanvasState& c = e.canvas;
+    // alpha != 0: c = min(c * 255 / alpha, 255)
+    for_each_pixel<4>(buffer, c.width, c.height, false, [](std::uint8_t* p) {
+        if (p[3] != 0) divide_rgba32(p, p[3]);
+    });
+}
+
+}  // namespace mve::core
+
+extern "C" {
+
+MVE_API void MVE_RGBToRGBA(unsigned char* out, int width, int height, const unsigned char* in)
+{
+    core::rgb_to_rgba(out, width, height, in);
+}
+
+MVE_API void MVE_RGBAToRGB(unsigned char* out, int width, int height, const unsigned char* in)
+{
+    core::rgba_to_rgb(out, width, height, in);
+}
+
+MVE_API void MVE_RGBAlphaToRGB(unsigned char* out, int width, int height, const unsigned char* in)
+{
+    core::rgb_alpha_to_rgb(out, width, height, in);
+}
+
+MVE_API void MVE_RGBToRGBAlpha(unsigned char* buffer, int width, int height, const unsigned char* in)
+{
+    core::rgb_to_rgb_alpha(buffer, width, height, in);
+}
+
+MVE_API void MVE_SetPixelRGB24(unsigned char* buffer, int rowBytes, int x, int y, int r, int g, int b)
+{
+    core::set_pixel_rgb24(core_state(), buffer, rowBytes, x, y, r, g, b);
+}
+
+MVE_API void MVE_ReplaceFromRGBAImageAlphaRange(unsigned char* buffer, int alpha, int tolerancePercent, int r,
+                                                int g, int b, int a)
+{
+    core::replace_alpha_range(core_state(), buffer, alpha, tolerancePercent, r, g, b, a);
 }
 
 MVE_API void MVE_AdjustRGBA32PreFilter(unsigned char* buffer, int width, int height)
@@ -180,33 +248,17 @@ MVE_API void MVE_AdjustRGBA32PostFilter(unsigned char* buffer, int width, int he
 
 MVE_API void MVE_AdjustRGBA64PreFilter(unsigned short* buffer, int width, int height)
 {
-    // alpha != 0: c = c * alpha / 65535
-    for_each_pixel<4>(buffer, width, height, true, [](std::uint16_t* p) {
-        const std::uint32_t alpha = p[3];
-        if (alpha == 0) return;
-        for (int k = 0; k < 3; ++k) p[k] = static_cast<std::uint16_t>(p[k] * alpha / 65535u);
-    });
+    core::premultiply_rgba64(buffer, width, height);
 }
 
 MVE_API void MVE_AdjustRGBA64PostFilter(unsigned short* buffer, int width, int height)
 {
-    // alpha != 0: c = min(c * 65535 / alpha, 65535)
-    for_each_pixel<4>(buffer, width, height, false, [](std::uint16_t* p) {
-        const std::uint32_t alpha = p[3];
-        if (alpha == 0) return;
-        for (int k = 0; k < 3; ++k)
-            p[k] = static_cast<std::uint16_t>(std::min<std::uint32_t>(p[k] * 65535u / alpha, 65535));
-    });
+    core::unpremultiply_rgba64(buffer, width, height);
 }
 
 MVE_API void MVE_AdjustRGBA32ForAlphaComp(int flag, unsigned char* buffer)
 {
-    if (!flag) return;
-    const CanvasState& c = core_state().canvas;
-    // alpha != 0: c = min(c * 255 / alpha, 255)
-    for_each_pixel<4>(buffer, c.width, c.height, false, [](std::uint8_t* p) {
-        if (p[3] != 0) divide_rgba32(p, p[3]);
-    });
+    core::unpremultiply_for_alpha_comp(core_state(), flag, buffer);
 }
 
 MVE_API void MVE_AdjustRGBA32ByMaskAndTexture(unsigned char* buffer, int width, int height)
@@ -216,7 +268,7 @@ MVE_API void MVE_AdjustRGBA32ByMaskAndTexture(unsigned char* buffer, int width, 
 
 MVE_API void MVE_AdjustRGBA32RectByMaskAndTexture(unsigned char* buffer, int x, int y, int width, int height)
 {
-    cover_buffer(buffer, x, y, width, height);
+    core::cover_rgba32_rect(core_state(), buffer, x, y, width, height);
 }
 
 }  // extern "C"

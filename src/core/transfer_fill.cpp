@@ -72,18 +72,13 @@ void fill_rgba32_buffer(std::uint8_t* buffer, int width, int height, int r, int 
     fill_rows<std::uint8_t, 4>(buffer, static_cast<std::ptrdiff_t>(width) * 4, width, height, v);
 }
 
-}  // namespace mve::core
-
-extern "C" {
-
-MVE_API void MVE_Clear(int r, int g, int b, int a)
+void clear_current(CoreState& e, int r, int g, int b, int a) noexcept
 {
-    if (LayerRecord* layer = current_layer(core_state())) fill_layer_bytes(*layer, r, g, b, a);
+    if (LayerRecord* layer = current_layer(e)) fill_layer_bytes(*layer, r, g, b, a);
 }
 
-MVE_API void MVE_ClearMasked(int r, int g, int b, int a)
+void clear_masked(CoreState& e, int r, int g, int b, int a) noexcept
 {
-    CoreState& e = core_state();
     LayerRecord* layer = current_layer(e);
     if (!layer) return;
     const CoverageSource cov = coverage_source(e);
@@ -94,9 +89,8 @@ MVE_API void MVE_ClearMasked(int r, int g, int b, int a)
     fill_through_mask(e, *layer, cov, {byte(r), byte(g), byte(b), byte(a)});
 }
 
-MVE_API void MVE_ClearMaskedAlpha(int r, int g, int b, int a)
+void clear_masked_alpha(CoreState& e, int r, int g, int b, int a) noexcept
 {
-    CoreState& e = core_state();
     LayerRecord* layer = current_layer(e);
     if (!layer) return;
     if (!e.mask.enabled && !layer->lockAlpha) {
@@ -115,19 +109,49 @@ MVE_API void MVE_ClearMaskedAlpha(int r, int g, int b, int a)
     load_rgba32_layer(e, fill.data(), rowBytes, *layer, 0, 0, ext.width, ext.height, true);
 }
 
-MVE_API void MVE_ClearRGBA64(unsigned short* buffer, int rowBytes, int r, int g, int b, int a)
+void clear_rgba64(const CoreState& e, std::uint16_t* buffer, int rowBytes, int r, int g, int b,
+                  int a) noexcept
 {
-    const CanvasState& c = core_state().canvas;
+    const CanvasState& c = e.canvas;
     const std::uint16_t v[4] = {static_cast<std::uint16_t>(r), static_cast<std::uint16_t>(g),
                                 static_cast<std::uint16_t>(b), static_cast<std::uint16_t>(a)};
     fill_rows<std::uint16_t, 4>(buffer, rowBytes, c.width, c.height, v);
 }
 
-MVE_API void MVE_ClearRGBA32(unsigned char* buffer, int rowBytes, int r, int g, int b, int a)
+void clear_rgba32(const CoreState& e, std::uint8_t* buffer, int rowBytes, int r, int g, int b, int a) noexcept
 {
-    const CanvasState& c = core_state().canvas;
+    const CanvasState& c = e.canvas;
     const std::uint8_t v[4] = {byte(r), byte(g), byte(b), byte(a)};
     fill_rows<std::uint8_t, 4>(buffer, rowBytes, c.width, c.height, v);
+}
+
+}  // namespace mve::core
+
+extern "C" {
+
+MVE_API void MVE_Clear(int r, int g, int b, int a)
+{
+    core::clear_current(core_state(), r, g, b, a);
+}
+
+MVE_API void MVE_ClearMasked(int r, int g, int b, int a)
+{
+    core::clear_masked(core_state(), r, g, b, a);
+}
+
+MVE_API void MVE_ClearMaskedAlpha(int r, int g, int b, int a)
+{
+    core::clear_masked_alpha(core_state(), r, g, b, a);
+}
+
+MVE_API void MVE_ClearRGBA64(unsigned short* buffer, int rowBytes, int r, int g, int b, int a)
+{
+    core::clear_rgba64(core_state(), buffer, rowBytes, r, g, b, a);
+}
+
+MVE_API void MVE_ClearRGBA32(unsigned char* buffer, int rowBytes, int r, int g, int b, int a)
+{
+    core::clear_rgba32(core_state(), buffer, rowBytes, r, g, b, a);
 }
 
 MVE_API void MVE_ClearRGBA32Buf(unsigned char* buffer, int width, int height, int r, int g, int b, int a)

@@ -164,6 +164,35 @@ void load_rgba32_into_current(CoreState& e, const std::uint8_t* buffer, int rowB
         load_rgba32_layer(e, buffer, rowBytes, *layer, 0, 0, layer->width, layer->height, masked);
 }
 
+void load_rgb24_into_current(CoreState& e, const std::uint8_t* buffer, int rowBytes, bool masked) noexcept
+{
+    LayerRecord* layer = current_layer(e);
+    if (layer && buffer) load_rgb24(e, *layer, buffer, rowBytes, masked);
+}
+
+void load_rgb24_alpha_into_current(CoreState& e, const std::uint8_t* buffer, int rowBytes,
+                                   bool masked) noexcept
+{
+    LayerRecord* layer = current_layer(e);
+    if (layer && buffer) load_rgb24_to_alpha(e, *layer, buffer, rowBytes, masked);
+}
+
+void load_bgr24_into_current(CoreState& e, const std::uint8_t* bgr, int rowBytes, int width,
+                             int height) noexcept
+{
+    LayerRecord* layer = current_layer(e);
+    if (!layer || !bgr) return;
+    const Extent ext = canvas_extent(e, *layer);
+    const int w = std::min(width, ext.width), h = std::min(height, ext.height);
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* s = bgr + static_cast<std::ptrdiff_t>(y) * rowBytes;
+        std::uint16_t* d = layer->row(y);
+        // Input order B, G, R; the result is opaque at full 65535.
+        for (int x = 0; x < w; ++x, s += 3, d += 4)
+            d[0] = widen8(s[2]), d[1] = widen8(s[1]), d[2] = widen8(s[0]), d[3] = 0xFFFF;
+    }
+}
+
 }  // namespace mve::core
 
 using namespace mve;
@@ -189,32 +218,17 @@ MVE_API void MVE_LoadRGBA32Into(const unsigned char* buffer, int rowBytes, int i
 
 MVE_API void MVE_LoadRGB24(const unsigned char* buffer, int rowBytes, int masked)
 {
-    CoreState& e = core_state();
-    LayerRecord* layer = current_layer(e);
-    if (layer && buffer) load_rgb24(e, *layer, buffer, rowBytes, masked != 0);
+    core::load_rgb24_into_current(core_state(), buffer, rowBytes, masked != 0);
 }
 
 MVE_API void MVE_LoadRGB24ToAlpha(const unsigned char* buffer, int rowBytes, int masked)
 {
-    CoreState& e = core_state();
-    LayerRecord* layer = current_layer(e);
-    if (layer && buffer) load_rgb24_to_alpha(e, *layer, buffer, rowBytes, masked != 0);
+    core::load_rgb24_alpha_into_current(core_state(), buffer, rowBytes, masked != 0);
 }
 
 MVE_API void MVE_Load(const unsigned char* bgr, int rowBytes, int width, int height)
 {
-    CoreState& e = core_state();
-    LayerRecord* layer = current_layer(e);
-    if (!layer || !bgr) return;
-    const Extent ext = canvas_extent(e, *layer);
-    const int w = std::min(width, ext.width), h = std::min(height, ext.height);
-    for (int y = 0; y < h; ++y) {
-        const std::uint8_t* s = bgr + static_cast<std::ptrdiff_t>(y) * rowBytes;
-        std::uint16_t* d = layer->row(y);
-        // Input order B, G, R; the result is opaque at full 65535.
-        for (int x = 0; x < w; ++x, s += 3, d += 4)
-            d[0] = widen8(s[2]), d[1] = widen8(s[1]), d[2] = widen8(s[0]), d[3] = 0xFFFF;
-    }
+    core::load_bgr24_into_current(core_state(), bgr, rowBytes, width, height);
 }
 
 }  // extern "C"

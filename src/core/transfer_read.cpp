@@ -51,17 +51,13 @@ void convert_rows(unsigned char* out, int outRow, const unsigned short* in, int 
 }
 
 // A canvas-sized read of a layer (clipped to what the layer holds).
-void read_layer(unsigned char* out, int outRow, LayerRecord* layer, RowWriter write, bool parallel)
+void read_layer(const CoreState& e, unsigned char* out, int outRow, LayerRecord* layer, RowWriter write,
+                bool parallel)
 {
     if (!layer || !out) return;
-    const Extent ext = canvas_extent(core_state(), *layer);
+    const Extent ext = canvas_extent(e, *layer);
     if (ext.empty()) return;
     convert_rows(out, outRow, layer->pixels.data(), layer->stride * 2, ext.width, ext.height, write, parallel);
-}
-
-LayerRecord* current()
-{
-    return current_layer(core_state());
 }
 
 }  // namespace
@@ -70,19 +66,73 @@ namespace mve::core {
 
 void read_layer_rgba32(CoreState& e, std::uint8_t* buffer, int rowBytes, int index) noexcept
 {
-    read_layer(buffer, rowBytes, present_layer(e, index), row_to_rgba32, true);
+    read_layer(e, buffer, rowBytes, present_layer(e, index), row_to_rgba32, true);
 }
 
 void read_current_rgba32(CoreState& e, std::uint8_t* buffer, int rowBytes) noexcept
 {
-    read_layer(buffer, rowBytes, current_layer(e), row_to_rgba32, true);
+    read_layer(e, buffer, rowBytes, current_layer(e), row_to_rgba32, true);
+}
+
+void read_current_rgb24(CoreState& e, std::uint8_t* buffer, int rowBytes) noexcept
+{
+    read_layer(e, buffer, rowBytes, current_layer(e), row_to_rgb24, false);
+}
+
+void read_layer_rgb24(CoreState& e, std::uint8_t* buffer, int rowBytes, int index) noexcept
+{
+    read_layer(e, buffer, rowBytes, present_layer(e, index), row_to_rgb24, false);
+}
+
+void read_current_alpha_rgb24(CoreState& e, std::uint8_t* buffer, int rowBytes) noexcept
+{
+    read_layer(e, buffer, rowBytes, current_layer(e), row_alpha_to_rgb24, false);
+}
+
+void rgba64_to_rgba32_rows(std::uint8_t* out, int outRowBytes, const std::uint16_t* in, int inRowBytes,
+                           int width, int height) noexcept
+{
+    convert_rows(out, outRowBytes, in, inRowBytes, width, height, row_to_rgba32, false);
+}
+
+void rgba64_to_rgb24_rows(std::uint8_t* out, int outRowBytes, const std::uint16_t* in, int inRowBytes,
+                          int width, int height) noexcept
+{
+    convert_rows(out, outRowBytes, in, inRowBytes, width, height, row_to_rgb24, false);
+}
+
+void canvas_rgba64_to_rgb24(const CoreState& e, std::uint8_t* out, int outRowBytes, const std::uint16_t* in,
+                            int inRowBytes) noexcept
+{
+    rgba64_to_rgb24_rows(out, outRowBytes, in, inRowBytes, e.canvas.width, e.canvas.height);
+}
+
+void rgba64_rect_to_rgba32(const CoreState& e, const std::uint16_t* in, int x, int y, int w, int h,
+                           int inStride, std::uint8_t* out) noexcept
+{
+    if (!in || !out) return;
+    const CanvasState& c = e.canvas;
+    // Clip to the canvas: a negative start becomes 0 (the width is not
+    // shortened by it), and the rectangle ends at the canvas edge.
+    x = std::max(x, 0), y = std::max(y, 0);
+    const int cols = std::min(w, c.width - x), rows = std::min(h, c.height - y);
+    if (cols <= 0 || rows <= 0) return;
+    const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(inStride) * 4;
+    for (int j = 0; j < rows; ++j)
+        row_to_rgba32(out + static_cast<std::ptrdiff_t>(j) * cols * 4, in + (y + j) * stride + x * 4, cols);
+}
+
+void rgba64_rect_to_rgb24(const std::uint16_t* in, int x, int y, int w, int h, int inStride,
+                          std::uint8_t* out) noexcept
+{
+    // Not clipped; a start before the plane would read outside it, so it is refused.
+    if (!in || !out || x < 0 || y < 0 || w <= 0 || h <= 0) return;
+    const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(inStride) * 4;
+    for (int j = 0; j < h; ++j)
+        row_to_rgb24(out + static_cast<std::ptrdiff_t>(j) * w * 3, in + (y + j) * stride + x * 4, w);
 }
 
 }  // namespace mve::core
-
-namespace {
-
-}  // namespace
 
 extern "C" {
 
@@ -98,72 +148,54 @@ MVE_API void MVE_GetRGBA32(unsigned char* buffer, int rowBytes)
 
 MVE_API void MVE_GetRGB24(unsigned char* buffer, int rowBytes)
 {
-    read_layer(buffer, rowBytes, current(), row_to_rgb24, false);
+    core::read_current_rgb24(core_state(), buffer, rowBytes);
 }
 
 MVE_API void MVE_GetRGB24Layer(unsigned char* buffer, int rowBytes, int index)
 {
-    read_layer(buffer, rowBytes, present_layer(core_state(), index), row_to_rgb24, false);
+    core::read_layer_rgb24(core_state(), buffer, rowBytes, index);
 }
 
 MVE_API void MVE_GetRGB24FromAlpha(unsigned char* buffer, int rowBytes)
 {
-    read_layer(buffer, rowBytes, current(), row_alpha_to_rgb24, false);
+    core::read_current_alpha_rgb24(core_state(), buffer, rowBytes);
 }
 
 // x and y only bound the loops: `in` already points at the rectangle's first
 // pixel and `out` receives it at its start, so only w and h matter.
 MVE_API void MVE_GetRGBA32FromRGBA64Rect(unsigned char* out, int outRowBytes, const unsigned short* in,
-                                         int inRowBytes, int x, int y, int w, int h)
+                                         int inRowBytes, int /*x*/, int /*y*/, int w, int h)
 {
-    (void)x, (void)y;
-    convert_rows(out, outRowBytes, in, inRowBytes, w, h, row_to_rgba32, false);
+    core::rgba64_to_rgba32_rows(out, outRowBytes, in, inRowBytes, w, h);
 }
 
 MVE_API void MVE_GetRGBA32FromRGBA64(unsigned char* out, int outRowBytes, int width, int height,
                                      const unsigned short* in, int inRowBytes)
 {
-    convert_rows(out, outRowBytes, in, inRowBytes, width, height, row_to_rgba32, false);
+    core::rgba64_to_rgba32_rows(out, outRowBytes, in, inRowBytes, width, height);
 }
 
 MVE_API void MVE_GetRGB24FromRGBA64Rect(unsigned char* out, int outRowBytes, const unsigned short* in,
-                                        int inRowBytes, int x, int y, int w, int h)
+                                        int inRowBytes, int /*x*/, int /*y*/, int w, int h)
 {
-    (void)x, (void)y;
-    convert_rows(out, outRowBytes, in, inRowBytes, w, h, row_to_rgb24, false);
+    core::rgba64_to_rgb24_rows(out, outRowBytes, in, inRowBytes, w, h);
 }
 
 MVE_API void MVE_GetRGB24FromRGBA64(unsigned char* out, int outRowBytes, const unsigned short* in, int inRowBytes)
 {
-    const CanvasState& c = core_state().canvas;
-    convert_rows(out, outRowBytes, in, inRowBytes, c.width, c.height, row_to_rgb24, false);
+    core::canvas_rgba64_to_rgb24(core_state(), out, outRowBytes, in, inRowBytes);
 }
 
-MVE_API void MVE_RGBA64RectToRGBA32(const unsigned short* in, int x, int y, int w, int h, int inStride, int ignored,
-                                    unsigned char* out)
+MVE_API void MVE_RGBA64RectToRGBA32(const unsigned short* in, int x, int y, int w, int h, int inStride,
+                                    int /*ignored*/, unsigned char* out)
 {
-    (void)ignored;
-    if (!in || !out) return;
-    const CanvasState& c = core_state().canvas;
-    // Clip to the canvas: a negative start becomes 0 (the width is not
-    // shortened by it), and the rectangle ends at the canvas edge.
-    x = std::max(x, 0), y = std::max(y, 0);
-    const int cols = std::min(w, c.width - x), rows = std::min(h, c.height - y);
-    if (cols <= 0 || rows <= 0) return;
-    const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(inStride) * 4;
-    for (int j = 0; j < rows; ++j)
-        row_to_rgba32(out + static_cast<std::ptrdiff_t>(j) * cols * 4, in + (y + j) * stride + x * 4, cols);
+    core::rgba64_rect_to_rgba32(core_state(), in, x, y, w, h, inStride, out);
 }
 
-MVE_API void MVE_RGBA64RectToRGBA24(const unsigned short* in, int x, int y, int w, int h, int inStride, int ignored,
-                                    unsigned char* out)
+MVE_API void MVE_RGBA64RectToRGBA24(const unsigned short* in, int x, int y, int w, int h, int inStride,
+                                    int /*ignored*/, unsigned char* out)
 {
-    (void)ignored;
-    // Not clipped; a start before the plane would read outside it, so it is refused.
-    if (!in || !out || x < 0 || y < 0 || w <= 0 || h <= 0) return;
-    const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(inStride) * 4;
-    for (int j = 0; j < h; ++j)
-        row_to_rgb24(out + static_cast<std::ptrdiff_t>(j) * w * 3, in + (y + j) * stride + x * 4, w);
+    core::rgba64_rect_to_rgb24(in, x, y, w, h, inStride, out);
 }
 
 }  // extern "C"
