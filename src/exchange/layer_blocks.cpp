@@ -1,5 +1,7 @@
 // Layer storage for host documents: run-length lines of a layer and whole
 // layers as compressed RGBA32 blocks.
+#include "exchange/layer_blocks.h"
+
 #include <cstring>
 
 #include "core/core_state.h"
@@ -7,7 +9,6 @@
 #include "core/layers.h"
 #include "core/rle_codecs.h"
 #include "core/transfer.h"
-#include "exchange/layer_blocks.h"
 #include "imagelib/compression.h"
 #include "morvane/morvane.h"
 

@@ -1,9 +1,10 @@
 // Combining the Mask with a canvas-sized RGB24 grey picture.
+#include "mask/mask_combine.h"
+
 #include <algorithm>
 #include <cstring>
 
 #include "core/parallel.h"
-#include "mask/mask_combine.h"
 #include "mask/mask_ops.h"
 #include "morvane/morvane.h"
 

@@ -1,12 +1,13 @@
 // Conversions between the Mask and pictures: RGB24 grey pictures, the
 // current layer's colour and alpha, 8-bit alpha of RGBA32 buffers, and
 // run-length lines.
+#include "mask/mask_conversions.h"
+
 #include <algorithm>
 
 #include "core/parallel.h"
 #include "core/rle_codecs.h"
 #include "core/transfer.h"
-#include "mask/mask_conversions.h"
 #include "mask/mask_ops.h"
 #include "morvane/morvane.h"
 

@@ -1,12 +1,13 @@
 // Selections from canvas-sized pictures: pixels that pass a test get one
 // value (usually selection_value(strength)); the others keep theirs.
+#include "mask/mask_creators.h"
+
 #include <cmath>
 #include <cstdlib>
 
 #include "core/colour_models.h"
 #include "core/guard.h"
 #include "core/parallel.h"
-#include "mask/mask_creators.h"
 #include "mask/mask_ops.h"
 #include "morvane/morvane.h"
 

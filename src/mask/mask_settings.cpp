@@ -1,5 +1,7 @@
 // Mask settings (enable, display, mask-maker mode, display tint) and the
 // operations on the whole Mask: invert, fill, raw copies and the point query.
+#include "mask/mask_settings.h"
+
 #include <cstring>
 
 #include "core/guard.h"
@@ -7,7 +9,6 @@
 #include "core/transfer.h"
 #include "engine/engine.h"
 #include "mask/mask_ops.h"
-#include "mask/mask_settings.h"
 #include "morvane/morvane.h"
 
 namespace mve::mask {

@@ -1,10 +1,11 @@
 // View settings: the zoom, the largest output size, the scroll offset and the
 // area of interest. Only the zoom and the view size steer the renderer; the
 // offset and the area of interest are kept for the host.
+#include "view/view_settings.h"
+
 #include "engine/engine.h"
 #include "morvane/morvane.h"
 #include "view/view_renderer.h"
-#include "view/view_settings.h"
 
 namespace mve::view {
 
