@@ -1,4 +1,6 @@
 // Combining the Mask with a canvas-sized RGB24 grey picture.
+#include "mask/mask_combine.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -38,13 +40,13 @@ inline std::uint16_t combine_value(Combine mode, long m, long d) noexcept
 
 }  // namespace
 
-extern "C" {
+namespace mve::mask {
 
-// Per pixel v = (r + g + b) / 3; with threshold 1, v becomes `level` where
-// it is 0 and 0 elsewhere. v = 0 leaves the Mask unchanged.
-MVE_API void MVE_CombineMask(const unsigned char* buffer, int rowBytes, int threshold, int level, const char* mode)
+// v = (r + g + b) / 3 per pixel; with threshold 1, v becomes `level` where
+// it is 0 and 0 elsewhere.
+void combine(Engine& e, const unsigned char* buffer, int rowBytes, int threshold, int level, const char* mode)
 {
-    const MaskPlane p = mask_plane(engine());
+    const MaskPlane p = mask_plane(e);
     if (!p || !buffer) return;
     const Combine how = combine_mode(mode);
     for_each_plane_row(p.width, p.height, cost::kSimple, [&](int y) {
@@ -57,6 +59,16 @@ MVE_API void MVE_CombineMask(const unsigned char* buffer, int rowBytes, int thre
             m[x] = combine_value(how, m[x], v * 256);
         }
     });
+}
+
+}  // namespace mve::mask
+
+extern "C" {
+
+MVE_API void MVE_CombineMask(const unsigned char* buffer, int rowBytes, int threshold, int level,
+                             const char* mode)
+{
+    mask::combine(engine(), buffer, rowBytes, threshold, level, mode);
 }
 
 }  // extern "C"

@@ -1,6 +1,8 @@
 // Conversions between the Mask and pictures: RGB24 grey pictures, the
 // current layer's colour and alpha, 8-bit alpha of RGBA32 buffers, and
 // run-length lines.
+#include "mask/mask_conversions.h"
+
 #include <algorithm>
 
 #include "core/parallel.h"
@@ -21,9 +23,8 @@ std::uint8_t* byte_row(unsigned char* buffer, int rowBytes, int y) noexcept
 // Runs body(maskRow, layerRow, width) over the rows the Mask and the current
 // layer share (the canvas size, clipped to what the layer holds).
 template <class F>
-void with_current_layer(F&& body)
+void with_current_layer(Engine& e, F&& body)
 {
-    Engine& e = engine();
     const MaskPlane p = mask_plane(e);
     LayerRecord* layer = current_layer(e);
     if (!p || !layer) return;
@@ -34,9 +35,9 @@ void with_current_layer(F&& body)
 
 // Mask from a grey computed per layer pixel.
 template <class Grey>
-void mask_from_layer(Grey grey)
+void mask_from_layer(Engine& e, Grey grey)
 {
-    with_current_layer([&](std::uint16_t* m, const std::uint16_t* px, int width) {
+    with_current_layer(e, [&](std::uint16_t* m, const std::uint16_t* px, int width) {
         for (int x = 0; x < width; ++x, px += 4) m[x] = mask_from_grey16(grey(px));
     });
 }
@@ -69,12 +70,11 @@ void mve::mask::apply_to_alpha_rect(Engine& e, std::uint8_t* buffer, int rowByte
     });
 }
 
-extern "C" {
+namespace mve::mask {
 
-// RGB24 picture of the Mask: all three bytes 255 - (m >> 8).
-MVE_API void MVE_SaveMask(unsigned char* buffer, int rowBytes)
+void save_to_rgb24(Engine& e, unsigned char* buffer, int rowBytes)
 {
-    const MaskPlane p = mask_plane(engine());
+    const MaskPlane p = mask_plane(e);
     if (!p || !buffer) return;
     for_each_plane_row(p.width, p.height, cost::kCopy, [&](int y) {
         const std::uint16_t* m = p.row(y);
@@ -83,12 +83,11 @@ MVE_API void MVE_SaveMask(unsigned char* buffer, int rowBytes)
     });
 }
 
-// From an RGB24 picture of width x height (its part inside the canvas):
 // g = ((r + g + b) / 3) << 8; m = 65535 when g < 255, else 65280 - g. On
 // multiples of 256 that is the common grey rule.
-MVE_API void MVE_LoadMask(const unsigned char* buffer, int rowBytes, int width, int height)
+void load_from_rgb24(Engine& e, const unsigned char* buffer, int rowBytes, int width, int height)
 {
-    const MaskPlane p = mask_plane(engine());
+    const MaskPlane p = mask_plane(e);
     if (!p || !buffer) return;
     const int w = std::min(width, p.width), h = std::min(height, p.height);
     if (w <= 0 || h <= 0) return;
@@ -99,11 +98,9 @@ MVE_API void MVE_LoadMask(const unsigned char* buffer, int rowBytes, int width, 
     });
 }
 
-// Current layer becomes the grey picture: colour 65535 - m when m > 254,
-// else 65280; alpha 65535.
-MVE_API void MVE_CreateImageFromMask(void)
+void create_image_from_mask(Engine& e)
 {
-    with_current_layer([](const std::uint16_t* m, std::uint16_t* px, int width) {
+    with_current_layer(e, [](const std::uint16_t* m, std::uint16_t* px, int width) {
         for (int x = 0; x < width; ++x, px += 4) {
             const std::uint16_t c = m[x] > 254 ? static_cast<std::uint16_t>(65535 - m[x]) : 65280;
             px[0] = px[1] = px[2] = c;
@@ -112,31 +109,27 @@ MVE_API void MVE_CreateImageFromMask(void)
     });
 }
 
-// g = (R + G + B) / 3.
-MVE_API void MVE_CreateMaskFromImage(void)
+void create_from_image(Engine& e)
 {
-    mask_from_layer([](const std::uint16_t* px) { return (px[0] + px[1] + px[2]) / 3u; });
+    mask_from_layer(e, [](const std::uint16_t* px) { return (px[0] + px[1] + px[2]) / 3u; });
 }
 
-// g = (3R + 4G + B) >> 3, a cheap luma; m = 0 when g > 65280.
-MVE_API void MVE_CreateMaskFromImageLuma(void)
+void create_from_image_luma(Engine& e)
 {
-    mask_from_layer([](const std::uint16_t* px) { return (3u * px[0] + 4u * px[1] + px[2]) >> 3; });
+    mask_from_layer(e, [](const std::uint16_t* px) { return (3u * px[0] + 4u * px[1] + px[2]) >> 3; });
 }
 
-// m = A.
-MVE_API void MVE_CreateMaskFromAlpha(void)
+void create_from_alpha(Engine& e)
 {
-    with_current_layer([](std::uint16_t* m, const std::uint16_t* px, int width) {
+    with_current_layer(e, [](std::uint16_t* m, const std::uint16_t* px, int width) {
         for (int x = 0; x < width; ++x) m[x] = px[4 * x + 3];
     });
 }
 
-// kind 0: A = m; 1: A = min(A + m, 65535); 2: A = max(A - m, 0); others nothing.
-MVE_API void MVE_CreateAlphaFromMask(int kind)
+void create_alpha_from_mask(Engine& e, int kind)
 {
     if (kind < 0 || kind > 2) return;
-    with_current_layer([kind](const std::uint16_t* m, std::uint16_t* px, int width) {
+    with_current_layer(e, [kind](const std::uint16_t* m, std::uint16_t* px, int width) {
         for (int x = 0; x < width; ++x) {
             std::uint16_t& a = px[4 * x + 3];
             if (kind == 0)
@@ -149,8 +142,64 @@ MVE_API void MVE_CreateAlphaFromMask(int kind)
     });
 }
 
-// buffer holds the RGBA32 pixel of canvas position (x0, y0); the inclusive
-// rectangle is clipped to the canvas, pixels keep their place in the buffer.
+void apply_to_alpha(Engine& e, unsigned char* buffer) noexcept
+{
+    apply_to_alpha_rect(e, buffer, e.canvas.width * 4, 0, 0, e.canvas.width - 1, e.canvas.height - 1);
+}
+
+int get_line_rle(Engine& e, unsigned char* out, int row)
+{
+    const MaskPlane p = mask_plane(e);
+    if (!p || !out || row < 0 || row >= p.height) return 0;
+    return rle_encode_grey(p.row(row), out, p.width);
+}
+
+void put_line_rle(Engine& e, const unsigned char* in, int row)
+{
+    const MaskPlane p = mask_plane(e);
+    if (!p || !in || row < 0 || row >= p.height) return;
+    rle_decode_grey(in, kRleUnbounded, p.row(row), p.width);
+}
+
+}  // namespace mve::mask
+
+extern "C" {
+
+MVE_API void MVE_SaveMask(unsigned char* buffer, int rowBytes)
+{
+    mask::save_to_rgb24(engine(), buffer, rowBytes);
+}
+
+MVE_API void MVE_LoadMask(const unsigned char* buffer, int rowBytes, int width, int height)
+{
+    mask::load_from_rgb24(engine(), buffer, rowBytes, width, height);
+}
+
+MVE_API void MVE_CreateImageFromMask(void)
+{
+    mask::create_image_from_mask(engine());
+}
+
+MVE_API void MVE_CreateMaskFromImage(void)
+{
+    mask::create_from_image(engine());
+}
+
+MVE_API void MVE_CreateMaskFromImageLuma(void)
+{
+    mask::create_from_image_luma(engine());
+}
+
+MVE_API void MVE_CreateMaskFromAlpha(void)
+{
+    mask::create_from_alpha(engine());
+}
+
+MVE_API void MVE_CreateAlphaFromMask(int kind)
+{
+    mask::create_alpha_from_mask(engine(), kind);
+}
+
 MVE_API void MVE_ApplyMaskToAlphaRect_RGBA32(unsigned char* buffer, int rowBytes, int x0, int y0, int x1, int y1)
 {
     mask::apply_to_alpha_rect(engine(), buffer, rowBytes, x0, y0, x1, y1);
@@ -158,22 +207,17 @@ MVE_API void MVE_ApplyMaskToAlphaRect_RGBA32(unsigned char* buffer, int rowBytes
 
 MVE_API void MVE_ApplyMaskToAlpha_RGBA32(unsigned char* buffer)
 {
-    Engine& e = engine();
-    mask::apply_to_alpha_rect(e, buffer, e.canvas.width * 4, 0, 0, e.canvas.width - 1, e.canvas.height - 1);
+    mask::apply_to_alpha(engine(), buffer);
 }
 
 MVE_API int MVE_GetMaskLineRLE(unsigned char* out, int row)
 {
-    const MaskPlane p = mask_plane(engine());
-    if (!p || !out || row < 0 || row >= p.height) return 0;
-    return rle_encode_grey(p.row(row), out, p.width);
+    return mask::get_line_rle(engine(), out, row);
 }
 
 MVE_API void MVE_PutMaskLineRLE(const unsigned char* in, int row)
 {
-    const MaskPlane p = mask_plane(engine());
-    if (!p || !in || row < 0 || row >= p.height) return;
-    rle_decode_grey(in, kRleUnbounded, p.row(row), p.width);
+    mask::put_line_rle(engine(), in, row);
 }
 
 }  // extern "C"

@@ -70,15 +70,10 @@ bool undo_give_back(unsigned kb) noexcept
     return false;
 }
 
-}  // namespace mve
+namespace undo {
 
-using namespace mve;
-
-extern "C" {
-
-MVE_API void MVE_SetUndoMB(int mb)
+void set_budget_mb(Engine& e, int mb) noexcept
 {
-    Engine& e = engine();
     if (mb == 0) {
         e.undo.automaticBudget = true;
         update_automatic_budget(e);
@@ -88,11 +83,28 @@ MVE_API void MVE_SetUndoMB(int mb)
     e.undo.budgetKB = static_cast<long long>(mb) * 1024;
 }
 
-MVE_API int MVE_GetTotalUndoMemory(void)
+int total_memory_mb(Engine& e) noexcept
 {
-    Engine& e = engine();
     update_automatic_budget(e);
     return static_cast<int>(e.undo.budgetKB / 1024);
+}
+
+}  // namespace undo
+
+}  // namespace mve
+
+using namespace mve;
+
+extern "C" {
+
+MVE_API void MVE_SetUndoMB(int mb)
+{
+    undo::set_budget_mb(engine(), mb);
+}
+
+MVE_API int MVE_GetTotalUndoMemory(void)
+{
+    return undo::total_memory_mb(engine());
 }
 
 MVE_API int MVE_GetCurrentUndoMemory(void) { return static_cast<int>(engine().undo.usageKB / 1024); }

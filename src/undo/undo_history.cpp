@@ -35,10 +35,62 @@ void exchange_step(Engine& e, int n, bool withMask) noexcept
 
 }  // namespace
 
-void undo::select_layer(Engine& e, int index) noexcept
+namespace undo {
+
+void select_layer(Engine& e, int index) noexcept
 {
     if (core::select_layer(e, index)) save_undo_back_buffer(e, index);
 }
+
+unsigned rgba_at_underlayer(Engine& e, int x, int y)
+{
+    return core::rgba_at_canvas_plane(x, y, under_pixels_view(e).data);
+}
+
+unsigned color_at_underlayer(Engine& e, int x, int y)
+{
+    return core::color_at_canvas_plane(x, y, under_pixels_view(e).data);
+}
+
+unsigned color_at_history(Engine& e, int x, int y)
+{
+    if (!can_undo(e.undo)) return 0;
+    // The surface colour read of the back buffer (null when it is absent: 0).
+    return color_at_underlayer(e, x, y);
+}
+
+void undo_step(Engine& e) noexcept
+{
+    UndoStore& store = e.undo;
+    if (store.paused || !can_undo(store)) return;
+    UndoBusy busy(store);
+    exchange_step(e, store.redoDepth, true);
+    store.redoDepth += 1;
+}
+
+void redo_step(Engine& e) noexcept
+{
+    UndoStore& store = e.undo;
+    if (store.paused || store.redoDepth <= 0) return;
+    UndoBusy busy(store);
+    store.redoDepth -= 1;
+    exchange_step(e, store.redoDepth, true);
+}
+
+bool start_fade(Engine& e) noexcept
+{
+    UndoStore& store = e.undo;
+    // While paused the layer switch would not refresh the UnderLayer and
+    // the exchange would store a wrong state: do nothing then as well.
+    if (store.redoDepth <= 0 || store.paused) return false;
+    UndoBusy busy(store);
+    // The step most recently undone goes back on the layer; its slot then
+    // holds the older state. The mask and the redo depth stay.
+    exchange_step(e, store.redoDepth - 1, false);
+    return true;
+}
+
+}  // namespace undo
 
 }  // namespace mve
 
@@ -54,68 +106,42 @@ MVE_API void MVE_SetLayer(int index)
 
 MVE_API unsigned int MVE_GetRGBAAtUnderLayer(int x, int y)
 {
-    Engine& e = engine();
-    return core::rgba_at_canvas_plane(x, y, under_pixels_view(e).data);
+    return undo::rgba_at_underlayer(engine(), x, y);
 }
 
 MVE_API unsigned int MVE_GetColorAtUnderLayer(int x, int y)
 {
-    Engine& e = engine();
-    return core::color_at_canvas_plane(x, y, under_pixels_view(e).data);
+    return undo::color_at_underlayer(engine(), x, y);
 }
 
 MVE_API void MVE_Undo(void)
 {
-    guarded("Undo Excpt", [] {
-        Engine& e = engine();
-        UndoStore& store = e.undo;
-        if (store.paused || !undo::can_undo(store)) return;
-        UndoBusy busy(store);
-        exchange_step(e, store.redoDepth, true);
-        store.redoDepth += 1;
-    });
+    guarded("Undo Excpt", [] { undo::undo_step(engine()); });
 }
 
 MVE_API void MVE_Redo(void)
 {
-    guarded("Redo Excpt", [] {
-        Engine& e = engine();
-        UndoStore& store = e.undo;
-        if (store.paused || store.redoDepth <= 0) return;
-        UndoBusy busy(store);
-        store.redoDepth -= 1;
-        exchange_step(e, store.redoDepth, true);
-    });
+    guarded("Redo Excpt", [] { undo::redo_step(engine()); });
 }
 
 MVE_API int MVE_StartFade(void)
 {
-    return guarded("StartFade Excpt", 0, [] {
-        Engine& e = engine();
-        UndoStore& store = e.undo;
-        // While paused the layer switch would not refresh the UnderLayer and
-        // the exchange would store a wrong state: do nothing then as well.
-        if (store.redoDepth <= 0 || store.paused) return 0;
-        UndoBusy busy(store);
-        // The step most recently undone goes back on the layer; its slot then
-        // holds the older state. The mask and the redo depth stay.
-        exchange_step(e, store.redoDepth - 1, false);
-        return 1;
-    });
+    return guarded("StartFade Excpt", 0, [] { return undo::start_fade(engine()) ? 1 : 0; });
 }
 
 MVE_API void MVE_UpdateFade(int value) { (void)value; }
 
-MVE_API void MVE_SetGridSpacing(int value) { MVE_UpdateFade(value); }
+// A second name of the same do-nothing operation as MVE_UpdateFade.
+MVE_API void MVE_SetGridSpacing(int value)
+{
+    (void)value;
+}
 
 MVE_API void MVE_EndFade(void) {}
 
 MVE_API unsigned int MVE_GetColorAtHistory(int x, int y)
 {
-    Engine& e = engine();
-    if (!undo::can_undo(e.undo)) return 0;
-    // The surface colour read of the back buffer (null when it is absent: 0).
-    return core::color_at_canvas_plane(x, y, under_pixels_view(e).data);
+    return undo::color_at_history(engine(), x, y);
 }
 
 }  // extern "C"

@@ -155,6 +155,13 @@ bool can_redo(const UndoStore& store) noexcept
     return store.redoDepth != 0;
 }
 
+int set_levels(Engine& e, int n) noexcept
+{
+    clear(e);
+    e.undo.levels = std::clamp(n, 0, kUndoSlotCount);
+    return e.undo.levels;
+}
+
 void on_canvas_created(Engine& e)
 {
     require(allocate_underlayer(e));
@@ -179,9 +186,7 @@ extern "C" {
 
 MVE_API int MVE_SetUndoLevels(int n)
 {
-    undo::clear(engine());
-    engine().undo.levels = std::clamp(n, 0, kUndoSlotCount);
-    return engine().undo.levels;
+    return undo::set_levels(engine(), n);
 }
 
 MVE_API void MVE_ClearUndo(void)

@@ -84,9 +84,33 @@ void clear(Engine& e) noexcept;
 void reduce(Engine& e, int kb) noexcept;
 bool can_undo(const UndoStore& store) noexcept;
 bool can_redo(const UndoStore& store) noexcept;
+// Empties the history, then keeps `n` steps (clamped to 0..500) from now
+// on. Returns the kept number.
+int set_levels(Engine& e, int n) noexcept;
+// A budget of `mb` MB; 0 switches to the automatic budget, computed now.
+void set_budget_mb(Engine& e, int mb) noexcept;
+// The budget in MB, recomputed first when it is automatic.
+int total_memory_mb(Engine& e) noexcept;
+
 // Makes layer `index` current (when present) and refreshes the UnderLayer
 // from it: every layer selection goes through here.
 void select_layer(Engine& e, int index) noexcept;
+
+// Colour reads of the UnderLayer at canvas (x, y), packed as the core's
+// canvas-plane reads pack them; 0 while the back buffer is absent.
+unsigned rgba_at_underlayer(Engine& e, int x, int y);
+unsigned color_at_underlayer(Engine& e, int x, int y);
+// The surface colour of the UnderLayer while there is a step to undo, else 0.
+unsigned color_at_history(Engine& e, int x, int y);
+
+// Undoes the newest step not yet undone, or redoes the step undone last;
+// nothing while paused or without such a step.
+void undo_step(Engine& e) noexcept;
+void redo_step(Engine& e) noexcept;
+// Puts the step undone last back on its layer for a fade (its slot then
+// holds the older state); false, doing nothing, while paused or with
+// nothing undone.
+bool start_fade(Engine& e) noexcept;
 
 // The canvas-sized UnderLayer and an empty history counting it; throws
 // Failure when the UnderLayer cannot be had. Release frees every plane.
