@@ -27,4 +27,31 @@ inline std::uint8_t* canvas_rgba32(Engine& e, Plane8& buffer) noexcept
 // allocation fails. Fresh buffers start zeroed.
 bool ensure_buffer(Plane8& buffer, std::size_t bytes) noexcept;
 
+namespace ipl {
+
+// Makes `buffer` canvas-sized at `channels` bytes a pixel (kept when it
+// already is) and returns its pixels; an empty canvas frees it and gives
+// null. Throws Failure when the allocation fails.
+std::uint8_t* allocate_canvas_buffer(Engine& e, Plane8& buffer, int channels);
+
+// The same, filled with the current layer as RGBA32.
+void allocate_source_rgba32(Engine& e, Plane8& buffer);
+// The same at RGB24, filled by `readOut` (buffer, row bytes): the current
+// layer's RGB24 read-out is handed in by the caller.
+void allocate_source_rgb24(Engine& e, Plane8& buffer, void (*readOut)(unsigned char*, int));
+
+// Reads the current layer into Src32 again when it is canvas-sized.
+void update_source_rgba32(Engine& e) noexcept;
+// Copies a canvas of host RGBA32 into an existing buffer (at most its size).
+void set_canvas_buffer(Engine& e, Plane8& buffer, const std::uint8_t* rgba) noexcept;
+// Scales Src32's alpha by the Mask while the Mask is enabled.
+void apply_mask_to_source_alpha(Engine& e);
+
+// Work buffers 0..3: canvas-sized RGBA32 (other indexes are ignored).
+void allocate_work_buffer(Engine& e, int index);
+void free_work_buffer(ProcessingBuffers& buffers, int index) noexcept;
+void free_all_work_buffers(ProcessingBuffers& buffers) noexcept;
+
+}  // namespace ipl
+
 }  // namespace mve
