@@ -99,6 +99,11 @@ void free_all_work_buffers(ProcessingBuffers& buffers) noexcept
     for (Plane8& slot : buffers.work) slot.reset();
 }
 
+void start_image_libraries()
+{
+    require(il::initialize() != 0);
+}
+
 }  // namespace ipl
 
 }  // namespace mve
@@ -211,7 +216,7 @@ MVE_API void MVE_IPLFreeAllWrkBuffer32(void)
 
 MVE_API void MVE_IPLInit(int /*ignored*/)
 {
-    guarded("IPLInit Excpt", [] { require(il::initialize() != 0); });
+    guarded("IPLInit Excpt", [] { ipl::start_image_libraries(); });
 }
 
 MVE_API void MVE_IPLExit(void) { il::shutdown(); }

@@ -1,6 +1,6 @@
-// Internal access to the processing, tool and work buffers for the image
-// processing exports: a buffer counts only when it holds the bytes the
-// current canvas needs.
+// The processing, tool and work buffers (allocate, refresh, set, free) and
+// the start of the image libraries: a buffer counts only when it holds the
+// bytes the current canvas needs.
 #pragma once
 
 #include <cstddef>
@@ -51,6 +51,9 @@ void apply_mask_to_source_alpha(Engine& e);
 void allocate_work_buffer(Engine& e, int index);
 void free_work_buffer(ProcessingBuffers& buffers, int index) noexcept;
 void free_all_work_buffers(ProcessingBuffers& buffers) noexcept;
+
+// Starts the image libraries; throws Failure when they cannot start.
+void start_image_libraries();
 
 }  // namespace ipl
 
