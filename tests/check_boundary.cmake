@@ -1,7 +1,8 @@
 cmake_minimum_required(VERSION 3.20)
 # The engine's boundaries, checked on the sources:
-# - no code under src/ calls a public MVE_ export (subsystems call each
-#   other's internal functions; exports are only defined there);
+# - no code under src/ calls a public MVE_ export or takes its address
+#   (subsystems call each other's internal functions; exports are only
+#   defined there);
 # - each subsystem's code includes only the subsystems it may call, the same
 #   direction the CMake targets state (core at the bottom). A subsystem's
 #   *_state.h is plain data gathered into the engine record (engine/engine.h),
@@ -40,11 +41,15 @@ foreach(file IN LISTS sources)
       endif()
       continue()
     endif()
-    if(code MATCHES "MVE_API" OR code MATCHES "^[ \t]*\\*")
+    if(code MATCHES "^[ \t]*\\*")
       continue()
     endif()
-    if(code MATCHES "(^|[^A-Za-z0-9_])MVE_[A-Za-z0-9_]+[ \t]*\\(")
-      list(APPEND problems "${rel}:${n}: calls an export: ${line}")
+    # A definition names its own export once: drop that name, keep its body.
+    string(REGEX REPLACE "MVE_API([^(]*[ *])MVE_[A-Za-z0-9_]+" "MVE_API\\1" code "${code}")
+    # Exports are MVE_ and a mixed-case name; MVE_API, MVE_WITH_X11 and the
+    # like are macros. Any other mention calls the export or takes its address.
+    if(code MATCHES "(^|[^A-Za-z0-9_])MVE_[A-Z][A-Za-z0-9_]*[a-z][A-Za-z0-9_]*")
+      list(APPEND problems "${rel}:${n}: uses an export: ${line}")
     endif()
   endforeach()
 endforeach()
@@ -52,4 +57,4 @@ if(problems)
   string(REPLACE ";" "\n" text "${problems}")
   message(FATAL_ERROR "engine boundary broken:\n${text}")
 endif()
-message(STATUS "no export calls inside src/; every include follows the subsystem direction")
+message(STATUS "no export used inside src/; every include follows the subsystem direction")

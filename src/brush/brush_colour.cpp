@@ -1,4 +1,6 @@
 // Brush colour, colour banks, colour variation and the pick-up blend strengths.
+#include <array>
+
 #include "brush/brush_settings.h"
 #include "engine/engine.h"
 #include "morvane/morvane.h"
@@ -15,6 +17,16 @@ void set_blend_primary_strength(BrushSettings& b, int s) noexcept
 {
     b.blendPrimaryColorStrength = s;
     if (s > 0) b.blendPrimaryColorStrengthInverse = 256 - s;
+}
+
+void brush::set_colour_banks(BrushSettings& s, const std::array<int, 12>& rgb) noexcept
+{
+    for (std::size_t k = 0; k < 4; ++k) {
+        s.bankR[k] = channel8_to16(rgb[k * 3]);
+        s.bankG[k] = channel8_to16(rgb[k * 3 + 1]);
+        s.bankB[k] = channel8_to16(rgb[k * 3 + 2]);
+        s.bankA[k] = 65535;
+    }
 }
 
 }  // namespace mve
@@ -38,14 +50,7 @@ MVE_API void MVE_SetColor16(int r, int g, int b)
 MVE_API void MVE_SetColorBanks(int r0, int g0, int b0, int r1, int g1, int b1, int r2, int g2, int b2, int r3,
                                int g3, int b3)
 {
-    BrushSettings& s = engine().brush;
-    const int r[4] = {r0, r1, r2, r3}, g[4] = {g0, g1, g2, g3}, b[4] = {b0, b1, b2, b3};
-    for (std::size_t k = 0; k < 4; ++k) {
-        s.bankR[k] = channel8_to16(r[k]);
-        s.bankG[k] = channel8_to16(g[k]);
-        s.bankB[k] = channel8_to16(b[k]);
-        s.bankA[k] = 65535;
-    }
+    brush::set_colour_banks(engine().brush, {r0, g0, b0, r1, g1, b1, r2, g2, b2, r3, g3, b3});
 }
 
 MVE_API void MVE_SetColorVary(int v) { engine().brush.colorVary = v; }

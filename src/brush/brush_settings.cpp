@@ -50,6 +50,24 @@ void set_start_directory(BrushSettings& b, const char* path) noexcept
 
 const char* start_directory() noexcept { return engine().brush.startDirectory; }
 
+void brush::set_random_seed(RandomTables& random, int seed) noexcept
+{
+    random.seed = static_cast<std::uint32_t>(seed);
+    crt_srand(random.seed);
+}
+
+int brush::set_mix_mode(BrushSettings& b, int mode, int level) noexcept
+{
+    b.mixMode = mode;
+    b.mixLevel = level;
+    b.mixLevelInverse = 256 - level;
+    // Signed strengths around the middle level 127, truncated toward zero.
+    const double centred = (level - 127) / 127.0;
+    b.mixLevel10 = static_cast<int>(centred * 10);
+    b.mixLevel16 = static_cast<int>(centred * 16);
+    return b.mixLevel16;
+}
+
 }  // namespace mve
 
 using namespace mve;
@@ -70,9 +88,7 @@ MVE_API void MVE_DecDrawingLength(void) { engine().paint.gritCountdown -= 1; }
 
 MVE_API void MVE_SetRandomSeed(int seed)
 {
-    Engine& e = engine();
-    e.random.seed = static_cast<std::uint32_t>(seed);
-    crt_srand(e.random.seed);
+    brush::set_random_seed(engine().random, seed);
 }
 
 MVE_API void MVE_SetStartDir(const char* path) { set_start_directory(engine().brush, path); }
@@ -95,15 +111,7 @@ MVE_API int MVE_RedrawWindow(void* window)
 // The paint mix mode: the level and its derived strengths.
 MVE_API int MVE_SetMixMode(int mode, int level)
 {
-    BrushSettings& brush = engine().brush;
-    brush.mixMode = mode;
-    brush.mixLevel = level;
-    brush.mixLevelInverse = 256 - level;
-    // Signed strengths around the middle level 127, truncated toward zero.
-    const double centred = (level - 127) / 127.0;
-    brush.mixLevel10 = static_cast<int>(centred * 10);
-    brush.mixLevel16 = static_cast<int>(centred * 16);
-    return brush.mixLevel16;
+    return brush::set_mix_mode(engine().brush, mode, level);
 }
 
 }  // extern "C"

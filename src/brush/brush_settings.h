@@ -2,7 +2,10 @@
 // tested on a record of their own; the MVE_ exports apply them to the engine.
 #pragma once
 
+#include <array>
+
 #include "brush/brush_state.h"
+#include "core/random.h"
 
 namespace mve {
 
@@ -34,5 +37,20 @@ const char* start_directory() noexcept;
 
 // 8-bit channel to 16 bits: v * 256, so 255 becomes 65280.
 constexpr std::uint16_t channel8_to16(int v) noexcept { return static_cast<std::uint16_t>(v * 256); }
+
+namespace brush {
+
+// The four colour banks from 8-bit r0, g0, b0, r1, ... b3, widened as the
+// brush colour is; every bank's alpha is full.
+void set_colour_banks(BrushSettings& s, const std::array<int, 12>& rgb) noexcept;
+
+// Keeps the seed and reseeds the C-runtime generator with it.
+void set_random_seed(RandomTables& random, int seed) noexcept;
+
+// The paint mix mode and level with the derived inverse and the signed
+// strengths trunc((level - 127) / 127 * 10) and * 16; returns the latter.
+int set_mix_mode(BrushSettings& b, int mode, int level) noexcept;
+
+}  // namespace brush
 
 }  // namespace mve

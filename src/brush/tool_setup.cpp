@@ -168,6 +168,54 @@ bool build_grit_from_file(Engine& e, const char* path) noexcept
     return true;
 }
 
+void brush::set_tool(Engine& e, float shapeIntensity, int gritDotSize, int gritDotThreshold,
+                     int gritPixelThreshold, int softness, int colorVary, int drawingLength,
+                     int blendStrength, int blendPrimaryColorStrength, int blendRemix, int reservedB,
+                     int shapeOption, int reservedA, const char* gritSource, const char* shapePath,
+                     int shapeAngle)
+{
+    BrushSettings& b = e.brush;
+    crt_srand(e.random.seed);  // same seed and settings: same patterns
+
+    b.shapeIntensity = shapeIntensity;
+    b.gritDotSize = gritDotSize;
+    b.gritDotThreshold = gritDotThreshold;
+    b.gritPixelThreshold = gritPixelThreshold;
+    b.softness = static_cast<std::uint8_t>(softness);
+    b.colorVary = colorVary;
+    b.drawingLength = drawingLength;
+    b.blendStrength = blendStrength;
+    b.blendPrimaryColorStrength = blendPrimaryColorStrength;
+    b.blendRemix = static_cast<std::uint8_t>(blendRemix);
+    b.reservedB = reservedB & 0xFF;
+    b.shapeOption = static_cast<std::uint8_t>(shapeOption);
+    b.reservedA = static_cast<std::uint8_t>(reservedA);
+    b.shapeArgument = shapeAngle;
+    b.mixMode = 32;  // plain paint
+
+    if (gritDotSize != 0) build_generated_grit(e);
+    // A file grit replaces the generated one while it fits the 600-pixel picture.
+    if (gritSource && std::strlen(gritSource) > 1 && b.fullSize + kGritMargin < kGritCanvasSide)
+        build_grit_from_file(e, gritSource);
+
+    paint::set_brush_shape(e, shapePath, shapeAngle);
+
+    set_blend_strength(b, b.blendStrength);
+    set_blend_primary_strength(b, b.blendPrimaryColorStrength);
+    b.blendDisabledOnce = 0;
+    b.eraseMode = 0;
+    e.mask.makerOn = 0;
+}
+
+int brush::get_grit_pattern(const PaintResources& p, int index, unsigned char* out) noexcept
+{
+    if (index < 0 || index >= kGritPatternCount || !out) return 0;
+    const Plane8& g = p.gritPatterns[static_cast<std::size_t>(index)];
+    if (!g) return 0;
+    std::memcpy(out, g.data(), g.bytes());
+    return static_cast<int>(g.bytes());
+}
+
 }  // namespace mve
 
 using namespace mve;
@@ -180,48 +228,15 @@ MVE_API void MVE_SetTool(float shapeIntensity, int gritDotSize, int gritDotThres
                          int reservedA, const char* gritSource, const char* shapePath, int shapeAngle)
 {
     guarded("SetTool Excpt", [&] {
-        Engine& e = engine();
-        BrushSettings& b = e.brush;
-        crt_srand(e.random.seed);  // same seed and settings: same patterns
-
-        b.shapeIntensity = shapeIntensity;
-        b.gritDotSize = gritDotSize;
-        b.gritDotThreshold = gritDotThreshold;
-        b.gritPixelThreshold = gritPixelThreshold;
-        b.softness = static_cast<std::uint8_t>(softness);
-        b.colorVary = colorVary;
-        b.drawingLength = drawingLength;
-        b.blendStrength = blendStrength;
-        b.blendPrimaryColorStrength = blendPrimaryColorStrength;
-        b.blendRemix = static_cast<std::uint8_t>(blendRemix);
-        b.reservedB = reservedB & 0xFF;
-        b.shapeOption = static_cast<std::uint8_t>(shapeOption);
-        b.reservedA = static_cast<std::uint8_t>(reservedA);
-        b.shapeArgument = shapeAngle;
-        b.mixMode = 32;  // plain paint
-
-        if (gritDotSize != 0) build_generated_grit(e);
-        // A file grit replaces the generated one while it fits the 600-pixel picture.
-        if (gritSource && std::strlen(gritSource) > 1 && b.fullSize + kGritMargin < kGritCanvasSide)
-            build_grit_from_file(e, gritSource);
-
-        paint::set_brush_shape(e, shapePath, shapeAngle);
-
-        set_blend_strength(b, b.blendStrength);
-        set_blend_primary_strength(b, b.blendPrimaryColorStrength);
-        b.blendDisabledOnce = 0;
-        b.eraseMode = 0;
-        e.mask.makerOn = 0;
+        brush::set_tool(engine(), shapeIntensity, gritDotSize, gritDotThreshold, gritPixelThreshold, softness,
+                        colorVary, drawingLength, blendStrength, blendPrimaryColorStrength, blendRemix,
+                        reservedB, shapeOption, reservedA, gritSource, shapePath, shapeAngle);
     });
 }
 
 MVE_API int MVE_GetGritPattern(int index, unsigned char* out)
 {
-    if (index < 0 || index >= kGritPatternCount || !out) return 0;
-    const Plane8& g = engine().paint.gritPatterns[static_cast<std::size_t>(index)];
-    if (!g) return 0;
-    std::memcpy(out, g.data(), g.bytes());
-    return static_cast<int>(g.bytes());
+    return brush::get_grit_pattern(engine().paint, index, out);
 }
 
 }  // extern "C"

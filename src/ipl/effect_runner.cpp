@@ -167,6 +167,25 @@ void EffectRun::data_extents(int& x0, int& y0, int& x1, int& y1) const noexcept
     x0 = bx0, y0 = by0, x1 = bx1, y1 = by1;
 }
 
+int run_builtin_effect(Engine& e, const char* name, std::uint8_t* rgba32, int width, int height, double p1,
+                       double p2, double p3, double p4)
+{
+    if (!rgba32 || width <= 0 || height <= 0 || !find_named_effect(name)) return 0;
+    const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    Plane8 dst;
+    require(dst.allocate(bytes));
+    std::memcpy(dst.data(), rgba32, bytes);
+    EffectBlock& b = e.ipl.effectBlock;
+    fill_block(b, rgba32, dst.data(), width, height, 0, EffectArgs{});
+    b.P[1] = p1, b.P[2] = p2, b.P[3] = p3, b.P[4] = p4;
+    EffectServices services;
+    brush_colour(e, services.brushColour);
+    services.mask = mask_for(e, width, height);
+    dispatch(name, b, services);
+    std::memcpy(rgba32, dst.data(), bytes);
+    return 1;
+}
+
 }  // namespace mve::ipl
 
 using namespace mve;
@@ -177,20 +196,7 @@ MVE_API int MVE_IPLRunBuiltinEffect(const char* name, unsigned char* rgba32, int
                                     double p2, double p3, double p4)
 {
     return guarded("IPLRunBuiltinEffect Excpt", 0, [&] {
-        if (!rgba32 || width <= 0 || height <= 0 || !ipl::find_named_effect(name)) return 0;
-        const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
-        Plane8 dst;
-        require(dst.allocate(bytes));
-        std::memcpy(dst.data(), rgba32, bytes);
-        ipl::EffectBlock& b = engine().ipl.effectBlock;
-        ipl::fill_block(b, rgba32, dst.data(), width, height, 0, ipl::EffectArgs{});
-        b.P[1] = p1, b.P[2] = p2, b.P[3] = p3, b.P[4] = p4;
-        ipl::EffectServices services;
-        ipl::brush_colour(engine(), services.brushColour);
-        services.mask = ipl::mask_for(engine(), width, height);
-        ipl::dispatch(name, b, services);
-        std::memcpy(rgba32, dst.data(), bytes);
-        return 1;
+        return ipl::run_builtin_effect(engine(), name, rgba32, width, height, p1, p2, p3, p4);
     });
 }
 

@@ -7,6 +7,10 @@
 #include "ipl/effect_registry.h"
 #include "ipl/effects.h"
 
+namespace mve {
+struct Engine;
+}
+
 namespace mve::ipl {
 
 // The arguments of a run, in the dispatcher's argument order: p1..p6 (0..1000
@@ -37,6 +41,13 @@ bool run_named_effect(const char* name, int chain, const EffectArgs& args);
 // sized; Mask writes reach the Mask only when it has the buffers' size.
 bool run_named_effect_on(const char* name, std::uint8_t* src, std::uint8_t* dst, int width, int height, int chain,
                          const EffectArgs& args);
+
+// Runs `name` once on a host RGBA32 buffer of width x height pixels, with
+// P1..P4 given directly: the effect reads the buffer and writes a copy, which
+// then replaces the buffer. 0 (buffer untouched) for a null buffer, an empty
+// size or an unknown name. Throws Failure when the copy cannot be allocated.
+int run_builtin_effect(Engine& e, const char* name, std::uint8_t* rgba32, int width, int height, double p1,
+                       double p2, double p3, double p4);
 
 // The parameter block of the last run (it lives from one run to the next).
 const EffectBlock& named_effect_block() noexcept;

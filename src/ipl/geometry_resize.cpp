@@ -1,5 +1,7 @@
 // Document geometry that changes the size by resampling: resize with a named
 // filter, content-aware (seam carving) resize and resize of the page.
+#include "ipl/geometry.h"
+
 #include <cstring>
 #include <string_view>
 
@@ -83,6 +85,58 @@ void prepare_page(int index, std::uint8_t* page, int width, int height, int r, i
 
 }  // namespace
 
+namespace ipl {
+
+void resize(Engine& e, int newWidth, int newHeight, const char* filterName)
+{
+    const int W = e.canvas.width, H = e.canvas.height;
+    const ResizeChoice choice = choose_filter(filterName);
+    for_each_user_layer(e, newWidth, newHeight, LockClear::BeforeRead,
+                        [&](int, const std::uint8_t* old, std::uint8_t* result) {
+                            if (choice.magick)
+                                return il::magick_resize_rgba(old, W, H, result, newWidth, newHeight,
+                                                              choice.kind) != 0;
+                            return il::resize_image(old, W, H, W * 4, result, newWidth, newHeight,
+                                                    newWidth * 4, 4, choice.code, 0) != 0;
+                        });
+}
+
+void seam_carve(Engine& e, int newWidth, int newHeight)
+{
+    const int W = e.canvas.width, H = e.canvas.height;
+    // The mask guides the carver when it is enabled.
+    const std::uint16_t* guide = e.mask.enabled && e.mask.plane ? e.mask.plane.data() : nullptr;
+    const int guideWidth = guide ? W : 0;
+    for_each_user_layer(e, newWidth, newHeight, LockClear::BeforeRead,
+                        [&](int, const std::uint8_t* old, std::uint8_t* result) {
+                            // Only the width is carved: H rows of newWidth; the result
+                            // buffer is newHeight rows, so carve into a buffer of H rows
+                            // and keep what fits (extra rows stay transparent).
+                            Plane8 carved;
+                            if (!carved.allocate(static_cast<std::size_t>(newWidth) * H * 4)) return false;
+                            if (!il::seam_carve_rgba(old, W, H, carved.data(), newWidth, guide, guideWidth))
+                                return false;
+                            const int rows = H < newHeight ? H : newHeight;
+                            std::memcpy(result, carved.data(), static_cast<std::size_t>(newWidth) * rows * 4);
+                            return true;
+                        });
+}
+
+void resize_page(Engine& e, int newWidth, int newHeight, const char* anchor, int r, int g, int b)
+{
+    const int W = e.canvas.width, H = e.canvas.height;
+    int x = 0, y = 0;
+    anchor_offsets(anchor, newWidth - W, newHeight - H, x, y);
+    for_each_user_layer(e, newWidth, newHeight, LockClear::AfterOperation,
+                        [&](int index, const std::uint8_t* old, std::uint8_t* page) {
+                            prepare_page(index, page, newWidth, newHeight, r, g, b);
+                            return overlay_image(page, newWidth, newHeight, 4, newWidth * 4, old, W, H, W * 4,
+                                                 x, y, 1.0, 0) != 0;
+                        });
+}
+
+}  // namespace ipl
+
 }  // namespace mve
 
 using namespace mve;
@@ -91,58 +145,17 @@ extern "C" {
 
 MVE_API void MVE_IPLResize(int newWidth, int newHeight, const char* filterName)
 {
-    guarded("IPLResize Excpt", [&] {
-        Engine& e = engine();
-        const int W = e.canvas.width, H = e.canvas.height;
-        const ResizeChoice choice = choose_filter(filterName);
-        for_each_user_layer(e, newWidth, newHeight, LockClear::BeforeRead,
-                            [&](int, const std::uint8_t* old, std::uint8_t* result) {
-                                if (choice.magick)
-                                    return il::magick_resize_rgba(old, W, H, result, newWidth, newHeight, choice.kind) != 0;
-                                return il::resize_image(old, W, H, W * 4, result, newWidth, newHeight, newWidth * 4, 4,
-                                                        choice.code, 0) != 0;
-                            });
-    });
+    guarded("IPLResize Excpt", [&] { ipl::resize(engine(), newWidth, newHeight, filterName); });
 }
 
 MVE_API void MVE_IPLSeamCarvingRGBA(int newWidth, int newHeight, int /*ignored*/)
 {
-    guarded("IPLResize Excpt", [&] {
-        Engine& e = engine();
-        const int W = e.canvas.width, H = e.canvas.height;
-        // The mask guides the carver when it is enabled.
-        const std::uint16_t* guide = e.mask.enabled && e.mask.plane ? e.mask.plane.data() : nullptr;
-        const int guideWidth = guide ? W : 0;
-        for_each_user_layer(e, newWidth, newHeight, LockClear::BeforeRead,
-                            [&](int, const std::uint8_t* old, std::uint8_t* result) {
-                                // Only the width is carved: H rows of newWidth; the result
-                                // buffer is newHeight rows, so carve into a buffer of H rows
-                                // and keep what fits (extra rows stay transparent).
-                                Plane8 carved;
-                                if (!carved.allocate(static_cast<std::size_t>(newWidth) * H * 4)) return false;
-                                if (!il::seam_carve_rgba(old, W, H, carved.data(), newWidth, guide, guideWidth))
-                                    return false;
-                                const int rows = H < newHeight ? H : newHeight;
-                                std::memcpy(result, carved.data(), static_cast<std::size_t>(newWidth) * rows * 4);
-                                return true;
-                            });
-    });
+    guarded("IPLResize Excpt", [&] { ipl::seam_carve(engine(), newWidth, newHeight); });
 }
 
 MVE_API void MVE_IPLResizePage(int newWidth, int newHeight, const char* anchor, int r, int g, int b)
 {
-    guarded("IPLResizePage Excpt", [&] {
-        Engine& e = engine();
-        const int W = e.canvas.width, H = e.canvas.height;
-        int x = 0, y = 0;
-        anchor_offsets(anchor, newWidth - W, newHeight - H, x, y);
-        for_each_user_layer(e, newWidth, newHeight, LockClear::AfterOperation,
-                            [&](int index, const std::uint8_t* old, std::uint8_t* page) {
-                                prepare_page(index, page, newWidth, newHeight, r, g, b);
-                                return overlay_image(page, newWidth, newHeight, 4, newWidth * 4, old, W, H, W * 4, x,
-                                                     y, 1.0, 0) != 0;
-                            });
-    });
+    guarded("IPLResizePage Excpt", [&] { ipl::resize_page(engine(), newWidth, newHeight, anchor, r, g, b); });
 }
 
 }  // extern "C"

@@ -1,19 +1,20 @@
 // Document geometry without resampling: crop, quarter-turn rotations and
 // flips. Each ends by marking the whole canvas dirty for undo, also after a
 // failure.
+#include "ipl/geometry.h"
+
 #include "core/guard.h"
 #include "imagelib/geometry.h"
 #include "ipl/geometry_layers.h"
 #include "undo/undo_store.h"
 
-namespace mve {
+namespace mve::ipl {
 
 namespace {
 
 // Rotates every layer by a quarter turn (mode 0 clockwise, 2 counter-clockwise).
-void rotate_layers(int mode)
+void rotate_layers(Engine& e, int mode)
 {
-    Engine& e = engine();
     const int W = e.canvas.width, H = e.canvas.height;
     for_each_user_layer(e, H, W, LockClear::BeforeRead, [&](int, const std::uint8_t* old, std::uint8_t* result) {
         return il::quick_rotate_image(old, W, H, W * 4, result, H * 4, mode, 4) != 0;
@@ -23,9 +24,8 @@ void rotate_layers(int mode)
 // Flips every layer in place. The size is unchanged, so layers are not
 // recreated; the lock alpha is lifted for the load so that alpha is flipped
 // with the colour.
-void flip_layers(bool horizontal)
+void flip_layers(Engine& e, bool horizontal)
 {
-    Engine& e = engine();
     const int W = e.canvas.width, H = e.canvas.height;
     if (W <= 0 || H <= 0) return;
     Plane8 buffer;
@@ -47,24 +47,17 @@ void flip_layers(bool horizontal)
 
 // Runs a geometry body under its failure text and marks the canvas dirty afterwards.
 template <class F>
-void with_dirty_canvas(const char* text, F&& body)
+void with_dirty_canvas(Engine& e, const char* text, F&& body)
 {
     guarded(text, body);
-    undo_mark_all_dirty(engine());
+    undo_mark_all_dirty(e);
 }
 
 }  // namespace
 
-}  // namespace mve
-
-using namespace mve;
-
-extern "C" {
-
-MVE_API void MVE_IPLCrop(int left, int top, int right, int bottom)
+void crop(Engine& e, int left, int top, int right, int bottom) noexcept
 {
-    with_dirty_canvas("IPLCrop Excpt", [&] {
-        Engine& e = engine();
+    with_dirty_canvas(e, "IPLCrop Excpt", [&] {
         const int W = e.canvas.width, H = e.canvas.height;
         const il::CropRect rect{left, top, right, bottom};
         const long long width = static_cast<long long>(right) - left, height = static_cast<long long>(bottom) - top;
@@ -77,24 +70,55 @@ MVE_API void MVE_IPLCrop(int left, int top, int right, int bottom)
     });
 }
 
+void rotate_left(Engine& e) noexcept
+{
+    with_dirty_canvas(e, "IPLRotateLeft Excpt", [&] { rotate_layers(e, 2); });
+}
+
+void rotate_right(Engine& e) noexcept
+{
+    with_dirty_canvas(e, "IPLRotateRight Excpt", [&] { rotate_layers(e, 0); });
+}
+
+void flip_horizontal(Engine& e) noexcept
+{
+    with_dirty_canvas(e, "IPLFlipHorizontal Excpt", [&] { flip_layers(e, true); });
+}
+
+void flip_vertical(Engine& e) noexcept
+{
+    with_dirty_canvas(e, "IPLVlipVertical Excpt", [&] { flip_layers(e, false); });
+}
+
+}  // namespace mve::ipl
+
+using namespace mve;
+
+extern "C" {
+
+MVE_API void MVE_IPLCrop(int left, int top, int right, int bottom)
+{
+    ipl::crop(engine(), left, top, right, bottom);
+}
+
 MVE_API void MVE_IPLRotateLeft(void)
 {
-    with_dirty_canvas("IPLRotateLeft Excpt", [] { rotate_layers(2); });
+    ipl::rotate_left(engine());
 }
 
 MVE_API void MVE_IPLRotateRight(void)
 {
-    with_dirty_canvas("IPLRotateRight Excpt", [] { rotate_layers(0); });
+    ipl::rotate_right(engine());
 }
 
 MVE_API void MVE_IPLFlipHorizontal(void)
 {
-    with_dirty_canvas("IPLFlipHorizontal Excpt", [] { flip_layers(true); });
+    ipl::flip_horizontal(engine());
 }
 
 MVE_API void MVE_IPLFlipVertical(void)
 {
-    with_dirty_canvas("IPLVlipVertical Excpt", [] { flip_layers(false); });
+    ipl::flip_vertical(engine());
 }
 
 }  // extern "C"

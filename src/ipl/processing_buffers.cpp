@@ -25,33 +25,87 @@ bool ensure_buffer(Plane8& buffer, std::size_t bytes) noexcept
 
 namespace {
 
-// Allocates (or keeps) a canvas-sized buffer and optionally fills it from
-// the current layer with `fill` (a read-out export taking buffer and row bytes).
-void allocate_canvas_buffer(Plane8& buffer, int channels, void (*fill)(unsigned char*, int))
+bool valid_work_index(int index) noexcept
 {
-    Engine& e = engine();
+    return index >= 0 && index < 4;
+}
+
+}  // namespace
+
+namespace ipl {
+
+std::uint8_t* allocate_canvas_buffer(Engine& e, Plane8& buffer, int channels)
+{
     const std::size_t bytes = canvas_bytes(e, channels);
     if (bytes == 0) {
         buffer.reset();
-        return;
+        return nullptr;
     }
     require(ensure_buffer(buffer, bytes));
-    if (fill) fill(buffer.data(), e.canvas.width * channels);
+    return buffer.data();
 }
 
-void free_buffer(Plane8& buffer) noexcept { buffer.reset(); }
-
-void set_buffer(Plane8& buffer, const unsigned char* rgba)
+void allocate_source_rgba32(Engine& e, Plane8& buffer)
 {
-    Engine& e = engine();
+    if (std::uint8_t* pixels = allocate_canvas_buffer(e, buffer, 4))
+        core::read_current_rgba32(e, pixels, e.canvas.width * 4);
+}
+
+void allocate_source_rgb24(Engine& e, Plane8& buffer)
+{
+    if (std::uint8_t* pixels = allocate_canvas_buffer(e, buffer, 3))
+        core::read_current_rgb24(e, pixels, e.canvas.width * 3);
+}
+
+void update_source_rgba32(Engine& e) noexcept
+{
+    if (std::uint8_t* src = canvas_rgba32(e, e.ipl.src32))
+        core::read_current_rgba32(e, src, e.canvas.width * 4);
+}
+
+void set_canvas_buffer(Engine& e, Plane8& buffer, const std::uint8_t* rgba) noexcept
+{
     if (!rgba || !buffer) return;
     const std::size_t bytes = canvas_bytes(e, 4);
     std::memcpy(buffer.data(), rgba, bytes < buffer.bytes() ? bytes : buffer.bytes());
 }
 
-bool valid_work_index(int index) noexcept { return index >= 0 && index < 4; }
+void apply_mask_to_source_alpha(Engine& e)
+{
+    if (std::uint8_t* src = canvas_rgba32(e, e.ipl.src32))
+        if (e.mask.enabled)
+            mask::apply_to_alpha_rect(e, src, e.canvas.width * 4, 0, 0, e.canvas.width - 1,
+                                      e.canvas.height - 1);
+}
 
-}  // namespace
+void allocate_work_buffer(Engine& e, int index)
+{
+    if (!valid_work_index(index)) return;
+    const std::size_t bytes = canvas_bytes(e, 4);
+    Plane8& slot = e.ipl.work[index];
+    if (bytes == 0) {
+        slot.reset();
+        return;
+    }
+    require(ensure_buffer(slot, bytes));
+}
+
+void free_work_buffer(ProcessingBuffers& buffers, int index) noexcept
+{
+    if (valid_work_index(index)) buffers.work[index].reset();
+}
+
+void free_all_work_buffers(ProcessingBuffers& buffers) noexcept
+{
+    for (Plane8& slot : buffers.work) slot.reset();
+}
+
+void start_image_libraries()
+{
+    require(il::initialize() != 0);
+}
+
+}  // namespace ipl
 
 }  // namespace mve
 
@@ -61,124 +115,109 @@ extern "C" {
 
 MVE_API void MVE_IPLAllocSrcBuffer32(void)
 {
-    guarded("IPLAllocSrcBuffer32 Excpt", [] { allocate_canvas_buffer(engine().ipl.src32, 4, MVE_GetRGBA32); });
+    guarded("IPLAllocSrcBuffer32 Excpt", [] { ipl::allocate_source_rgba32(engine(), engine().ipl.src32); });
 }
 
 MVE_API void MVE_IPLUpdateSrcBuffer32(void)
 {
-    guarded("IPLAllocSrcBuffer32 Excpt", [] {
-        Engine& e = engine();
-        if (std::uint8_t* src = canvas_rgba32(e, e.ipl.src32))
-            core::read_current_rgba32(e, src, e.canvas.width * 4);
-    });
+    guarded("IPLAllocSrcBuffer32 Excpt", [] { ipl::update_source_rgba32(engine()); });
 }
 
 MVE_API void MVE_IPLSetSrcBuffer32(const unsigned char* rgba)
 {
-    guarded("IPLAllocSrcBuffer32 Excpt", [rgba] { set_buffer(engine().ipl.src32, rgba); });
+    guarded("IPLAllocSrcBuffer32 Excpt",
+            [rgba] { ipl::set_canvas_buffer(engine(), engine().ipl.src32, rgba); });
 }
 
 MVE_API void MVE_ApplyMaskToAlpha_IPLSrcRGBA(void)
 {
-    Engine& e = engine();
-    if (std::uint8_t* src = canvas_rgba32(e, e.ipl.src32))
-        if (e.mask.enabled)
-            mask::apply_to_alpha_rect(e, src, e.canvas.width * 4, 0, 0, e.canvas.width - 1,
-                                      e.canvas.height - 1);
+    ipl::apply_mask_to_source_alpha(engine());
 }
 
 MVE_API void MVE_IPLFreeSrcBuffer32(void)
 {
-    guarded("IPLFreeSrcBuffer32 Excpt", [] { free_buffer(engine().ipl.src32); });
+    guarded("IPLFreeSrcBuffer32 Excpt", [] { engine().ipl.src32.reset(); });
 }
 
 MVE_API void MVE_IPLAllocDstBuffer32(void)
 {
-    guarded("IPLAllocDstBuffer32 Excpt", [] { allocate_canvas_buffer(engine().ipl.dst32, 4, nullptr); });
+    guarded("IPLAllocDstBuffer32 Excpt",
+            [] { ipl::allocate_canvas_buffer(engine(), engine().ipl.dst32, 4); });
 }
 
 MVE_API void MVE_IPLSetDstBuffer32(const unsigned char* rgba)
 {
-    guarded("IPLAllocDstBuffer32 Excpt", [rgba] { set_buffer(engine().ipl.dst32, rgba); });
+    guarded("IPLAllocDstBuffer32 Excpt",
+            [rgba] { ipl::set_canvas_buffer(engine(), engine().ipl.dst32, rgba); });
 }
 
 MVE_API void MVE_IPLFreeDstBuffer32(void)
 {
-    guarded("IPLFreeDstBuffer32 Excpt", [] { free_buffer(engine().ipl.dst32); });
+    guarded("IPLFreeDstBuffer32 Excpt", [] { engine().ipl.dst32.reset(); });
 }
 
 MVE_API void MVE_IPLAllocSrcBuffer24(void)
 {
-    guarded("IPLAllocSrcBuffer24 Excpt", [] { allocate_canvas_buffer(engine().ipl.src24, 3, MVE_GetRGB24); });
+    guarded("IPLAllocSrcBuffer24 Excpt",
+            [] { ipl::allocate_source_rgb24(engine(), engine().ipl.src24); });
 }
 
 MVE_API void MVE_IPLFreeSrcBuffer24(void)
 {
-    guarded("IPLFreeSrcBuffer24 Excpt", [] { free_buffer(engine().ipl.src24); });
+    guarded("IPLFreeSrcBuffer24 Excpt", [] { engine().ipl.src24.reset(); });
 }
 
 MVE_API void MVE_IPLAllocDstBuffer24(void)
 {
-    guarded("IPLAllocDstBuffer24 Excpt", [] { allocate_canvas_buffer(engine().ipl.dst24, 3, nullptr); });
+    guarded("IPLAllocDstBuffer24 Excpt",
+            [] { ipl::allocate_canvas_buffer(engine(), engine().ipl.dst24, 3); });
 }
 
 MVE_API void MVE_IPLFreeDstBuffer24(void)
 {
-    guarded("IPLFreeDstBuffer24 Excpt", [] { free_buffer(engine().ipl.dst24); });
+    guarded("IPLFreeDstBuffer24 Excpt", [] { engine().ipl.dst24.reset(); });
 }
 
 MVE_API void MVE_ToolAllocSrcBuffer32(void)
 {
-    guarded("ToolAllocSrcBuffer32 Excpt", [] { allocate_canvas_buffer(engine().ipl.toolSrc32, 4, MVE_GetRGBA32); });
+    guarded("ToolAllocSrcBuffer32 Excpt",
+            [] { ipl::allocate_source_rgba32(engine(), engine().ipl.toolSrc32); });
 }
 
 MVE_API void MVE_ToolFreeSrcBuffer32(void)
 {
-    guarded("ToolFreeSrcBuffer32 Excpt", [] { free_buffer(engine().ipl.toolSrc32); });
+    guarded("ToolFreeSrcBuffer32 Excpt", [] { engine().ipl.toolSrc32.reset(); });
 }
 
 MVE_API void MVE_ToolAllocDstBuffer32(void)
 {
-    guarded("ToolAllocDstBuffer32 Excpt", [] { allocate_canvas_buffer(engine().ipl.toolDst32, 4, nullptr); });
+    guarded("ToolAllocDstBuffer32 Excpt",
+            [] { ipl::allocate_canvas_buffer(engine(), engine().ipl.toolDst32, 4); });
 }
 
 MVE_API void MVE_ToolFreeDstBuffer32(void)
 {
-    guarded("ToolFreeDstBuffer32 Excpt", [] { free_buffer(engine().ipl.toolDst32); });
+    guarded("ToolFreeDstBuffer32 Excpt", [] { engine().ipl.toolDst32.reset(); });
 }
 
 MVE_API void MVE_IPLAllocWrkBuffer(int index)
 {
-    guarded("IPLAllocWrkBuffer32 Excpt", [index] {
-        if (!valid_work_index(index)) return;
-        Engine& e = engine();
-        const std::size_t bytes = canvas_bytes(e, 4);
-        Plane8& slot = e.ipl.work[index];
-        if (bytes == 0) {
-            slot.reset();
-            return;
-        }
-        require(ensure_buffer(slot, bytes));
-    });
+    guarded("IPLAllocWrkBuffer32 Excpt", [index] { ipl::allocate_work_buffer(engine(), index); });
 }
 
 MVE_API void MVE_IPLFreeWrkBuffer32(int index)
 {
-    guarded("IPLFreeWrkBuffer32 Excpt", [index] {
-        if (valid_work_index(index)) engine().ipl.work[index].reset();
-    });
+    guarded("IPLFreeWrkBuffer32 Excpt", [index] { ipl::free_work_buffer(engine().ipl, index); });
 }
 
 MVE_API void MVE_IPLFreeAllWrkBuffer32(void)
 {
-    guarded("IPLFreeWrkBuffer32 Excpt", [] {
-        for (Plane8& slot : engine().ipl.work) slot.reset();
-    });
+    guarded("IPLFreeWrkBuffer32 Excpt", [] { ipl::free_all_work_buffers(engine().ipl); });
 }
 
 MVE_API void MVE_IPLInit(int /*ignored*/)
 {
-    guarded("IPLInit Excpt", [] { require(il::initialize() != 0); });
+    guarded("IPLInit Excpt", [] { ipl::start_image_libraries(); });
 }
 
 MVE_API void MVE_IPLExit(void) { il::shutdown(); }

@@ -75,6 +75,30 @@ int mix_blend_buffer(Engine& e, int x, int y, const std::uint16_t* plane, int w)
     return 1;
 }
 
+namespace paint {
+
+int mix_blend_buffer_surface(Engine& e, int x, int y, int w)
+{
+    return mix_blend_buffer(e, x, y, layer_plane(e, e.layers.currentIndex), w);
+}
+
+int mix_blend_buffer_layer(Engine& e, int layer, int x, int y, int w)
+{
+    return mix_blend_buffer(e, x, y, layer_plane(e, layer), w);
+}
+
+int mix_blend_buffer_under_layer(Engine& e, int x, int y, int w)
+{
+    return mix_blend_buffer(e, x, y, e.undo.under.pixels.data(), w);
+}
+
+int mix_blend_buffer_trace(Engine& e, int x, int y, int w)
+{
+    return mix_blend_buffer(e, x, y, layer_plane(e, 0), w);
+}
+
+}  // namespace paint
+
 }  // namespace mve
 
 using namespace mve;
@@ -88,28 +112,28 @@ MVE_API int MVE_DoMixBlendBuffer(int x, int y, const unsigned short* plane, int 
 
 MVE_API int MVE_MixBlendBufferSurface(int x, int y, int w)
 {
-    Engine& e = engine();
-    return mix_blend_buffer(e, x, y, layer_plane(e, e.layers.currentIndex), w);
+    return paint::mix_blend_buffer_surface(engine(), x, y, w);
 }
 
 MVE_API int MVE_MixBlendBufferLayer(int layer, int x, int y, int w)
 {
-    Engine& e = engine();
-    return mix_blend_buffer(e, x, y, layer_plane(e, layer), w);
+    return paint::mix_blend_buffer_layer(engine(), layer, x, y, w);
 }
 
 MVE_API int MVE_MixBlendBufferUnderLayer(int x, int y, int w)
 {
-    Engine& e = engine();
-    return mix_blend_buffer(e, x, y, e.undo.under.pixels.data(), w);
+    return paint::mix_blend_buffer_under_layer(engine(), x, y, w);
 }
 
-MVE_API int MVE_MixBlendBufferHistory(int x, int y, int w) { return MVE_MixBlendBufferUnderLayer(x, y, w); }
+// The history plane is the under-layer snapshot.
+MVE_API int MVE_MixBlendBufferHistory(int x, int y, int w)
+{
+    return paint::mix_blend_buffer_under_layer(engine(), x, y, w);
+}
 
 MVE_API int MVE_MixBlendBufferTrace(int x, int y, int w)
 {
-    Engine& e = engine();
-    return mix_blend_buffer(e, x, y, layer_plane(e, 0), w);
+    return paint::mix_blend_buffer_trace(engine(), x, y, w);
 }
 
 }  // extern "C"

@@ -32,7 +32,7 @@ const std::uint16_t* layer_plane(Engine& e, int index) noexcept
     return layer ? layer->pixels.data() : nullptr;
 }
 
-void set_blend_buffer_count(Engine& e, int count)
+int set_blend_buffer_count(Engine& e, int count)
 {
     BlendBufferState& blend = e.blend;
     count = std::min(count, kBlendBufferCount);
@@ -50,6 +50,7 @@ void set_blend_buffer_count(Engine& e, int count)
         blend.count = std::max(count, 0);
     }
     blend.current = 0;
+    return blend.count;
 }
 
 std::uint16_t* current_blend_buffer(Engine& e) noexcept
@@ -118,62 +119,37 @@ int copy_blend_buffer(Engine& e, int x, int y, const std::uint16_t* plane, int c
     return 1;
 }
 
-}  // namespace mve
+namespace paint {
 
-using namespace mve;
-
-extern "C" {
-
-MVE_API int MVE_SetBlendBufferCount(int count)
+void select_blend_buffer(BlendBufferState& blend, int index) noexcept
 {
-    return guarded("SetBlendBufferCount Excpt", 0, [count] {
-        set_blend_buffer_count(engine(), count);
-        return engine().blend.count;
-    });
-}
-
-MVE_API void MVE_SelectBlendBuffer(int index)
-{
-    BlendBufferState& blend = engine().blend;
     index = std::max(index, 0);
     if (index >= blend.count) index = blend.count - 1;
     blend.current = std::max(index, 0);  // with no buffers at all, record 0 stays current
 }
 
-MVE_API int MVE_DoCopyBlendBuffer(int x, int y, const unsigned short* plane, int c, int flag)
+int copy_blend_buffer_surface(Engine& e, int x, int y, int c, int flag)
 {
-    return copy_blend_buffer(engine(), x, y, plane, c, flag);
-}
-
-MVE_API int MVE_CopyBlendBufferSurface(int x, int y, int c, int flag)
-{
-    Engine& e = engine();
     return copy_blend_buffer(e, x, y, layer_plane(e, e.layers.currentIndex), c, flag);
 }
 
-MVE_API int MVE_CopyBlendBufferLayer(int layer, int x, int y, int c)
+int copy_blend_buffer_layer(Engine& e, int layer, int x, int y, int c)
 {
-    Engine& e = engine();
     return copy_blend_buffer(e, x, y, layer_plane(e, layer), c, 0);
 }
 
-MVE_API int MVE_CopyBlendBufferUnderLayer(int x, int y, int c)
+int copy_blend_buffer_under_layer(Engine& e, int x, int y, int c)
 {
-    Engine& e = engine();
     return copy_blend_buffer(e, x, y, e.undo.under.pixels.data(), c, 0);
 }
 
-MVE_API int MVE_CopyBlendBufferHistory(int x, int y, int c) { return MVE_CopyBlendBufferUnderLayer(x, y, c); }
-
-MVE_API int MVE_CopyBlendBufferTrace(int x, int y, int c)
+int copy_blend_buffer_trace(Engine& e, int x, int y, int c)
 {
-    Engine& e = engine();
     return copy_blend_buffer(e, x, y, layer_plane(e, 0), c, 0);
 }
 
-MVE_API int MVE_DoCopyBlendBufferMask(int x, int y, int c)
+int copy_blend_buffer_mask(Engine& e, int x, int y, int c) noexcept
 {
-    Engine& e = engine();
     std::uint16_t* buffer = current_blend_buffer(e);
     if (e.brush.blendStrength == 0 || !buffer || !e.mask.plane) return 0;
     const int M = e.canvas.maxBrushSize, W = e.canvas.width;
@@ -198,9 +174,8 @@ MVE_API int MVE_DoCopyBlendBufferMask(int x, int y, int c)
     return 1;
 }
 
-MVE_API int MVE_DoColorBlendBuffer(int x, int y, int r, int g, int b, int, int f)
+int colour_blend_buffer(Engine& e, int x, int y, int r, int g, int b, int f) noexcept
 {
-    Engine& e = engine();
     std::uint16_t* buffer = current_blend_buffer(e);
     if (e.brush.blendStrength == 0 || !buffer) return 0;
     const int M = e.canvas.maxBrushSize;
@@ -221,15 +196,14 @@ MVE_API int MVE_DoColorBlendBuffer(int x, int y, int r, int g, int b, int, int f
     return 1;
 }
 
-MVE_API void MVE_ClearBlendBuffer(void)
+void clear_blend_buffer(BlendBufferState& blend) noexcept
 {
-    BlendBuffer& record = engine().blend.records[static_cast<std::size_t>(engine().blend.current)];
+    BlendBuffer& record = blend.records[static_cast<std::size_t>(blend.current)];
     if (record.pixels) std::memset(record.pixels.data(), 0, record.pixels.bytes());
 }
 
-MVE_API void MVE_FillBlendBuffer(int, int, int, int lo)
+void fill_blend_buffer(Engine& e, int lo) noexcept
 {
-    Engine& e = engine();
     BlendBuffer& record = e.blend.records[static_cast<std::size_t>(e.blend.current)];
     if (!record.pixels) return;
     // Every byte of the first M * M values takes the low byte of lo.
@@ -237,9 +211,8 @@ MVE_API void MVE_FillBlendBuffer(int, int, int, int lo)
     std::memset(record.pixels.data(), lo & 0xFF, std::min(m * m * 2, record.pixels.bytes()));
 }
 
-MVE_API void MVE_FilterBlendBuffer(int kind, int level)
+void filter_blend_buffer(Engine& e, int kind, int level) noexcept
 {
-    Engine& e = engine();
     std::uint16_t* buffer = current_blend_buffer(e);
     if (!buffer) return;
     const int M = e.canvas.maxBrushSize;
@@ -264,6 +237,81 @@ MVE_API void MVE_FilterBlendBuffer(int kind, int level)
             default: break;
             }
         }
+}
+
+}  // namespace paint
+
+}  // namespace mve
+
+using namespace mve;
+
+extern "C" {
+
+MVE_API int MVE_SetBlendBufferCount(int count)
+{
+    return guarded("SetBlendBufferCount Excpt", 0,
+                   [count] { return set_blend_buffer_count(engine(), count); });
+}
+
+MVE_API void MVE_SelectBlendBuffer(int index)
+{
+    paint::select_blend_buffer(engine().blend, index);
+}
+
+MVE_API int MVE_DoCopyBlendBuffer(int x, int y, const unsigned short* plane, int c, int flag)
+{
+    return copy_blend_buffer(engine(), x, y, plane, c, flag);
+}
+
+MVE_API int MVE_CopyBlendBufferSurface(int x, int y, int c, int flag)
+{
+    return paint::copy_blend_buffer_surface(engine(), x, y, c, flag);
+}
+
+MVE_API int MVE_CopyBlendBufferLayer(int layer, int x, int y, int c)
+{
+    return paint::copy_blend_buffer_layer(engine(), layer, x, y, c);
+}
+
+MVE_API int MVE_CopyBlendBufferUnderLayer(int x, int y, int c)
+{
+    return paint::copy_blend_buffer_under_layer(engine(), x, y, c);
+}
+
+// The history plane is the under-layer snapshot.
+MVE_API int MVE_CopyBlendBufferHistory(int x, int y, int c)
+{
+    return paint::copy_blend_buffer_under_layer(engine(), x, y, c);
+}
+
+MVE_API int MVE_CopyBlendBufferTrace(int x, int y, int c)
+{
+    return paint::copy_blend_buffer_trace(engine(), x, y, c);
+}
+
+MVE_API int MVE_DoCopyBlendBufferMask(int x, int y, int c)
+{
+    return paint::copy_blend_buffer_mask(engine(), x, y, c);
+}
+
+MVE_API int MVE_DoColorBlendBuffer(int x, int y, int r, int g, int b, int, int f)
+{
+    return paint::colour_blend_buffer(engine(), x, y, r, g, b, f);
+}
+
+MVE_API void MVE_ClearBlendBuffer(void)
+{
+    paint::clear_blend_buffer(engine().blend);
+}
+
+MVE_API void MVE_FillBlendBuffer(int, int, int, int lo)
+{
+    paint::fill_blend_buffer(engine(), lo);
+}
+
+MVE_API void MVE_FilterBlendBuffer(int kind, int level)
+{
+    paint::filter_blend_buffer(engine(), kind, level);
 }
 
 }  // extern "C"

@@ -132,6 +132,14 @@ void paint::set_brush_shape(Engine& e, const char* path, int angle) noexcept
     guarded("SetBrushShape Excpt", [&] { build_brush_shape(e, path, angle, ShapeVariant::Current); });
 }
 
+int paint::get_brush_shape16(const PaintResources& p, unsigned short* out) noexcept
+{
+    const Plane16& shape = p.brushShape;
+    if (!out || !shape) return 0;
+    std::memcpy(out, shape.data(), shape.bytes());
+    return static_cast<int>(shape.size());
+}
+
 }  // namespace mve
 
 using namespace mve;
@@ -150,10 +158,7 @@ MVE_API void MVE_SetBrushShape_ORIGINAL(const char* path, int angle)
 
 MVE_API int MVE_GetBrushShape16(unsigned short* out)
 {
-    const Plane16& shape = engine().paint.brushShape;
-    if (!out || !shape) return 0;
-    std::memcpy(out, shape.data(), shape.bytes());
-    return static_cast<int>(shape.size());
+    return paint::get_brush_shape16(engine().paint, out);
 }
 
 }  // extern "C"

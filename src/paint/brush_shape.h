@@ -37,6 +37,10 @@ namespace paint {
 // Builds the brush shape from the picture (or image script) at `path`
 // turned by `angle`; "SetBrushShape Excpt" on failure.
 void set_brush_shape(Engine& e, const char* path, int angle) noexcept;
+
+// Copies the whole M x M shape into out; returns the number of values, or 0
+// for a null out or an absent shape.
+int get_brush_shape16(const PaintResources& p, unsigned short* out) noexcept;
 }  // namespace paint
 
 }  // namespace mve

@@ -218,15 +218,8 @@ void draw_dab(Engine& e, int x, int y)
     clear_dab_flags(e);
 }
 
-}  // namespace mve
-
-using namespace mve;
-
-extern "C" {
-
-MVE_API void MVE_DrawDabGrit(int x, int y, int r, int g, int b)
+void paint::draw_dab_grit(Engine& e, int x, int y, int r, int g, int b)
 {
-    Engine& e = engine();
     e.brush.color = {static_cast<std::uint16_t>(r & 0xFF00), static_cast<std::uint16_t>(g & 0xFF00),
                      static_cast<std::uint16_t>(b & 0xFF00), 65535};
     if (e.mask.makerOn) {
@@ -235,6 +228,17 @@ MVE_API void MVE_DrawDabGrit(int x, int y, int r, int g, int b)
         return;
     }
     draw_dab(e, x, y);
+}
+
+}  // namespace mve
+
+using namespace mve;
+
+extern "C" {
+
+MVE_API void MVE_DrawDabGrit(int x, int y, int r, int g, int b)
+{
+    paint::draw_dab_grit(engine(), x, y, r, g, b);
 }
 
 }  // extern "C"

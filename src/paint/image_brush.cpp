@@ -200,6 +200,12 @@ void paint::resize_image_brush(Engine& e) noexcept
     guarded("SizeImageBrush Excpt", [&] { size_image_brush(e); });
 }
 
+void paint::copy_from_image_brush(Engine& e, int percent) noexcept
+{
+    resize_image_brush(e);
+    copy_image_brush_to_blend_buffer(e, percent);
+}
+
 }  // namespace mve
 
 using namespace mve;
@@ -245,9 +251,7 @@ MVE_API void MVE_SizeImageBrush(void)
 
 MVE_API void MVE_CopyFromImageBrush(int percent)
 {
-    Engine& e = engine();
-    paint::resize_image_brush(e);
-    copy_image_brush_to_blend_buffer(e, percent);
+    paint::copy_from_image_brush(engine(), percent);
 }
 
 }  // extern "C"

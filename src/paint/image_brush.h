@@ -65,6 +65,8 @@ BlendBufferView image_brush_target(Engine& e) noexcept;
 namespace paint {
 // size_image_brush with its failure recorded as "SizeImageBrush Excpt".
 void resize_image_brush(Engine& e) noexcept;
+// Sizes the brush afresh, then mixes it into the current blend buffer by `percent`.
+void copy_from_image_brush(Engine& e, int percent) noexcept;
 }  // namespace paint
 
 }  // namespace mve
