@@ -36,10 +36,8 @@ CoreState& core_state() noexcept
     return engine();
 }
 
-il::ImageScriptState& il::image_script_state() noexcept
-{
-    return engine().imageScripts;
-}
+il::ImageScriptState& il::image_script_state() noexcept { return engine().imageScripts; }
+il::TransformQueue& il::transform_queue() noexcept { return engine().transforms; }
 
 void reset_engine() noexcept
 {

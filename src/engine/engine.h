@@ -10,6 +10,7 @@
 #include "core/core_state.h"
 #include "exchange/exchange_state.h"
 #include "imagelib/image_script.h"
+#include "imagelib/transforms.h"
 #include "ipl/ipl_state.h"
 #include "paint/image_brush_state.h"
 #include "paint/paint_state.h"
@@ -30,6 +31,7 @@ struct Engine : CoreState {
     TabletState tablet;
     exchange::ExchangeState exchange;
     il::ImageScriptState imageScripts;
+    il::TransformQueue transforms;
 };
 
 Engine& engine() noexcept;

@@ -48,6 +48,18 @@ int to_dpi(int type, double r, int u) noexcept
     return dpi < 0 ? 72 : static_cast<int>(dpi);
 }
 
+// Takes ownership of a decoded RGBA32 block (null when decoding failed).
+Decoded adopt_block(std::uint8_t* block, int width, int height) noexcept
+{
+    Decoded d;
+    d.pixels.reset(block);
+    if (d) {
+        d.width = width;
+        d.height = height;
+    }
+    return d;
+}
+
 }  // namespace
 
 void Decoded::Free::operator()(std::uint8_t* p) const noexcept
@@ -57,24 +69,18 @@ void Decoded::Free::operator()(std::uint8_t* p) const noexcept
 
 Decoded decode_file(const char* path) noexcept
 {
-    Decoded d;
     Source source(il::open_file_source(path));
-    if (!source) return d;
+    if (!source) return {};
     // Metafiles (types 7 and 8) have no renderer here; they read as unreadable.
     int w = 0, h = 0;
-    d.pixels.reset(il::read_image_to_rgba(source.get(), &w, &h));
-    if (d) {
-        d.width = w;
-        d.height = h;
-    }
-    return d;
+    std::uint8_t* block = il::read_image_to_rgba(source.get(), &w, &h);
+    return adopt_block(block, w, h);
 }
 
 Decoded decode_file_magick(const char* path) noexcept
 {
-    Decoded d;
     Source source(il::open_file_source(path));
-    if (!source || source->bytes.empty()) return d;
+    if (!source || source->bytes.empty()) return {};
     int w = 0, h = 0;
     // Formats without a signature (TGA) are named by their extension.
     std::string format;
@@ -83,26 +89,16 @@ Decoded decode_file_magick(const char* path) noexcept
     std::uint8_t* block = il::decode_magick(source->bytes.data(), source->bytes.size(), nullptr, &w, &h);
     if (!block && !format.empty())
         block = il::decode_magick(source->bytes.data(), source->bytes.size(), format.c_str(), &w, &h);
-    d.pixels.reset(block);
-    if (d) {
-        d.width = w;
-        d.height = h;
-    }
-    return d;
+    return adopt_block(block, w, h);
 }
 
 Decoded decode_file_raw(const char* path) noexcept
 {
-    Decoded d;
     Source source(il::open_file_source(path));
-    if (!source) return d;
+    if (!source) return {};
     int w = 0, h = 0;
-    d.pixels.reset(il::decode_raw(source->bytes.data(), source->bytes.size(), &w, &h));
-    if (d) {
-        d.width = w;
-        d.height = h;
-    }
-    return d;
+    std::uint8_t* block = il::decode_raw(source->bytes.data(), source->bytes.size(), &w, &h);
+    return adopt_block(block, w, h);
 }
 
 bool read_into_staging(StagingImage& s, const Decoded& d) noexcept

@@ -10,16 +10,7 @@ namespace mve::il {
 
 namespace {
 
-struct Transform {
-    InverseMap inverse;
-    int edge;
-};
-
-std::vector<Transform>& transform_list()
-{
-    static std::vector<Transform> list;
-    return list;
-}
+std::vector<QueuedTransform>& transform_list() { return transform_queue().transforms; }
 
 // Resolves an integer coordinate outside 0..n-1; false for the background.
 bool resolve(int& v, int n, int edge)

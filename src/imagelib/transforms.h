@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace mve::il {
 
@@ -24,6 +25,17 @@ enum EdgeMode : int {
 // Maps a destination position to its source position in place; false leaves
 // the pixel at the background colour.
 using InverseMap = std::function<bool(double& x, double& y)>;
+
+// The queue the add_* calls fill and transform_process runs. It lives in the
+// engine record; the accessor is defined where the record is assembled.
+struct QueuedTransform {
+    InverseMap inverse;
+    int edge;
+};
+struct TransformQueue {
+    std::vector<QueuedTransform> transforms;
+};
+TransformQueue& transform_queue() noexcept;
 
 void clear_all_transforms() noexcept;
 // A transform of our own kind; edge modes other than 1..3 use the background.

@@ -6,6 +6,7 @@
 #include "core/parallel.h"
 #include "core/runtime.h"
 #include "engine/engine.h"
+#include "imagelib/transforms.h"
 #include "imagelib/writing.h"
 #include "morvane/morvane.h"
 
@@ -28,6 +29,7 @@ TEST(EngineReset, BringsRuntimeAndEngineRecordsBackToTheirStart)
     engine().ipl.effectBlock.width = 77;
     engine().platform.hiddenWindow.exists = false;
     engine().imageScripts.fileReads = 9;
+    il::add_offset_transform(4, 4, 1.0, 0.0, 0);
     MVE_CreateImage(nullptr, 4, 4, 8, 0);
     ASSERT_EQ(MVE_CreateLayer(2, 4, 4), 1);
     runtime().allocationsBeforeFailure.store(5);
@@ -44,6 +46,7 @@ TEST(EngineReset, BringsRuntimeAndEngineRecordsBackToTheirStart)
     EXPECT_EQ(engine().ipl.effectBlock.width, 0);
     EXPECT_TRUE(engine().platform.hiddenWindow.exists);
     EXPECT_EQ(engine().imageScripts.fileReads, 0);
+    EXPECT_EQ(il::transform_count(), 0);
     EXPECT_EQ(engine().canvas.width, 0);
     EXPECT_FALSE(engine().layers.table[2].present());
     EXPECT_FALSE(engine().mask.plane);
