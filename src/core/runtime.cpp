@@ -11,12 +11,6 @@ bool fast_paths_from_environment() noexcept
     return !(v && *v && std::strcmp(v, "0") != 0);
 }
 
-Runtime& runtime() noexcept
-{
-    static Runtime instance;
-    return instance;
-}
-
 void reset_runtime() noexcept
 {
     Runtime& r = runtime();

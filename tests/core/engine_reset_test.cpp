@@ -30,6 +30,7 @@ TEST(EngineReset, BringsRuntimeAndEngineRecordsBackToTheirStart)
     engine().platform.hiddenWindow.exists = false;
     engine().imageScripts.fileReads = 9;
     il::add_offset_transform(4, 4, 1.0, 0.0, 0);
+    ASSERT_EQ(il::transform_count(), 1);
     MVE_CreateImage(nullptr, 4, 4, 8, 0);
     ASSERT_EQ(MVE_CreateLayer(2, 4, 4), 1);
     runtime().allocationsBeforeFailure.store(5);

@@ -12,7 +12,7 @@
 
 // The library archive is built without sanitizers; compiling the block
 // loader and the compression layer here instruments them.
-#include "core/layer_blocks.cpp"
+#include "exchange/layer_blocks.cpp"
 #include "imagelib/compression.cpp"
 
 namespace {
