@@ -6,7 +6,6 @@
 
 #include "core/blend_modes.h"
 #include "core/guard.h"
-#include "core/parallel.h"
 #include "core/texture.h"
 #include "morvane/morvane.h"
 

@@ -108,7 +108,7 @@ bool run_named_effect(const char* name, int chain, const EffectArgs& args)
     services.mask = mask_for(e, w, h);
     services.extentsFromLayer = true;
     brush_colour(e, services.brushColour);
-    return dispatch(name, engine().ipl.effectBlock, services);
+    return dispatch(name, block, services);
 }
 
 bool run_named_effect_on(const char* name, std::uint8_t* src, std::uint8_t* dst, int width, int height, int chain,
@@ -116,13 +116,14 @@ bool run_named_effect_on(const char* name, std::uint8_t* src, std::uint8_t* dst,
 {
     if (!src || !dst || width <= 0 || height <= 0) return false;
     Engine& e = engine();
-    fill_block(engine().ipl.effectBlock, src, dst, width, height, chain, args);
+    EffectBlock& block = e.ipl.effectBlock;
+    fill_block(block, src, dst, width, height, chain, args);
     if (chain == 0 && src != dst) std::memcpy(dst, src, image_bytes(width, height));
     EffectServices services;
     services.writeBack = e.canvas.width == width && e.canvas.height == height;
     services.mask = mask_for(e, width, height);
     brush_colour(e, services.brushColour);
-    return dispatch(name, engine().ipl.effectBlock, services);
+    return dispatch(name, block, services);
 }
 
 void EffectRun::set_mask(int x, int y, double v) noexcept
