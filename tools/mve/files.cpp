@@ -1,6 +1,6 @@
 // mve convert and mve info: any picture the engine reads into the staging
 // image, written again by the engine's writers by the output's extension.
-#include "files.h"
+#include "demo.h"
 
 #include <getopt.h>
 
@@ -89,6 +89,8 @@ bool write_picture(const std::string& out, int dpi)
 
 }  // namespace
 
+namespace {
+
 int run_convert(int argc, char** argv)
 {
     static const option options[] = {{"dpi", required_argument, nullptr, 'd'},
@@ -145,5 +147,10 @@ int run_info(int argc, char** argv)
     MVE_DeleteNewRGBA();
     return 0;
 }
+
+}  // namespace
+
+MVE_COMMAND("convert", "convert IN OUT [--dpi N] [--quality Q]", run_convert);
+MVE_COMMAND("info", "info FILE", run_info);
 
 }  // namespace mve_host

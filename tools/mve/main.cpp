@@ -1,7 +1,6 @@
 // mve: the reference host. It drives the engine through the public header only.
 //   mve demo [out-dir]   runs every demo step and writes its pictures
-//   mve convert IN OUT [--dpi N] [--quality Q]
-//   mve info FILE
+//   mve COMMAND ...      runs a subcommand registered by its own file (MVE_COMMAND)
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -12,7 +11,6 @@
 #include <vector>
 
 #include "demo.h"
-#include "files.h"
 #include "morvane/morvane.h"
 
 namespace mve_host {
@@ -31,15 +29,53 @@ std::vector<RegisteredStep>& steps()
     return list;
 }
 
+struct RegisteredCommand {
+    const char* name;
+    const char* usage;
+    CommandFn run;
+};
+
+std::vector<RegisteredCommand>& commands()
+{
+    static std::vector<RegisteredCommand> list;
+    return list;
+}
+
 int usage()
 {
-    std::fprintf(stderr, "usage: mve demo [out-dir]\n"
-                         "       mve convert IN OUT [--dpi N] [--quality Q]\n"
-                         "       mve info FILE\n");
+    std::fprintf(stderr, "usage: mve demo [out-dir]\n");
+    auto list = commands();
+    std::sort(list.begin(), list.end(), [](auto& a, auto& b) { return std::strcmp(a.name, b.name) < 0; });
+    for (auto& c : list) std::fprintf(stderr, "       mve %s\n", c.usage);
     return 2;
 }
 
+int run_demo(int argc, char** argv)
+{
+    DemoContext ctx;
+    ctx.outDir = argc > 1 ? argv[1] : "mve-demo-out";
+    mkdir(ctx.outDir.c_str(), 0755);
+    auto& list = steps();
+    std::stable_sort(list.begin(), list.end(), [](auto& a, auto& b) { return a.rank < b.rank; });
+    for (auto& s : list) {
+        say("== %s", s.name);
+        if (!s.step(ctx)) {
+            std::fprintf(stderr, "mve demo: step '%s' failed (last error: \"%s\")\n", s.name, MVE_GetLastError());
+            return 1;
+        }
+    }
+    MVE_DeleteImage();
+    say("demo finished: pictures in %s/", ctx.outDir.c_str());
+    return 0;
+}
+
 }  // namespace
+
+bool register_command(const char* name, const char* usage, CommandFn run)
+{
+    commands().push_back({name, usage, run});
+    return true;
+}
 
 bool register_demo_step(int rank, const char* name, DemoStep step)
 {
@@ -87,22 +123,9 @@ bool write_composite(const DemoContext& ctx, const char* name)
 int main(int argc, char** argv)
 {
     using namespace mve_host;
-    if (argc >= 2 && std::strcmp(argv[1], "convert") == 0) return run_convert(argc - 1, argv + 1);
-    if (argc >= 2 && std::strcmp(argv[1], "info") == 0) return run_info(argc - 1, argv + 1);
-    if (argc < 2 || std::strcmp(argv[1], "demo") != 0) return usage();
-    DemoContext ctx;
-    ctx.outDir = argc > 2 ? argv[2] : "mve-demo-out";
-    mkdir(ctx.outDir.c_str(), 0755);
-    auto& list = steps();
-    std::stable_sort(list.begin(), list.end(), [](auto& a, auto& b) { return a.rank < b.rank; });
-    for (auto& s : list) {
-        say("== %s", s.name);
-        if (!s.step(ctx)) {
-            std::fprintf(stderr, "mve demo: step '%s' failed (last error: \"%s\")\n", s.name, MVE_GetLastError());
-            return 1;
-        }
-    }
-    MVE_DeleteImage();
-    say("demo finished: pictures in %s/", ctx.outDir.c_str());
-    return 0;
+    if (argc < 2) return usage();
+    if (std::strcmp(argv[1], "demo") == 0) return run_demo(argc - 1, argv + 1);
+    for (auto& c : commands())
+        if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 1, argv + 1);
+    return usage();
 }
