@@ -646,6 +646,37 @@ MVE_API int MVE_IPLRunBuiltinEffect(const char* name, unsigned char* rgba32, int
 
 /* ==== END built-in effects ==== */
 
+/* ==== BEGIN colour adjustments, displacement, photo pop and plug-ins ==== */
+
+/* Hue, saturation and lightness (or value) shifts of a host RGBA32 buffer
+ * (rows of width * 4 bytes) in place; alpha is kept. The hue moves by hueShift
+ * degrees, the others by percent / 100, each clamped to 0..1; grey pixels keep
+ * hue and saturation 0 and move their lightness (value) only. */
+MVE_API void MVE_ProcessBuffer_HSLAdjust(unsigned char* rgba, int width, int height, int hueShift,
+                                         int saturationPercent, int lightnessPercent);
+MVE_API void MVE_ProcessBuffer_HSVAdjust(unsigned char* rgba, int width, int height, int hueShift,
+                                         int saturationPercent, int valuePercent);
+/* Bump-map displacement of Src32 into Dst32 (the edge repeated, pixels mapped
+ * outside filled with background, R in the low byte), written into the current
+ * layer through the Mask. The host premultiplies Src32 first. From a canvas-sized
+ * RGBA32 map (strength * 5) or from an image-script texture tiled over the
+ * canvas (randomOffset low byte 1: a random start offset). */
+MVE_API void MVE_IPLDisplacementBumpRGBA(const unsigned char* mapRGBA, double strength, int background);
+MVE_API void MVE_IPLDisplacementBumpISLFile(const char* islScriptPath, double strength, int randomOffset,
+                                            int background);
+/* Sharpen, optional extra contrast (low byte 1), contrast 0..1000 and saturation
+ * 0..100 (50 keeps it) of the current layer. Non-zero when the saturation step ran. */
+MVE_API int MVE_IPLPhotoPop(int contrast, double saturation, int extraContrast);
+/* Plug-ins (shared objects, include/morvane/plugin.h) of a directory, not its
+ * subdirectories: the scan returns how many it found (0 for a missing directory);
+ * each NextName call hands out one entry as "category :: name :: file", the last
+ * found first, then "" for good. The file is what the dispatcher's
+ * "Adobe Compatible Plug-ins" takes to run the plug-in. */
+MVE_API int MVE_PhotoshopPluginScan(const char* directory);
+MVE_API const char* MVE_PhotoshopPluginNextName(void);
+
+/* ==== END colour adjustments, displacement, photo pop and plug-ins ==== */
+
 /* ==== BEGIN image files and staging image ==== */
 
 /* The staging image: one RGBA32 picture that the readers and the scanner fill. */

@@ -12,6 +12,7 @@
 #include "imagelib/image_script.h"
 #include "imagelib/transforms.h"
 #include "ipl/ipl_state.h"
+#include "ipl/plugin_state.h"
 #include "paint/image_brush_state.h"
 #include "paint/paint_state.h"
 #include "platform/platform_state.h"
@@ -27,6 +28,7 @@ struct Engine : CoreState {
     ImageBrushState imageBrush;
     BrushSettings brush;
     ProcessingBuffers ipl;
+    PluginState plugins;
     PlatformState platform;
     TabletState tablet;
     exchange::ExchangeState exchange;

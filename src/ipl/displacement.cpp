@@ -1,0 +1,130 @@
+// The two bump-map displacements of the processing buffers: from a host map
+// and from an image-script texture tiled over the canvas.
+#include "ipl/displacement.h"
+
+#include <ctime>
+#include <vector>
+
+#include "core/guard.h"
+#include "core/random.h"
+#include "core/transfer.h"
+#include "imagelib/block_copy.h"
+#include "imagelib/displacement.h"
+#include "imagelib/image_script.h"
+#include "imagelib/transforms.h"
+#include "ipl/processing_buffers.h"
+#include "morvane/morvane.h"
+
+namespace mve::ipl {
+
+namespace {
+
+// Grey of the canvas-sized RGBA32 map, one bump transform, Src32 -> Dst32
+// with the edge repeated, then Dst32 un-premultiplied into the current layer.
+void displace_by_map(Engine& e, const std::uint8_t* map, float strength, int background)
+{
+    std::uint8_t* src = canvas_rgba32(e, e.ipl.src32);
+    std::uint8_t* dst = canvas_rgba32(e, e.ipl.dst32);
+    if (!src || !dst || !map) return;
+    const int W = e.canvas.width, H = e.canvas.height;
+    std::vector<std::uint8_t> grey(static_cast<std::size_t>(W) * H);
+    require(il::image_to_grey8(map, W, H, 4, W * 4, grey.data(), W, 0) != 0);
+    il::clear_all_transforms();
+    if (!il::add_bump_map_displacement_transform(W, H, strength, grey.data(), W, H)) return;
+    const int ok =
+        il::transform_process(src, W, H, 4, W * 4, dst, W * 4, 2, static_cast<std::uint32_t>(background), 0);
+    il::clear_all_transforms();
+    if (!ok) return;
+    core::unpremultiply_rgba32(dst, W, H);
+    core::load_rgba32_into_current(e, dst, W * 4, true);
+}
+
+// Renders the script into an RGBA texture; empty when it cannot be loaded or run.
+std::vector<std::uint8_t> render_texture(const char* path, int& tw, int& th)
+{
+    std::vector<std::uint8_t> texture;
+    il::IslHeader header;
+    if (path && il::isl_load_script_from_file(path) && il::isl_init_buffers() &&
+        il::isl_read_script_header_from_file(path, &header) && header.width > 0 && header.height > 0) {
+        tw = header.width;
+        th = header.height;
+        texture.assign(static_cast<std::size_t>(tw) * th * 4, 0);
+        if (il::isl_execute_script(texture.data(), tw, th))
+            il::swap_red_blue(texture.data(), tw, th, tw * 4);
+        else
+            texture.clear();
+    }
+    return texture;
+}
+
+// Tiles the texture over the W x H map from (0, 0), or from a random offset
+// when the low byte of randomOffset is 1; nothing for an empty texture.
+void tile_texture(const std::vector<std::uint8_t>& texture, int tw, int th, int randomOffset,
+                  std::uint8_t* map, int W, int H)
+{
+    if (texture.empty()) return;
+    int x0 = 0, y0 = 0;
+    if ((randomOffset & 0xFF) == 1) {
+        crt_srand(static_cast<std::uint32_t>(std::time(nullptr)));
+        const int r1 = crt_rand(), r2 = crt_rand();
+        x0 = -(r1 % tw);
+        y0 = -(r2 % th);
+    }
+    for (int y = y0; y < H; y += th)
+        for (int x = x0; x < W; x += tw)
+            overlay_image(map, W, H, 4, W * 4, texture.data(), tw, th, tw * 4, x, y, 1.0, 0);
+}
+
+// One image-script session, finished however the displacement ends.
+struct ScriptSession {
+    ScriptSession() { il::isl_initialize(); }
+    ~ScriptSession() { il::isl_finish(); }
+    ScriptSession(const ScriptSession&) = delete;
+    ScriptSession& operator=(const ScriptSession&) = delete;
+};
+
+}  // namespace
+
+void displacement_bump_rgba(const std::uint8_t* mapRGBA, double strength, int background) noexcept
+{
+    guarded("IPLDisplacementBumpRGBA Excpt",
+            [&] { displace_by_map(engine(), mapRGBA, static_cast<float>(strength * 5), background); });
+}
+
+void displacement_bump_isl_file(const char* islScriptPath, double strength, int randomOffset,
+                                int background) noexcept
+{
+    guarded("IPLDisplacementBumpISLFile Excpt", [&] {
+        Engine& e = engine();
+        if (!canvas_rgba32(e, e.ipl.src32) || !canvas_rgba32(e, e.ipl.dst32)) return;
+        const int W = e.canvas.width, H = e.canvas.height;
+        std::vector<std::uint8_t> map(canvas_bytes(e, 4), 0);
+        int tw = 0, th = 0;
+        {
+            ScriptSession session;
+            const std::vector<std::uint8_t> texture = render_texture(islScriptPath, tw, th);
+            tile_texture(texture, tw, th, randomOffset, map.data(), W, H);
+        }
+        for (std::size_t i = 3; i < map.size(); i += 4) map[i] = 255;
+        displace_by_map(e, map.data(), static_cast<float>(strength), background);
+    });
+}
+
+}  // namespace mve::ipl
+
+using namespace mve;
+
+extern "C" {
+
+MVE_API void MVE_IPLDisplacementBumpRGBA(const unsigned char* mapRGBA, double strength, int background)
+{
+    ipl::displacement_bump_rgba(mapRGBA, strength, background);
+}
+
+MVE_API void MVE_IPLDisplacementBumpISLFile(const char* islScriptPath, double strength, int randomOffset,
+                                            int background)
+{
+    ipl::displacement_bump_isl_file(islScriptPath, strength, randomOffset, background);
+}
+
+}  // extern "C"
