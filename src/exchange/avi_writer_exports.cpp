@@ -27,7 +27,7 @@ void create_avi(const char* path, int msPerFrame, int width, int height)
 {
     RecordingState& r = recording();
     // A second creation finishes the open recording first: it stays playable.
-    if (r.avi) r.avi->close(), r.avi.reset();
+    finish_recording(r.avi);
     if (!path || width <= 0 || height <= 0 || msPerFrame <= 0) return;
     AviOptions options;
     options.codec = r.aviCodec == 1 ? AviCodec::Dib : AviCodec::Mjpeg;
@@ -48,13 +48,7 @@ void write_avi_bitmap(const char* path)
     write_avi_frame(rgb.data(), picture.width, picture.height);
 }
 
-void close_avi()
-{
-    RecordingState& r = recording();
-    if (!r.avi) return;
-    r.avi->close();
-    r.avi.reset();
-}
+void close_avi() { finish_recording(recording().avi); }
 
 }  // namespace mve::exchange
 

@@ -10,7 +10,7 @@ void create_gif(const char* path, int msPerFrame, const std::uint8_t* palette, i
 {
     RecordingState& r = exchange_state().recording;
     // A second creation finishes the open recording first: it stays playable.
-    if (r.gif) r.gif->close(), r.gif.reset();
+    finish_recording(r.gif);
     if (!path || width <= 0 || height <= 0) return;
     auto gif = std::make_shared<GifWriter>();
     // The delay is kept in hundredths of a second, as GIF stores it.
@@ -24,13 +24,7 @@ void write_gif_frame(const std::uint8_t* rgb, int width, int height)
     gif->write_frame(rgb);
 }
 
-void close_gif()
-{
-    RecordingState& r = exchange_state().recording;
-    if (!r.gif) return;
-    r.gif->close();
-    r.gif.reset();
-}
+void close_gif() { finish_recording(exchange_state().recording.gif); }
 
 }  // namespace mve::exchange
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace mve::exchange {
@@ -45,6 +46,15 @@ private:
     std::uint64_t position_ = 0;
     bool failed_ = false;
 };
+
+// Finishes an open recording (an AVI or GIF writer) and lets it go.
+template <class Writer>
+void finish_recording(std::shared_ptr<Writer>& writer)
+{
+    if (!writer) return;
+    writer->close();
+    writer.reset();
+}
 
 // Test hook: the room left on the "disk" for every OutputFile, in bytes of
 // file length (a write that would make a file longer fails as with ENOSPC);
