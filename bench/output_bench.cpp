@@ -32,23 +32,27 @@ const std::vector<std::vector<std::uint8_t>>& frames()
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x) {
                 std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * kW + x) * 3];
-                p[0] = static_cast<std::uint8_t>(240 - y / 60), p[1] = static_cast<std::uint8_t>(232 - y / 50);
+                p[0] = static_cast<std::uint8_t>(240 - y / 60),
+                p[1] = static_cast<std::uint8_t>(232 - y / 50);
                 p[2] = static_cast<std::uint8_t>(215 - x / 80);
             }
         f.push_back(rgb);
         for (int k = 1; k < kFrames; ++k) {
             const double y0 = 80 + (k * 37) % 900;
-            const std::uint8_t colour[3] = {static_cast<std::uint8_t>(40 + k * 9), static_cast<std::uint8_t>(200 - k * 7),
+            const std::uint8_t colour[3] = {static_cast<std::uint8_t>(40 + k * 9),
+                                            static_cast<std::uint8_t>(200 - k * 7),
                                             static_cast<std::uint8_t>(90 + k * 5)};
             for (int step = 0; step < 60; ++step) {
-                const double cx = 100 + step * 28, cy = y0 + 40 * std::sin(step * 0.2 + k), r = 22 + (step % 7);
+                const double cx = 100 + step * 28, cy = y0 + 40 * std::sin(step * 0.2 + k),
+                             r = 22 + (step % 7);
                 for (int y = std::max(0, int(cy - r)); y < std::min(kH, int(cy + r) + 1); ++y)
                     for (int x = std::max(0, int(cx - r)); x < std::min(kW, int(cx + r) + 1); ++x) {
                         const double d = std::hypot(x - cx, y - cy) / r;
                         if (d > 1) continue;
                         std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * kW + x) * 3];
                         const double a = 0.85 * (1 - d * d);
-                        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(p[c] + (colour[c] - p[c]) * a);
+                        for (int c = 0; c < 3; ++c)
+                            p[c] = static_cast<std::uint8_t>(p[c] + (colour[c] - p[c]) * a);
                     }
             }
             f.push_back(rgb);
@@ -58,7 +62,10 @@ const std::vector<std::vector<std::uint8_t>>& frames()
     return all;
 }
 
-std::string out_path(const char* name) { return "/tmp/mve_output_bench_" + std::to_string(getpid()) + name; }
+std::string out_path(const char* name)
+{
+    return "/tmp/mve_output_bench_" + std::to_string(getpid()) + name;
+}
 
 double file_bytes(const std::string& path)
 {
@@ -73,9 +80,11 @@ void timed_recording(benchmark::State& state, const std::string& path, Body&& bo
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         body();
-        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
-    state.counters["fps"] = benchmark::Counter(double(kFrames) * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter(double(kFrames) * double(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["bytes"] = file_bytes(path);
     std::remove(path.c_str());
 }
@@ -105,8 +114,8 @@ void gif(benchmark::State& state, bool differencing)
 void ffmpeg(benchmark::State& state, const std::string& output, const std::string& args)
 {
     const std::string path = out_path(output.c_str());
-    const std::string command = "ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -s " + std::to_string(kW) + "x" +
-                                std::to_string(kH) + " -r 10 -i - " + args + " " + path;
+    const std::string command = "ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -s " + std::to_string(kW) +
+                                "x" + std::to_string(kH) + " -r 10 -i - " + args + " " + path;
     timed_recording(state, path, [&] {
         FILE* pipe = popen(command.c_str(), "w");
         if (!pipe) return;
@@ -115,15 +124,34 @@ void ffmpeg(benchmark::State& state, const std::string& output, const std::strin
     });
 }
 
-void BM_AviMjpeg(benchmark::State& s) { avi(s, mve::exchange::AviCodec::Mjpeg); }
-void BM_AviDib(benchmark::State& s) { avi(s, mve::exchange::AviCodec::Dib); }
-void BM_GifWhole(benchmark::State& s) { gif(s, false); }
-void BM_GifDifferencing(benchmark::State& s) { gif(s, true); }
+void BM_AviMjpeg(benchmark::State& s)
+{
+    avi(s, mve::exchange::AviCodec::Mjpeg);
+}
+void BM_AviDib(benchmark::State& s)
+{
+    avi(s, mve::exchange::AviCodec::Dib);
+}
+void BM_GifWhole(benchmark::State& s)
+{
+    gif(s, false);
+}
+void BM_GifDifferencing(benchmark::State& s)
+{
+    gif(s, true);
+}
 // Quality 3 on ffmpeg's scale is about libjpeg's 90.
-void BM_FfmpegMjpeg(benchmark::State& s) { ffmpeg(s, ".avi", "-c:v mjpeg -q:v 3"); }
-void BM_FfmpegGif(benchmark::State& s) { ffmpeg(s, ".gif", "-f gif"); }
+void BM_FfmpegMjpeg(benchmark::State& s)
+{
+    ffmpeg(s, ".avi", "-c:v mjpeg -q:v 3");
+}
+void BM_FfmpegGif(benchmark::State& s)
+{
+    ffmpeg(s, ".gif", "-f gif");
+}
 
-#define RECORDING(fn) BENCHMARK(fn)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)
+#define RECORDING(fn) \
+    BENCHMARK(fn)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)
 RECORDING(BM_AviMjpeg);
 RECORDING(BM_FfmpegMjpeg);
 RECORDING(BM_AviDib);

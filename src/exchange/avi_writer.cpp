@@ -16,7 +16,10 @@ constexpr std::uint32_t kIndxPayload = 24 + kAviMaxPieces * 16;
 constexpr std::uint32_t kDmlhPayload = 248;
 constexpr std::uint32_t kOdmlPayload = 4 + 8 + kDmlhPayload;  // 'odml' + the dmlh chunk
 
-std::uint32_t u32(std::uint64_t v) { return static_cast<std::uint32_t>(v); }
+std::uint32_t u32(std::uint64_t v)
+{
+    return static_cast<std::uint32_t>(v);
+}
 
 void put32(std::vector<std::uint8_t>& b, std::uint32_t v)
 {
@@ -27,19 +30,29 @@ void put16(std::vector<std::uint8_t>& b, std::uint16_t v)
     b.push_back(static_cast<std::uint8_t>(v));
     b.push_back(static_cast<std::uint8_t>(v >> 8));
 }
-void put_fourcc(std::vector<std::uint8_t>& b, const char* c) { b.insert(b.end(), c, c + 4); }
+void put_fourcc(std::vector<std::uint8_t>& b, const char* c)
+{
+    b.insert(b.end(), c, c + 4);
+}
 
 }  // namespace
 
-std::uint64_t avi_riff_limit() noexcept { return g_riffLimit; }
-void set_avi_riff_limit_for_testing(std::uint64_t bytes) noexcept { g_riffLimit = bytes ? bytes : 1ull << 30; }
+std::uint64_t avi_riff_limit() noexcept
+{
+    return g_riffLimit;
+}
+void set_avi_riff_limit_for_testing(std::uint64_t bytes) noexcept
+{
+    g_riffLimit = bytes ? bytes : 1ull << 30;
+}
 
 AviWriter::~AviWriter()
 {
     if (open_) close();
 }
 
-bool AviWriter::open(const std::string& path, int width, int height, int msPerFrame, const AviOptions& options)
+bool AviWriter::open(const std::string& path, int width, int height, int msPerFrame,
+                     const AviOptions& options)
 {
     if (width <= 0 || height <= 0 || msPerFrame <= 0) return false;
     width_ = width, height_ = height, msPerFrame_ = msPerFrame, codec_ = options.codec;
@@ -61,8 +74,9 @@ bool AviWriter::write_headers()
 {
     const bool dib = codec_ == AviCodec::Dib;
     const std::uint32_t rowBytes = (static_cast<std::uint32_t>(width_) * 3 + 3) & ~3u;
-    const std::uint32_t imageSize = dib ? rowBytes * static_cast<std::uint32_t>(height_)
-                                        : static_cast<std::uint32_t>(width_) * static_cast<std::uint32_t>(height_) * 3;
+    const std::uint32_t imageSize =
+        dib ? rowBytes * static_cast<std::uint32_t>(height_)
+            : static_cast<std::uint32_t>(width_) * static_cast<std::uint32_t>(height_) * 3;
     std::vector<std::uint8_t> h;
     put_fourcc(h, "RIFF"), put32(h, 0), put_fourcc(h, "AVI ");
     put_fourcc(h, "LIST");
@@ -100,7 +114,8 @@ bool AviWriter::write_headers()
     strhBuffer_ = h.size(), put32(h, imageSize);
     put32(h, 0xFFFFFFFFu);  // quality: the codec's default
     put32(h, 0);            // sample size: frames vary
-    put16(h, 0), put16(h, 0), put16(h, static_cast<std::uint16_t>(width_)), put16(h, static_cast<std::uint16_t>(height_));
+    put16(h, 0), put16(h, 0), put16(h, static_cast<std::uint16_t>(width_)),
+        put16(h, static_cast<std::uint16_t>(height_));
 
     put_fourcc(h, "strf"), put32(h, 40);
     put32(h, 40), put32(h, static_cast<std::uint32_t>(width_)), put32(h, static_cast<std::uint32_t>(height_));
@@ -162,7 +177,8 @@ bool AviWriter::write_frame(const std::uint8_t* rgb)
 bool AviWriter::append_chunk(const std::vector<std::uint8_t>& data)
 {
     const std::uint64_t chunk = 8 + data.size() + (data.size() & 1);
-    const std::uint64_t needed = file_.position() + chunk + riff_index_bytes(riffFrames_.size() + 1) - riffStart_;
+    const std::uint64_t needed =
+        file_.position() + chunk + riff_index_bytes(riffFrames_.size() + 1) - riffStart_;
     if (!riffFrames_.empty() && needed > avi_riff_limit()) {
         if (pieces_.size() + 1 >= kAviMaxPieces || !finish_riff(true) || !start_riff("AVIX")) {
             file_.rewind_to(lastGood_);
@@ -201,7 +217,7 @@ bool AviWriter::write_chunk_index(SuperEntry& entry)
     put32(b, 0);
     for (const Entry& f : riffFrames_) {
         put32(b, u32(f.offset + 8 - riffStart_));  // of the frame data
-        put32(b, f.size);                         // bit 31 clear: every frame is a key frame
+        put32(b, f.size);                          // bit 31 clear: every frame is a key frame
     }
     entry = {file_.position(), u32(b.size()), u32(riffFrames_.size())};
     return file_.write(b.data(), b.size());

@@ -80,7 +80,8 @@ private:
     bool open_ = false, failed_ = false, riffOpen_ = false, hasIdx1_ = false;
 
     // Offsets of the fields patched at the end.
-    std::uint64_t avihFlags_ = 0, avihFrames_ = 0, avihBuffer_ = 0, avihBytesPerSec_ = 0, strhLength_ = 0, strhBuffer_ = 0;
+    std::uint64_t avihFlags_ = 0, avihFrames_ = 0, avihBuffer_ = 0, avihBytesPerSec_ = 0, strhLength_ = 0,
+                  strhBuffer_ = 0;
     std::uint64_t indxJunk_ = 0, odmlJunk_ = 0;
 
     // The RIFF piece being written.

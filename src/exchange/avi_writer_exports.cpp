@@ -10,7 +10,10 @@ namespace mve::exchange {
 
 namespace {
 
-RecordingState& recording() noexcept { return exchange_state().recording; }
+RecordingState& recording() noexcept
+{
+    return exchange_state().recording;
+}
 
 // Appends a frame when a recording is open, has not failed and the frame has
 // its size; anything else is ignored.
@@ -44,11 +47,15 @@ void write_avi_bitmap(const char* path)
     const std::size_t pixels = static_cast<std::size_t>(picture.width) * picture.height;
     std::vector<std::uint8_t> rgb(pixels * 3);
     const std::uint8_t* s = picture.pixels.get();
-    for (std::size_t i = 0; i < pixels; ++i) rgb[i * 3] = s[i * 4], rgb[i * 3 + 1] = s[i * 4 + 1], rgb[i * 3 + 2] = s[i * 4 + 2];
+    for (std::size_t i = 0; i < pixels; ++i)
+        rgb[i * 3] = s[i * 4], rgb[i * 3 + 1] = s[i * 4 + 1], rgb[i * 3 + 2] = s[i * 4 + 2];
     write_avi_frame(rgb.data(), picture.width, picture.height);
 }
 
-void close_avi() { finish_recording(recording().avi); }
+void close_avi()
+{
+    finish_recording(recording().avi);
+}
 
 }  // namespace mve::exchange
 

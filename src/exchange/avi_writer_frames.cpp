@@ -1,6 +1,8 @@
 // Frame encoders of the AVI writer: uncompressed DIB rows and MJPEG.
 #include <cstdio>  // jpeglib.h needs FILE
+// clang-format off
 #include <jpeglib.h>
+// clang-format on
 
 #include <algorithm>
 #include <csetjmp>
@@ -41,7 +43,10 @@ struct JpegErrors {
     std::jmp_buf jump;
 };
 
-void jump_on_error(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1); }
+void jump_on_error(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
+}
 void stay_quiet(j_common_ptr) {}
 
 // MJPEG: every frame a baseline JPEG (4:2:0), a key frame of its own. The

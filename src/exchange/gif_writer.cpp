@@ -9,7 +9,10 @@ namespace mve::exchange {
 
 namespace {
 
-GifFileType* as_gif(void* p) { return static_cast<GifFileType*>(p); }
+GifFileType* as_gif(void* p)
+{
+    return static_cast<GifFileType*>(p);
+}
 
 // giflib's colour maps hold a power of two of entries (2..256).
 ColorMapObject* make_colour_map(const GifPalette& palette)
@@ -65,7 +68,7 @@ bool GifWriter::open(const std::string& path, int width, int height, int delayCs
         global_.count = 256;
         for (int i = 0; i < 256; ++i)
             global_.rgb[i * 3] = palette[i * 4 + 2], global_.rgb[i * 3 + 1] = palette[i * 4 + 1],
-            global_.rgb[i * 3 + 2] = palette[i * 4];
+                            global_.rgb[i * 3 + 2] = palette[i * 4];
         mapper_.reset(global_, nullptr);
     }
     if (!file_.create(path)) return false;
@@ -91,7 +94,8 @@ GifWriter::Rect GifWriter::changed_rect(const std::uint8_t* rgb) const
     Rect r;
     int y0 = 0, y1 = height_;
     while (y0 < y1 && std::memcmp(rgb + y0 * stride, previous_.data() + y0 * stride, stride) == 0) ++y0;
-    while (y1 > y0 && std::memcmp(rgb + (y1 - 1) * stride, previous_.data() + (y1 - 1) * stride, stride) == 0) --y1;
+    while (y1 > y0 && std::memcmp(rgb + (y1 - 1) * stride, previous_.data() + (y1 - 1) * stride, stride) == 0)
+        --y1;
     if (y0 == y1) return r;
     int x0 = width_, x1 = 0;
     for (int y = y0; y < y1; ++y) {
@@ -99,7 +103,8 @@ GifWriter::Rect GifWriter::changed_rect(const std::uint8_t* rgb) const
         const std::uint8_t* b = previous_.data() + y * stride;
         int left = 0, right = width_;
         while (left < x0 && std::memcmp(a + left * 3, b + left * 3, 3) == 0) ++left;
-        while (right > std::max(x1, left) && std::memcmp(a + (right - 1) * 3, b + (right - 1) * 3, 3) == 0) --right;
+        while (right > std::max(x1, left) && std::memcmp(a + (right - 1) * 3, b + (right - 1) * 3, 3) == 0)
+            --right;
         if (left < right) x0 = std::min(x0, left), x1 = std::max(x1, right);
     }
     r.x = x0, r.y = y0, r.w = x1 - x0, r.h = y1 - y0;
@@ -180,7 +185,8 @@ void GifWriter::rewrite_unchanged(const std::uint8_t* rgb, const Rect& r, int tr
         std::uint8_t* out = indices_.data() + static_cast<std::size_t>(y) * r.w;
         for (int x = 0; x < r.w; ++x, p += 3, q += 3)
             if (q[0] == p[0] && q[1] == p[1] && q[2] == p[2])
-                out[x] = transparent >= 0 ? static_cast<std::uint8_t>(transparent) : mapper_.index_of(p[0], p[1], p[2]);
+                out[x] = transparent >= 0 ? static_cast<std::uint8_t>(transparent)
+                                          : mapper_.index_of(p[0], p[1], p[2]);
     }
 }
 
@@ -200,7 +206,8 @@ bool GifWriter::put_frame(const Rect& r, const GifPalette& palette, int transpar
     GifFreeMapObject(map);
     if (!described) return false;
     for (int y = 0; y < r.h; ++y)
-        if (EGifPutLine(gif, indices_.data() + static_cast<std::size_t>(y) * r.w, r.w) != GIF_OK) return false;
+        if (EGifPutLine(gif, indices_.data() + static_cast<std::size_t>(y) * r.w, r.w) != GIF_OK)
+            return false;
     return true;
 }
 

@@ -64,7 +64,6 @@ private:
     std::vector<std::int16_t> cache_;  // -1: not yet looked up
 };
 
-
 class GifWriter {
 public:
     ~GifWriter();

@@ -24,7 +24,10 @@ void write_gif_frame(const std::uint8_t* rgb, int width, int height)
     gif->write_frame(rgb);
 }
 
-void close_gif() { finish_recording(exchange_state().recording.gif); }
+void close_gif()
+{
+    finish_recording(exchange_state().recording.gif);
+}
 
 }  // namespace mve::exchange
 
@@ -51,6 +54,9 @@ MVE_API void MVE_CloseGIF(void)
     guarded("CloseGIF Excpt", [&] { close_gif(); });
 }
 
-MVE_API void MVE_SetGIFFrameDifferencing(int on) { exchange_state().recording.gifDifferencing = on != 0; }
+MVE_API void MVE_SetGIFFrameDifferencing(int on)
+{
+    exchange_state().recording.gifDifferencing = on != 0;
+}
 
 }  // extern "C"

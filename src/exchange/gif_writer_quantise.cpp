@@ -11,7 +11,10 @@ namespace {
 
 constexpr int kCells = 1 << 15;
 
-int axis_value(int cell, int axis) noexcept { return (cell >> (10 - 5 * axis)) & 31; }
+int axis_value(int cell, int axis) noexcept
+{
+    return (cell >> (10 - 5 * axis)) & 31;
+}
 
 struct Box {
     int begin = 0, end = 0;  // range of cells in the shared list
@@ -88,8 +91,8 @@ GifPalette ColourHistogram::median_cut(int maxColours) const
     if (cells.empty() || maxColours < 1) return palette;
     std::vector<Box> boxes{make_box(cells, count_, 0, static_cast<int>(cells.size()))};
     while (static_cast<int>(boxes.size()) < std::min(maxColours, 256)) {
-        const auto widest = std::max_element(boxes.begin(), boxes.end(),
-                                             [](const Box& a, const Box& b) { return a.score() < b.score(); });
+        const auto widest = std::max_element(
+            boxes.begin(), boxes.end(), [](const Box& a, const Box& b) { return a.score() < b.score(); });
         if (widest->score() < 0) break;  // every box is a single cell
         const Box box = *widest;
         const int axis = box.longest_axis();
@@ -111,7 +114,8 @@ GifPalette ColourHistogram::median_cut(int maxColours) const
         for (int i = b.begin; i < b.end; ++i)
             for (int k = 0; k < 3; ++k) s[k] += sum_[cells[i] * 3 + k];
         for (int k = 0; k < 3; ++k)
-            palette.rgb[palette.count * 3 + k] = static_cast<std::uint8_t>((s[k] + b.population / 2) / b.population);
+            palette.rgb[palette.count * 3 + k] =
+                static_cast<std::uint8_t>((s[k] + b.population / 2) / b.population);
         ++palette.count;
     }
     return palette;
@@ -129,7 +133,8 @@ std::uint8_t ColourMapper::nearest(const GifPalette& palette, int r, int g, int 
     int best = 0;
     int bestDistance = 1 << 30;
     for (int i = 0; i < palette.count; ++i) {
-        const int dr = palette.rgb[i * 3] - r, dg = palette.rgb[i * 3 + 1] - g, db = palette.rgb[i * 3 + 2] - b;
+        const int dr = palette.rgb[i * 3] - r, dg = palette.rgb[i * 3 + 1] - g,
+                  db = palette.rgb[i * 3 + 2] - b;
         const int d = dr * dr + dg * dg + db * db;
         if (d < bestDistance) bestDistance = d, best = i;
     }

@@ -25,9 +25,15 @@ bool write_all_at(int fd, const std::uint8_t* p, std::size_t size, std::uint64_t
 
 }  // namespace
 
-void set_output_capacity_for_testing(long long bytes) noexcept { g_capacity = bytes; }
+void set_output_capacity_for_testing(long long bytes) noexcept
+{
+    g_capacity = bytes;
+}
 
-OutputFile::~OutputFile() { close(); }
+OutputFile::~OutputFile()
+{
+    close();
+}
 
 bool OutputFile::create(const std::string& path) noexcept
 {
@@ -44,9 +50,10 @@ bool OutputFile::write(const void* data, std::size_t size) noexcept
     const auto* p = static_cast<const std::uint8_t*>(data);
     if (g_capacity >= 0 && position_ + size > static_cast<std::uint64_t>(g_capacity)) {
         // What a full disk does: the bytes that fit arrive, the rest do not.
-        const std::size_t fits = position_ < static_cast<std::uint64_t>(g_capacity)
-                                     ? static_cast<std::size_t>(static_cast<std::uint64_t>(g_capacity) - position_)
-                                     : 0;
+        const std::size_t fits =
+            position_ < static_cast<std::uint64_t>(g_capacity)
+                ? static_cast<std::size_t>(static_cast<std::uint64_t>(g_capacity) - position_)
+                : 0;
         if (fits > 0 && write_all_at(fd_, p, fits, position_)) position_ += fits;
         failed_ = true;
         return false;
@@ -61,7 +68,8 @@ bool OutputFile::write(const void* data, std::size_t size) noexcept
 
 bool OutputFile::write_u32(std::uint32_t v) noexcept
 {
-    const std::uint8_t b[4] = {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
+    const std::uint8_t b[4] = {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16),
+                               std::uint8_t(v >> 24)};
     return write(b, 4);
 }
 
@@ -80,7 +88,8 @@ bool OutputFile::patch(std::uint64_t offset, const void* data, std::size_t size)
 
 bool OutputFile::patch_u32(std::uint64_t offset, std::uint32_t v) noexcept
 {
-    const std::uint8_t b[4] = {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
+    const std::uint8_t b[4] = {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16),
+                               std::uint8_t(v >> 24)};
     return patch(offset, b, 4);
 }
 

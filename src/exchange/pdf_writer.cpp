@@ -28,8 +28,8 @@ constexpr double kBorderGrey = 196.0 / 255.0;
 
 // The slideshow settings: effect 9, 1 second for the effect, 4 seconds a page.
 // Effects are numbered in the order PDF lists its transition styles.
-constexpr const char* kTransitionStyles[] = {"R",     "Split", "Blinds", "Box",   "Wipe",    "Dissolve",
-                                             "Glitter", "Fly", "Push",   "Cover", "Uncover", "Fade"};
+constexpr const char* kTransitionStyles[] = {"R",       "Split", "Blinds", "Box",   "Wipe",    "Dissolve",
+                                             "Glitter", "Fly",   "Push",   "Cover", "Uncover", "Fade"};
 constexpr int kSlideEffect = 9, kSlideEffectSeconds = 1, kSlidePageSeconds = 4;
 
 cairo_status_t append_to_string(void* closure, const unsigned char* data, unsigned int length)
@@ -90,7 +90,8 @@ std::string object_dictionary(const std::string& pdf, const std::string& number)
     const std::size_t end = pdf.find("\nendobj", begin);
     if (end == std::string::npos || pdf.compare(begin, 2, "<<") != 0) return {};
     std::string dict = pdf.substr(begin, end - begin);
-    while (!dict.empty() && (dict.back() == '\n' || dict.back() == ' ' || dict.back() == '\r')) dict.pop_back();
+    while (!dict.empty() && (dict.back() == '\n' || dict.back() == ' ' || dict.back() == '\r'))
+        dict.pop_back();
     return dict.size() >= 4 && dict.compare(dict.size() - 2, 2, ">>") == 0 ? dict : std::string();
 }
 
@@ -113,11 +114,13 @@ bool add_slideshow(std::string& pdf)
     const std::string previous = std::to_string(std::strtoull(pdf.c_str() + startAt + 9, nullptr, 10));
 
     char transition[160];
-    std::snprintf(transition, sizeof transition, "\n   /Trans << /Type /Trans /S /%s /D %d >>\n   /Dur %d\n>>",
+    std::snprintf(transition, sizeof transition,
+                  "\n   /Trans << /Type /Trans /S /%s /D %d >>\n   /Dur %d\n>>",
                   kTransitionStyles[kSlideEffect], kSlideEffectSeconds, kSlidePageSeconds);
     std::vector<std::pair<std::string, std::string>> updates;  // object number, new dictionary
     const std::regex pageObject(R"(\n(\d+) 0 obj\n<< /Type /Page\b)");
-    for (auto it = std::sregex_iterator(pdf.begin(), pdf.end(), pageObject); it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(pdf.begin(), pdf.end(), pageObject); it != std::sregex_iterator();
+         ++it) {
         const std::string number = (*it)[1];
         std::string dict = object_dictionary(pdf, number);
         if (dict.empty() || dict.find("/Type /Pages") != std::string::npos) continue;
@@ -195,7 +198,10 @@ bool make_pdf(const std::vector<std::string>& images, const char* path, bool sli
 namespace mve::exchange {
 
 // Built without cairo: there is no PDF writer.
-bool make_pdf(const std::vector<std::string>&, const char*, bool) { return false; }
+bool make_pdf(const std::vector<std::string>&, const char*, bool)
+{
+    return false;
+}
 
 }  // namespace mve::exchange
 

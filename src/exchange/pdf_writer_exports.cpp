@@ -5,9 +5,9 @@
 
 #include <fcntl.h>
 
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstdio>
-#include <sys/stat.h>
 
 #include "core/guard.h"
 #include "exchange/exchange.h"
@@ -48,7 +48,10 @@ int make_pdf_from_list(const char* path, bool slideshow)
 
 extern "C" {
 
-MVE_API void MVE_I2PDF_Reset(void) { exchange_state().recording.pdfImages.clear(); }
+MVE_API void MVE_I2PDF_Reset(void)
+{
+    exchange_state().recording.pdfImages.clear();
+}
 
 MVE_API void MVE_I2PDF_AddImage(const char* path)
 {
@@ -67,7 +70,10 @@ MVE_API int MVE_I2PDF_MakePDFSlideshow(const char* path)
     return guarded("I2PDF_MakePDFSlideshow Excpt", 0, [&] { return make_pdf_from_list(path, true); });
 }
 
-MVE_API int MVE_RenameFile(const char* oldPath, const char* newPath) { return rename_file(oldPath, newPath) ? 1 : 0; }
+MVE_API int MVE_RenameFile(const char* oldPath, const char* newPath)
+{
+    return rename_file(oldPath, newPath) ? 1 : 0;
+}
 
 MVE_API void MVE_SetGrid(int)
 {

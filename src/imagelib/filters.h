@@ -17,6 +17,7 @@ namespace mve::il {
 // Gaussian blur (ImageMagick's, radius and sigma in pixels) of a packed RGBA64
 // plane in place. False when ImageMagick cannot run it (the plane is then unchanged
 // or, after a failed export, partly written).
-bool magick_gaussian_blur_rgba64(std::uint16_t* pixels, int width, int height, double radius, double sigma) noexcept;
+bool magick_gaussian_blur_rgba64(std::uint16_t* pixels, int width, int height, double radius,
+                                 double sigma) noexcept;
 
 }  // namespace mve::il

@@ -7,7 +7,8 @@
 
 namespace mve::il {
 
-bool magick_gaussian_blur_rgba64(std::uint16_t* pixels, int width, int height, double radius, double sigma) noexcept
+bool magick_gaussian_blur_rgba64(std::uint16_t* pixels, int width, int height, double radius,
+                                 double sigma) noexcept
 {
     if (!pixels || width <= 0 || height <= 0 || !ensure_magick()) return false;
     MagickWand* wand = NewMagickWand();

@@ -19,7 +19,7 @@ namespace {
 struct Listener {
     Display* display = nullptr;
     int eventBase = 0;
-    bool lost = false;         // the server went away; the connection is dead
+    bool lost = false;  // the server went away; the connection is dead
     bool attempted = false;
     std::string displayName;  // DISPLAY at the last attempt
 };
@@ -32,7 +32,10 @@ Listener& listener()
 
 // Xlib calls this when the server connection breaks; returning keeps the
 // process alive (the default ends it), and the connection is dropped later.
-void on_connection_lost(Display*, void*) { listener().lost = true; }
+void on_connection_lost(Display*, void*)
+{
+    listener().lost = true;
+}
 
 // Xlib's I/O error handler is process-wide and its default ends the process
 // before the per-connection exit handler is asked. Ours returns for our own

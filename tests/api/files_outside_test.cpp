@@ -14,7 +14,10 @@
 
 namespace {
 
-std::string run(const std::string& command) { return mve::test::run_command(command); }
+std::string run(const std::string& command)
+{
+    return mve::test::run_command(command);
+}
 
 TEST(FilesOutside, PilAndIdentifyReadOurFiles)
 {

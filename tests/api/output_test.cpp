@@ -69,12 +69,14 @@ TEST_F(OutputTest, AviPlaysAtOneFramePerPeriodAndIgnoresFramesOfAnotherSize)
     MVE_CloseAVI();  // closing twice does nothing
     // 100 ms a frame: 10 frames a second; two frames.
     EXPECT_EQ(run_command("ffprobe -v error -count_frames -show_entries "
-                          "stream=codec_type,width,height,r_frame_rate,nb_read_frames -of csv=p=0 " + path),
+                          "stream=codec_type,width,height,r_frame_rate,nb_read_frames -of csv=p=0 " +
+                          path),
               "video,8,6,10/1,2");
     // The second frame decodes to blue exactly (DIB).
-    EXPECT_EQ(run_command("ffmpeg -v error -i " + path +
-                          " -vf 'select=eq(n\\,1)' -f rawvideo -pix_fmt rgb24 - | od -An -tu1 -N3 | tr -s ' '"),
-              " 0 0 255");
+    EXPECT_EQ(
+        run_command("ffmpeg -v error -i " + path +
+                    " -vf 'select=eq(n\\,1)' -f rawvideo -pix_fmt rgb24 - | od -An -tu1 -N3 | tr -s ' '"),
+        " 0 0 255");
 }
 
 TEST_F(OutputTest, CallsInTheWrongOrderAndUncreatablePathsDoNothing)
@@ -102,9 +104,12 @@ TEST_F(OutputTest, MjpegIsTheDefaultCodec)
     for (int i = 0; i < 3; ++i) MVE_WriteAVI_RGB24(grey.data(), 16, 16);
     MVE_CloseAVI();
     // 250 ms a frame: 4 frames a second.
-    EXPECT_EQ(run_command("ffprobe -v error -count_frames -show_entries stream=codec_name,r_frame_rate,nb_read_frames "
-                          "-of csv=p=0 " + path),
-              "mjpeg,4/1,3");
+    EXPECT_EQ(
+        run_command(
+            "ffprobe -v error -count_frames -show_entries stream=codec_name,r_frame_rate,nb_read_frames "
+            "-of csv=p=0 " +
+            path),
+        "mjpeg,4/1,3");
 }
 
 TEST_F(OutputTest, GifDelaysFramesAndPixelsAsGifsicleAndPilSeeThem)
@@ -122,15 +127,18 @@ TEST_F(OutputTest, GifDelaysFramesAndPixelsAsGifsicleAndPilSeeThem)
     EXPECT_NE(info.find("2 images"), std::string::npos) << info;
     EXPECT_NE(info.find("logical screen 5x4"), std::string::npos) << info;
     std::size_t delays = 0;
-    for (std::size_t at = info.find("delay 0.25s"); at != std::string::npos; at = info.find("delay 0.25s", at + 1))
+    for (std::size_t at = info.find("delay 0.25s"); at != std::string::npos;
+         at = info.find("delay 0.25s", at + 1))
         ++delays;
     EXPECT_EQ(delays, 2u) << info;
-    EXPECT_EQ(run_command("/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
-                          "out = []\n"
-                          "for i in range(im.n_frames):\n"
-                          "  im.seek(i); out.append(str(im.convert('RGB').getpixel((2, 1))))\n"
-                          "print(im.n_frames, im.info.get('duration'), ' '.join(out))\" " + path),
-              "2 250 (255, 0, 0) (0, 255, 0)");
+    EXPECT_EQ(
+        run_command("/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
+                    "out = []\n"
+                    "for i in range(im.n_frames):\n"
+                    "  im.seek(i); out.append(str(im.convert('RGB').getpixel((2, 1))))\n"
+                    "print(im.n_frames, im.info.get('duration'), ' '.join(out))\" " +
+                    path),
+        "2 250 (255, 0, 0) (0, 255, 0)");
 }
 
 TEST_F(OutputTest, DifferencedGifShowsTheSameFramesAsWholeOnes)
@@ -153,11 +161,13 @@ TEST_F(OutputTest, DifferencedGifShowsTheSameFramesAsWholeOnes)
     EXPECT_NE(info.find("+ image #1 2x2 at 3,2 transparent"), std::string::npos) << info;
     EXPECT_NE(info.find("+ image #2 1x1 at 0,5 transparent"), std::string::npos) << info;
     // PIL composes the frames: the last one shows white, the square and the pixel.
-    EXPECT_EQ(run_command("/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
-                          "im.seek(2); rgb = im.convert('RGB'); "
-                          "print(rgb.getpixel((0, 0)), rgb.getpixel((3, 2)), rgb.getpixel((4, 3)), rgb.getpixel((0, 5)))\" " +
-                          path),
-              "(255, 255, 255) (0, 0, 255) (0, 0, 255) (255, 0, 0)");
+    EXPECT_EQ(
+        run_command("/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
+                    "im.seek(2); rgb = im.convert('RGB'); "
+                    "print(rgb.getpixel((0, 0)), rgb.getpixel((3, 2)), rgb.getpixel((4, 3)), "
+                    "rgb.getpixel((0, 5)))\" " +
+                    path),
+        "(255, 255, 255) (0, 0, 255) (0, 0, 255) (255, 0, 0)");
 }
 
 TEST_F(OutputTest, PdfPagesAreThePicturesAt96DpiInsideGreyBorders)
@@ -169,25 +179,29 @@ TEST_F(OutputTest, PdfPagesAreThePicturesAt96DpiInsideGreyBorders)
     const auto red = solid(96, 48, 255, 0, 0), blue = solid(48, 96, 0, 0, 255);
     ASSERT_EQ(MVE_WriteToFileRGB24(red.data(), 96, 48, a.c_str(), ".png", 96), 1);
     ASSERT_EQ(MVE_WriteToFileRGB24(blue.data(), 48, 96, b.c_str(), ".png", 96), 1);
-    { std::ofstream(bad) << "not a picture"; }
+    {
+        std::ofstream(bad) << "not a picture";
+    }
     MVE_I2PDF_AddImage(a.c_str());
-    MVE_I2PDF_AddImage(bad.c_str());                     // corrupt: no page
+    MVE_I2PDF_AddImage(bad.c_str());                       // corrupt: no page
     MVE_I2PDF_AddImage(temp_path("missing.png").c_str());  // missing: no page
     MVE_I2PDF_AddImage(b.c_str());
     const std::string pdf = temp_path("doc.pdf");
     ASSERT_EQ(MVE_I2PDF_MakePDF(pdf.c_str()), 1);
     EXPECT_EQ(MVE_I2PDF_MakePDF(temp_path("empty.pdf").c_str()), 0);  // the list was emptied
     EXPECT_EQ(run_command("pdfinfo " + pdf + " | grep -E '^Pages:' | tr -s ' '"), "Pages: 2");
-    EXPECT_EQ(run_command("pdfinfo -f 1 -l 2 " + pdf + " | grep -E '^Page +[0-9]+ size:' | sed 's/.*size: *//; s/ pts.*//'"),
+    EXPECT_EQ(run_command("pdfinfo -f 1 -l 2 " + pdf +
+                          " | grep -E '^Page +[0-9]+ size:' | sed 's/.*size: *//; s/ pts.*//'"),
               "112 x 76\n76 x 112");
     // Rendered at 96 dpi the first page is 96 + 2 x 26.67 = 149.33 by 101.33
     // pixels, which pdftoppm rounds up: the border (grey 196) at the corner,
     // the picture's red in the middle.
     const std::string ppm = temp_path("page");
     run_command("pdftoppm -r 96 -f 1 -l 1 -singlefile " + pdf + " " + ppm);
-    EXPECT_EQ(run_command("/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
-                          "print(im.size, im.getpixel((5, 5)), im.getpixel((im.size[0] // 2, im.size[1] // 2)))\" " +
-                          ppm + ".ppm"),
+    EXPECT_EQ(run_command(
+                  "/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
+                  "print(im.size, im.getpixel((5, 5)), im.getpixel((im.size[0] // 2, im.size[1] // 2)))\" " +
+                  ppm + ".ppm"),
               "(150, 102) (196, 196, 196) (255, 0, 0)");
 }
 
@@ -205,9 +219,11 @@ TEST_F(OutputTest, SlideshowPagesCarryTransitionAndDuration)
     // The pages still render after the update...
     const std::string ppm = temp_path("slide");
     run_command("pdftoppm -r 96 -f 2 -l 2 -singlefile " + pdf + " " + ppm);
-    EXPECT_EQ(run_command("/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
-                          "print(im.getpixel((im.size[0] // 2, im.size[1] // 2)))\" " + ppm + ".ppm"),
-              "(0, 200, 0)");
+    EXPECT_EQ(
+        run_command("/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
+                    "print(im.getpixel((im.size[0] // 2, im.size[1] // 2)))\" " +
+                    ppm + ".ppm"),
+        "(0, 200, 0)");
     // ...and the appended page versions hold the slideshow entries.
     std::ifstream in(pdf, std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -222,8 +238,12 @@ TEST_F(OutputTest, SlideshowPagesCarryTransitionAndDuration)
 TEST(Output, RenameFileNeverReplacesAnExistingFile)
 {
     const std::string a = temp_path("r_a"), b = temp_path("r_b"), c = temp_path("r_c");
-    { std::ofstream(a) << "a"; }
-    { std::ofstream(c) << "c"; }
+    {
+        std::ofstream(a) << "a";
+    }
+    {
+        std::ofstream(c) << "c";
+    }
     EXPECT_EQ(MVE_RenameFile(a.c_str(), b.c_str()), 1);
     EXPECT_FALSE(exists(a));
     EXPECT_TRUE(exists(b));

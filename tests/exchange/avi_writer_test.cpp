@@ -36,7 +36,10 @@ std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at)
 {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t(b[at + 3]) << 24;
 }
-std::string code(const std::vector<std::uint8_t>& b, std::size_t at) { return std::string(b.begin() + at, b.begin() + at + 4); }
+std::string code(const std::vector<std::uint8_t>& b, std::size_t at)
+{
+    return std::string(b.begin() + at, b.begin() + at + 4);
+}
 
 // Every chunk of the file by its code (lists are entered), with its offset.
 struct Chunk {
@@ -85,7 +88,8 @@ std::string probe(const std::string& path, const std::string& fields)
 std::vector<std::uint8_t> decode_all(const std::string& path)
 {
     const std::string raw = path + ".rgb";
-    if (run_command("ffmpeg -v error -y -i " + path + " -f rawvideo -pix_fmt rgb24 " + raw + "; echo $?") != "0")
+    if (run_command("ffmpeg -v error -y -i " + path + " -f rawvideo -pix_fmt rgb24 " + raw + "; echo $?") !=
+        "0")
         return {};
     return read_all(raw);
 }
@@ -95,7 +99,8 @@ std::vector<std::uint8_t> small_frame(int frame)
 {
     std::vector<std::uint8_t> rgb;
     for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x) rgb.insert(rgb.end(), {std::uint8_t(10 * x + frame), std::uint8_t(100 + y), 200});
+        for (int x = 0; x < 3; ++x)
+            rgb.insert(rgb.end(), {std::uint8_t(10 * x + frame), std::uint8_t(100 + y), 200});
     return rgb;
 }
 
@@ -169,7 +174,8 @@ TEST_F(AviWriterTest, FfprobeReadsRateFramesAndSizeAndFfmpegDecodesDibExactly)
     const auto decoded = decode_all(path);
     ASSERT_EQ(decoded.size(), 5u * 18);
     for (int f = 0; f < 5; ++f)
-        EXPECT_EQ(std::vector<std::uint8_t>(decoded.begin() + f * 18, decoded.begin() + (f + 1) * 18), small_frame(f));
+        EXPECT_EQ(std::vector<std::uint8_t>(decoded.begin() + f * 18, decoded.begin() + (f + 1) * 18),
+                  small_frame(f));
 }
 
 TEST_F(AviWriterTest, MjpegFramesDecodeWithinJpegTolerance)

@@ -78,8 +78,8 @@ std::vector<ReadFrame> read_gif(const std::string& path, int* screenW = nullptr)
             const SavedImage& s = gif->SavedImages[i];
             GraphicsControlBlock gcb{};
             DGifSavedExtensionToGCB(gif, i, &gcb);
-            ReadFrame f{s.ImageDesc.Left, s.ImageDesc.Top, s.ImageDesc.Width, s.ImageDesc.Height,
-                        gcb.DelayTime, gcb.TransparentColor, gcb.DisposalMode, {}};
+            ReadFrame f{s.ImageDesc.Left, s.ImageDesc.Top,      s.ImageDesc.Width, s.ImageDesc.Height,
+                        gcb.DelayTime,    gcb.TransparentColor, gcb.DisposalMode,  {}};
             const ColorMapObject* map = s.ImageDesc.ColorMap ? s.ImageDesc.ColorMap : gif->SColorMap;
             for (int k = 0; k < f.w * f.h; ++k) {
                 const int index = s.RasterBits[k];
@@ -151,7 +151,7 @@ TEST(GifWriter, DifferencingWritesOnlyTheChangedRectangle)
     EXPECT_EQ(d.h, 2);
     EXPECT_EQ(d.disposal, DISPOSE_DO_NOT);
     ASSERT_GE(d.transparent, 0);
-    const std::vector<std::uint8_t> expected = {255, 0, 0, 1, 2, 3, 1, 2, 3,  //
+    const std::vector<std::uint8_t> expected = {255, 0, 0, 1, 2, 3, 1,   2, 3,  //
                                                 1,   2, 3, 1, 2, 3, 255, 0, 0};
     EXPECT_EQ(d.rgb, expected);
     // Nothing changed: one transparent pixel keeps the frame's time.

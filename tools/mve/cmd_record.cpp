@@ -30,7 +30,8 @@ struct Recording {
     {
         MVE_Merge(composite.data());
         for (std::size_t i = 0, n = static_cast<std::size_t>(width) * height; i < n; ++i)
-            for (int c = 0; c < 3; ++c) rgb[i * 3 + c] = static_cast<unsigned char>(composite[i * 4 + c] >> 8);
+            for (int c = 0; c < 3; ++c)
+                rgb[i * 3 + c] = static_cast<unsigned char>(composite[i * 4 + c] >> 8);
         MVE_WriteAVI_RGB24(rgb.data(), width, height);
         MVE_WriteGIF_RGB24(rgb.data(), width, height);
         ++frames;
@@ -43,7 +44,8 @@ std::vector<StrokePoint> wave(int width, double y, double amplitude, double phas
     std::vector<StrokePoint> points;
     for (int i = 0; i <= 8; ++i) {
         const double f = i / 8.0;
-        points.push_back({width * (0.08 + 0.84 * f), y + amplitude * std::sin(f * 2 * M_PI + phase), 0.5 + 0.5 * f});
+        points.push_back(
+            {width * (0.08 + 0.84 * f), y + amplitude * std::sin(f * 2 * M_PI + phase), 0.5 + 0.5 * f});
     }
     return points;
 }
@@ -99,7 +101,9 @@ int run_record(int argc, char** argv)
     rec.capture();  // the empty paper
 
     // Straight into the layer (no PaintLayer), so the composite shows every dab.
-    const Colour16 colours[] = {{0x2000, 0x4800, 0xD000}, {0xC800, 0x2000, 0x1800}, {0x1800, 0x9000, 0x3000},
+    const Colour16 colours[] = {{0x2000, 0x4800, 0xD000},
+                                {0xC800, 0x2000, 0x1800},
+                                {0x1800, 0x9000, 0x3000},
                                 {0xE000, 0xA000, 0x1000}};
     int dabs = 0, sinceFrame = 0;
     for (int s = 0; s < 4; ++s) {
@@ -109,16 +113,17 @@ int run_record(int argc, char** argv)
         MVE_SetSize(style.size);
         MVE_SetTool(1.0f, 0, 120, 200, 140, 0, 8, 0, 0, 0, 0, 0, 0, "", "", 0);
         const double y = height * (0.2 + 0.2 * s);
-        dabs += draw_stroke(wave(width, y, height * 0.06, s), style, colours[s], [&](const StrokeDab&, int, int) {
-            if (++sinceFrame >= dabsPerFrame) sinceFrame = 0, rec.capture();
-        });
+        dabs +=
+            draw_stroke(wave(width, y, height * 0.06, s), style, colours[s], [&](const StrokeDab&, int, int) {
+                if (++sinceFrame >= dabsPerFrame) sinceFrame = 0, rec.capture();
+            });
         rec.capture();  // the finished stroke
     }
     MVE_CloseAVI();
     MVE_CloseGIF();
     MVE_DeleteImage();
-    say("recorded %d dabs in %d frames of %dx%d at %d ms: %s.avi, %s.gif", dabs, rec.frames, width, height, ms,
-        out.c_str(), out.c_str());
+    say("recorded %d dabs in %d frames of %dx%d at %d ms: %s.avi, %s.gif", dabs, rec.frames, width, height,
+        ms, out.c_str(), out.c_str());
     return 0;
 }
 
