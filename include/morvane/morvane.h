@@ -740,6 +740,54 @@ MVE_API int MVE_MakeWebPic(const char* source, const char* destination, int maxW
 
 /* ==== END image files and staging image ==== */
 
+/* ==== BEGIN AVI, GIF and PDF output ==== */
+
+/* AVI recording of the canvas size at creation: one video stream at rate 1000
+ * and scale msPerFrame (msPerFrame milliseconds a frame). Frames of another
+ * size, frames after a failed write and calls without a recording are ignored;
+ * after a failed write (a full disk) the file ends with the last complete frame.
+ * Creating a recording finishes one already open. Files over 1 GiB continue as
+ * OpenDML (AVI 2.0). */
+MVE_API void MVE_CreateAVI(const char* path, int msPerFrame);
+/* Appends the picture of a bitmap file (BMP; other readable pictures too). */
+MVE_API void MVE_WriteAVI(const char* bitmapPath);
+/* Appends width x height packed RGB24 rows, top row first. */
+MVE_API void MVE_WriteAVI_RGB24(const unsigned char* pixels, int width, int height);
+MVE_API void MVE_CloseAVI(void);
+/* The codec of the next MVE_CreateAVI: 0 MJPEG (the default), 1 uncompressed
+ * DIB; quality 1..100 for MJPEG (anything else: 90). An addition of this library. */
+MVE_API void MVE_SetAVICodec(int codec, int quality);
+
+/* Animated GIF of the canvas size at creation; frame delay msPerFrame / 10
+ * hundredths of a second; loops for ever. palette: 1024 bytes, 256 entries of
+ * B, G, R, unused, used for every frame; null or all zero: each frame gets a
+ * palette of its own. Frames of another size are ignored. */
+MVE_API void MVE_CreateGIF(const char* path, int msPerFrame, const unsigned char* palette);
+MVE_API void MVE_WriteGIF_RGB24(const unsigned char* pixels, int width, int height);
+MVE_API void MVE_CloseGIF(void);
+/* on != 0: recordings created afterwards write only the rectangle that changed
+ * since the previous frame, unchanged pixels transparent (smaller files). Off
+ * by default: every frame whole at (0, 0). An addition of this library. */
+MVE_API void MVE_SetGIFFrameDifferencing(int on);
+
+/* PDF from a list of picture files: one picture a page at 96 dpi inside
+ * 20-point borders in grey 196. Pictures that cannot be read are left out.
+ * MakePDF and MakePDFSlideshow return 1 when the file was written (0 without
+ * any readable picture) and empty the list either way. The slideshow adds a
+ * page transition (1 second) and a display time of 4 seconds to every page and
+ * opens full screen. */
+MVE_API void MVE_I2PDF_Reset(void);
+MVE_API void MVE_I2PDF_AddImage(const char* path);
+MVE_API int MVE_I2PDF_MakePDF(const char* path);
+MVE_API int MVE_I2PDF_MakePDFSlideshow(const char* path);
+
+/* 1 when renamed; an existing newPath is never replaced (0). */
+MVE_API int MVE_RenameFile(const char* oldPath, const char* newPath);
+/* Gaussian blur (radius 5, sigma 5) of the current layer's 16-bit pixels; the argument is ignored. */
+MVE_API void MVE_SetGrid(int value);
+
+/* ==== END AVI, GIF and PDF output ==== */
+
 #ifdef __cplusplus
 }
 #endif

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/memory.h"
 #include "engine/engine.h"
@@ -87,5 +88,24 @@ void web_picture_size(int width, int height, int maxWidth, int maxHeight, int* o
 bool scanner_available() noexcept;
 bool select_scanner(ScannerState& scanner);
 bool acquire_scan(ScannerState& scanner, StagingImage& s);
+
+// Recordings (the AVI and GIF exports' bodies). Creation opens a recording of
+// width x height (the canvas size) and finishes one already open; frames of
+// another size, frames after a failure and calls without a recording are
+// ignored.
+void create_avi(const char* path, int msPerFrame, int width, int height);
+void write_avi_bitmap(const char* path);
+void close_avi();
+void create_gif(const char* path, int msPerFrame, const std::uint8_t* palette, int width, int height);
+void write_gif_frame(const std::uint8_t* rgb, int width, int height);
+void close_gif();
+
+// PDF documents: one picture a page at 96 dpi inside 20-point grey (196)
+// borders. Pictures that cannot be read are left out. True when the file was
+// written (at least one page); the list is emptied either way.
+bool make_pdf(const std::vector<std::string>& images, const char* path, bool slideshow);
+
+// Renames without replacing an existing file; true on success.
+bool rename_file(const char* from, const char* to) noexcept;
 
 }  // namespace mve::exchange

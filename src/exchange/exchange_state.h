@@ -2,7 +2,9 @@
 // scanner and the file writers' JPEG quality.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/memory.h"
 
@@ -22,11 +24,26 @@ struct ScannerState {
     std::string device;
 };
 
+class AviWriter;
+class GifWriter;
+
+// The open recordings (at most one of each) and the options the next one is
+// created with, and the picture list of the PDF writer.
+struct RecordingState {
+    std::shared_ptr<AviWriter> avi;
+    int aviCodec = 0;     // 0 MJPEG, 1 uncompressed DIB
+    int aviQuality = 90;  // MJPEG quality
+    std::shared_ptr<GifWriter> gif;
+    bool gifDifferencing = false;  // only the changed rectangle per frame
+    std::vector<std::string> pdfImages;
+};
+
 // Every piece of mutable state of this subsystem.
 struct ExchangeState {
     StagingImage staging;
     ScannerState scanner;
     int jpegQuality = 0;  // quality of the file writers' JPEGs; 0: the standard 97
+    RecordingState recording;
 };
 
 }  // namespace mve::exchange

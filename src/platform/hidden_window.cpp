@@ -1,6 +1,7 @@
 #include "platform/hidden_window.h"
 
 #include "engine/engine.h"
+#include "platform/display_change.h"
 
 namespace mve::platform {
 
@@ -15,6 +16,9 @@ void create_hidden_window() noexcept
     w.exists = true;
     w.quitPosted = false;
     w.displayChanged = 0;
+    // Starts listening for display changes, so none is missed before the
+    // host's first question.
+    poll_display_changes();
 }
 
 long deliver_message(unsigned message, unsigned long wParam, long) noexcept
@@ -48,6 +52,7 @@ long deliver_message(unsigned message, unsigned long wParam, long) noexcept
 
 int take_display_changed() noexcept
 {
+    poll_display_changes();
     HiddenWindow& w = hidden_window();
     if (!w.displayChanged) return 0;
     w.displayChanged = 0;

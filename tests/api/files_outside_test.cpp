@@ -10,17 +10,13 @@
 #include <vector>
 
 #include "morvane/morvane.h"
+#include "support/run_command.h"
 
 namespace {
 
 std::string run(const std::string& command)
 {
-    std::unique_ptr<FILE, int (*)(FILE*)> p(popen(command.c_str(), "r"), pclose);
-    std::string out;
-    char buf[256];
-    while (p && fgets(buf, sizeof buf, p.get())) out += buf;
-    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
-    return out;
+    return mve::test::run_command(command);
 }
 
 TEST(FilesOutside, PilAndIdentifyReadOurFiles)
