@@ -14,7 +14,9 @@
 #include "ipl/ipl_state.h"
 #include "paint/image_brush_state.h"
 #include "paint/paint_state.h"
+#include "platform/dialogs_state.h"
 #include "platform/platform_state.h"
+#include "script/script_state.h"
 #include "tablet/tablet_state.h"
 #include "undo/undo_state.h"
 
@@ -28,6 +30,8 @@ struct Engine : CoreState {
     BrushSettings brush;
     ProcessingBuffers ipl;
     PlatformState platform;
+    platform::DialogState dialogs;
+    ScriptState script;
     TabletState tablet;
     exchange::ExchangeState exchange;
     il::ImageScriptState imageScripts;
