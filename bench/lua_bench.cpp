@@ -187,3 +187,4 @@ BENCHMARK(BM_Engine_ValueFilter)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_EngineCFunctions_RgbFilter)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_EngineCFunctions_HslFilter)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_EngineCFunctions_ValueFilter)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK_MAIN();

@@ -34,7 +34,7 @@ using namespace mve;
 
 extern "C" {
 
-MVE_API void MVE_SetMessageBoxHandler(MVE_MessageBoxHandler handler, void* user)
+MVE_API void MVE_SetMessageBoxHandler(platform::MessageBoxHandler handler, void* user)
 {
     engine().dialogs.messageBox = handler;
     engine().dialogs.messageBoxUser = user;
