@@ -119,10 +119,7 @@ int set_mask(lua_State* L)
 
 void register_pixel_functions(lua_State* L, LuaRun& run)
 {
-    const struct {
-        const char* name;
-        lua_CFunction fn;
-    } table[] = {
+    const NamedFunction table[] = {
         {"get_value", get_value},
         {"set_value", set_value},
         {"get_rgb", get_channels<0, 3>},
@@ -142,7 +139,7 @@ void register_pixel_functions(lua_State* L, LuaRun& run)
         {"get_mask", get_mask},
         {"set_mask", set_mask},
     };
-    for (const auto& f : table) register_function(L, run, f.name, f.fn);
+    register_functions(L, run, table);
 }
 
 }  // namespace mve::script

@@ -3,6 +3,7 @@
 // run as its first upvalue.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/engine.h"
@@ -42,6 +43,16 @@ void check_stop(lua_State* L, const LuaRun& run);
 
 // Registers `fn` as global `name` with the run as its upvalue.
 void register_function(lua_State* L, LuaRun& run, const char* name, lua_CFunction fn);
+
+struct NamedFunction {
+    const char* name;
+    lua_CFunction fn;
+};
+template <std::size_t N>
+void register_functions(lua_State* L, LuaRun& run, const NamedFunction (&table)[N])
+{
+    for (const NamedFunction& f : table) register_function(L, run, f.name, f.fn);
+}
 
 // The per-pixel getters and setters as C functions (both builds).
 void register_pixel_functions(lua_State* L, LuaRun& run);

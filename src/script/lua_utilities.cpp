@@ -162,10 +162,7 @@ int bit_shfl(lua_State* L)
 
 void register_utility_functions(lua_State* L, LuaRun& run)
 {
-    const struct {
-        const char* name;
-        lua_CFunction fn;
-    } table[] = {
+    const NamedFunction table[] = {
         {"flush", flush},
         {"merge", merge},
         {"single_buffer", single_buffer},
@@ -185,7 +182,7 @@ void register_utility_functions(lua_State* L, LuaRun& run)
         {"bit_shfr", bit_shfr},
         {"bit_shfl", bit_shfl},
     };
-    for (const auto& f : table) register_function(L, run, f.name, f.fn);
+    register_functions(L, run, table);
 }
 
 }  // namespace mve::script
