@@ -677,6 +677,33 @@ MVE_API const char* MVE_PhotoshopPluginNextName(void);
 
 /* ==== END colour adjustments, displacement, photo pop and plug-ins ==== */
 
+/* ==== BEGIN scripted filters ==== */
+
+/* Runs the Lua filter script at scriptPath over the current layer: Dst32 starts as a
+ * copy of Src32, the script reads and writes pixels through its host functions, and
+ * when it ends without error Dst32 replaces the layer through the Mask and texture.
+ * Globals: variantVal = seed, sliderVal1..6 = p1..p6 x 0.001, styleVal1..2 = i1..i2 + 1,
+ * flagVal1..6 = i3..i8. Load and run errors show one message box captioned
+ * "Lua Script Error" and leave the layer as it was. A filter script is a program: it
+ * runs with Lua's standard libraries (files, os) as the user who runs the host. */
+MVE_API void MVE_LuaFilterRun(const char* scriptPath, int seed, int p1, int p2, int p3, int p4, int p5, int p6,
+                              int i1, int i2, int i3, int i4, int i5, int i6, int i7, int i8);
+/* Asks the filter run in progress to end as a script error does; callable from any
+ * thread (the host's Escape handler, a watchdog). */
+MVE_API void MVE_LuaFilterStop(void);
+/* Milliseconds after which a filter run is stopped; 0 (the start) = no limit. */
+MVE_API void MVE_LuaFilterSetTimeLimit(int milliseconds);
+
+/* Modal message boxes (a filter's message_box and its error reports) go to the
+ * handler; without one (or after a null handler) they are a line on standard error. */
+typedef void (*MVE_MessageBoxHandler)(const char* text, const char* caption, void* user);
+MVE_API void MVE_SetMessageBoxHandler(MVE_MessageBoxHandler handler, void* user);
+/* The host reports an Escape key press (any thread); a filter's is_escape() returns 1
+ * once for it. */
+MVE_API void MVE_PressEscape(void);
+
+/* ==== END scripted filters ==== */
+
 /* ==== BEGIN image files and staging image ==== */
 
 /* The staging image: one RGBA32 picture that the readers and the scanner fill. */

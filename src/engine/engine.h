@@ -15,7 +15,9 @@
 #include "ipl/plugin_state.h"
 #include "paint/image_brush_state.h"
 #include "paint/paint_state.h"
+#include "platform/dialogs_state.h"
 #include "platform/platform_state.h"
+#include "script/script_state.h"
 #include "tablet/tablet_state.h"
 #include "undo/undo_state.h"
 
@@ -30,6 +32,8 @@ struct Engine : CoreState {
     ProcessingBuffers ipl;
     PluginState plugins;
     PlatformState platform;
+    platform::DialogState dialogs;
+    ScriptState script;
     TabletState tablet;
     exchange::ExchangeState exchange;
     il::ImageScriptState imageScripts;

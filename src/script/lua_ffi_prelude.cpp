@@ -1,0 +1,248 @@
+// LuaJIT: the per-pixel functions as Lua functions over FFI views of Src32,
+// Dst32 and the Mask. The trace compiler inlines them into a script's pixel
+// loop, so a get/set pair costs a few loads and stores instead of two calls
+// through the Lua stack. Each function repeats the rules of pixel_kernels.h
+// operation for operation (the same truncation, clamping and off-canvas
+// reads of 0), and the colour models call the same C kernels through FFI
+// function pointers, so both forms give the same bytes; the tests run every
+// script on both. The functions also poll the stop flag (every 1024th call),
+// because compiled traces never call the instruction hook.
+#include "script/lua_run.h"
+#include "script/pixel_kernels.h"
+
+namespace mve::script {
+
+#if MVE_WITH_LUAJIT
+
+namespace {
+
+constexpr const char* kPrelude = R"lua(
+local ffi = require("ffi")
+local src_p, dst_p, mask_p, W, H, stop_p, kernels = ...
+local floor, ceil, tonumber, error = math.floor, math.ceil, tonumber, error
+
+local src = ffi.cast("const uint8_t*", src_p)
+local dst = ffi.cast("uint8_t*", dst_p)
+local mask = mask_p and ffi.cast("uint16_t*", mask_p)
+local stop = ffi.cast("const int32_t*", stop_p)
+-- The trace compiler would hoist a plain load of the flag out of a loop, so
+-- the flag is read through a C call, every 1024th pixel call.
+local read_flag = ffi.cast("int32_t (*)(const int32_t*)", kernels.read_flag)
+local countdown = 1
+local K = 0.00392156862745098
+local rd = src
+local STOPPED = kernels.stopped
+
+local getT = "void (*)(const uint8_t*, double*)"
+local set3T = "void (*)(uint8_t*, double, double, double)"
+local set4T = "void (*)(uint8_t*, double, double, double, double)"
+local out = ffi.new("double[4]")
+
+-- The pixel index, or -1 off the canvas; coordinates truncate toward zero.
+local function at(x, y)
+  x, y = tonumber(x), tonumber(y)
+  countdown = countdown - 1
+  if countdown <= 0 then
+    countdown = 1024
+    if read_flag(stop) ~= 0 then error(STOPPED, 0) end
+  end
+  if x > -1 and x < W and y > -1 and y < H then
+    if x < 0 then x = 0 end
+    if y < 0 then y = 0 end
+    return floor(y) * W + floor(x)
+  end
+  return -1
+end
+
+-- trunc(v x 255) clamped to 0..255; NaN gives 0.
+local function byte(v)
+  v = tonumber(v) * 255
+  if v >= 255 then return 255 end
+  if v >= 1 then return floor(v) end
+  return 0
+end
+
+local c_single = single_buffer
+function single_buffer(flag)
+  c_single(flag)
+  if flag then rd = dst else rd = src end
+end
+
+function get_value(x, y)
+  local i = at(x, y)
+  if i < 0 then return 0 end
+  local p = i * 4
+  return floor((rd[p] + rd[p + 1] + rd[p + 2]) / 3) * K
+end
+
+function set_value(x, y, v)
+  local i = at(x, y)
+  v = byte(v)
+  if i < 0 then return end
+  local p = i * 4
+  dst[p], dst[p + 1], dst[p + 2] = v, v, v
+end
+
+function get_rgb(x, y)
+  local i = at(x, y)
+  if i < 0 then return 0, 0, 0 end
+  local p = i * 4
+  return rd[p] * K, rd[p + 1] * K, rd[p + 2] * K
+end
+
+function set_rgb(x, y, r, g, b)
+  local i = at(x, y)
+  r, g, b = byte(r), byte(g), byte(b)
+  if i < 0 then return end
+  local p = i * 4
+  dst[p], dst[p + 1], dst[p + 2] = r, g, b
+end
+
+function get_alpha(x, y)
+  local i = at(x, y)
+  if i < 0 then return 0 end
+  return rd[i * 4 + 3] * K
+end
+
+function set_alpha(x, y, a)
+  local i = at(x, y)
+  a = byte(a)
+  if i < 0 then return end
+  dst[i * 4 + 3] = a
+end
+
+function get_rgba(x, y)
+  local i = at(x, y)
+  if i < 0 then return 0, 0, 0, 0 end
+  local p = i * 4
+  return rd[p] * K, rd[p + 1] * K, rd[p + 2] * K, rd[p + 3] * K
+end
+
+function set_rgba(x, y, r, g, b, a)
+  local i = at(x, y)
+  r, g, b, a = byte(r), byte(g), byte(b), byte(a)
+  if i < 0 then return end
+  local p = i * 4
+  dst[p], dst[p + 1], dst[p + 2], dst[p + 3] = r, g, b, a
+end
+
+local function getter3(fn)
+  fn = ffi.cast(getT, fn)
+  return function(x, y)
+    local i = at(x, y)
+    if i < 0 then return 0, 0, 0 end
+    fn(rd + i * 4, out)
+    return out[0], out[1], out[2]
+  end
+end
+
+local function setter3(fn)
+  fn = ffi.cast(set3T, fn)
+  return function(x, y, a, b, c)
+    local i = at(x, y)
+    a, b, c = tonumber(a), tonumber(b), tonumber(c)
+    if a == nil or b == nil or c == nil then error("number expected", 2) end
+    if i < 0 then return end
+    fn(dst + i * 4, a, b, c)
+  end
+end
+
+get_hsv, set_hsv = getter3(kernels.get_hsv), setter3(kernels.set_hsv)
+get_hsl, set_hsl = getter3(kernels.get_hsl), setter3(kernels.set_hsl)
+get_lab, set_lab = getter3(kernels.get_lab), setter3(kernels.set_lab)
+
+local get_cmyk_fn = ffi.cast(getT, kernels.get_cmyk)
+function get_cmyk(x, y)
+  local i = at(x, y)
+  if i < 0 then return 0, 0, 0, 0 end
+  get_cmyk_fn(rd + i * 4, out)
+  return out[0], out[1], out[2], out[3]
+end
+
+local set_cmyk_fn = ffi.cast(set4T, kernels.set_cmyk)
+function set_cmyk(x, y, c, m, ye, k)
+  local i = at(x, y)
+  c, m, ye, k = tonumber(c), tonumber(m), tonumber(ye), tonumber(k)
+  if c == nil or m == nil or ye == nil or k == nil then error("number expected", 2) end
+  if i < 0 then return end
+  set_cmyk_fn(dst + i * 4, c, m, ye, k)
+end
+
+function get_mask(x, y)
+  local i = at(x, y)
+  if i < 0 or not mask then return 0 end
+  return mask[i] / 65535
+end
+
+-- The low 16 bits of trunc(v x 65535), with Lua's floor modulo; NaN and
+-- infinities store 0.
+function set_mask(x, y, v)
+  local i = at(x, y)
+  v = tonumber(v) * 65535
+  if v >= 0 then v = floor(v) else v = ceil(v) end
+  v = v % 65536
+  if not (v >= 0 and v < 65536) then v = 0 end
+  if i < 0 or not mask then return end
+  mask[i] = v
+end
+)lua";
+
+void push_pointer(lua_State* L, const char* name, void* p)
+{
+    lua_pushlightuserdata(L, p);
+    lua_setfield(L, -2, name);
+}
+
+// The stop flag as the host and the watchdog set it.
+extern "C" std::int32_t read_stop_flag(const std::int32_t* flag)
+{
+    return __atomic_load_n(flag, __ATOMIC_RELAXED);
+}
+
+template <class Fn>
+void push_kernel(lua_State* L, const char* name, Fn fn)
+{
+    push_pointer(L, name, reinterpret_cast<void*>(fn));
+}
+
+}  // namespace
+
+bool install_ffi_pixel_functions(lua_State* L, LuaRun& run)
+{
+    if (luaL_loadbuffer(L, kPrelude, std::char_traits<char>::length(kPrelude), "=pixel functions") != 0) {
+        lua_pop(L, 1);
+        return false;
+    }
+    lua_pushlightuserdata(L, run.src);
+    lua_pushlightuserdata(L, run.dst);
+    if (run.mask) lua_pushlightuserdata(L, run.mask);
+    else lua_pushnil(L);
+    lua_pushnumber(L, run.width);
+    lua_pushnumber(L, run.height);
+    lua_pushlightuserdata(L, &run.stop->value);
+    lua_newtable(L);
+    push_kernel(L, "get_hsv", static_cast<GetModelFn>(get_hsv));
+    push_kernel(L, "set_hsv", static_cast<Set3ModelFn>(set_hsv));
+    push_kernel(L, "get_hsl", static_cast<GetModelFn>(get_hsl));
+    push_kernel(L, "set_hsl", static_cast<Set3ModelFn>(set_hsl));
+    push_kernel(L, "get_lab", static_cast<GetModelFn>(get_lab));
+    push_kernel(L, "set_lab", static_cast<Set3ModelFn>(set_lab));
+    push_kernel(L, "get_cmyk", static_cast<GetModelFn>(get_cmyk));
+    push_kernel(L, "set_cmyk", static_cast<Set4ModelFn>(set_cmyk));
+    push_kernel(L, "read_flag", read_stop_flag);
+    lua_pushstring(L, kStoppedMessage);
+    lua_setfield(L, -2, "stopped");
+    if (lua_pcall(L, 7, 0, 0) != 0) {
+        lua_pop(L, 1);
+        return false;
+    }
+    return true;
+}
+
+#else
+
+bool install_ffi_pixel_functions(lua_State*, LuaRun&) { return false; }
+
+#endif
+
+}  // namespace mve::script
