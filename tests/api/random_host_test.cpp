@@ -416,9 +416,16 @@ void RandomHost::step()
         break;
     }
     case 37: {
-        const int x0 = coordinate(W), y0 = coordinate(H), x1 = coordinate(W), y1 = coordinate(H);
-        canvas_transfer("MVE_ApplyMaskToAlphaRect_RGBA32", 4,
-                        [&](HostBuffer& b, int s) { MVE_ApplyMaskToAlphaRect_RGBA32(b.data(), s, x0, y0, x1, y1); });
+        // The buffer holds the inclusive rectangle x0..x1, y0..y1, placed anywhere.
+        const int rw = uniform(1, 24), rh = uniform(1, 24);
+        const int x0 = std::min(coordinate(W), INT_MAX - rw), y0 = std::min(coordinate(H), INT_MAX - rh);
+        const int s = stride(rw * 4);
+        HostBuffer b(rows_bytes(s, rw * 4, rh));
+        const std::string text = "MVE_ApplyMaskToAlphaRect_RGBA32 " + std::to_string(x0) + "," + std::to_string(y0) +
+                                 " " + std::to_string(rw) + "x" + std::to_string(rh) + " stride " + std::to_string(s);
+        note(text);
+        MVE_ApplyMaskToAlphaRect_RGBA32(b.data(), s, x0, y0, x0 + rw - 1, y0 + rh - 1);
+        check(b, text);
         note("MVE_EnableMask");
         MVE_EnableMask(uniform(0, 1));
         break;
