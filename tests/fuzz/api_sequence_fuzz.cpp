@@ -217,6 +217,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 4096) return 0;  // sequences of a few hundred calls are plenty
     Reader in{data, size};
     Host host;
+    // A canvas of 0 x 0 deleted at once: every input starts from the same
+    // engine, with calls before any real creation.
+    MVE_CreateImage(nullptr, 0, 0, 0, 0);
     MVE_DeleteImage();
     while (in.more()) run(in, host);
     MVE_DeleteImage();
