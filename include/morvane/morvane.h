@@ -198,6 +198,10 @@ MVE_API void MVE_DeleteLayer(int index);
 MVE_API void MVE_SwapLayers(int a, int b);
 MVE_API void MVE_SetLayer(int index);
 MVE_API int MVE_GetLayerNum(void);
+/* Size of a layer's pixels (a layer keeps its size over MVE_NewSize and may be
+   created at any size): 1 with width and height set when it has pixels, else
+   0 with both set to 0. Either pointer may be null. */
+MVE_API int MVE_GetLayerSize(int layer, int* width, int* height);
 /* Returns the blend mode number (or the texture result for a mode-29 layer). */
 MVE_API int MVE_SetLayerOptions(int index, int visible, int lockAlpha, int opacityPercent, const char* modeName);
 MVE_API int MVE_SetAlphaLayerOpacity(int percent);
@@ -724,8 +728,9 @@ MVE_API void MVE_GetNewBGR24(unsigned char* destination, int rowStep);
 /* Resampled to width x height, packed R, G, B. */
 MVE_API void MVE_GetResizedNewRGBA24(unsigned char* destination, int width, int height);
 
-/* Readers: 1 on success, 0 otherwise. Pictures above 268 435 456 pixels (or
- * 65 535 on a side) are refused from their header. */
+/* Readers: 1 on success, 0 otherwise. Pictures above 100 000 000 pixels (the
+ * largest canvas), 65 535 on a side, or larger than the caller can use (the
+ * buffer's size, the maximum brush size) are refused from their header. */
 /* PNG, JPEG, TIFF, BMP, GIF, PSD, PCX, WebP and TGA into the staging image. */
 MVE_API int MVE_ReadFromFile(const char* path);
 /* Into a host buffer, only when the picture is exactly width x height. */

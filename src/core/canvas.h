@@ -5,6 +5,10 @@
 
 namespace mve::core {
 
+// Largest maximum brush size a canvas is created with: a brush is at most
+// 1000 pixels across, and each of up to 20 blend buffers takes M * M * 8 bytes.
+constexpr int kMaxBrushSizeLimit = 4096;
+
 // Records the canvas size (a side below 0 or above 10000 becomes 100), the
 // maximum brush size and the host window.
 void store_canvas_size(CoreState& e, void* window, int width, int height, int maxBrush, int option) noexcept;

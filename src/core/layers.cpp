@@ -6,6 +6,7 @@
 
 #include "core/blend_modes.h"
 #include "core/guard.h"
+#include "core/runtime.h"
 #include "core/texture.h"
 #include "morvane/morvane.h"
 
@@ -25,12 +26,23 @@ int highest_present_layer(const LayerStack& layers) noexcept
     return 1;
 }
 
+void recount_layers(LayerStack& layers) noexcept
+{
+    layers.count = highest_present_layer(layers);
+}
+
+bool plane_size_allowed(long long width, long long height) noexcept
+{
+    return width >= 0 && height >= 0 && width * height <= runtime().pixelLimit && width <= kMaxPlaneSide &&
+           height <= kMaxPlaneSide;
+}
+
 namespace core {
 
 int create_layer(CoreState& e, int index, int width, int height) noexcept
 {
     return guarded("CreateLayer Excpt", 0, [&] {
-        if (!valid_layer_index(index) || width < 0 || height < 0) return 0;
+        if (!valid_layer_index(index) || !plane_size_allowed(width, height)) return 0;
         LayerRecord& layer = e.layers.table[index];
         if (layer.present() && (layer.width != width || layer.height != height)) layer.pixels.reset();
         layer.width = width;
@@ -40,6 +52,7 @@ int create_layer(CoreState& e, int index, int width, int height) noexcept
         if (!layer.present()) require(layer.pixels.allocate(values));
         // The background starts opaque white, every other layer transparent black.
         std::memset(layer.pixels.data(), index == 1 ? 0xFF : 0x00, layer.pixels.bytes());
+        recount_layers(e.layers);
         return 1;
     });
 }
@@ -67,7 +80,10 @@ void swap_layers(CoreState& e, int a, int b) noexcept
 {
     LayerRecord* la = layer_at(e, a);
     LayerRecord* lb = layer_at(e, b);
-    if (la && lb && la != lb) std::swap(*la, *lb);
+    if (la && lb && la != lb) {
+        std::swap(*la, *lb);
+        recount_layers(e.layers);
+    }
 }
 
 int set_layer_options(CoreState& e, int index, int visible, int lockAlpha, int opacityPercent,
@@ -83,7 +99,7 @@ int set_layer_options(CoreState& e, int index, int visible, int lockAlpha, int o
     layer->opacity = static_cast<std::uint16_t>(static_cast<int>(opacityPercent * 2.56));
     store_mode_name(*layer, modeName);
     layer->blendMode = blend_mode_from_name(modeName);
-    e.layers.count = highest_present_layer(e.layers);
+    recount_layers(e.layers);
     if (index != e.layers.currentIndex && layer->visible && layer->blendMode == kTexturize3)
         return guarded("CreateTexture Excpt", 0, [&] { return create_texture(e, index); });
     return layer->blendMode;
@@ -94,6 +110,14 @@ int set_alpha_layer_opacity(CoreState& e, int percent) noexcept
     auto value = static_cast<std::uint16_t>(static_cast<long long>(percent * 0.01 * 65535));
     e.layers.alphaLayerOpacity = value;
     return value;
+}
+
+int layer_size(CoreState& e, int index, int* width, int* height) noexcept
+{
+    const LayerRecord* layer = present_layer(e, index);
+    if (width) *width = layer ? layer->width : 0;
+    if (height) *height = layer ? layer->height : 0;
+    return layer ? 1 : 0;
 }
 
 int layer_count(const CoreState& e) noexcept
@@ -124,6 +148,11 @@ MVE_API void MVE_DeleteLayer(int index)
 MVE_API void MVE_SwapLayers(int a, int b)
 {
     core::swap_layers(core_state(), a, b);
+}
+
+MVE_API int MVE_GetLayerSize(int index, int* width, int* height)
+{
+    return core::layer_size(core_state(), index, width, height);
 }
 
 MVE_API int MVE_GetLayerNum(void)

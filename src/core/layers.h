@@ -24,6 +24,17 @@ void store_mode_name(LayerRecord& layer, const char* name) noexcept;
 // Highest index 1..271 whose pixels exist, or 1.
 int highest_present_layer(const LayerStack& layers) noexcept;
 
+// The layer count follows every call that creates a layer or swaps one into
+// the table (creation, both swaps, the options): loops over layers 1..count
+// then never miss a present layer, whatever order the host called in.
+void recount_layers(LayerStack& layers) noexcept;
+
+// Largest side of a plane the engine creates, and whether width x height is a
+// size it creates at all: not negative, each side at most kMaxPlaneSide, and
+// no more pixels than the runtime's pixel limit.
+constexpr int kMaxPlaneSide = 1 << 16;
+bool plane_size_allowed(long long width, long long height) noexcept;
+
 namespace core {
 
 // Creates (or re-clears) layer `index` at width x height: the background
@@ -52,6 +63,10 @@ int set_layer_options(CoreState& e, int index, int visible, int lockAlpha, int o
 
 // The alpha-layer opacity O read by the alpha modes: percent of 65535.
 int set_alpha_layer_opacity(CoreState& e, int percent) noexcept;
+
+// Width and height of layer `index` into the out-parameters (0, 0 when it
+// is absent); 1 when it has pixels, else 0.
+int layer_size(CoreState& e, int index, int* width, int* height) noexcept;
 
 // How many layers (0..271) have pixels.
 int layer_count(const CoreState& e) noexcept;

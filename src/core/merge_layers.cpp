@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/blend_modes.h"
+#include "core/clip.h"
 #include "core/guard.h"
 #include "core/layers.h"
 #include "core/merge_core.h"
@@ -15,14 +16,11 @@ namespace mve {
 
 namespace {
 
-// The part of [x, x + w) that lies in [0, size): start and length.
-struct Span {
-    int start = 0, length = 0;
-};
-Span clip(int x, int w, int size)
+// A host rectangle w x h that a caller's buffer of w * h RGBA64 pixels can
+// hold: positive, and rows of w * 4 values within int.
+bool host_rect_allowed(int w, int h)
 {
-    const int x0 = std::max(x, 0), x1 = std::min(x + w, size);
-    return {x0, std::max(x1 - x0, 0)};
+    return w > 0 && h > 0 && plane_size_allowed(w, h);
 }
 
 bool same_alpha_mode(int a, int b)
@@ -52,27 +50,29 @@ bool merge_layer_into_rect(CoreState& e, int index, std::uint16_t* buffer, int x
                            int h) noexcept
 {
     const LayerRecord* layer = present_layer(e, index);
-    if (!layer || !buffer || w <= 0 || h <= 0) return false;
-    const Span cx = clip(x, w, layer->width), cy = clip(y, h, layer->height);
+    if (!layer || !buffer || !host_rect_allowed(w, h)) return false;
+    const ClipRect r = clip_rect(x, y, w, h, layer->width, layer->height);
+    if (r.empty()) return true;
     const std::uint16_t* mask = layer_mask_of(e, index);
-    merge_rgba64(layer->pixels.data(), cx.start, cy.start, cx.length, cy.length, layer->stride, mask, buffer,
-                 cx.start - x, cy.start - y, w * 4, layer->blendMode, mask ? kLayerMaskMode : 0,
+    merge_rgba64(layer->pixels.data(), r.x0, r.y0, r.width(), r.height(), layer->stride, mask, buffer,
+                 static_cast<int>(r.x0 - static_cast<long long>(x)), static_cast<int>(r.y0 - static_cast<long long>(y)),
+                 w * 4, layer->blendMode, mask ? kLayerMaskMode : 0,
                  layer->opacity, 255, false, false);
     return true;
 }
 
 void merge_visible_rect(CoreState& e, std::uint16_t* buffer, int x, int y, int w, int h) noexcept
 {
-    if (!buffer || w <= 0 || h <= 0) return;
+    if (!buffer || !host_rect_allowed(w, h)) return;
     std::memset(buffer, 0, static_cast<std::size_t>(w) * h * 8);
     // The background is copied, not blended; its opacity is ignored.
     const LayerRecord& background = e.layers.table[1];
     if (background.present() && background.visible == 1) {
-        const Span cx = clip(x, w, background.width), cy = clip(y, h, background.height);
-        for (int row = 0; row < cy.length; ++row)
-            std::memcpy(buffer + (static_cast<std::size_t>(cy.start - y + row) * w + (cx.start - x)) * 4,
-                        background.row(cy.start + row) + cx.start * 4,
-                        static_cast<std::size_t>(cx.length) * 8);
+        const ClipRect r = clip_rect(x, y, w, h, background.width, background.height);
+        const long long dx = r.x0 - static_cast<long long>(x), dy = r.y0 - static_cast<long long>(y);
+        for (int row = 0; row < r.height(); ++row)
+            std::memcpy(buffer + (static_cast<std::size_t>(dy + row) * w + static_cast<std::size_t>(dx)) * 4,
+                        background.row(r.y0 + row) + r.x0 * 4, static_cast<std::size_t>(r.width()) * 8);
     }
     for (int index = 2; index < kLayerCount; ++index) {
         const LayerRecord& layer = e.layers.table[index];

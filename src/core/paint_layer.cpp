@@ -76,7 +76,10 @@ void set_paint_layer_extents(CoreState& e, int x0, int y0, int x1, int y1) noexc
 
 void swap_paint_layer(CoreState& e, int index) noexcept
 {
-    if (LayerRecord* layer = layer_at(e, index)) std::swap(e.layers.paint, *layer);
+    if (LayerRecord* layer = layer_at(e, index)) {
+        std::swap(e.layers.paint, *layer);
+        recount_layers(e.layers);
+    }
 }
 
 }  // namespace core

@@ -19,6 +19,8 @@ void reset_runtime() noexcept
     reset_parallel_settings(r.parallel);
     r.jpeg = JpegWriteOptions{};
     r.pixelLimit = Runtime{}.pixelLimit;
+    r.decodeMaxWidth = Runtime{}.decodeMaxWidth;
+    r.decodeMaxHeight = Runtime{}.decodeMaxHeight;
     r.allocationsBeforeFailure.store(-1);
     r.reclaimMemory = nullptr;
 }

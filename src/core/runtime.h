@@ -55,8 +55,14 @@ struct Runtime {
     // How many threads the row loops use, and where they run.
     ParallelSettings parallel;
     JpegWriteOptions jpeg;
-    // Largest picture the image library decodes (268 M pixels, 1 GB of RGBA32).
-    long long pixelLimit = 1LL << 28;
+    // Largest picture the image library decodes or the engine creates a
+    // plane of: the largest canvas, 10000 x 10000 pixels (400 MB of RGBA32).
+    long long pixelLimit = 100'000'000;
+    // Largest sides the current caller of a decoder can use (the maximum
+    // brush size for a brush picture); decoders refuse a header beyond them
+    // before allocating anything. Set for one call by il::DecodeBound.
+    long long decodeMaxWidth = 65535;
+    long long decodeMaxHeight = 65535;
     // After this many more successful allocations every further one fails;
     // negative: never (tests inject allocation failures through it).
     std::atomic<long> allocationsBeforeFailure{-1};

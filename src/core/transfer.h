@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/clip.h"
 #include "core/core_state.h"
 #include "core/layers.h"
 

@@ -68,14 +68,12 @@ void cover_buffer(const CoreState& e, unsigned char* buffer, int x, int y, int w
 {
     const CoverageSource cov = coverage_source(e);
     if (!buffer || !cov.engaged || !cov.reads_planes() || pixel_count(width, height) == 0) return;
-    const long long i0 = std::max(0LL, -static_cast<long long>(x));
-    const long long j0 = std::max(0LL, -static_cast<long long>(y));
-    const long long i1 = std::min<long long>(width, static_cast<long long>(cov.width) - x);
-    const long long j1 = std::min<long long>(height, static_cast<long long>(cov.height) - y);
-    for (long long j = j0; j < j1; ++j) {
-        std::uint8_t* p = buffer + (static_cast<std::size_t>(j) * width + i0) * 4;
-        for (long long i = i0; i < i1; ++i, p += 4)
-            cover_alpha(p, cov, static_cast<int>(x + i), static_cast<int>(y + j));
+    // The buffer's pixels that lie on the canvas; buffer pixel (i, j) is canvas (x + i, y + j).
+    const ClipRect r = clip_rect(x, y, width, height, cov.width, cov.height);
+    for (int py = r.y0; py < r.y1; ++py) {
+        const std::size_t j = static_cast<std::size_t>(py - static_cast<long long>(y));
+        std::uint8_t* p = buffer + (j * width + static_cast<std::size_t>(r.x0 - static_cast<long long>(x))) * 4;
+        for (int px = r.x0; px < r.x1; ++px, p += 4) cover_alpha(p, cov, px, py);
     }
 }
 
@@ -149,7 +147,7 @@ void set_pixel_rgb24(const CoreState& e, std::uint8_t* buffer, int rowBytes, int
                      int b) noexcept
 {
     const CanvasState& c = e.canvas;
-    if (!buffer || x < 0 || y < 0 || x >= c.width || y >= c.height) return;
+    if (!buffer || !point_inside(x, y, c.width, c.height) || !stride_holds(rowBytes, c.width, 3)) return;
     unsigned char* p = buffer + static_cast<std::ptrdiff_t>(y) * rowBytes + static_cast<std::ptrdiff_t>(x) * 3;
     p[0] = narrow16(static_cast<std::uint16_t>(r)), p[1] = narrow16(static_cast<std::uint16_t>(g)),
     p[2] = narrow16(static_cast<std::uint16_t>(b));

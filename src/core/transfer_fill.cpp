@@ -24,6 +24,7 @@ template <class T, int channels>
 void fill_rows(T* buffer, std::ptrdiff_t rowBytes, int width, int height, const T (&v)[channels])
 {
     if (!buffer || width <= 0 || height <= 0) return;
+    if (!stride_holds(rowBytes, width, static_cast<long long>(sizeof(T)) * channels)) return;
     for (int y = 0; y < height; ++y) {
         T* d = reinterpret_cast<T*>(reinterpret_cast<unsigned char*>(buffer) + y * rowBytes);
         for (int x = 0; x < width; ++x, d += channels) std::copy(v, v + channels, d);

@@ -74,6 +74,7 @@ void walk_rgb24(CoreState& e, LayerRecord& layer, const std::uint8_t* buffer, in
     const Extent ext = canvas_extent(e, layer);
     const CoverageSource cov = coverage_source(e);
     const bool covered = masked && cov.engaged;
+    if (!stride_holds(rowBytes, ext.width, 3)) return;
     for (int y = 0; y < ext.height; ++y) {
         const std::uint8_t* s = buffer_row(buffer, rowBytes, y);
         std::uint16_t* d = layer.row(y);
@@ -129,20 +130,21 @@ void load_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int rowBytes, L
         limitW = std::min<long long>(limitW, cov.width);
         limitH = std::min<long long>(limitH, cov.height);
     }
-    const int i0 = static_cast<int>(std::max<long long>(0, -static_cast<long long>(x)));
-    const int j0 = static_cast<int>(std::max<long long>(0, -static_cast<long long>(y)));
-    const int i1 = static_cast<int>(std::min<long long>(width, limitW - x));
-    const int j1 = static_cast<int>(std::min<long long>(height, limitH - y));
-    if (i1 <= i0 || j1 <= j0) return;
+    if (!stride_holds(rowBytes, width, 4)) return;
+    const ClipRect onLayer = clip_rect(x, y, width, height, limitW, limitH);
+    if (onLayer.empty()) return;
+    const int i0 = static_cast<int>(onLayer.x0 - static_cast<long long>(x));
+    const int j0 = static_cast<int>(onLayer.y0 - static_cast<long long>(y));
+    const int i1 = i0 + onLayer.width(), j1 = j0 + onLayer.height();
     const bool lockAlpha = layer.lockAlpha != 0;
     for_each_row(j0, j1, (i1 - i0) * cost::kSimple, [&](int j) {
         const std::uint8_t* s = buffer_row(buffer, rowBytes, j) + static_cast<std::size_t>(i0) * 4;
-        std::uint16_t* d = layer.row(y + j) + static_cast<std::size_t>(x + i0) * 4;
+        std::uint16_t* d = layer.row(onLayer.y0 + (j - j0)) + static_cast<std::size_t>(onLayer.x0) * 4;
         if (!covered) {
             for (int i = i0; i < i1; ++i, s += 4, d += 4) load_plain(d, s, lockAlpha);
         } else {
             for (int i = i0; i < i1; ++i, s += 4, d += 4)
-                load_covered(d, s, load_coverage(cov, x + i, y + j), lockAlpha);
+                load_covered(d, s, load_coverage(cov, onLayer.x0 + (i - i0), onLayer.y0 + (j - j0)), lockAlpha);
         }
     });
 }
@@ -160,8 +162,11 @@ void load_rgba32_into_layer(CoreState& e, const std::uint8_t* buffer, int rowByt
 
 void load_rgba32_into_current(CoreState& e, const std::uint8_t* buffer, int rowBytes, bool masked) noexcept
 {
-    if (LayerRecord* layer = current_layer(e))
-        load_rgba32_layer(e, buffer, rowBytes, *layer, 0, 0, layer->width, layer->height, masked);
+    // The buffer is laid out as the canvas: the part both hold is loaded.
+    if (LayerRecord* layer = current_layer(e)) {
+        const Extent ext = canvas_extent(e, *layer);
+        load_rgba32_layer(e, buffer, rowBytes, *layer, 0, 0, ext.width, ext.height, masked);
+    }
 }
 
 void load_rgb24_into_current(CoreState& e, const std::uint8_t* buffer, int rowBytes, bool masked) noexcept
@@ -184,6 +189,7 @@ void load_bgr24_into_current(CoreState& e, const std::uint8_t* bgr, int rowBytes
     if (!layer || !bgr) return;
     const Extent ext = canvas_extent(e, *layer);
     const int w = std::min(width, ext.width), h = std::min(height, ext.height);
+    if (w <= 0 || h <= 0 || !stride_holds(rowBytes, w, 3)) return;
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* s = bgr + static_cast<std::ptrdiff_t>(y) * rowBytes;
         std::uint16_t* d = layer->row(y);

@@ -2,6 +2,7 @@
 // every 16-bit channel.
 #include <algorithm>
 
+#include "core/clip.h"
 #include "core/parallel.h"
 #include "core/pixel_convert.h"
 #include "core/transfer.h"
@@ -31,6 +32,9 @@ inline void row_alpha_to_rgb24(std::uint8_t* d, const std::uint16_t* s, int n) n
 
 using RowWriter = void (*)(std::uint8_t*, const std::uint16_t*, int);
 
+// Bytes one output pixel of a writer takes.
+int out_pixel_bytes(RowWriter write) noexcept { return write == row_to_rgba32 ? 4 : 3; }
+
 std::uint8_t* out_row(unsigned char* out, int rowBytes, int y)
 {
     return out + static_cast<std::ptrdiff_t>(y) * rowBytes;
@@ -46,6 +50,7 @@ void convert_rows(unsigned char* out, int outRow, const unsigned short* in, int 
                   RowWriter write, bool parallel)
 {
     if (!out || !in || width <= 0 || height <= 0) return;
+    if (!stride_holds(outRow, width, out_pixel_bytes(write)) || !stride_holds(inRow, width, 8)) return;
     for_each_row(0, height, parallel ? width * cost::kCopy : 0,
                  [&](int y) { write(out_row(out, outRow, y), in_row(in, inRow, y), width); });
 }
@@ -114,12 +119,12 @@ void rgba64_rect_to_rgba32(const CoreState& e, const std::uint16_t* in, int x, i
     const CanvasState& c = e.canvas;
     // Clip to the canvas: a negative start becomes 0 (the width is not
     // shortened by it), and the rectangle ends at the canvas edge.
-    x = std::max(x, 0), y = std::max(y, 0);
-    const int cols = std::min(w, c.width - x), rows = std::min(h, c.height - y);
-    if (cols <= 0 || rows <= 0) return;
+    const ClipRect r = clip_rect(std::max(x, 0), std::max(y, 0), w, h, c.width, c.height);
+    if (r.empty() || !stride_holds(inStride, r.x1, 1)) return;
     const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(inStride) * 4;
-    for (int j = 0; j < rows; ++j)
-        row_to_rgba32(out + static_cast<std::ptrdiff_t>(j) * cols * 4, in + (y + j) * stride + x * 4, cols);
+    const int cols = r.width();
+    for (int j = 0; j < r.height(); ++j)
+        row_to_rgba32(out + static_cast<std::ptrdiff_t>(j) * cols * 4, in + (r.y0 + j) * stride + r.x0 * 4, cols);
 }
 
 void rgba64_rect_to_rgb24(const std::uint16_t* in, int x, int y, int w, int h, int inStride,
@@ -127,9 +132,11 @@ void rgba64_rect_to_rgb24(const std::uint16_t* in, int x, int y, int w, int h, i
 {
     // Not clipped; a start before the plane would read outside it, so it is refused.
     if (!in || !out || x < 0 || y < 0 || w <= 0 || h <= 0) return;
+    if (!stride_holds(inStride, static_cast<long long>(x) + w, 1)) return;
     const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(inStride) * 4;
     for (int j = 0; j < h; ++j)
-        row_to_rgb24(out + static_cast<std::ptrdiff_t>(j) * w * 3, in + (y + j) * stride + x * 4, w);
+        row_to_rgb24(out + static_cast<std::ptrdiff_t>(j) * w * 3,
+                     in + (static_cast<std::ptrdiff_t>(y) + j) * stride + static_cast<std::ptrdiff_t>(x) * 4, w);
 }
 
 }  // namespace mve::core

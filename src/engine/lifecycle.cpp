@@ -48,6 +48,27 @@ void release_all(Engine& e) noexcept
         if (s->released) s->released(e);
 }
 
+// Builds every per-canvas plane for the size just stored. A failure part way
+// frees them all again: no plane may outlive it with the size of an older
+// canvas (a brush shape of the old maximum brush size read as the new one).
+void rebuild_all(Engine& e)
+{
+    try {
+        create_all(e);
+    } catch (...) {
+        release_all(e);
+        throw;
+    }
+}
+
+// The maximum brush size is the one size the host gives without a clamp of
+// its own: a negative one or one above kMaxBrushSizeLimit is refused with the
+// export's failure text, and nothing changes.
+void require_brush_size(int maxBrushSize)
+{
+    require(maxBrushSize >= 0 && maxBrushSize <= core::kMaxBrushSizeLimit);
+}
+
 }  // namespace
 
 }  // namespace mve
@@ -59,20 +80,23 @@ extern "C" {
 MVE_API void MVE_CreateImage(void* hostWindow, int width, int height, int maxBrushSize, int creationOption)
 {
     guarded("CreateImage Excpt", [&] {
+        require_brush_size(maxBrushSize);
         Engine& e = engine();
+        release_all(e);
         core::store_canvas_size(e, hostWindow, width, height, maxBrushSize, creationOption);
         core::drop_layer_planes(e);
-        create_all(e);
+        rebuild_all(e);
     });
 }
 
 MVE_API void MVE_NewSize(void* hostWindow, int width, int height, int maxBrushSize, int creationOption)
 {
     guarded("NewSize Excpt", [&] {
+        require_brush_size(maxBrushSize);
         Engine& e = engine();
         release_all(e);
         core::store_canvas_size(e, hostWindow, width, height, maxBrushSize, creationOption);
-        create_all(e);
+        rebuild_all(e);
     });
 }
 

@@ -7,6 +7,7 @@
 
 #include "core/guard.h"
 #include "exchange/exchange.h"
+#include "imagelib/library.h"
 #include "imagelib/reading.h"
 #include "morvane/morvane.h"
 
@@ -108,7 +109,9 @@ bool read_into_staging(StagingImage& s, const Decoded& d) noexcept
 
 bool read_into_buffer(const char* path, std::uint8_t* out, int width, int height, int bytesPerPixel) noexcept
 {
-    if (!out) return false;
+    if (!out || width <= 0 || height <= 0) return false;
+    // Only a picture of exactly this size is used: a larger header is refused unread.
+    const il::DecodeBound bound(width, height);
     const Decoded d = decode_file(path);
     if (!d || d.width != width || d.height != height) return false;
     const std::uint8_t* p = d.pixels.get();

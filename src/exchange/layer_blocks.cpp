@@ -68,6 +68,11 @@ void load_layer_compressed(CoreState& e, const unsigned char* in, int inLength, 
     const std::size_t bytes =
         static_cast<std::size_t>(l->width > 0 ? l->width : 0) * (l->height > 0 ? l->height : 0) * 4;
     if (bytes == 0) return;
+    // Deflate packs at most kMaxDeflateRatio output bytes into one input
+    // byte: a block too short to fill the layer is refused before the
+    // layer-sized buffer is allocated. A longer stream stops at the layer's
+    // size, so the work never exceeds what the layer can hold.
+    require(bytes <= static_cast<std::size_t>(inLength) * kMaxDeflateRatio + 64);
     Plane8 rgba;
     require(rgba.allocate(bytes));
     require(z_inflate_buffer(in, static_cast<std::size_t>(inLength), rgba.data(), bytes));

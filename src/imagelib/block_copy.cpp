@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/clip.h"
 #include "core/parallel.h"
 
 namespace mve {
@@ -19,16 +20,16 @@ struct Clip {
 
 Clip clip_block(int dstWidth, int dstHeight, int srcWidth, int srcHeight, int x, int y) noexcept
 {
+    // The source placed at (x, y), clipped to the destination in wide arithmetic.
+    const ClipRect r = clip_rect(x, y, srcWidth, srcHeight, dstWidth, dstHeight);
     Clip c{};
-    c.srcX = x < 0 ? -x : 0;
-    c.srcY = y < 0 ? -y : 0;
-    c.dstX = std::max(x, 0);
-    c.dstY = std::max(y, 0);
-    // 64-bit so that a far-off x or y cannot overflow.
-    const long long w = std::min<long long>(srcWidth - c.srcX, static_cast<long long>(dstWidth) - c.dstX);
-    const long long h = std::min<long long>(srcHeight - c.srcY, static_cast<long long>(dstHeight) - c.dstY);
-    c.width = w > 0 ? static_cast<int>(w) : 0;
-    c.height = h > 0 ? static_cast<int>(h) : 0;
+    if (r.empty()) return c;
+    c.srcX = static_cast<int>(r.x0 - static_cast<long long>(x));
+    c.srcY = static_cast<int>(r.y0 - static_cast<long long>(y));
+    c.dstX = r.x0;
+    c.dstY = r.y0;
+    c.width = r.width();
+    c.height = r.height();
     return c;
 }
 

@@ -1,5 +1,6 @@
 // Gaussian blur of interleaved 8-bit pixels, separable, edges repeated, mixed
 // with the original by a strength (the "blur more" tool).
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -16,7 +17,8 @@ std::vector<float> gaussian_taps(int radius)
     const double sigma = radius / 2.0;
     std::vector<float> taps(static_cast<std::size_t>(2 * radius + 1));
     double sum = 0;
-    for (int k = -radius; k <= radius; ++k) sum += taps[k + radius] = static_cast<float>(std::exp(-k * k / (2 * sigma * sigma)));
+    for (int k = -radius; k <= radius; ++k)
+        sum += taps[k + radius] = static_cast<float>(std::exp(-static_cast<double>(k) * k / (2 * sigma * sigma)));
     for (float& t : taps) t = static_cast<float>(t / sum);
     return taps;
 }
@@ -29,6 +31,10 @@ int blur_image(const std::uint8_t* src, int width, int height, std::uint8_t* dst
     if (!src || !dst || width <= 0 || height <= 0 || bpp < 1 || bpp > 4 || radius < 0 ||
         srcRowBytes < width * bpp || dstRowBytes < width * bpp)
         return 0;
+    // Past the image's longer side every tap beyond it repeats the edge: the
+    // radius is bounded there (and by kMaxBlurRadius), so the work stays
+    // proportional to the picture whatever amount the caller asks for.
+    radius = std::min({radius, std::max(width, height), kMaxBlurRadius});
     try {
         const std::size_t row = static_cast<std::size_t>(width) * bpp;
         if (radius == 0) {

@@ -26,4 +26,9 @@ std::size_t z_deflate_buffer(const void* in, std::size_t inBytes, void* out, std
 // callers that must keep their data inflate into a scratch buffer first.
 bool z_inflate_buffer(const void* in, std::size_t inBytes, void* out, std::size_t outBytes) noexcept;
 
+// Most output bytes a deflate stream can yield per input byte (a 258-byte
+// match costs at least two bits): a stream of n bytes never inflates to more
+// than n * kMaxDeflateRatio, so a claimed size beyond that is refused unread.
+constexpr std::size_t kMaxDeflateRatio = 1032;
+
 }  // namespace mve

@@ -30,8 +30,17 @@ bool run_step(const IslStep& step, Picture pic, CrtRandom& rng) noexcept
     }
 }
 
+// Whether steps run on a width x height picture stay within the work bound.
+bool within_work_budget(const std::vector<IslStep>& steps, int width, int height) noexcept
+{
+    double work = 0;
+    for (const IslStep& s : steps) work += isl_detail::step_work(s, width, height);
+    return work <= kIslWorkBudget;
+}
+
 bool run_steps(const std::vector<IslStep>& steps, Picture pic, std::uint32_t seed) noexcept
 {
+    if (!within_work_budget(steps, pic.width, pic.height)) return false;
     CrtRandom rng;
     rng.seed(seed);
     for (const IslStep& s : steps)
@@ -87,6 +96,7 @@ bool render_image_script(const ImageScript& script, std::uint8_t* bgra) noexcept
 bool run_image_step(const IslStep& step, std::uint8_t* bgra, int width, int height, std::uint32_t rngSeed) noexcept
 {
     if (!bgra || !valid_size(width, height)) return false;
+    if (isl_detail::step_work(step, width, height) > kIslWorkBudget) return false;
     CrtRandom rng;
     rng.seed(rngSeed);
     return run_step(step, Picture{bgra, width, height}, rng);
@@ -135,8 +145,12 @@ int isl_load_script_from_file(const char* path) noexcept
 
 int isl_init_buffers() noexcept
 {
+    // A script beyond the work bound gets no buffers: the caller never
+    // allocates a picture for a render that would be refused.
+    const ImageScript& script = image_script_state().session.script;
     image_script_state().session.buffersReady =
-        image_script_state().session.active && image_script_state().session.loaded;
+        image_script_state().session.active && image_script_state().session.loaded &&
+        within_work_budget(script.steps, script.header.width, script.header.height);
     return image_script_state().session.buffersReady ? 1 : 0;
 }
 

@@ -29,6 +29,10 @@ constexpr int kIslValueSlots = 16;      // values of one step
 constexpr int kIslMaxSide = 4096;       // largest width or height of a script picture
 constexpr int kIslMaxSteps = 256;       // steps of one script
 constexpr std::size_t kIslMaxFileBytes = 1 << 20;  // larger script files are refused
+// Most pixel visits one run of steps may make (about half a minute of
+// 4096 x 4096 fills would be 2^33): a script whose estimated work is larger
+// is refused before any step runs, so no script can stand for a hang.
+constexpr double kIslWorkBudget = double(1 << 27);
 constexpr int kIslRotateEffect = 51;    // rotation about the centre: slot 3 angle, slot 4 scale percent
 
 struct IslStep {

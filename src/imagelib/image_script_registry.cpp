@@ -1,6 +1,8 @@
 // The table of image-script steps. Ids are fixed: scripts and the engine's
 // callers name steps by number (the rotation is effect 51), so new steps get
 // new numbers and existing numbers never change meaning.
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "imagelib/image_script_steps.h"
@@ -50,6 +52,45 @@ const StepInfo kSteps[] = {
 #undef MVE_GEN_SLOTS
 
 }  // namespace
+
+namespace {
+
+double value_in(const IslStep& s, int slot, double lo, double hi)
+{
+    return std::clamp(s.values[static_cast<std::size_t>(slot)], lo, hi);
+}
+
+// Shapes: each paints its bounding box of `side` pixels across, at most the
+// whole picture nine times over (a shape wraps into its neighbours).
+double shape_work(double count, double side, double area)
+{
+    return std::floor(count) * std::min(side * side, 9 * area);
+}
+
+}  // namespace
+
+double step_work(const IslStep& s, int width, int height) noexcept
+{
+    const double area = double(width) * height, longer = std::max(width, height);
+    constexpr double kShapes = 100000, kSide = kIslMaxSide;
+    switch (s.id) {
+    case 5: return area * std::floor(value_in(s, 11, 1, 8));  // perlin: one pass per octave
+    case 6: {  // lines: length percent of the longer side, plus the stroke
+        const double length = value_in(s, 14, 0, 100) / 100.0 * longer;
+        return area + shape_work(value_in(s, 10, 0, kShapes), length + value_in(s, 11, 0, kSide) + 2, area);
+    }
+    case 7: return area + shape_work(value_in(s, 10, 0, kShapes), value_in(s, 11, 0, kSide) + 2, area);
+    case 8: {
+        const double hi = std::max(value_in(s, 11, 0, kSide), value_in(s, 12, 0, kSide));
+        return area + shape_work(value_in(s, 10, 0, kShapes), 2 * hi + 2, area);
+    }
+    case 52: {  // blur: every pass runs along rows and columns, each line starting with its window
+        const double passes = std::floor(value_in(s, 1, 0, 8)), radius = std::floor(value_in(s, 0, 0, 256));
+        return passes * 2 * (area + (double(width) + height) * (2 * radius + 1));
+    }
+    default: return area;
+    }
+}
 
 const StepInfo* find_step(int id) noexcept
 {

@@ -35,6 +35,11 @@ struct StepInfo {
     std::array<SlotName, kMaxSlotNames> slots;
 };
 
+// Pixel visits a step makes on a width x height picture with its values
+// clamped to their ranges (an upper estimate: shapes count their whole
+// bounding box).
+double step_work(const IslStep& step, int width, int height) noexcept;
+
 const StepInfo* find_step(int id) noexcept;
 const StepInfo* find_step(const char* name) noexcept;
 

@@ -1,5 +1,7 @@
 #include "imagelib/library.h"
 
+#include <algorithm>
+
 #include "core/runtime.h"
 
 #include <tiffio.h>
@@ -64,8 +66,22 @@ void set_decode_pixel_limit(long long pixels) noexcept
 
 bool acceptable_size(long long width, long long height) noexcept
 {
-    return width > 0 && height > 0 && width <= 65535 && height <= 65535 &&
-           width * height <= runtime().pixelLimit;
+    const Runtime& r = runtime();
+    return width > 0 && height > 0 && width <= 65535 && height <= 65535 && width <= r.decodeMaxWidth &&
+           height <= r.decodeMaxHeight && width * height <= r.pixelLimit;
+}
+
+DecodeBound::DecodeBound(long long maxWidth, long long maxHeight) noexcept
+    : savedWidth_(runtime().decodeMaxWidth), savedHeight_(runtime().decodeMaxHeight)
+{
+    runtime().decodeMaxWidth = std::min(savedWidth_, maxWidth);
+    runtime().decodeMaxHeight = std::min(savedHeight_, maxHeight);
+}
+
+DecodeBound::~DecodeBound()
+{
+    runtime().decodeMaxWidth = savedWidth_;
+    runtime().decodeMaxHeight = savedHeight_;
 }
 
 }  // namespace mve::il

@@ -21,7 +21,29 @@ bool magick_running() noexcept;
 long long decode_pixel_limit() noexcept;
 void set_decode_pixel_limit(long long pixels) noexcept;
 
-// A size a decoder may allocate: both sides positive and the area within the limit.
+// A size a decoder may allocate: both sides positive, within the current
+// caller's bound, and the area within the limit.
 bool acceptable_size(long long width, long long height) noexcept;
+
+// For its lifetime, decoders refuse pictures wider or taller than the given
+// sides (bounds only narrow: an inner bound cannot widen an outer one). A
+// loader that can only use pictures up to a size says so before it decodes,
+// so that a tiny file claiming a huge picture costs a header read, no more.
+class DecodeBound {
+public:
+    DecodeBound(long long maxWidth, long long maxHeight) noexcept;
+    ~DecodeBound();
+    DecodeBound(const DecodeBound&) = delete;
+    DecodeBound& operator=(const DecodeBound&) = delete;
+
+private:
+    long long savedWidth_, savedHeight_;
+};
+
+// Memory any one decoder may take besides its output block: libpng's chunk
+// allocations and libjpeg's working memory. Progressive JPEG streams are cut
+// off after kMaxJpegScans scans (a valid one has about a dozen).
+constexpr long long kDecoderWorkingMemory = 64LL << 20;
+constexpr int kMaxJpegScans = 256;
 
 }  // namespace mve::il

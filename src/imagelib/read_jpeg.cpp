@@ -37,9 +37,19 @@ void on_message(j_common_ptr info, int level)
 
 void no_output(j_common_ptr) {}
 
+// A progressive stream may hold any number of scans, each of which makes the
+// decoder walk the whole picture again: past kMaxJpegScans it is refused.
+void limit_scans(j_common_ptr info)
+{
+    auto* cinfo = reinterpret_cast<j_decompress_ptr>(info);
+    if (cinfo->is_decompressor && cinfo->input_scan_number > kMaxJpegScans) std::longjmp(
+        reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
+}
+
 struct JpegDecode {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
+    jpeg_progress_mgr progress;
     std::uint8_t* pixels = nullptr;
     int width = 0;
     int height = 0;
@@ -50,6 +60,11 @@ bool run(JpegDecode& d, const std::uint8_t* data, std::size_t size)
 {
     if (setjmp(d.err.jump)) return false;
     jpeg_create_decompress(&d.cinfo);
+    // Working memory beyond the limit fails instead of growing (there is no
+    // backing store to spill to).
+    d.cinfo.mem->max_memory_to_use = kDecoderWorkingMemory;
+    d.progress.progress_monitor = limit_scans;
+    d.cinfo.progress = &d.progress;
     jpeg_mem_src(&d.cinfo, data, static_cast<unsigned long>(size));
     jpeg_save_markers(&d.cinfo, JPEG_APP0 + 1, 0xFFFF);
     if (jpeg_read_header(&d.cinfo, TRUE) != JPEG_HEADER_OK) return false;

@@ -10,10 +10,32 @@
 
 namespace mve::il {
 
+namespace {
+
+// The picture's size from its header alone (a ping reads no pixels): a file
+// claiming more than the caller can use is refused before it is decoded.
+bool header_acceptable(const std::uint8_t* data, std::size_t size, const char* format)
+{
+    MagickWand* ping = NewMagickWand();
+    if (!ping) return false;
+    if (format) MagickSetFormat(ping, format);
+    bool ok = true;
+    if (MagickPingImageBlob(ping, data, size) != MagickFalse && MagickGetNumberImages(ping) > 0) {
+        MagickSetFirstIterator(ping);
+        ok = acceptable_size(static_cast<long long>(MagickGetImageWidth(ping)),
+                             static_cast<long long>(MagickGetImageHeight(ping)));
+    }
+    DestroyMagickWand(ping);
+    return ok;
+}
+
+}  // namespace
+
 std::uint8_t* decode_magick(const std::uint8_t* data, std::size_t size, const char* format, int* width,
                             int* height) noexcept
 {
     if (!data || size == 0 || !ensure_magick()) return nullptr;
+    if (!header_acceptable(data, size, format)) return nullptr;
     MagickWand* wand = NewMagickWand();
     if (!wand) return nullptr;
     std::uint8_t* pixels = nullptr;

@@ -27,6 +27,23 @@ void read_from_memory(png_structp png, png_bytep out, png_size_t n)
     reader->pos += n;
 }
 
+// Whether every chunk's stated length fits in the bytes that follow it. The
+// whole file is in memory, so a chunk claiming more is a truncated or hostile
+// file: refusing it here keeps libpng from allocating (and clearing) a buffer
+// of the claimed size before it finds the data missing.
+bool chunk_lengths_fit(const std::uint8_t* data, std::size_t size)
+{
+    std::size_t pos = 8;
+    while (size - pos >= 12) {
+        const std::uint32_t length = static_cast<std::uint32_t>(data[pos]) << 24 | data[pos + 1] << 16 |
+                                     data[pos + 2] << 8 | data[pos + 3];
+        if (length > size - pos - 12) return false;
+        if (std::memcmp(data + pos + 4, "IEND", 4) == 0) return true;
+        pos += 12 + static_cast<std::size_t>(length);
+    }
+    return pos == size;
+}
+
 void on_error(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void on_warning(png_structp, png_const_charp) {}
 
@@ -46,6 +63,11 @@ bool run(PngDecode& d)
     if (setjmp(png_jmpbuf(d.png))) return false;
     png_set_read_fn(d.png, &d.reader, read_from_memory);
     png_set_user_limits(d.png, 65535, 65535);
+    // Ancillary chunks are read whole into memory: a chunk that claims 2 GB
+    // fails here instead of being allocated; and no stream may hold more
+    // chunks than a picture needs.
+    png_set_chunk_malloc_max(d.png, static_cast<png_alloc_size_t>(kDecoderWorkingMemory));
+    png_set_chunk_cache_max(d.png, 1000);
     png_read_info(d.png, d.info);
     png_uint_32 w = 0, h = 0;
     int depth = 0, colour = 0, interlace = 0;
@@ -75,7 +97,7 @@ bool run(PngDecode& d)
 
 std::uint8_t* decode_png(const std::uint8_t* data, std::size_t size, int* width, int* height) noexcept
 {
-    if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) return nullptr;
+    if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0 || !chunk_lengths_fit(data, size)) return nullptr;
     PngDecode d{{data, size, 0}};
     d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_error, on_warning);
     if (!d.png) return nullptr;

@@ -72,8 +72,9 @@ void horizontal_row_rgba(const std::uint8_t* in, std::uint8_t* out, int outWidth
     const __m128i round = _mm_set1_epi32(kRound);
     const int taps = t.taps, perOutput = taps / 2, quads = taps / 4 * 4;
     for (int x = 0; x < outWidth; ++x) {
-        const std::int16_t* w = &t.weights[static_cast<std::size_t>(x) * taps];
-        const __m128i* wp = &pairs[static_cast<std::size_t>(x) * perOutput];
+        // Through data(): a one-pixel input has a single tap and no pairs at all.
+        const std::int16_t* w = t.weights.data() + static_cast<std::size_t>(x) * taps;
+        const __m128i* wp = pairs.data() + static_cast<std::size_t>(x) * perOutput;
         const std::uint8_t* s = in + static_cast<std::size_t>(t.first[x]) * 4;
         __m128i acc0 = round, acc1 = _mm_setzero_si128();
         int k = 0;

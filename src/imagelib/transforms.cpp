@@ -1,5 +1,6 @@
 #include "imagelib/transforms.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -13,14 +14,16 @@ namespace {
 std::vector<QueuedTransform>& transform_list() { return transform_queue().transforms; }
 
 // Resolves an integer coordinate outside 0..n-1; false for the background.
-bool resolve(int& v, int n, int edge)
+// 64-bit: a sample position may lie anywhere a transform or a host's point
+// puts it.
+bool resolve(long long& v, int n, int edge)
 {
     if (v >= 0 && v < n) return true;
     switch (edge) {
         case kEdgeWrap: v %= n; if (v < 0) v += n; return true;
         case kEdgeExtend: v = v < 0 ? 0 : n - 1; return true;
         case kEdgeMirror: {
-            const int period = 2 * n;
+            const long long period = 2LL * n;
             v %= period;
             if (v < 0) v += period;
             if (v >= n) v = period - 1 - v;
@@ -35,16 +38,21 @@ struct Sampler {
     int width, height, bpp, rowBytes;
     std::uint8_t background[4];
 
-    const std::uint8_t* at(int x, int y, int edge) const
+    const std::uint8_t* at(long long x, long long y, int edge) const
     {
         if (!resolve(x, width, edge) || !resolve(y, height, edge)) return background;
         return src + static_cast<std::size_t>(y) * rowBytes + static_cast<std::size_t>(x) * bpp;
     }
-    // Bilinear sample at a position in pixel-centre coordinates.
+    // Bilinear sample at a position in pixel-centre coordinates. Positions
+    // are kept within 2^52 (where doubles are still whole numbers) before
+    // they become integers.
     void sample(double x, double y, int edge, std::uint8_t* out) const
     {
+        constexpr double kFar = 4503599627370496.0;  // 2^52
+        x = std::isnan(x) ? 0.0 : std::clamp(x, -kFar, kFar);
+        y = std::isnan(y) ? 0.0 : std::clamp(y, -kFar, kFar);
         const double fx = std::floor(x), fy = std::floor(y);
-        const int x0 = static_cast<int>(fx), y0 = static_cast<int>(fy);
+        const long long x0 = static_cast<long long>(fx), y0 = static_cast<long long>(fy);
         const double ax = x - fx, ay = y - fy;
         if (ax == 0.0 && ay == 0.0) {
             std::memcpy(out, at(x0, y0, edge), bpp);
@@ -125,13 +133,15 @@ int push_image(const std::uint8_t* src, int width, int height, int bpp, int srcR
 {
     if (dstRowBytes == 0) dstRowBytes = srcRowBytes;
     if (!valid(src, dst, width, height, bpp, srcRowBytes, dstRowBytes) || src == dst) return 0;
-    const double mx = from.x - to.x, my = from.y - to.y;
+    // In double: points may lie anywhere in the int range.
+    const double mx = double(from.x) - to.x, my = double(from.y) - to.y;
     const double r = radius > 0 ? radius : std::max(8.0, 2.0 * std::hypot(mx, my));
     Sampler s{src, width, height, bpp, srcRowBytes, {}};
     for_each_plane_row(width, height, cost::kFilter, [&](int y) {
         std::uint8_t* out = dst + static_cast<std::size_t>(y) * dstRowBytes;
         for (int x = 0; x < width; ++x, out += bpp) {
-            const double d2 = (double(x - to.x) * (x - to.x) + double(y - to.y) * (y - to.y)) / (r * r);
+            const double dx = double(x) - to.x, dy = double(y) - to.y;
+            const double d2 = (dx * dx + dy * dy) / (r * r);
             // Falloff (1 - d^2)^2: the full shift at `to`, none at the radius.
             const double f = d2 < 1.0 ? (1.0 - d2) * (1.0 - d2) : 0.0;
             if (f == 0.0)

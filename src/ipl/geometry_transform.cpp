@@ -40,7 +40,9 @@ void flip_layers(Engine& e, bool horizontal)
         if (!ok) continue;
         const std::uint8_t saved = layer.lockAlpha;
         layer.lockAlpha = 0;
-        core::load_rgba32_into_layer(e, buffer.data(), W * 4, i, 0, 0, layer.width, layer.height, false);
+        // Only the part the canvas-sized buffer holds goes back.
+        const Extent ext = canvas_extent(e, layer);
+        core::load_rgba32_into_layer(e, buffer.data(), W * 4, i, 0, 0, ext.width, ext.height, false);
         layer.lockAlpha = saved;
     }
 }

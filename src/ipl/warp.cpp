@@ -85,7 +85,7 @@ void warp_point_to_point(Engine& e, int x1, int y1, int x2, int y2, int maskFlag
 
 void blur_more_buffer_rgb24(std::uint8_t* rgb, int width, int height, int amount, int percent)
 {
-    if (!rgb || width <= 0 || height <= 0) return;
+    if (!rgb || width <= 0 || height <= 0 || !plane_size_allowed(width, height)) return;
     Plane8 temp;
     require(temp.allocate(static_cast<std::size_t>(width) * height * 3));
     const int radius = amount / 5 > 0 ? amount / 5 : 0;

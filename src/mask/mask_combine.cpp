@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/clip.h"
 #include "core/parallel.h"
 #include "mask/mask_ops.h"
 #include "morvane/morvane.h"
@@ -47,7 +48,7 @@ namespace mve::mask {
 void combine(Engine& e, const unsigned char* buffer, int rowBytes, int threshold, int level, const char* mode)
 {
     const MaskPlane p = mask_plane(e);
-    if (!p || !buffer) return;
+    if (!p || !buffer || !stride_holds(rowBytes, p.width, 3)) return;
     const Combine how = combine_mode(mode);
     for_each_plane_row(p.width, p.height, cost::kSimple, [&](int y) {
         const std::uint8_t* s = buffer + static_cast<std::ptrdiff_t>(y) * rowBytes;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "core/clip.h"
 #include "core/parallel.h"
 #include "core/rle_codecs.h"
 #include "core/transfer.h"
@@ -59,14 +60,16 @@ void mve::mask::apply_to_alpha_rect(Engine& e, std::uint8_t* buffer, int rowByte
 {
     const MaskPlane p = mask_plane(e);
     if (!p || !buffer) return;
-    const int cx0 = std::max(x0, 0), cy0 = std::max(y0, 0);
-    const int cx1 = std::min(x1, p.width - 1), cy1 = std::min(y1, p.height - 1);
-    if (cx0 > cx1 || cy0 > cy1) return;
-    const int w = cx1 - cx0 + 1;
-    for_each_row(cy0, cy1 + 1, w * cost::kSimple, [&](int y) {
+    // The buffer holds the inclusive rectangle x0..x1, y0..y1; the part on the Mask is changed.
+    const long long w = static_cast<long long>(x1) - x0 + 1, h = static_cast<long long>(y1) - y0 + 1;
+    if (!stride_holds(rowBytes, w, 4)) return;
+    const ClipRect r = clip_rect(x0, y0, w, h, p.width, p.height);
+    if (r.empty()) return;
+    for_each_row(r.y0, r.y1, r.width() * cost::kSimple, [&](int y) {
         const std::uint16_t* m = p.row(y);
-        std::uint8_t* d = byte_row(buffer, rowBytes, y - y0) + static_cast<std::ptrdiff_t>(cx0 - x0) * 4;
-        for (int x = cx0; x <= cx1; ++x, d += 4) d[3] = masked_alpha(d[3], m[x]);
+        std::uint8_t* d = buffer + (static_cast<std::ptrdiff_t>(y) - y0) * rowBytes +
+                          (static_cast<std::ptrdiff_t>(r.x0) - x0) * 4;
+        for (int x = r.x0; x < r.x1; ++x, d += 4) d[3] = masked_alpha(d[3], m[x]);
     });
 }
 
@@ -75,7 +78,7 @@ namespace mve::mask {
 void save_to_rgb24(Engine& e, unsigned char* buffer, int rowBytes)
 {
     const MaskPlane p = mask_plane(e);
-    if (!p || !buffer) return;
+    if (!p || !buffer || !stride_holds(rowBytes, p.width, 3)) return;
     for_each_plane_row(p.width, p.height, cost::kCopy, [&](int y) {
         const std::uint16_t* m = p.row(y);
         std::uint8_t* d = byte_row(buffer, rowBytes, y);
@@ -90,7 +93,7 @@ void load_from_rgb24(Engine& e, const unsigned char* buffer, int rowBytes, int w
     const MaskPlane p = mask_plane(e);
     if (!p || !buffer) return;
     const int w = std::min(width, p.width), h = std::min(height, p.height);
-    if (w <= 0 || h <= 0) return;
+    if (w <= 0 || h <= 0 || !stride_holds(rowBytes, w, 3)) return;
     for_each_plane_row(w, h, cost::kSimple, [&](int y) {
         const std::uint8_t* s = buffer + static_cast<std::ptrdiff_t>(y) * rowBytes;
         std::uint16_t* m = p.row(y);

@@ -52,23 +52,25 @@ void mix_pixel(const PaintMixInputs& in, std::uint16_t* q, const std::uint16_t* 
 
 }  // namespace
 
-int mix_blend_buffer(Engine& e, int x, int y, const std::uint16_t* plane, int w)
+int mix_blend_buffer(Engine& e, int x, int y, SizedPlane plane, int w)
 {
-    std::uint16_t* buffer = current_blend_buffer(e);
+    BlendBuffer& record = current_blend_record(e);
+    std::uint16_t* buffer = record.pixels.data();
     if (e.brush.blendStrength == 0 || !buffer || !plane) return 0;
-    const int M = e.canvas.maxBrushSize, W = e.canvas.width;
+    const int M = record.side, W = e.canvas.width;
     const std::uint32_t k = static_cast<std::uint32_t>(std::min(65535, std::max(w, 0) * 256));
     const PaintMixInputs in = paint_mix_inputs(e.brush);
-    const BrushSquare sq = brush_square(e, x, y);
+    const BrushSquare sq = brush_square(e, x, y, plane.width, plane.height, M);
     const bool masked = e.mask.enabled && e.mask.plane;
     const std::uint16_t* mask = e.mask.plane.data();
-    for_each_row(sq.y0, sq.y1, (sq.x1 - sq.x0) * cost::kBlend, [&](int py) {
-        std::uint16_t* q = buffer + static_cast<std::size_t>(py - sq.top) * M * 4 + (sq.x0 - sq.left) * 4;
-        for (int px = sq.x0; px < sq.x1; ++px, q += 4) {
-            const std::size_t pixel = static_cast<std::size_t>(py) * W + px;
-            const std::uint16_t* p = plane + pixel * 4;
+    for_each_row(sq.on.y0, sq.on.y1, sq.on.width() * cost::kBlend, [&](int py) {
+        std::uint16_t* q = buffer + sq.at(sq.on.x0, py, M);
+        for (int px = sq.on.x0; px < sq.on.x1; ++px, q += 4) {
+            const std::uint16_t* p = plane.at(px, py);
             std::uint32_t pa = p[3];
-            if (masked) pa = static_cast<std::uint32_t>(blend_mask_factor(mask[pixel]) * (1.0 / 65535.0) * pa);
+            if (masked)
+                pa = static_cast<std::uint32_t>(
+                    blend_mask_factor(mask[static_cast<std::size_t>(py) * W + px]) * (1.0 / 65535.0) * pa);
             mix_pixel(in, q, p, pa, k);
         }
     });
@@ -89,7 +91,7 @@ int mix_blend_buffer_layer(Engine& e, int layer, int x, int y, int w)
 
 int mix_blend_buffer_under_layer(Engine& e, int x, int y, int w)
 {
-    return mix_blend_buffer(e, x, y, e.undo.under.pixels.data(), w);
+    return mix_blend_buffer(e, x, y, canvas_plane(e, e.undo.under.pixels.data()), w);
 }
 
 int mix_blend_buffer_trace(Engine& e, int x, int y, int w)
@@ -107,7 +109,8 @@ extern "C" {
 
 MVE_API int MVE_DoMixBlendBuffer(int x, int y, const unsigned short* plane, int w)
 {
-    return mix_blend_buffer(engine(), x, y, plane, w);
+    Engine& e = engine();
+    return mix_blend_buffer(e, x, y, canvas_plane(e, plane), w);
 }
 
 MVE_API int MVE_MixBlendBufferSurface(int x, int y, int w)

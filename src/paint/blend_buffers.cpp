@@ -26,26 +26,35 @@ std::uint32_t masked_alpha(const Engine& e, std::size_t pixel, std::uint32_t a)
 
 }  // namespace
 
-const std::uint16_t* layer_plane(Engine& e, int index) noexcept
+SizedPlane layer_plane(Engine& e, int index) noexcept
 {
     const LayerRecord* layer = present_layer(e, index);
-    return layer ? layer->pixels.data() : nullptr;
+    if (!layer) return {};
+    return {layer->pixels.data(), layer->width, layer->height};
+}
+
+SizedPlane canvas_plane(const Engine& e, const std::uint16_t* pixels) noexcept
+{
+    return {pixels, e.canvas.width, e.canvas.height};
 }
 
 int set_blend_buffer_count(Engine& e, int count)
 {
     BlendBufferState& blend = e.blend;
     count = std::min(count, kBlendBufferCount);
-    if (count != blend.count) {
+    const int m = std::max(e.canvas.maxBrushSize, 0);
+    // Buffers made for another maximum brush size are made again.
+    const bool resized = blend.count > 0 && blend.records[0].side != m;
+    if (count != blend.count || resized) {
         for (auto& record : blend.records) record = BlendBuffer{};
         blend.count = 0;
-        const int m = std::max(e.canvas.maxBrushSize, 0);
         const std::size_t values = static_cast<std::size_t>(m) * m * 4;
         for (int i = 0; i < count; ++i) {
             BlendBuffer& record = blend.records[i];
             require(record.pixels.allocate(values));
             std::memset(record.pixels.data(), 0, record.pixels.bytes());
             record.stride = m * 4;
+            record.side = m;
         }
         blend.count = std::max(count, 0);
     }
@@ -53,37 +62,39 @@ int set_blend_buffer_count(Engine& e, int count)
     return blend.count;
 }
 
-std::uint16_t* current_blend_buffer(Engine& e) noexcept
+BlendBuffer& current_blend_record(Engine& e) noexcept
 {
-    return e.blend.records[static_cast<std::size_t>(e.blend.current)].pixels.data();
+    return e.blend.records[static_cast<std::size_t>(e.blend.current)];
 }
 
-BrushSquare brush_square(const Engine& e, int x, int y) noexcept
+std::uint16_t* current_blend_buffer(Engine& e) noexcept
+{
+    return current_blend_record(e).pixels.data();
+}
+
+BrushSquare brush_square(const Engine& e, int x, int y, int planeWidth, int planeHeight, int side) noexcept
 {
     BrushSquare sq;
-    const int n = e.brush.fullSize;
-    sq.size = n;
+    const long long n = std::max(e.brush.fullSize, 0);
+    sq.size = static_cast<int>(n);
     sq.left = x - n / 2;
     sq.top = y - n / 2;
-    const int right = sq.left + n - 1, bottom = sq.top + n - 1;
-    sq.crossing = sq.left < 0 || sq.top < 0 || right >= e.canvas.width || bottom >= e.canvas.height;
-    sq.x0 = std::max(sq.left, 0);
-    sq.y0 = std::max(sq.top, 0);
-    sq.x1 = std::min(right + 1, e.canvas.width);
-    sq.y1 = std::min(bottom + 1, e.canvas.height);
-    // The square can never reach past the buffer itself.
-    sq.x1 = std::min(sq.x1, sq.left + e.canvas.maxBrushSize);
-    sq.y1 = std::min(sq.y1, sq.top + e.canvas.maxBrushSize);
+    const long long W = std::min(planeWidth, e.canvas.width), H = std::min(planeHeight, e.canvas.height);
+    sq.crossing = sq.left < 0 || sq.top < 0 || sq.left + n > W || sq.top + n > H;
+    // The square never reaches past the buffer itself.
+    const long long reach = std::min<long long>(n, side);
+    sq.on = clip_rect(sq.left, sq.top, reach, reach, W, H);
     return sq;
 }
 
-int copy_blend_buffer(Engine& e, int x, int y, const std::uint16_t* plane, int c, int flag)
+int copy_blend_buffer(Engine& e, int x, int y, SizedPlane plane, int c, int flag)
 {
     const BrushSettings& brush = e.brush;
-    std::uint16_t* buffer = current_blend_buffer(e);
+    BlendBuffer& record = current_blend_record(e);
+    std::uint16_t* buffer = record.pixels.data();
     if (brush.blendStrength == 0 || !buffer || !plane) return 0;
-    const int M = e.canvas.maxBrushSize, W = e.canvas.width;
-    const BrushSquare sq = brush_square(e, x, y);
+    const int M = record.side;
+    const BrushSquare sq = brush_square(e, x, y, plane.width, plane.height, M);
     const std::uint32_t E = static_cast<std::uint32_t>(256 - c), C = static_cast<std::uint32_t>(c);
     const auto& colour = brush.color;
     if (sq.crossing) {
@@ -100,12 +111,12 @@ int copy_blend_buffer(Engine& e, int x, int y, const std::uint16_t* plane, int c
                 }
             }
     }
-    for (int py = sq.y0; py < sq.y1; ++py)
-        for (int px = sq.x0; px < sq.x1; ++px) {
-            const std::size_t pixel = static_cast<std::size_t>(py) * W + px;
-            const std::uint16_t* p = plane + pixel * 4;
-            std::uint16_t* q = buffer + static_cast<std::size_t>(py - sq.top) * M * 4 + (px - sq.left) * 4;
-            const std::uint32_t A = masked_alpha(e, pixel, p[3]);
+    const int W = e.canvas.width;
+    for (int py = sq.on.y0; py < sq.on.y1; ++py)
+        for (int px = sq.on.x0; px < sq.on.x1; ++px) {
+            const std::uint16_t* p = plane.at(px, py);
+            std::uint16_t* q = buffer + sq.at(px, py, M);
+            const std::uint32_t A = masked_alpha(e, static_cast<std::size_t>(py) * W + px, p[3]);
             if (A == 0) {
                 q[0] = colour[0], q[1] = colour[1], q[2] = colour[2];
                 q[3] = static_cast<std::uint16_t>(flag ? E * 256 : C * 256);
@@ -140,7 +151,7 @@ int copy_blend_buffer_layer(Engine& e, int layer, int x, int y, int c)
 
 int copy_blend_buffer_under_layer(Engine& e, int x, int y, int c)
 {
-    return copy_blend_buffer(e, x, y, e.undo.under.pixels.data(), c, 0);
+    return copy_blend_buffer(e, x, y, canvas_plane(e, e.undo.under.pixels.data()), c, 0);
 }
 
 int copy_blend_buffer_trace(Engine& e, int x, int y, int c)
@@ -150,42 +161,44 @@ int copy_blend_buffer_trace(Engine& e, int x, int y, int c)
 
 int copy_blend_buffer_mask(Engine& e, int x, int y, int c) noexcept
 {
-    std::uint16_t* buffer = current_blend_buffer(e);
+    BlendBuffer& record = current_blend_record(e);
+    std::uint16_t* buffer = record.pixels.data();
     if (e.brush.blendStrength == 0 || !buffer || !e.mask.plane) return 0;
-    const int M = e.canvas.maxBrushSize, W = e.canvas.width;
+    const int M = record.side, W = e.canvas.width;
     const auto& colour = e.brush.color;
     const std::uint32_t L = (colour[0] + colour[1] + colour[2]) / 3u;
     // The pick-up value: white for a dark brush, else the inverted brush grey.
     const std::uint32_t p = (L & 0xFFFF) < 256 ? 65535 : 65280 - L;
-    const BrushSquare sq = brush_square(e, x, y);
+    const BrushSquare sq = brush_square(e, x, y, e.canvas.width, e.canvas.height, M);
     if (sq.crossing) {
         const int n = std::min(sq.size, M);
         for (int v = 0; v < n; ++v)
             std::fill_n(buffer + static_cast<std::size_t>(v) * M * 4, n, static_cast<std::uint16_t>(p));
     }
     const std::uint32_t C = static_cast<std::uint32_t>(c);
-    for (int py = sq.y0; py < sq.y1; ++py)
-        for (int px = sq.x0; px < sq.x1; ++px) {
+    for (int py = sq.on.y0; py < sq.on.y1; ++py)
+        for (int px = sq.on.x0; px < sq.on.x1; ++px) {
             const std::uint32_t m = e.mask.plane[static_cast<std::size_t>(py) * W + px];
             const std::uint32_t t = C * p + m * (256 - C);
-            buffer[static_cast<std::size_t>(py - sq.top) * M * 4 + (px - sq.left)] =
-                static_cast<std::uint16_t>(t < 0xFF0000 ? (t >> 8) + 1 : 65280);
+            // One value per pixel, rows still M * 4 values apart.
+            buffer[static_cast<std::size_t>(py - sq.top) * M * 4 + static_cast<std::size_t>(px - sq.left)] = static_cast<std::uint16_t>(t < 0xFF0000 ? (t >> 8) + 1 : 65280);
         }
     return 1;
 }
 
 int colour_blend_buffer(Engine& e, int x, int y, int r, int g, int b, int f) noexcept
 {
-    std::uint16_t* buffer = current_blend_buffer(e);
+    BlendBuffer& record = current_blend_record(e);
+    std::uint16_t* buffer = record.pixels.data();
     if (e.brush.blendStrength == 0 || !buffer) return 0;
-    const int M = e.canvas.maxBrushSize;
+    const int M = record.side;
     const std::uint32_t k = static_cast<std::uint32_t>(std::min(65535, std::max(f, 0) * 256));
     const std::uint32_t target[3] = {static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(g),
                                      static_cast<std::uint32_t>(b)};
-    const BrushSquare sq = brush_square(e, x, y);
-    for (int py = sq.y0; py < sq.y1; ++py)
-        for (int px = sq.x0; px < sq.x1; ++px) {
-            std::uint16_t* q = buffer + static_cast<std::size_t>(py - sq.top) * M * 4 + (px - sq.left) * 4;
+    const BrushSquare sq = brush_square(e, x, y, e.canvas.width, e.canvas.height, M);
+    for (int py = sq.on.y0; py < sq.on.y1; ++py)
+        for (int px = sq.on.x0; px < sq.on.x1; ++px) {
+            std::uint16_t* q = buffer + sq.at(px, py, M);
             for (int ch = 0; ch < 3; ++ch) {
                 // Tint toward the 8-bit colour by f / 256.
                 const std::uint32_t v =
@@ -207,15 +220,16 @@ void fill_blend_buffer(Engine& e, int lo) noexcept
     BlendBuffer& record = e.blend.records[static_cast<std::size_t>(e.blend.current)];
     if (!record.pixels) return;
     // Every byte of the first M * M values takes the low byte of lo.
-    const std::size_t m = static_cast<std::size_t>(std::max(e.canvas.maxBrushSize, 0));
+    const std::size_t m = static_cast<std::size_t>(record.side);
     std::memset(record.pixels.data(), lo & 0xFF, std::min(m * m * 2, record.pixels.bytes()));
 }
 
 void filter_blend_buffer(Engine& e, int kind, int level) noexcept
 {
-    std::uint16_t* buffer = current_blend_buffer(e);
+    BlendBuffer& record = current_blend_record(e);
+    std::uint16_t* buffer = record.pixels.data();
     if (!buffer) return;
-    const int M = e.canvas.maxBrushSize;
+    const int M = record.side;
     const int n = std::min(e.brush.fullSize, M);
     const std::uint32_t b = static_cast<std::uint32_t>(std::max(0, static_cast<int>(level * 655.35)));
     for (int v = 0; v < n; ++v)
@@ -260,7 +274,8 @@ MVE_API void MVE_SelectBlendBuffer(int index)
 
 MVE_API int MVE_DoCopyBlendBuffer(int x, int y, const unsigned short* plane, int c, int flag)
 {
-    return copy_blend_buffer(engine(), x, y, plane, c, flag);
+    Engine& e = engine();
+    return copy_blend_buffer(e, x, y, canvas_plane(e, plane), c, flag);
 }
 
 MVE_API int MVE_CopyBlendBufferSurface(int x, int y, int c, int flag)

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "core/clip.h"
 #include "engine/engine.h"
 
 namespace mve {
@@ -18,24 +19,38 @@ int set_blend_buffer_count(Engine& e, int count);
 // The current buffer's pixels, or null.
 std::uint16_t* current_blend_buffer(Engine& e) noexcept;
 
-// The brush square of the blend-buffer operations, clipped to the canvas.
+// The brush square of the blend-buffer operations: the unclipped square and
+// its part that lies on the plane, on the canvas and inside the buffer's own
+// side (all in 64-bit arithmetic, so positions near the integer limits clip
+// to nothing rather than overflow).
 struct BrushSquare {
-    int left = 0, top = 0, size = 0;         // unclipped square
-    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;      // clipped canvas range, exclusive ends
-    bool crossing = false;
+    long long left = 0, top = 0;         // unclipped square
+    int size = 0;
+    ClipRect on;                         // canvas pixels the operation touches
+    bool crossing = false;               // part of the square lies off the plane
+    // Offset of canvas pixel (px, py) in a buffer of `side` pixels per row.
+    std::size_t at(int px, int py, int side) const noexcept
+    {
+        return (static_cast<std::size_t>(py - top) * side + static_cast<std::size_t>(px - left)) * 4;
+    }
 };
-BrushSquare brush_square(const Engine& e, int x, int y) noexcept;
+BrushSquare brush_square(const Engine& e, int x, int y, int planeWidth, int planeHeight, int side) noexcept;
 
 // Mask factor of the copy and mix: 65535 passes, else (m * 65535) >> 16.
 inline std::uint32_t blend_mask_factor(std::uint32_t m) noexcept { return m == 65535 ? 65535 : (m * 65535) >> 16; }
 
-// The pixels of layer `index`, or null when it is absent.
-const std::uint16_t* layer_plane(Engine& e, int index) noexcept;
+// Layer `index` with its own size, or an empty view when it is absent.
+SizedPlane layer_plane(Engine& e, int index) noexcept;
+// A canvas-sized plane (the UnderLayer, a host's plane) with the canvas size.
+SizedPlane canvas_plane(const Engine& e, const std::uint16_t* pixels) noexcept;
 
-// Copy from any canvas-sized RGBA64 plane (c = brush colour strength 0..256).
-int copy_blend_buffer(Engine& e, int x, int y, const std::uint16_t* plane, int c, int flag);
+// The current buffer record (pixels may be absent).
+BlendBuffer& current_blend_record(Engine& e) noexcept;
+
+// Copy from an RGBA64 plane (c = brush colour strength 0..256).
+int copy_blend_buffer(Engine& e, int x, int y, SizedPlane plane, int c, int flag);
 // Mix canvas colour from a plane into the buffer (w = canvas strength 0..256).
-int mix_blend_buffer(Engine& e, int x, int y, const std::uint16_t* plane, int w);
+int mix_blend_buffer(Engine& e, int x, int y, SizedPlane plane, int w);
 
 namespace paint {
 

@@ -4,6 +4,7 @@
 
 #include "engine/engine.h"
 #include "imagelib/image_script.h"
+#include "imagelib/library.h"
 #include "imagelib/reading.h"
 #include "imagelib/sources.h"
 
@@ -38,13 +39,17 @@ ScriptLoad render_script_file(const char* path, RgbaPicture& out) noexcept
     return result;
 }
 
-bool read_image_file(const char* path, RgbaPicture& out) noexcept
+bool read_image_file(const char* path, RgbaPicture& out, long long maxWidth, long long maxHeight) noexcept
 {
     ++engine().paint.pictureFileRequests;
     il::ImageSource* source = il::open_file_source(path);
     if (!source) return false;
     int w = 0, h = 0;
-    std::uint8_t* block = il::read_image_to_rgba(source, &w, &h);
+    std::uint8_t* block = nullptr;
+    {
+        const il::DecodeBound bound(maxWidth, maxHeight);
+        block = il::read_image_to_rgba(source, &w, &h);
+    }
     il::close_source(source);
     if (!block) return false;
     bool ok = w > 0 && h > 0 && out.pixels.allocate(static_cast<std::size_t>(w) * h * 4);

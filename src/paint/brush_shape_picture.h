@@ -27,8 +27,12 @@ enum class ScriptLoad {
 ScriptLoad render_script_file(const char* path, RgbaPicture& out) noexcept;
 
 // Decodes an image file into `out` through the image library. False when it
-// cannot be opened or read, or the copy cannot be allocated.
-bool read_image_file(const char* path, RgbaPicture& out) noexcept;
+// cannot be opened or read, when its header claims a picture wider than
+// maxWidth or taller than maxHeight (checked before decoding), or the copy
+// cannot be allocated.
+constexpr long long kAnySize = 1LL << 40;
+bool read_image_file(const char* path, RgbaPicture& out, long long maxWidth = kAnySize,
+                     long long maxHeight = kAnySize) noexcept;
 
 // Rotates the picture in place about its centre by `degrees`, keeping its
 // size (image-script effect 51 at 100 %). False when the rotation failed.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/clip.h"
 #include "paint/blend_buffers.h"
 #include "undo/undo_store.h"
 
@@ -15,6 +16,10 @@ DabSquare dab_square(const Engine& e, int x, int y) noexcept
 {
     const BrushSettings& b = e.brush;
     DabSquare sq;
+    // Positions far off the canvas draw nothing either way; clamped, the
+    // square's edges below cannot overflow.
+    x = clamp_far(x, e.canvas.width);
+    y = clamp_far(y, e.canvas.height);
     sq.size = std::clamp(b.dabSize, 0, kScaleTableSize);
     sq.full = b.fullSize;
     sq.left = x - sq.size / 2;

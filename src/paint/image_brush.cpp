@@ -72,14 +72,17 @@ void load_image_brush_rgba32(Engine& e, const std::uint8_t* rgba, int width, int
 void load_image_brush_file(Engine& e, const char* path)
 {
     RgbaPicture picture;
-    if (!path || !read_image_file(path, picture)) return;
+    // A brush picture larger than the maximum brush size is refused anyway:
+    // refused from its header, it is never decoded.
+    const int m = e.canvas.maxBrushSize;
+    if (!path || !read_image_file(path, picture, m, m)) return;
     load_image_brush_rgba32(e, picture.pixels.data(), picture.width, picture.height);
 }
 
 void load_image_brush_strip(Engine& e, const char* path)
 {
     RgbaPicture picture;
-    if (!path || !read_image_file(path, picture)) return;
+    if (!path || !read_image_file(path, picture, kAnySize, e.canvas.maxBrushSize)) return;
     const int w = picture.width, h = picture.height;
     if (h > e.canvas.maxBrushSize) return;
     ImageBrushState& ib = e.imageBrush;

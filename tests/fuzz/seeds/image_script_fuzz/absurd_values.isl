@@ -1,0 +1,8 @@
+ISL 1
+size 1 4096
+lines count=100000 thickness=1000000000 length=100
+blur radius=1000000000 passes=1000000000
+points count=100000 size=1000000000
+circles count=100000 min=1000000000 max=1000000000 outline=1000000000
+perlin cell=1000000000 octaves=1000000000 persistence=1000000000
+rotate angle=1000000000 scale=-1000000000
