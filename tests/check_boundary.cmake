@@ -16,7 +16,7 @@ set(allowed_ipl core imagelib mask undo engine)
 set(allowed_paint core imagelib undo ipl engine)
 set(allowed_brush core imagelib platform paint engine)
 set(allowed_view core engine)
-set(allowed_exchange core imagelib engine)
+set(allowed_exchange core imagelib platform mask ipl paint engine)
 set(allowed_tablet core engine)
 set(allowed_engine core imagelib platform mask undo ipl paint brush view exchange tablet)
 

@@ -22,10 +22,22 @@ struct ScannerState {
     std::string device;
 };
 
+// The last scaled and turned clipboard picture of a paste, with the key
+// (size, angle, smooth) it was made for, so repeated pastes skip the work.
+struct PasteCache {
+    Plane8 pixels;  // packed RGBA32, width x height
+    int width = 0;
+    int height = 0;
+    int size = 0;
+    int angle = 0;
+    int smooth = 0;
+};
+
 // Every piece of mutable state of this subsystem.
 struct ExchangeState {
     StagingImage staging;
     ScannerState scanner;
+    PasteCache pasteCache;
     int jpegQuality = 0;  // quality of the file writers' JPEGs; 0: the standard 97
 };
 
