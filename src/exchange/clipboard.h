@@ -70,8 +70,9 @@ ClipPicture centre_on_square(const ClipPicture& p, int side);
 // lock alpha). False when nothing was merged.
 bool merge_picture(Engine& e, ClipPicture p, int x, int y, int opacity, bool toPaintLayer, bool maskAndTexture);
 
-// Copies the picture onto the current layer's RGBA32 copy at (x, y) (an exact
-// copy, clipped) and loads the result back into the layer.
+// Loads the picture into the current layer at (x, y), clipped: the covered
+// pixels are replaced exactly (c << 8), alpha included; the rest of the layer
+// keeps its 16-bit values.
 bool overlay_into_current(Engine& e, const ClipPicture& p, int x, int y);
 
 // The exports' operations (clipboard_copy.cpp, clipboard_paste.cpp,

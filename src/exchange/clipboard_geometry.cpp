@@ -117,13 +117,11 @@ bool merge_picture(Engine& e, ClipPicture p, int x, int y, int opacity, bool toP
 
 bool overlay_into_current(Engine& e, const ClipPicture& p, int x, int y)
 {
-    if (!current_layer(e) || p.empty() || e.canvas.width <= 0 || e.canvas.height <= 0) return false;
-    const int cw = e.canvas.width, ch = e.canvas.height;
-    std::vector<std::uint8_t> copy(static_cast<std::size_t>(cw) * ch * 4);
-    core::read_current_rgba32(e, copy.data(), cw * 4);
-    if (!overlay_image(copy.data(), cw, ch, 4, cw * 4, p.data(), p.width, p.height, p.width * 4, x, y, 1.0, 1))
-        return false;
-    core::load_rgba32_into_current(e, copy.data(), cw * 4, false);
+    LayerRecord* layer = current_layer(e);
+    if (!layer || p.empty()) return false;
+    // Only the covered rectangle is loaded: a round trip of the whole layer
+    // through 8 bits would cut every other pixel's low byte.
+    load_rgba32_layer(e, p.data(), p.width * 4, *layer, x, y, p.width, p.height, false);
     return true;
 }
 
