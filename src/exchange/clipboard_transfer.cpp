@@ -37,22 +37,33 @@ std::vector<std::uint8_t> encode_bmp(const std::vector<std::uint8_t>& rgba, int 
     return std::move(dest->bytes);
 }
 
-Decoded decode_clipboard(const platform::ClipboardContent& c)
+// A decoded clipboard picture and the format its bytes turned out to be.
+struct ClipDecoded : Decoded {
+    platform::ClipboardFormat format = platform::ClipboardFormat::Png;
+};
+
+// Decodes by the bytes' own signature first: some owners (xclip among them)
+// answer every target with whatever they hold, labelled as the target asked for.
+ClipDecoded decode_clipboard(const platform::ClipboardContent& c)
 {
-    Decoded d;
+    const std::uint8_t* b = c.bytes.data();
+    const std::size_t n = c.bytes.size();
+    platform::ClipboardFormat format = c.format;
+    if (n >= 8 && std::memcmp(b, "\x89PNG\r\n\x1a\n", 8) == 0)
+        format = platform::ClipboardFormat::Png;
+    else if (n >= 2 && b[0] == 'B' && b[1] == 'M')
+        format = platform::ClipboardFormat::Bmp;
+    else if (n >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF)
+        format = platform::ClipboardFormat::Jpeg;
+    ClipDecoded d;
     std::uint8_t* block = nullptr;
-    switch (c.format) {
-        case platform::ClipboardFormat::Png:
-            block = il::decode_png(c.bytes.data(), c.bytes.size(), &d.width, &d.height);
-            break;
-        case platform::ClipboardFormat::Jpeg:
-            block = il::decode_jpeg(c.bytes.data(), c.bytes.size(), &d.width, &d.height);
-            break;
-        case platform::ClipboardFormat::Bmp:
-            block = il::decode_magick(c.bytes.data(), c.bytes.size(), "BMP", &d.width, &d.height);
-            break;
+    switch (format) {
+        case platform::ClipboardFormat::Png: block = il::decode_png(b, n, &d.width, &d.height); break;
+        case platform::ClipboardFormat::Jpeg: block = il::decode_jpeg(b, n, &d.width, &d.height); break;
+        case platform::ClipboardFormat::Bmp: block = il::decode_magick(b, n, "BMP", &d.width, &d.height); break;
     }
     d.pixels.reset(block);
+    d.format = format;
     return d;
 }
 
@@ -110,7 +121,7 @@ ClipRead read_clipboard_into_staging(Engine& e)
         case platform::ReadResult::Failed: return ClipRead::Failed;
         case platform::ReadResult::Ok: break;
     }
-    const Decoded d = decode_clipboard(content);
+    const ClipDecoded d = decode_clipboard(content);
     if (!d) return ClipRead::Failed;
     return read_into_staging(e.exchange.staging, d) ? ClipRead::Ok : ClipRead::Failed;
 }
@@ -126,9 +137,9 @@ std::vector<std::uint8_t> clipboard_png(Engine& e)
 {
     platform::ClipboardContent content;
     if (platform::read_clipboard(e.platform, content) != platform::ReadResult::Ok) return {};
-    const Decoded d = decode_clipboard(content);
+    const ClipDecoded d = decode_clipboard(content);
     if (!d) return {};  // only bytes that decode are handed on
-    if (content.format == platform::ClipboardFormat::Png) return std::move(content.bytes);
+    if (d.format == platform::ClipboardFormat::Png) return std::move(content.bytes);
     return encode_clipboard_png(d.pixels.get(), d.width, d.height);
 }
 

@@ -36,11 +36,16 @@ enum class X11Read { Ok, Empty, Failed, NoDisplay, Ours };
 // (0 for none): when it owns the selection the result is Ours.
 X11Read read_x11_clipboard(unsigned long ourWindow, ClipboardContent& out);
 
-// Installs, once, the protocol-error handler that keeps our connections'
-// errors (a reader that vanished) from ending the process; errors of other
-// connections go to the handler that was there before.
+// Installs, once, the protocol-error and I/O-error handlers that keep our
+// connections' errors (a reader that vanished, a server that went away) from
+// ending the process; other connections' errors go to the handlers that were
+// there before.
 void install_x11_error_handler();
 // Marks a connection (a Display*) as ours for that handler, or no longer ours.
 void track_x11_display(void* display, bool ours);
+// Closes a connection of ours and stops tracking it. A connection whose
+// server went away (`lost`) cannot be closed by Xlib without hanging: its
+// socket is closed and the record kept.
+void close_x11_display(void* display, bool lost);
 
 }  // namespace mve::platform

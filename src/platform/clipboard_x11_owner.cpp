@@ -122,8 +122,7 @@ SelectionOwner::Impl::~Impl()
     if (thread.joinable()) thread.join();
     if (display) {
         if (!dead) XDestroyWindow(display, window);  // the selection goes with the window
-        XCloseDisplay(display);
-        track_x11_display(display, false);
+        close_x11_display(display, dead);
     }
     for (int fd : wake)
         if (fd >= 0) close(fd);

@@ -16,6 +16,8 @@
 #include <cstring>
 #include <mutex>
 #include <set>
+#include <unistd.h>
+#include <vector>
 
 #include "platform/clipboard_x11.h"
 
@@ -25,7 +27,12 @@ namespace {
 
 std::mutex handlerLock;
 std::set<Display*> ourDisplays;
+// Connections whose server went away. Xlib cannot close them (XCloseDisplay
+// waits forever on the broken connection's lock), so they are kept here,
+// reachable, with their socket closed.
+std::vector<Display*> lostDisplays;
 XErrorHandler previousHandler = nullptr;
+XIOErrorHandler previousIoHandler = nullptr;
 
 int on_x_error(Display* d, XErrorEvent* e)
 {
@@ -36,6 +43,19 @@ int on_x_error(Display* d, XErrorEvent* e)
         forward = previousHandler;
     }
     return forward ? forward(d, e) : 0;
+}
+
+// A lost connection of ours: Xlib's default handler would end the process;
+// ours returns, and the display's exit handler marks the connection lost.
+int on_x_io_error(Display* d)
+{
+    XIOErrorHandler forward = nullptr;
+    {
+        std::lock_guard<std::mutex> hold(handlerLock);
+        if (ourDisplays.count(d)) return 0;
+        forward = previousIoHandler;
+    }
+    return forward ? forward(d) : 0;
 }
 
 void on_io_exit(Display*, void* lost) { *static_cast<bool*>(lost) = true; }
@@ -65,8 +85,7 @@ struct Reader {
     {
         if (!display) return;
         if (!lost) XDestroyWindow(display, window);
-        XCloseDisplay(display);
-        track_x11_display(display, false);
+        close_x11_display(display, lost);
     }
 
     // Waits for an event `match` accepts, at most the timeout from now.
@@ -161,7 +180,20 @@ void install_x11_error_handler()
     std::call_once(once, [] {
         std::lock_guard<std::mutex> hold(handlerLock);
         previousHandler = XSetErrorHandler(on_x_error);
+        previousIoHandler = XSetIOErrorHandler(on_x_io_error);
     });
+}
+
+void close_x11_display(void* display, bool lost)
+{
+    Display* d = static_cast<Display*>(display);
+    if (!lost) XCloseDisplay(d);
+    std::lock_guard<std::mutex> hold(handlerLock);
+    ourDisplays.erase(d);
+    if (lost) {
+        close(ConnectionNumber(d));
+        lostDisplays.push_back(d);
+    }
 }
 
 void track_x11_display(void* display, bool ours)

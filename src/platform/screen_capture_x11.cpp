@@ -88,8 +88,7 @@ bool capture_screen(ScreenPicture& out, CaptureRoute route)
     const int w = DisplayWidth(d, screen), h = DisplayHeight(d, screen);
     bool ok = route == CaptureRoute::Any && capture_shared(d, root, w, h, out);
     if (!ok && !lost) ok = capture_plain(d, root, w, h, out);
-    XCloseDisplay(d);
-    track_x11_display(d, false);
+    close_x11_display(d, lost);
     return ok && !lost;
 }
 
