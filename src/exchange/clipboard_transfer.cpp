@@ -18,22 +18,27 @@ namespace mve::exchange {
 
 namespace {
 
-// zlib level 1: a clipboard picture lives briefly, and level 1 encodes a
-// photo several times faster than the file writers' 6 for some 10-20 % more bytes.
+// zlib level 1 and the Sub row filter alone: a clipboard picture lives
+// briefly, and this encodes a photo several times faster than the file
+// writers' level 6 with adaptive filtering, for somewhat more bytes.
 constexpr int kClipboardPngLevel = 1;
 
 struct DestCloser {
     void operator()(il::ImageDest* d) const noexcept { il::discard_dest(d); }
 };
 
-// BMP of a picture for programs that ask for image/bmp only (24-bit: BMP
-// readers widely ignore a fourth channel).
-std::vector<std::uint8_t> encode_bmp(const std::vector<std::uint8_t>& rgba, int width, int height)
+// BMP of a clipboard PNG for programs that ask for image/bmp only, made when
+// one asks (24-bit: BMP readers widely ignore a fourth channel).
+std::vector<std::uint8_t> bmp_from_png(const std::vector<std::uint8_t>& png)
 {
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
-    core::rgba_to_rgb(rgb.data(), width, height, rgba.data());
+    int w = 0, h = 0;
+    Decoded d;
+    d.pixels.reset(il::decode_png(png.data(), png.size(), &w, &h));
+    if (!d) return {};
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(w) * h * 3);
+    core::rgba_to_rgb(rgb.data(), w, h, d.pixels.get());
     std::unique_ptr<il::ImageDest, DestCloser> dest(il::open_memory_dest());
-    if (!dest || !il::write_bmp(dest.get(), rgb.data(), width, height, width * 3, 24, 0, 0, 0)) return {};
+    if (!dest || !il::write_bmp(dest.get(), rgb.data(), w, h, w * 3, 24, 0, 0, 0)) return {};
     return std::move(dest->bytes);
 }
 
@@ -85,6 +90,7 @@ std::vector<std::uint8_t> encode_clipboard_png(const std::uint8_t* rgba, int wid
     std::unique_ptr<il::ImageDest, DestCloser> dest(il::open_memory_dest());
     require(dest != nullptr);
     dest->pngCompression = kClipboardPngLevel;
+    dest->pngFastFilter = true;
     require(il::write_png(dest.get(), rgba, width, height, width * 4, 8, 6, 0, 0, 0) != 0);
     return std::move(dest->bytes);
 }
@@ -93,9 +99,7 @@ bool put_on_clipboard(Engine& e, const std::uint8_t* rgba, int width, int height
 {
     auto offer = std::make_shared<platform::ClipboardOffer>();
     offer->png = encode_clipboard_png(rgba, width, height);
-    auto pixels = std::make_shared<const std::vector<std::uint8_t>>(
-        rgba, rgba + static_cast<std::size_t>(width) * height * 4);
-    offer->makeBmp = [pixels, width, height] { return encode_bmp(*pixels, width, height); };
+    offer->makeBmp = bmp_from_png;
     return platform::offer_clipboard(e.platform, std::move(offer));
 }
 
@@ -107,9 +111,7 @@ bool put_png_on_clipboard(Engine& e, std::vector<std::uint8_t> png)
     if (!d) return false;
     auto offer = std::make_shared<platform::ClipboardOffer>();
     offer->png = std::move(png);
-    auto pixels = std::make_shared<const std::vector<std::uint8_t>>(
-        d.pixels.get(), d.pixels.get() + static_cast<std::size_t>(w) * h * 4);
-    offer->makeBmp = [pixels, w, h] { return encode_bmp(*pixels, w, h); };
+    offer->makeBmp = bmp_from_png;
     return platform::offer_clipboard(e.platform, std::move(offer));
 }
 

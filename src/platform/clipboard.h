@@ -24,10 +24,10 @@ inline constexpr int kClipboardTimeoutMs = 3000;
 inline constexpr std::size_t kMaxClipboardBytes = std::size_t(512) << 20;
 
 // What the engine puts on the clipboard: the picture as PNG, and an optional
-// maker of a BMP copy for programs that ask only for image/bmp.
+// maker of a BMP copy (from the PNG) for programs that ask only for image/bmp.
 struct ClipboardOffer {
     std::vector<std::uint8_t> png;
-    std::function<std::vector<std::uint8_t>()> makeBmp;
+    std::function<std::vector<std::uint8_t>(const std::vector<std::uint8_t>& png)> makeBmp;
 };
 
 enum class ClipboardFormat { Png, Bmp, Jpeg };

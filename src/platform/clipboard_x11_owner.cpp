@@ -156,8 +156,11 @@ void SelectionOwner::Impl::run()
     const int fd = ConnectionNumber(display);
     while (!quit && !dead) {
         pollfd fds[2] = {{fd, POLLIN, 0}, {wake[0], POLLIN, 0}};
-        // Wake now and then to drop transfers a reader abandoned.
-        poll(fds, 2, transfers.empty() ? -1 : 500);
+        // Events Xlib already read into its queue (while writing a large
+        // property, say) do not make the socket readable: do not sleep on
+        // them. Otherwise wake now and then to drop abandoned transfers.
+        const int wait = XEventsQueued(display, QueuedAlready) > 0 ? 0 : transfers.empty() ? -1 : 500;
+        poll(fds, 2, wait);
         if (fds[1].revents) {
             char buf[16];
             while (read(wake[0], buf, sizeof buf) > 0) {
@@ -228,7 +231,7 @@ std::shared_ptr<const std::vector<std::uint8_t>> SelectionOwner::Impl::bytes_for
     if (target == pngAtom) return pngBytes;
     if (target == bmpAtom && offer->makeBmp) {
         if (!bmpBytes) {
-            std::vector<std::uint8_t> made = offer->makeBmp();
+            std::vector<std::uint8_t> made = offer->makeBmp(offer->png);
             if (made.empty()) return nullptr;
             bmpBytes = std::make_shared<const std::vector<std::uint8_t>>(std::move(made));
         }
