@@ -93,8 +93,8 @@ void xclip_round_trip(benchmark::State& state)
         const Window before = XGetSelectionOwner(d, clipboard);
         mve::test::run_program({"xclip", "-selection", "clipboard", "-t", "image/png", "-i"}, in, "", 30);
         for (int i = 0; i < 5000 && XGetSelectionOwner(d, clipboard) == before; ++i) usleep(200);
-        const auto r =
-            mve::test::run_program({"xclip", "-selection", "clipboard", "-t", "image/png", "-o"}, "", out, 30);
+        const auto r = mve::test::run_program({"xclip", "-selection", "clipboard", "-t", "image/png", "-o"},
+                                              "", out, 30);
         if (!r.finished || r.status != 0) return state.SkipWithError("xclip -o failed");
     }
     XCloseDisplay(d);
@@ -103,8 +103,14 @@ void xclip_round_trip(benchmark::State& state)
     state.counters["png_bytes"] = static_cast<double>(png.size());
 }
 
-BENCHMARK(engine_through_server)->Name("Clipboard1080p/Engine/ThroughServer")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(engine_own_selection)->Name("Clipboard1080p/Engine/OwnSelection")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(engine_through_server)
+    ->Name("Clipboard1080p/Engine/ThroughServer")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(engine_own_selection)
+    ->Name("Clipboard1080p/Engine/OwnSelection")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(xclip_round_trip)->Name("Clipboard1080p/Xclip")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

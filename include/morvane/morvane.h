@@ -748,7 +748,8 @@ MVE_API int MVE_ToClipboardFromFile(const char* path);
 /* The clipboard centred on a transparent size x size square: the source image brush, or a PNG file. */
 MVE_API void MVE_FromClipboardToImageBrush(int size);
 MVE_API void MVE_FromClipboardToImageBrushFile(const char* path, int size);
-/* A grey brush-shape PNG (size x size): an opaque picture's dark parts, or the picture's alpha, become white. */
+/* A grey brush-shape PNG (size x size): an opaque picture's dark parts, or the picture's alpha, become white.
+ */
 MVE_API void MVE_FromClipboardToShapeFile(const char* path, int size, int angle);
 /* For hosts whose toolkit owns the clipboard (Wayland): put PNG bytes on the engine's clipboard
  * (1 when they decode), and get the clipboard's picture as PNG. GetClipboardPNG returns the byte count

@@ -68,7 +68,8 @@ ClipPicture centre_on_square(const ClipPicture& p, int side);
 // Normal", lock alpha off, extents then the whole canvas) when toPaintLayer
 // and a PaintLayer exists, else into the current layer ("Normal", its own
 // lock alpha). False when nothing was merged.
-bool merge_picture(Engine& e, ClipPicture p, int x, int y, int opacity, bool toPaintLayer, bool maskAndTexture);
+bool merge_picture(Engine& e, ClipPicture p, int x, int y, int opacity, bool toPaintLayer,
+                   bool maskAndTexture);
 
 // Loads the picture into the current layer at (x, y), clipped: the covered
 // pixels are replaced exactly (c << 8), alpha included; the rest of the layer

@@ -62,8 +62,8 @@ bool clipboard_to_image_brush(Engine& e, int size)
 bool clipboard_to_image_brush_file(Engine& e, const char* path, int size)
 {
     const ClipPicture sq = brush_square(e, size);
-    return !sq.empty() &&
-           write_buffer(sq.data(), sq.width, sq.height, path, ".png", kBrushFileDpi, 32, e.exchange.jpegQuality);
+    return !sq.empty() && write_buffer(sq.data(), sq.width, sq.height, path, ".png", kBrushFileDpi, 32,
+                                       e.exchange.jpegQuality);
 }
 
 bool clipboard_to_shape_file(Engine& e, const char* path, int size, int angle)
@@ -74,7 +74,8 @@ bool clipboard_to_shape_file(Engine& e, const char* path, int size, int angle)
     alpha_from_darkness(p);
     ClipPicture sq = centre_on_square(p, size);
     grey_from_alpha(sq);
-    return write_buffer(sq.data(), sq.width, sq.height, path, ".png", kBrushFileDpi, 32, e.exchange.jpegQuality);
+    return write_buffer(sq.data(), sq.width, sq.height, path, ".png", kBrushFileDpi, 32,
+                        e.exchange.jpegQuality);
 }
 
 }  // namespace mve::exchange

@@ -24,7 +24,8 @@ ClipPicture current_layer_picture(Engine& e, bool useMask)
     if (!current_layer(e) || e.canvas.width <= 0 || e.canvas.height <= 0) return {};
     ClipPicture p = make_picture(e.canvas.width, e.canvas.height);
     core::read_current_rgba32(e, p.data(), p.width * 4);
-    if (useMask && e.mask.enabled) mask::apply_to_alpha_rect(e, p.data(), p.width * 4, 0, 0, p.width - 1, p.height - 1);
+    if (useMask && e.mask.enabled)
+        mask::apply_to_alpha_rect(e, p.data(), p.width * 4, 0, 0, p.width - 1, p.height - 1);
     return p;
 }
 
@@ -59,8 +60,8 @@ void copy_layer_rect_to_clipboard(Engine& e, int x0, int y0, int x1, int y1)
     r.right = std::min(r.right, layer.width), r.bottom = std::min(r.bottom, layer.height);
     if (r.left >= r.right || r.top >= r.bottom) return;
     ClipPicture crop = make_picture(r.right - r.left, r.bottom - r.top);
-    require(il::crop_image(layer.data(), layer.width, layer.height, layer.width * 4, crop.data(), crop.width * 4, r,
-                           4) != 0);
+    require(il::crop_image(layer.data(), layer.width, layer.height, layer.width * 4, crop.data(),
+                           crop.width * 4, r, 4) != 0);
     put_on_clipboard(e, crop.data(), crop.width, crop.height);
 }
 
@@ -110,7 +111,8 @@ MVE_API void MVE_RGBA32ToClipboardRect(const unsigned char* pixels, int x, int y
 
 MVE_API void MVE_ToClipboardRect(int x0, int y0, int x1, int y1)
 {
-    guarded("ToClipBoardRect Excpt", [&] { ex::copy_layer_rect_to_clipboard(mve::engine(), x0, y0, x1, y1); });
+    guarded("ToClipBoardRect Excpt",
+            [&] { ex::copy_layer_rect_to_clipboard(mve::engine(), x0, y0, x1, y1); });
 }
 
 MVE_API void MVE_ClipboardFlip(int horizontal)

@@ -52,8 +52,8 @@ ClipPicture scale_longer_side(const ClipPicture& p, int size, bool smooth)
 {
     const double m = static_cast<double>(size) / std::max(p.width, p.height);
     if (m == 1.0) return p;
-    return resample_to(p, std::max(1, static_cast<int>(m * p.width)), std::max(1, static_cast<int>(m * p.height)),
-                       smooth);
+    return resample_to(p, std::max(1, static_cast<int>(m * p.width)),
+                       std::max(1, static_cast<int>(m * p.height)), smooth);
 }
 
 ClipPicture rotate_hundredths(const ClipPicture& p, int angle, bool smooth)
@@ -70,8 +70,8 @@ ClipPicture rotate_hundredths(const ClipPicture& p, int angle, bool smooth)
     }
     ClipPicture src = p;
     core::premultiply_rgba32(src.data(), src.width, src.height);
-    require(il::rotate_image(src.data(), src.width, src.height, src.width * 4, out.data(), w, h, w * 4, radians,
-                             true) != 0);
+    require(il::rotate_image(src.data(), src.width, src.height, src.width * 4, out.data(), w, h, w * 4,
+                             radians, true) != 0);
     core::unpremultiply_rgba32(out.data(), w, h);
     return out;
 }
@@ -84,7 +84,8 @@ ClipPicture centre_on_square(const ClipPicture& p, int side)
     return out;
 }
 
-bool merge_picture(Engine& e, ClipPicture p, int x, int y, int opacity, bool toPaintLayer, bool maskAndTexture)
+bool merge_picture(Engine& e, ClipPicture p, int x, int y, int opacity, bool toPaintLayer,
+                   bool maskAndTexture)
 {
     const bool intoPaint = toPaintLayer && e.layers.paint.present();
     LayerRecord* target = intoPaint ? &e.layers.paint : current_layer(e);
@@ -109,8 +110,8 @@ bool merge_picture(Engine& e, ClipPicture p, int x, int y, int opacity, bool toP
     rgba32_to_rgba64(p.data(), wide.data(), static_cast<std::size_t>(w) * h);
     const int mode = intoPaint ? kAlphaNormal : kNormal;
     const bool lockAlpha = intoPaint ? false : target->lockAlpha != 0;
-    merge_rgba64(wide.data(), 0, 0, w, h, w * 4, nullptr, target->pixels.data(), x0, y0, target->stride, mode, 0,
-                 std::clamp(opacity, 0, 256), 255, lockAlpha, false);
+    merge_rgba64(wide.data(), 0, 0, w, h, w * 4, nullptr, target->pixels.data(), x0, y0, target->stride, mode,
+                 0, std::clamp(opacity, 0, 256), 255, lockAlpha, false);
     if (intoPaint) core::set_paint_layer_extents(e, 0, 0, e.canvas.width, e.canvas.height);
     return true;
 }

@@ -109,8 +109,8 @@ MVE_API int MVE_FromClipboardIntoEX2(int x, int y, int size, int angle, int cent
                                      int toPaintLayer, int maskAndTexture)
 {
     return guarded("FromClipBoardIntoEX Excpt", 0, [&] {
-        const ex::ShapedPaste a{x, y, size, angle, centred == 1, smooth, opacity, toPaintLayer != 0,
-                                maskAndTexture != 0};
+        const ex::ShapedPaste a{
+            x, y, size, angle, centred == 1, smooth, opacity, toPaintLayer != 0, maskAndTexture != 0};
         return ex::paste_shaped(mve::engine(), a) ? 1 : 0;
     });
 }

@@ -63,9 +63,15 @@ ClipDecoded decode_clipboard(const platform::ClipboardContent& c)
     ClipDecoded d;
     std::uint8_t* block = nullptr;
     switch (format) {
-        case platform::ClipboardFormat::Png: block = il::decode_png(b, n, &d.width, &d.height); break;
-        case platform::ClipboardFormat::Jpeg: block = il::decode_jpeg(b, n, &d.width, &d.height); break;
-        case platform::ClipboardFormat::Bmp: block = il::decode_magick(b, n, "BMP", &d.width, &d.height); break;
+        case platform::ClipboardFormat::Png:
+            block = il::decode_png(b, n, &d.width, &d.height);
+            break;
+        case platform::ClipboardFormat::Jpeg:
+            block = il::decode_jpeg(b, n, &d.width, &d.height);
+            break;
+        case platform::ClipboardFormat::Bmp:
+            block = il::decode_magick(b, n, "BMP", &d.width, &d.height);
+            break;
     }
     d.pixels.reset(block);
     d.format = format;
@@ -119,9 +125,12 @@ ClipRead read_clipboard_into_staging(Engine& e)
 {
     platform::ClipboardContent content;
     switch (platform::read_clipboard(e.platform, content)) {
-        case platform::ReadResult::Empty: return ClipRead::Empty;
-        case platform::ReadResult::Failed: return ClipRead::Failed;
-        case platform::ReadResult::Ok: break;
+        case platform::ReadResult::Empty:
+            return ClipRead::Empty;
+        case platform::ReadResult::Failed:
+            return ClipRead::Failed;
+        case platform::ReadResult::Ok:
+            break;
     }
     const ClipDecoded d = decode_clipboard(content);
     if (!d) return ClipRead::Failed;

@@ -1,10 +1,10 @@
 // Screen capture exports: the whole screen into the staging image, or onto
 // the current layer at (0, 0). Without a display both return 0.
+#include "platform/screen_capture.h"
 #include "core/guard.h"
 #include "exchange/clipboard.h"
 #include "exchange/exchange.h"
 #include "morvane/morvane.h"
-#include "platform/screen_capture.h"
 
 namespace mve::exchange {
 
@@ -37,7 +37,8 @@ MVE_API int MVE_ScreenCapture(void)
 
 MVE_API int MVE_ScreenCaptureInto(void)
 {
-    return guarded("ScreenCaptureInto Excpt", 0, [] { return ex::capture_into_layer(mve::engine()) ? 1 : 0; });
+    return guarded("ScreenCaptureInto Excpt", 0,
+                   [] { return ex::capture_into_layer(mve::engine()) ? 1 : 0; });
 }
 
 }  // extern "C"

@@ -52,8 +52,8 @@ int rotate_image(const std::uint8_t* src, int width, int height, int srcRowBytes
             // (u, v) to (u cos a + v sin a, -u sin a + v cos a); this is its inverse.
             const double u = snapped(dx * c - dy * s + cx - 0.5), v = snapped(dx * s + dy * c + cy - 0.5);
             if (!smooth) {
-                const std::uint8_t* p = texel(static_cast<int>(std::floor(u + 0.5)),
-                                              static_cast<int>(std::floor(v + 0.5)));
+                const std::uint8_t* p =
+                    texel(static_cast<int>(std::floor(u + 0.5)), static_cast<int>(std::floor(v + 0.5)));
                 if (p)
                     std::memcpy(out, p, 4);
                 else
@@ -62,7 +62,8 @@ int rotate_image(const std::uint8_t* src, int width, int height, int srcRowBytes
             }
             const int x0 = static_cast<int>(std::floor(u)), y0 = static_cast<int>(std::floor(v));
             const double fx = u - x0, fy = v - y0;
-            const std::uint8_t* q[4] = {texel(x0, y0), texel(x0 + 1, y0), texel(x0, y0 + 1), texel(x0 + 1, y0 + 1)};
+            const std::uint8_t* q[4] = {texel(x0, y0), texel(x0 + 1, y0), texel(x0, y0 + 1),
+                                        texel(x0 + 1, y0 + 1)};
             const double w[4] = {(1 - fx) * (1 - fy), fx * (1 - fy), (1 - fx) * fy, fx * fy};
             for (int ch = 0; ch < 4; ++ch) {
                 double sum = 0;

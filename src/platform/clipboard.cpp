@@ -64,11 +64,17 @@ ReadResult read_clipboard(PlatformState& p, ClipboardContent& out)
         if (s.owner && !s.owner->alive()) s.owner.reset();
         const unsigned long ours = s.owner ? s.owner->window() : 0;
         switch (read_x11_clipboard(ours, out)) {
-            case X11Read::Ok: return ReadResult::Ok;
-            case X11Read::Empty: return ReadResult::Empty;
-            case X11Read::Failed: return ReadResult::Failed;
-            case X11Read::Ours: mine = s.owner ? s.owner->current() : nullptr; break;
-            case X11Read::NoDisplay: break;  // the in-process store serves
+            case X11Read::Ok:
+                return ReadResult::Ok;
+            case X11Read::Empty:
+                return ReadResult::Empty;
+            case X11Read::Failed:
+                return ReadResult::Failed;
+            case X11Read::Ours:
+                mine = s.owner ? s.owner->current() : nullptr;
+                break;
+            case X11Read::NoDisplay:
+                break;  // the in-process store serves
         }
     }
 #endif

@@ -66,7 +66,8 @@ struct SelectionOwner::Impl {
     void run();
     void take_selection();
     void answer(const XSelectionRequestEvent& request);
-    bool send(Window requestor, Atom property, Atom type, std::shared_ptr<const std::vector<std::uint8_t>> data);
+    bool send(Window requestor, Atom property, Atom type,
+              std::shared_ptr<const std::vector<std::uint8_t>> data);
     void continue_transfer(const XPropertyEvent& event);
     void expire_transfers();
     std::shared_ptr<const std::vector<std::uint8_t>> bytes_for(Atom target);
@@ -148,8 +149,14 @@ std::shared_ptr<const ClipboardOffer> SelectionOwner::current() const
     return impl_->offer;
 }
 
-unsigned long SelectionOwner::window() const noexcept { return impl_->window; }
-bool SelectionOwner::alive() const noexcept { return !impl_->dead; }
+unsigned long SelectionOwner::window() const noexcept
+{
+    return impl_->window;
+}
+bool SelectionOwner::alive() const noexcept
+{
+    return !impl_->dead;
+}
 
 void SelectionOwner::Impl::run()
 {
@@ -178,7 +185,9 @@ void SelectionOwner::Impl::run()
             XEvent event;
             XNextEvent(display, &event);
             switch (event.type) {
-                case SelectionRequest: answer(event.xselectionrequest); break;
+                case SelectionRequest:
+                    answer(event.xselectionrequest);
+                    break;
                 case SelectionClear:
                     if (event.xselectionclear.selection == clipboard) {
                         std::lock_guard<std::mutex> hold(lock);
@@ -187,8 +196,11 @@ void SelectionOwner::Impl::run()
                         bmpBytes.reset();
                     }
                     break;
-                case PropertyNotify: continue_transfer(event.xproperty); break;
-                default: break;
+                case PropertyNotify:
+                    continue_transfer(event.xproperty);
+                    break;
+                default:
+                    break;
             }
         }
         expire_transfers();

@@ -12,11 +12,11 @@
 #include <X11/Xlib.h>
 #include <poll.h>
 
+#include <unistd.h>
 #include <chrono>
 #include <cstring>
 #include <mutex>
 #include <set>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/clipboard_x11.h"
@@ -58,7 +58,10 @@ int on_x_io_error(Display* d)
     return forward ? forward(d) : 0;
 }
 
-void on_io_exit(Display*, void* lost) { *static_cast<bool*>(lost) = true; }
+void on_io_exit(Display*, void* lost)
+{
+    *static_cast<bool*>(lost) = true;
+}
 
 using Clock = std::chrono::steady_clock;
 
@@ -115,7 +118,8 @@ struct Reader {
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
         if (XGetWindowProperty(display, window, property, 0, 0x1fffffff, True, AnyPropertyType, &actualType,
-                               &format, &count, &after, &data) != Success || lost)
+                               &format, &count, &after, &data) != Success ||
+            lost)
             return false;
         type = actualType;
         const std::size_t unit = format == 32 ? sizeof(long) : format == 16 ? sizeof(short) : 1;
@@ -141,8 +145,8 @@ struct Reader {
         for (;;) {
             XEvent event;
             const bool arrived = wait_for(event, [&](const XEvent& e) {
-                return e.type == PropertyNotify && e.xproperty.window == window && e.xproperty.atom == property &&
-                       e.xproperty.state == PropertyNewValue;
+                return e.type == PropertyNotify && e.xproperty.window == window &&
+                       e.xproperty.atom == property && e.xproperty.state == PropertyNewValue;
             });
             if (!arrived) return false;
             const std::size_t before = bytes.size();

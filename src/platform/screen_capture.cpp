@@ -56,7 +56,10 @@ void x_pixels_to_rgba(const std::uint8_t* in, int bytesPerPixel, int width, unsi
 }
 
 #if !defined(MVE_WITH_X11)
-bool capture_screen(ScreenPicture&, CaptureRoute) { return false; }
+bool capture_screen(ScreenPicture&, CaptureRoute)
+{
+    return false;
+}
 #endif
 
 }  // namespace mve::platform

@@ -17,7 +17,10 @@ namespace mve::platform {
 
 namespace {
 
-void on_io_exit(Display*, void* lost) { *static_cast<bool*>(lost) = true; }
+void on_io_exit(Display*, void* lost)
+{
+    *static_cast<bool*>(lost) = true;
+}
 
 bool convert_image(const XImage* image, ScreenPicture& out)
 {
@@ -40,8 +43,8 @@ bool capture_shared(Display* d, Window root, int w, int h, ScreenPicture& out)
     if (!XShmQueryExtension(d)) return false;
     const int screen = DefaultScreen(d);
     XShmSegmentInfo info{};
-    XImage* image = XShmCreateImage(d, DefaultVisual(d, screen), DefaultDepth(d, screen), ZPixmap, nullptr,
-                                    &info, w, h);
+    XImage* image =
+        XShmCreateImage(d, DefaultVisual(d, screen), DefaultDepth(d, screen), ZPixmap, nullptr, &info, w, h);
     if (!image) return false;
     bool ok = false;
     info.shmid = shmget(IPC_PRIVATE, static_cast<std::size_t>(image->bytes_per_line) * h, IPC_CREAT | 0600);
@@ -65,8 +68,8 @@ bool capture_shared(Display* d, Window root, int w, int h, ScreenPicture& out)
 
 bool capture_plain(Display* d, Window root, int w, int h, ScreenPicture& out)
 {
-    XImage* image = XGetImage(d, root, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h), AllPlanes,
-                              ZPixmap);
+    XImage* image =
+        XGetImage(d, root, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h), AllPlanes, ZPixmap);
     if (!image) return false;
     const bool ok = convert_image(image, out);
     XDestroyImage(image);

@@ -73,8 +73,14 @@ TEST_F(ClipboardPaste, ScalingDoublesEachPixelWhenTheLongerSideDoubles)
     // [A B] with size 4: m = 4 / 2 = 2, so 4 x 2, each pixel twice across and down.
     copy(picture({A, B}), 2, 1);
     ASSERT_EQ(MVE_FromClipboardIntoEX2(1, 1, 4, 0, 0, 0, 256, 0, 0), 1);
-    expect_only({{{1, 1}, A}, {{2, 1}, A}, {{3, 1}, B}, {{4, 1}, B},
-                 {{1, 2}, A}, {{2, 2}, A}, {{3, 2}, B}, {{4, 2}, B}});
+    expect_only({{{1, 1}, A},
+                 {{2, 1}, A},
+                 {{3, 1}, B},
+                 {{4, 1}, B},
+                 {{1, 2}, A},
+                 {{2, 2}, A},
+                 {{3, 2}, B},
+                 {{4, 2}, B}});
 }
 
 TEST_F(ClipboardPaste, QuarterTurnsAboutTheCentre)
@@ -115,8 +121,14 @@ TEST_F(ClipboardPaste, CacheServesTheSameKeyUntilCleared)
     ASSERT_EQ(MVE_FromClipboardIntoEX2(0, 2, 2, 0, 0, 0, 256, 0, 0), 1);
     // A different key reads the clipboard too: [C D] turned a half turn.
     ASSERT_EQ(MVE_FromClipboardIntoEX2(3, 0, 2, 18000, 0, 0, 256, 0, 0), 1);
-    expect_only({{{0, 0}, A}, {{1, 0}, B}, {{0, 1}, A}, {{1, 1}, B}, {{0, 2}, C}, {{1, 2}, D},
-                 {{3, 0}, D}, {{4, 0}, C}});
+    expect_only({{{0, 0}, A},
+                 {{1, 0}, B},
+                 {{0, 1}, A},
+                 {{1, 1}, B},
+                 {{0, 2}, C},
+                 {{1, 2}, D},
+                 {{3, 0}, D},
+                 {{4, 0}, C}});
 }
 
 TEST_F(ClipboardPaste, CentredPictureOf101StartsAtColumnZero)
@@ -205,7 +217,7 @@ TEST_F(ClipboardPaste, PlainPasteCopiesExactlyIncludingAlpha)
     EXPECT_EQ(at(1, 1, 0), None);
     EXPECT_EQ(at(1, 2, 0), B);
     EXPECT_EQ(layer(1)[3 * 4 + 3], 65535);  // beyond the picture the white stays
-    EXPECT_EQ(MVE_GetNewRGBAWidth(), 3);  // the staging image was dropped, its size kept
+    EXPECT_EQ(MVE_GetNewRGBAWidth(), 3);    // the staging image was dropped, its size kept
     EXPECT_EQ(MVE_IsNewRGBA32Transparent(), 0);
 }
 
@@ -232,7 +244,7 @@ TEST_F(ClipboardPaste, LayerRectangleThroughTheMaskWithCornersInAnyOrder)
     for (int i = 0; i < 24; ++i) canvas.insert(canvas.end(), {static_cast<unsigned char>(i), 7, 9, 255});
     MVE_LoadRGBA32(canvas.data(), 24, 0);
     std::vector<unsigned short> m(24, 65535);
-    m[1 * 6 + 2] = 0;      // (2, 1) blocked
+    m[1 * 6 + 2] = 0;       // (2, 1) blocked
     m[0 * 6 + 3] = 0x7F00;  // (3, 0): high byte 127, alpha 255 * 128 >> 8 = 127
     MVE_SetMaskData16(m.data());
     MVE_EnableMask(1);
@@ -335,7 +347,8 @@ TEST_F(ClipboardPaste, PngBytesExports)
     ASSERT_EQ(MVE_SetClipboardPNG(png.data(), static_cast<int>(png.size())), 1);
     // Too small a buffer: the size only, nothing written.
     std::vector<unsigned char> out(png.size(), 0xEE);
-    EXPECT_EQ(MVE_GetClipboardPNG(out.data(), static_cast<int>(png.size()) - 1), static_cast<int>(png.size()));
+    EXPECT_EQ(MVE_GetClipboardPNG(out.data(), static_cast<int>(png.size()) - 1),
+              static_cast<int>(png.size()));
     EXPECT_EQ(out[0], 0xEE);
     EXPECT_EQ(MVE_GetClipboardPNG(out.data(), static_cast<int>(out.size())), static_cast<int>(png.size()));
     EXPECT_EQ(out, png);

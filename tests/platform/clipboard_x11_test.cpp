@@ -125,8 +125,8 @@ mve::test::XvfbServer* ClipboardX11::server = nullptr;
 
 TEST_F(ClipboardX11, EnginePictureReadByXclipAsPngAndBmp)
 {
-    const Bytes picture = {255, 0, 0, 255,   0, 255, 0, 128, 0, 0, 255, 0,
-                           10,  20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 1};
+    const Bytes picture = {255, 0,  0,  255, 0,  255, 0,  128, 0,  0,  255, 0,
+                           10,  20, 30, 255, 40, 50,  60, 255, 70, 80, 90,  1};
     MVE_RGBA32ToClipboardRect(picture.data(), 0, 0, 3, 2, 0);
     ASSERT_TRUE(mve::platform::clipboard_service_running(mve::engine().platform));
 
@@ -167,10 +167,13 @@ TEST_F(ClipboardX11, XclipPngAndBmpPastedByTheEngine)
         "from PIL import Image\n"
         "im = Image.new('RGBA', (2, 2))\n"
         "im.putdata([(1, 2, 3, 255), (200, 100, 50, 128), (9, 8, 7, 0), (255, 255, 255, 255)])\n"
-        "im.save('" + png + "')\n"
+        "im.save('" +
+        png +
+        "')\n"
         "im2 = Image.new('RGB', (2, 1))\n"
         "im2.putdata([(11, 22, 33), (44, 55, 66)])\n"
-        "im2.save('" + bmp + "')\n";
+        "im2.save('" +
+        bmp + "')\n";
     const auto made = run_program({"/usr/bin/python3", "-c", script});
     ASSERT_TRUE(made.finished && made.status == 0) << "PIL could not write the pictures";
 
@@ -196,7 +199,8 @@ TEST_F(ClipboardX11, LargePictureCrossesIncrementallyBothWays)
 {
     const int side = 4000;
     const Bytes picture = noisy_picture(side, side);
-    const std::vector<std::uint8_t> expectedPng = mve::exchange::encode_clipboard_png(picture.data(), side, side);
+    const std::vector<std::uint8_t> expectedPng =
+        mve::exchange::encode_clipboard_png(picture.data(), side, side);
     // Far larger than one request (at most 1 MB a piece): an incremental transfer.
     ASSERT_GT(expectedPng.size(), std::size_t(4) << 20);
 
@@ -205,7 +209,8 @@ TEST_F(ClipboardX11, LargePictureCrossesIncrementallyBothWays)
     ASSERT_EQ(xclip_out("image/png", out), 0);
     const Bytes got = slurp(out);
     EXPECT_EQ(got.size(), expectedPng.size());
-    EXPECT_TRUE(got == Bytes(expectedPng.begin(), expectedPng.end())) << "the bytes served differ from the offer";
+    EXPECT_TRUE(got == Bytes(expectedPng.begin(), expectedPng.end()))
+        << "the bytes served differ from the offer";
 
     // Back again: xclip owns the selection now and sends the same PNG in pieces.
     xclip_in("image/png", out);
@@ -288,7 +293,8 @@ TEST_F(ClipboardX11, HugeClaimedSizeAndCorruptPngFailCleanly)
         EXPECT_LT(mve::test::now_seconds() - start, 1.0) << "a refused size needs no waiting";
     }
     const std::string garbage = temp_path("garbage.png");
-    save(garbage, Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R', 1, 2, 3});
+    save(garbage,
+         Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R', 1, 2, 3});
     xclip_in("image/png", garbage);
     MVE_SetLastError("");
     EXPECT_EQ(MVE_FromClipboard(), 0);

@@ -1,9 +1,9 @@
 // The hidden window's message handling and the system figures.
 #include <gtest/gtest.h>
 
-#include "morvane/morvane.h"
 #include <cstring>
 
+#include "morvane/morvane.h"
 #include "platform/hidden_window.h"
 #include "platform/screen_capture.h"
 #include "platform/system_info.h"
