@@ -104,7 +104,9 @@ struct ClipboardX11 : ::testing::Test {
     // or the server ends).
     void xclip_in(const std::string& target, const std::string& path)
     {
+        // A busy server may refuse a connection for a moment: try a few times.
         Display* d = XOpenDisplay(nullptr);
+        for (int i = 0; i < 20 && !d; ++i, usleep(50000)) d = XOpenDisplay(nullptr);
         ASSERT_NE(d, nullptr);
         const Atom clipboard = XInternAtom(d, "CLIPBOARD", False);
         const Window before = XGetSelectionOwner(d, clipboard);
