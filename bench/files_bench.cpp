@@ -27,23 +27,9 @@ namespace {
 constexpr int kW = 3840, kH = 2160;
 constexpr int kJpegQuality = 90;
 
-// A photo-like picture: smooth gradients with a little sensor noise.
 const std::vector<unsigned char>& picture()
 {
-    static const std::vector<unsigned char> rgba = [] {
-        std::vector<unsigned char> p(static_cast<std::size_t>(kW) * kH * 4);
-        std::mt19937 rng(11);
-        for (int y = 0; y < kH; ++y)
-            for (int x = 0; x < kW; ++x) {
-                unsigned char* q = &p[(static_cast<std::size_t>(y) * kW + x) * 4];
-                const int n = static_cast<int>(rng() % 7) - 3;
-                q[0] = static_cast<unsigned char>(std::clamp(x * 255 / kW + n, 0, 255));
-                q[1] = static_cast<unsigned char>(std::clamp(y * 255 / kH + n, 0, 255));
-                q[2] = static_cast<unsigned char>(std::clamp(((x + y) / 16) % 256 + n, 0, 255));
-                q[3] = 255;
-            }
-        return p;
-    }();
+    static const std::vector<unsigned char> rgba = photo_like_picture(kW, kH, 11);
     return rgba;
 }
 

@@ -820,6 +820,57 @@ MVE_API void MVE_SetGrid(int value);
 
 /* ==== END AVI, GIF and PDF output ==== */
 
+/* ==== Clipboard and screen capture ====
+ * Pictures travel as PNG: on X11 the engine owns the CLIPBOARD selection
+ * (image/png, image/bmp) while a service thread answers other programs;
+ * without a display the clipboard is kept in the process. Readers wait at most
+ * 3 seconds for another program to answer. Readers return 0 and change
+ * nothing when the clipboard holds no picture; a failed read also records the
+ * export's text. Angles are hundredths of a degree, counter-clockwise. */
+/* The current layer (alpha through the Mask when useMask and the Mask is on). */
+MVE_API void MVE_ToClipboard(int useMask);
+/* A host RGBA32 picture of w x h, standing at canvas (x, y) for the Mask; the buffer is only read. */
+MVE_API void MVE_RGBA32ToClipboardRect(const unsigned char* pixels, int x, int y, int w, int h, int useMask);
+/* The rectangle between two corners of the current layer, through the Mask when it is on. */
+MVE_API void MVE_ToClipboardRect(int x0, int y0, int x1, int y1);
+/* Into the staging image; 1 on success. */
+MVE_API int MVE_FromClipboard(void);
+/* Copied onto the current layer at (x, y), or centred there when centred is 1. */
+MVE_API int MVE_FromClipboardInto(int x, int y, int centred);
+/* Scaled so the longer side is size, turned by angle, merged with opacity (0..256) into the current
+ * layer, or into the PaintLayer when toPaintLayer and it exists; the shaped picture is cached by
+ * (size, angle, smooth) until MVE_ClearClipEX2Cache. */
+MVE_API int MVE_FromClipboardIntoEX2(int x, int y, int size, int angle, int centred, int smooth, int opacity,
+                                     int toPaintLayer, int maskAndTexture);
+/* Stretched to w x h and merged at (x, y) as above, without the cache. */
+MVE_API int MVE_FromClipboardWarpSize(int x, int y, int w, int h, int smooth, int opacity, int toPaintLayer,
+                                      int maskAndTexture);
+MVE_API void MVE_ClearClipEX2Cache(void);
+/* The clipboard picture mirrored left-right (horizontal = 1) or top-bottom, and put back. */
+MVE_API void MVE_ClipboardFlip(int horizontal);
+/* The whole screen into the staging image (alpha 255); 0 without a display. */
+MVE_API int MVE_ScreenCapture(void);
+/* The whole screen copied onto the current layer at (0, 0). */
+MVE_API int MVE_ScreenCaptureInto(void);
+/* The clipboard written with the RGBA32 writer (".png", ".tga", ".tif"); 1 on success. */
+MVE_API int MVE_FromClipboardToFile(const char* path, const char* extension, int dpi);
+/* An image file put on the clipboard (it stays in the staging image); 1 on success. */
+MVE_API int MVE_ToClipboardFromFile(const char* path);
+/* The clipboard centred on a transparent size x size square: the source image brush, or a PNG file. */
+MVE_API void MVE_FromClipboardToImageBrush(int size);
+MVE_API void MVE_FromClipboardToImageBrushFile(const char* path, int size);
+/* A grey brush-shape PNG (size x size): an opaque picture's dark parts, or the picture's alpha, become white.
+ */
+MVE_API void MVE_FromClipboardToShapeFile(const char* path, int size, int angle);
+/* For hosts whose toolkit owns the clipboard (Wayland): put PNG bytes on the engine's clipboard
+ * (1 when they decode), and get the clipboard's picture as PNG. GetClipboardPNG returns the byte count
+ * and copies the bytes only when capacity is at least that; 0 when there is no picture. Additions of
+ * this library. */
+MVE_API int MVE_SetClipboardPNG(const unsigned char* png, int size);
+MVE_API int MVE_GetClipboardPNG(unsigned char* destination, int capacity);
+
+/* ==== END clipboard and screen capture ==== */
+
 #ifdef __cplusplus
 }
 #endif

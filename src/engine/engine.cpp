@@ -1,6 +1,7 @@
 #include "engine/engine.h"
 
 #include "core/runtime.h"
+#include "platform/clipboard.h"
 #include "platform/hidden_window.h"
 #include "tablet/tablet.h"
 #include "undo/undo_store.h"
@@ -44,6 +45,7 @@ void reset_engine() noexcept
     // A tablet context and its driver library are outside resources: give
     // them back before their handles are forgotten.
     tablet::unload_driver(engine().tablet);
+    platform::stop_clipboard_service(engine().platform);
     engine() = Engine{};
     reset_runtime();
     start_up();

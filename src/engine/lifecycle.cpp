@@ -10,6 +10,7 @@
 #include "mask/mask_ops.h"
 #include "morvane/morvane.h"
 #include "paint/paint_canvas.h"
+#include "platform/clipboard.h"
 #include "undo/undo_store.h"
 #include "view/view_renderer.h"
 
@@ -106,6 +107,8 @@ MVE_API void MVE_DeleteImage(void)
         Engine& e = engine();
         release_all(e);
         for (int i = 0; i < kLayerCount; ++i) core::delete_layer(e, i);
+        // The clipboard's service thread ends with the canvas (a new size keeps it).
+        platform::stop_clipboard_service(e.platform);
     });
 }
 

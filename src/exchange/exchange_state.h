@@ -24,6 +24,17 @@ struct ScannerState {
     std::string device;
 };
 
+// The last scaled and turned clipboard picture of a paste, with the key
+// (size, angle, smooth) it was made for, so repeated pastes skip the work.
+struct PasteCache {
+    Plane8 pixels;  // packed RGBA32, width x height
+    int width = 0;
+    int height = 0;
+    int size = 0;
+    int angle = 0;
+    int smooth = 0;
+};
+
 class AviWriter;
 class GifWriter;
 
@@ -42,6 +53,7 @@ struct RecordingState {
 struct ExchangeState {
     StagingImage staging;
     ScannerState scanner;
+    PasteCache pasteCache;
     int jpegQuality = 0;  // quality of the file writers' JPEGs; 0: the standard 97
     RecordingState recording;
 };

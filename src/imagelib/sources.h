@@ -27,6 +27,8 @@ struct ImageDest {
     std::string path;     // empty for a memory destination
     std::string tempPath; // the temporary beside `path` that close_dest renames over it
     bool failed = false;
+    int pngCompression = 6;      // zlib level of PNG writes; the clipboard trades size for speed with 1
+    bool pngFastFilter = false;  // one row filter (Sub) instead of trying all five on every row
 
     void write(const void* data, std::size_t n);
     void seek(std::size_t to);

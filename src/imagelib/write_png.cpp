@@ -61,7 +61,8 @@ struct PngWriter final : LineWriter {
         if (xRes > 0 && yRes > 0)
             png_set_pHYs(png, info, static_cast<png_uint_32>(xRes), static_cast<png_uint_32>(yRes),
                          unit == 1 ? PNG_RESOLUTION_METER : PNG_RESOLUTION_UNKNOWN);
-        png_set_compression_level(png, 6);
+        png_set_compression_level(png, dest->pngCompression);
+        if (dest->pngFastFilter) png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
         png_write_info(png, info);
         return true;
     }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 namespace mve::platform {
 
@@ -26,11 +27,18 @@ constexpr std::size_t kReachableWindows = 8;
 
 }  // namespace mve::platform
 
+namespace mve::platform {
+// The clipboard: the in-process picture and, with a display, the selection
+// owner and its service thread (platform/clipboard.cpp).
+struct ClipboardStore;
+}  // namespace mve::platform
+
 namespace mve {
 
 struct PlatformState {
     platform::HiddenWindow hiddenWindow;
     std::array<platform::RedrawState, platform::kReachableWindows> windows;
+    std::shared_ptr<platform::ClipboardStore> clipboard;  // made on first use; stops its thread when freed
 };
 
 }  // namespace mve

@@ -1,8 +1,11 @@
 // The hidden window's message handling and the system figures.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "morvane/morvane.h"
 #include "platform/hidden_window.h"
+#include "platform/screen_capture.h"
 #include "platform/system_info.h"
 
 using namespace mve::platform;
@@ -78,4 +81,21 @@ TEST(SystemInfoTest, GettersReportTheMachine)
     EXPECT_EQ(MVE_SetWindowBasePos(0, 0, 100, 100), 0);
     EXPECT_EQ(MVE_GetWindowBackgroundColor(), kButtonFaceColour);
     EXPECT_GT(MVE_GetWindowCaptionSize(), 0);
+}
+
+TEST(ScreenCaptureTest, ChannelMasksWidenToEightBits)
+{
+    // 16-bit 565: each channel's top bits repeat into the low ones, so the
+    // full value is 255 and 0b10000 (5 bits) becomes 0b10000100 = 132.
+    const unsigned char in565[] = {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0x10, 0x84};
+    unsigned char out[16];
+    x_pixels_to_rgba(in565, 2, 4, 0xF800, 0x07E0, 0x001F, out);
+    const unsigned char want565[] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 132, 130, 132, 255};
+    EXPECT_EQ(0, std::memcmp(out, want565, 16));
+    // 24-bit pixels of three bytes, red in the high byte; and BGR order masks.
+    const unsigned char in24[] = {0x30, 0x20, 0x10, 0x01, 0x02, 0x03};
+    x_pixels_to_rgba(in24, 3, 1, 0xFF0000, 0x00FF00, 0x0000FF, out);
+    EXPECT_EQ(0, std::memcmp(out, "\x10\x20\x30\xff", 4));
+    x_pixels_to_rgba(in24 + 3, 3, 1, 0x0000FF, 0x00FF00, 0xFF0000, out);
+    EXPECT_EQ(0, std::memcmp(out, "\x01\x02\x03\xff", 4));
 }
