@@ -7,11 +7,13 @@
 #pragma once
 
 #include "brush/brush_state.h"
+#include "brush/spline_state.h"
 #include "core/core_state.h"
 #include "exchange/exchange_state.h"
 #include "imagelib/image_script.h"
 #include "imagelib/transforms.h"
 #include "ipl/ipl_state.h"
+#include "ipl/text_state.h"
 #include "paint/image_brush_state.h"
 #include "paint/paint_state.h"
 #include "platform/platform_state.h"
@@ -26,7 +28,9 @@ struct Engine : CoreState {
     BlendBufferState blend;
     ImageBrushState imageBrush;
     BrushSettings brush;
+    SplineState spline;
     ProcessingBuffers ipl;
+    ipl::TextState text;
     PlatformState platform;
     TabletState tablet;
     exchange::ExchangeState exchange;
