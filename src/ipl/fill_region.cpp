@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/parallel.h"
+#include "core/runtime.h"
 
 namespace mve::ipl {
 
@@ -68,6 +69,47 @@ bool find_key_colour(const PixelView& view, Rgb* key)
     return false;
 }
 
+namespace {
+
+// The scanline fill itself, for any pixel test match(const uint8_t* px).
+// Each popped seed grows into the whole span of open pixels on its row; the
+// rows above and below push one seed per run of open pixels under the span.
+// The stack lives on the heap, so a region of any size fits.
+template <class Match>
+std::size_t flood_spans(const PixelView& view, int x, int y, std::uint8_t* region, Match match)
+{
+    const int W = view.width, H = view.height, ch = view.channels;
+    std::vector<Seed> stack;
+    stack.push_back(Seed{x, y});
+    std::size_t marked = 0;
+    while (!stack.empty()) {
+        const Seed seed = stack.back();
+        stack.pop_back();
+        std::uint8_t* reg = region + static_cast<std::size_t>(seed.y) * W;
+        const std::uint8_t* px = view.at(0, seed.y);
+        if (reg[seed.x] || !match(px + seed.x * ch)) continue;
+        int left = seed.x, right = seed.x;
+        while (left > 0 && !reg[left - 1] && match(px + (left - 1) * ch)) --left;
+        while (right < W - 1 && !reg[right + 1] && match(px + (right + 1) * ch)) ++right;
+        std::memset(reg + left, 1, right - left + 1);
+        marked += right - left + 1;
+        for (const int ny : {seed.y - 1, seed.y + 1}) {
+            if (ny < 0 || ny >= H) continue;
+            const std::uint8_t* npx = view.at(0, ny);
+            const std::uint8_t* nreg = region + static_cast<std::size_t>(ny) * W;
+            bool inRun = false;
+            for (int nx = left; nx <= right; ++nx) {
+                const bool open = !nreg[nx] && match(npx + nx * ch);
+                if (open && !inRun) stack.push_back(Seed{nx, ny});
+                inRun = open;
+            }
+        }
+    }
+    return marked;
+}
+
+}  // namespace
+
 std::size_t flood_region(const PixelView& view, int x, int y, double tol, std::uint8_t* region)
 {
     const int W = view.width, H = view.height;
@@ -75,37 +117,18 @@ std::size_t flood_region(const PixelView& view, int x, int y, double tol, std::u
     std::memset(region, 0, static_cast<std::size_t>(W) * H);
     if (x < 0 || y < 0 || x >= W || y >= H) return 0;
     const std::uint8_t* s = view.at(x, y);
-    const Matcher match = make_matcher(view, Rgb{s[0], s[1], s[2]}, tol);
-    auto open = [&](int px, int py) {
-        return region[static_cast<std::size_t>(py) * W + px] == 0 && match(px, py);
-    };
-
-    // Each popped seed grows into the whole span of open pixels on its row;
-    // the rows above and below push one seed per run of open pixels under
-    // the span. The stack lives on the heap, so a region of any size fits.
-    std::vector<Seed> stack;
-    stack.push_back(Seed{x, y});
-    std::size_t marked = 0;
-    while (!stack.empty()) {
-        const Seed seed = stack.back();
-        stack.pop_back();
-        if (!open(seed.x, seed.y)) continue;
-        int left = seed.x, right = seed.x;
-        while (left > 0 && open(left - 1, seed.y)) --left;
-        while (right < W - 1 && open(right + 1, seed.y)) ++right;
-        std::memset(region + static_cast<std::size_t>(seed.y) * W + left, 1, right - left + 1);
-        marked += right - left + 1;
-        for (const int ny : {seed.y - 1, seed.y + 1}) {
-            if (ny < 0 || ny >= H) continue;
-            bool inRun = false;
-            for (int nx = left; nx <= right; ++nx) {
-                const bool o = open(nx, ny);
-                if (o && !inRun) stack.push_back(Seed{nx, ny});
-                inRun = o;
-            }
-        }
+    const Matcher m = make_matcher(view, Rgb{s[0], s[1], s[2]}, tol);
+    if (m.bound < 1 && fast_paths_enabled()) {
+        // Tolerance 0: the same three bytes (what the distance test gives
+        // when the bound is below 1).
+        const std::uint8_t r = s[0], g = s[1], b = s[2];
+        return flood_spans(view, x, y, region,
+                           [=](const std::uint8_t* p) { return p[0] == r && p[1] == g && p[2] == b; });
     }
-    return marked;
+    return flood_spans(view, x, y, region, [&](const std::uint8_t* p) {
+        const long dr = p[0] - m.colour.r, dg = p[1] - m.colour.g, db = p[2] - m.colour.b;
+        return dr * dr + dg * dg + db * db <= m.bound;
+    });
 }
 
 std::size_t match_region(const PixelView& view, Rgb colour, double tol, std::uint8_t* region)

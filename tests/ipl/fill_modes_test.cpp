@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/runtime.h"
 #include "ipl/fill_region.h"
 #include "ipl/fills_fixture.h"
 
@@ -168,6 +169,25 @@ TEST(FillRegion, FourConnectedSpansWithoutRecursion)
     std::vector<std::uint8_t> big(static_cast<std::size_t>(W) * H * 4, 7), bigRegion(static_cast<std::size_t>(W) * H);
     EXPECT_EQ(ipl::flood_region(ipl::PixelView{big.data(), W, H, 4, W * 4}, 1000, 1000, 0, bigRegion.data()),
               static_cast<std::size_t>(W) * H);
+}
+
+TEST(FillRegion, ExactColourShortcutMatchesTheDistanceTest)
+{
+    // Pictures of two colours in random blobs: tolerance 0 through the
+    // byte-compare shortcut and through the distance test mark the same.
+    unsigned seed = 99;
+    for (int k = 0; k < 20; ++k) {
+        const int W = 37, H = 23;
+        std::vector<std::uint8_t> px(W * H * 4, 0), fast(W * H), slow(W * H);
+        for (auto& v : px) v = ((seed = seed * 1103515245u + 12345u) >> 30) == 0 ? 1 : 0;
+        const ipl::PixelView view{px.data(), W, H, 4, W * 4};
+        const int x = k % W, y = (k * 7) % H;
+        set_fast_paths(false);
+        const std::size_t n = ipl::flood_region(view, x, y, 0, slow.data());
+        set_fast_paths(true);
+        EXPECT_EQ(ipl::flood_region(view, x, y, 0, fast.data()), n) << "case " << k;
+        EXPECT_EQ(fast, slow) << "case " << k;
+    }
 }
 
 TEST(FillRegion, KeyColourSkipsTakenCandidates)
