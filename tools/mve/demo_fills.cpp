@@ -23,6 +23,21 @@ int pick_face(char* face, int size, int* height, void* user)
     return 1;
 }
 
+// Leaves the canvas as the step found it, whichever way the step ends: the
+// scratch layer deleted, the Mask and the current layer restored.
+struct ScratchLayer {
+    int previous = MVE_GetLayerNum();
+    std::vector<unsigned short> mask;
+    ScratchLayer(int w, int h) : mask(static_cast<std::size_t>(w) * h) { MVE_GetMaskData16(mask.data()); }
+    ~ScratchLayer()
+    {
+        MVE_DeleteLayer(kLayer);
+        MVE_SetMaskData16(mask.data());
+        MVE_EnableMask(1);
+        MVE_SetLayer(previous);
+    }
+};
+
 unsigned rgba_at(int x, int y) { return MVE_GetRGBAAtLayer(x, y, kLayer); }
 
 // Black walls: a frame and a bar through it, leaving two rooms.
@@ -38,10 +53,8 @@ bool fills_and_text(DemoContext& ctx)
 {
     const int w = ctx.width, h = ctx.height;
     if (!check(w >= 200 && h >= 120, "canvas from the canvas step")) return false;
-    const int previous = MVE_GetLayerNum();
-    std::vector<unsigned short> savedMask(static_cast<std::size_t>(w) * h);
-    MVE_GetMaskData16(savedMask.data());
     if (!check(MVE_CreateLayer(kLayer, w, h) == 1, "create layer 7")) return false;
+    const ScratchLayer scratch(w, h);
     MVE_SetLayer(kLayer);
     MVE_EnableMask(0);
 
@@ -92,11 +105,6 @@ bool fills_and_text(DemoContext& ctx)
     const std::string path = ctx.outDir + "/fills_and_text.png";
     ok = ok && check(write_png(path, rgba.data(), w, h, 4), "write fills_and_text.png");
     say("wrote %s", path.c_str());
-
-    MVE_DeleteLayer(kLayer);
-    MVE_SetMaskData16(savedMask.data());
-    MVE_EnableMask(1);
-    MVE_SetLayer(previous);
     return ok;
 }
 
