@@ -64,7 +64,7 @@ using namespace mve;
 
 extern "C" {
 
-MVE_API void MVE_SetFontChooser(MVE_FontChooser chooser, void* user)
+MVE_API void MVE_SetFontChooser(ipl::FontChooser chooser, void* user)
 {
     engine().text.chooser = chooser;
     engine().text.chooserUser = user;
