@@ -1,4 +1,5 @@
 // The text tool on Src32 and the text-brush clip pictures.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -20,6 +21,7 @@ namespace {
 constexpr int kPngColourRgba = 6;
 constexpr int kClipPixelsPerMetre = 3937;  // 100 dots per inch
 constexpr int kPngUnitMetre = 1;
+constexpr int kFarOff = 1 << 24;
 
 // Bytes of the UTF-8 character starting at text[i]; a stray byte counts as
 // one character of its own.
@@ -53,6 +55,8 @@ void draw_text_tool(Engine& e, int r, int g, int b, int x, int y, const char* te
     std::uint8_t* src = canvas_rgba32(e, e.ipl.src32);
     if (!src || !text) return;
     const int W = e.canvas.width, H = e.canvas.height;
+    // A box corner far off the canvas is pulled in so its width stays in range.
+    x = std::clamp(x, -kFarOff, W), y = std::clamp(y, -kFarOff, H);
     update_source_rgba32(e);
     draw_text(e.text, e.text.textFont, text, TextTarget{src, W, H, x, y, W, H}, r & 0xFF, g & 0xFF, b & 0xFF,
               smooth);

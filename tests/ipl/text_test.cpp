@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -99,6 +100,7 @@ TEST_F(TextTest, NothingWithoutSrc32OrText)
     MVE_IPLText(255, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, false);
     MVE_IPLText(255, 0, 0, 0, 0, 0, 0, 0, 0, "", false);
     MVE_IPLText(255, 0, 0, 500, -500, 0, 0, 0, 0, "off the canvas", false);
+    MVE_IPLText(255, 0, 0, INT_MIN, INT_MIN, 0, 0, 0, 0, "far corner", false);
     EXPECT_EQ(ink(255, 0, 0).count, 0);
     // A long text: drawing stops at the bottom of the box.
     std::string longText(100000, 'a');
