@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "bench_util.h"
+#include "engine/engine.h"
 #include "ipl/fill_region.h"
 #include "ipl/text.h"
-#include "engine/engine.h"
 
 namespace {
 
@@ -76,8 +76,14 @@ void BM_FillExport(benchmark::State& state, Picture kind)
     }
     report_mpixels(state, static_cast<double>(marked_count(kind)));
 }
-void BM_FillOneRegion(benchmark::State& s) { BM_FillExport(s, Picture::OneRegion); }
-void BM_FillMaze(benchmark::State& s) { BM_FillExport(s, Picture::Maze); }
+void BM_FillOneRegion(benchmark::State& s)
+{
+    BM_FillExport(s, Picture::OneRegion);
+}
+void BM_FillMaze(benchmark::State& s)
+{
+    BM_FillExport(s, Picture::Maze);
+}
 
 void BM_RegionAlone(benchmark::State& state, Picture kind)
 {
@@ -89,8 +95,14 @@ void BM_RegionAlone(benchmark::State& state, Picture kind)
     }
     report_mpixels(state, static_cast<double>(n));
 }
-void BM_RegionOneRegion(benchmark::State& s) { BM_RegionAlone(s, Picture::OneRegion); }
-void BM_RegionMaze(benchmark::State& s) { BM_RegionAlone(s, Picture::Maze); }
+void BM_RegionOneRegion(benchmark::State& s)
+{
+    BM_RegionAlone(s, Picture::OneRegion);
+}
+void BM_RegionMaze(benchmark::State& s)
+{
+    BM_RegionAlone(s, Picture::Maze);
+}
 
 void BM_WandConnected(benchmark::State& state, Picture kind)
 {
@@ -99,8 +111,14 @@ void BM_WandConnected(benchmark::State& state, Picture kind)
     for (auto _ : state) MVE_IPLMaskWand(0, 0, 0, 100, "Connected");
     report_mpixels(state, static_cast<double>(marked_count(kind)));
 }
-void BM_WandOneRegion(benchmark::State& s) { BM_WandConnected(s, Picture::OneRegion); }
-void BM_WandMaze(benchmark::State& s) { BM_WandConnected(s, Picture::Maze); }
+void BM_WandOneRegion(benchmark::State& s)
+{
+    BM_WandConnected(s, Picture::OneRegion);
+}
+void BM_WandMaze(benchmark::State& s)
+{
+    BM_WandConnected(s, Picture::Maze);
+}
 
 // ImageMagick: the picture constituted once; each iteration floods a clone
 // (the clone's copy is timed apart and subtracted by the reader: see
@@ -125,9 +143,18 @@ void BM_MagickFloodfill(benchmark::State& state, Picture kind, bool fill)
     DestroyMagickWand(base);
     report_mpixels(state, static_cast<double>(marked_count(kind)));
 }
-void BM_MagickFloodOneRegion(benchmark::State& s) { BM_MagickFloodfill(s, Picture::OneRegion, true); }
-void BM_MagickFloodMaze(benchmark::State& s) { BM_MagickFloodfill(s, Picture::Maze, true); }
-void BM_MagickCloneOnly(benchmark::State& s) { BM_MagickFloodfill(s, Picture::OneRegion, false); }
+void BM_MagickFloodOneRegion(benchmark::State& s)
+{
+    BM_MagickFloodfill(s, Picture::OneRegion, true);
+}
+void BM_MagickFloodMaze(benchmark::State& s)
+{
+    BM_MagickFloodfill(s, Picture::Maze, true);
+}
+void BM_MagickCloneOnly(benchmark::State& s)
+{
+    BM_MagickFloodfill(s, Picture::OneRegion, false);
+}
 
 void BM_Gradient(benchmark::State& state, const char* type)
 {
@@ -137,8 +164,14 @@ void BM_Gradient(benchmark::State& state, const char* type)
         MVE_IPLGradient(255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0, 4, 100, 100, kW - 100, kH - 100, type);
     report_mpixels(state, static_cast<double>(kW) * kH);
 }
-void BM_GradientLinear4(benchmark::State& s) { BM_Gradient(s, "Linear"); }
-void BM_GradientRadial4(benchmark::State& s) { BM_Gradient(s, "Radial"); }
+void BM_GradientLinear4(benchmark::State& s)
+{
+    BM_Gradient(s, "Linear");
+}
+void BM_GradientRadial4(benchmark::State& s)
+{
+    BM_Gradient(s, "Radial");
+}
 
 // ImageMagick's sparse colour (four points, Shepards) on a 4K picture, and
 // its "gradient:" generator (two colours, top to bottom).
@@ -149,10 +182,12 @@ void BM_MagickSparseColor4(benchmark::State& state)
     PixelWand* white = NewPixelWand();
     PixelSetColor(white, "white");
     MagickNewImage(base, kW, kH, white);
-    const double args[] = {100, 100, 1, 0, 0, kW - 100, 100, 0, 1, 0, 100, kH - 100, 0, 0, 1, kW - 100, kH - 100, 1, 1, 0};
+    const double args[] = {100, 100,      1, 0, 0, kW - 100, 100,      0, 1, 0,
+                           100, kH - 100, 0, 0, 1, kW - 100, kH - 100, 1, 1, 0};
     for (auto _ : state) {
         MagickWand* wand = CloneMagickWand(base);
-        MagickSparseColorImage(wand, static_cast<ChannelType>(RedChannel | GreenChannel | BlueChannel), ShepardsColorInterpolate, 20, args);
+        MagickSparseColorImage(wand, static_cast<ChannelType>(RedChannel | GreenChannel | BlueChannel),
+                               ShepardsColorInterpolate, 20, args);
         DestroyMagickWand(wand);
     }
     DestroyPixelWand(white);
@@ -174,7 +209,8 @@ void BM_MagickGradientGenerator(benchmark::State& state)
 
 std::string paragraph()
 {
-    const std::string words = "The quick brown fox jumps over the lazy dog while AV WA kerning pairs and fi ligatures ";
+    const std::string words =
+        "The quick brown fox jumps over the lazy dog while AV WA kerning pairs and fi ligatures ";
     std::string text;
     while (text.size() < 1000) text += words;
     text.resize(1000);
@@ -201,8 +237,8 @@ void BM_TextParagraphDraw(benchmark::State& state)
     mve::ipl::TextState& s = mve::engine().text;
     mve::ipl::FontRecord font;
     for (auto _ : state) {
-        mve::ipl::draw_text(s, font, text, mve::ipl::TextTarget{rgba.data(), 1000, 600, 0, 0, 1000, 600}, 0, 0, 0,
-                            true);
+        mve::ipl::draw_text(s, font, text, mve::ipl::TextTarget{rgba.data(), 1000, 600, 0, 0, 1000, 600}, 0,
+                            0, 0, true);
         benchmark::DoNotOptimize(rgba.data());
     }
     state.counters["chars/s"] = benchmark::Counter(1000.0 * state.iterations(), benchmark::Counter::kIsRate);

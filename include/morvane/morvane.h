@@ -675,8 +675,8 @@ MVE_API int MVE_IPLRunBuiltinEffect(const char* name, unsigned char* rgba32, int
  * Layer 1 and layers above 253 are painted, never erased. */
 MVE_API void MVE_IPLFloodFill(int r, int g, int b, int x, int y, int tolerance, const char* mode);
 /* Every canvas pixel of rgba whose mask byte is exactly 1 becomes (r, g, b, a). */
-MVE_API void MVE_ColorRGBA32FromFloodMask(unsigned char* rgba, const unsigned char* mask8, int r, int g, int b,
-                                          int a);
+MVE_API void MVE_ColorRGBA32FromFloodMask(unsigned char* rgba, const unsigned char* mask8, int r, int g,
+                                          int b, int a);
 /* Filled shapes merged over the current layer through the Mask and texture.
  * Columns x0..x1-1 when x0 < x1, else x1+1..x0; rows min..max of y0, y1.
  * The ellipse fills that box with radii of half its size, at least 2. */
@@ -686,13 +686,13 @@ MVE_API void MVE_IPLEllipse(int r, int g, int b, int x0, int y0, int x1, int y1,
  * that many opaque colours evenly spaced (counts outside 0..4 are clamped).
  * type "Linear" runs from (x0, y0) to (x1, y1); any other text is radial
  * around (x0, y0) reaching (x1, y1). */
-MVE_API void MVE_IPLGradient(int r1, int g1, int b1, int r2, int g2, int b2, int r3, int g3, int b3, int r4, int g4,
-                             int b4, int count, int x0, int y0, int x1, int y1, const char* type);
+MVE_API void MVE_IPLGradient(int r1, int g1, int b1, int r2, int g2, int b2, int r3, int g3, int b3, int r4,
+                             int g4, int b4, int count, int x0, int y0, int x1, int y1, const char* type);
 /* UTF-8 text in the text font, drawn into Src32 (when allocated) in the box
  * from (x, y) to the canvas size, wrapped at spaces and at line breaks, then
  * written back into the current layer through the Mask. smooth: anti-aliased. */
-MVE_API void MVE_IPLText(int r, int g, int b, int x, int y, int ignored1, int ignored2, int ignored3, int ignored4,
-                         const char* text, bool smooth);
+MVE_API void MVE_IPLText(int r, int g, int b, int x, int y, int ignored1, int ignored2, int ignored3,
+                         int ignored4, const char* text, bool smooth);
 
 /* The host's font chooser: shown the font record (faceName, a buffer of
  * faceNameSize bytes holding a NUL-terminated family name, and the height in

@@ -11,7 +11,10 @@ namespace mve::brush {
 
 namespace {
 
-double as_unsigned(std::int32_t v) noexcept { return static_cast<double>(static_cast<std::uint32_t>(v)); }
+double as_unsigned(std::int32_t v) noexcept
+{
+    return static_cast<double>(static_cast<std::uint32_t>(v));
+}
 
 // Truncation toward zero into int32; out-of-range values saturate instead of
 // overflowing the conversion.
@@ -24,7 +27,8 @@ std::int32_t truncate_to_int(double v) noexcept
     return static_cast<std::int32_t>(t);
 }
 
-std::int32_t point(const SplineState& s, const std::array<double, kSplinePoints>& values, std::uint32_t i) noexcept
+std::int32_t point(const SplineState& s, const std::array<double, kSplinePoints>& values,
+                   std::uint32_t i) noexcept
 {
     // No curve yet: reading "the last point" would index before the array.
     if (s.count <= 0) return 0;
@@ -52,8 +56,14 @@ void calc_spline3(SplineState& s, std::int32_t x0, std::int32_t y0, std::int32_t
     s.count = kSplinePoints;
 }
 
-std::int32_t spline_x(const SplineState& s, std::uint32_t i) noexcept { return point(s, s.x, i); }
-std::int32_t spline_y(const SplineState& s, std::uint32_t i) noexcept { return point(s, s.y, i); }
+std::int32_t spline_x(const SplineState& s, std::uint32_t i) noexcept
+{
+    return point(s, s.x, i);
+}
+std::int32_t spline_y(const SplineState& s, std::uint32_t i) noexcept
+{
+    return point(s, s.y, i);
+}
 
 }  // namespace mve::brush
 
@@ -66,8 +76,17 @@ MVE_API void MVE_CalcSpline3(int x0, int y0, int x1, int y1, int x2, int y2, int
     brush::calc_spline3(engine().spline, x0, y0, x1, y1, x2, y2);
 }
 
-MVE_API int MVE_GetSplinePointCount(void) { return engine().spline.count; }
-MVE_API int MVE_GetSplinePointX(unsigned int index) { return brush::spline_x(engine().spline, index); }
-MVE_API int MVE_GetSplinePointY(unsigned int index) { return brush::spline_y(engine().spline, index); }
+MVE_API int MVE_GetSplinePointCount(void)
+{
+    return engine().spline.count;
+}
+MVE_API int MVE_GetSplinePointX(unsigned int index)
+{
+    return brush::spline_x(engine().spline, index);
+}
+MVE_API int MVE_GetSplinePointY(unsigned int index)
+{
+    return brush::spline_y(engine().spline, index);
+}
 
 }  // extern "C"

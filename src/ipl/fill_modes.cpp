@@ -41,7 +41,10 @@ FillMode fill_mode(const char* mode) noexcept
 
 // The background (layer 1) and the layers above 253 are never made
 // transparent: the erase modes paint there instead.
-bool layer_may_erase(int index) noexcept { return index != 1 && index <= 253; }
+bool layer_may_erase(int index) noexcept
+{
+    return index != 1 && index <= 253;
+}
 
 // Erased pixels take the key colour (a colour found nowhere in the layer)
 // at alpha 0, so that no remaining pixel shares their colour.
@@ -71,7 +74,10 @@ ToolSourceScope::ToolSourceScope(Engine& e) : e_(e)
     pixels = canvas_rgba32(e, e.ipl.toolSrc32);
 }
 
-ToolSourceScope::~ToolSourceScope() { e_.ipl.toolSrc32.reset(); }
+ToolSourceScope::~ToolSourceScope()
+{
+    e_.ipl.toolSrc32.reset();
+}
 
 bool flood_fill(Engine& e, int r, int g, int b, int x, int y, int tolerance, const char* mode)
 {
@@ -95,34 +101,35 @@ bool flood_fill(Engine& e, int r, int g, int b, int x, int y, int tolerance, con
     require(region.allocate(canvas_bytes(e, 1)));
 
     switch (how) {
-    case FillMode::PaintAll:
-    case FillMode::EraseAll:
-        match_region(view, seed, tol, region.data());
-        // Painting replaces the colour and keeps each pixel's alpha.
-        if (how == FillMode::EraseAll && erase)
-            erase_region(tool, view, region.data());
-        else
-            paint_region(tool, W, H, region.data(), fill, -1);
-        break;
-    case FillMode::PaintConnected:
-    case FillMode::EraseConnected:
-        flood_region(view, x, y, tol, region.data());
-        if (how == FillMode::EraseConnected && erase)
-            erase_region(tool, view, region.data());
-        else
-            paint_region(tool, W, H, region.data(), fill, 255);
-        break;
-    case FillMode::AlphaConnected:
-        // The background layer has no transparency to fill.
-        if (e.layers.currentIndex <= 1) return true;
-        alpha_region(e, x, y, tol, region.data());
-        colour_from_flood_mask(e, tool, region.data(), r, g, b, 255);
-        break;
-    case FillMode::AlphaAll:
-        core::replace_alpha_range(e, tool, core::channel_at(e, x, y, 3) >> 8, range_percent(tolerance), r, g, b,
-                                  255);
-        break;
-    case FillMode::Unknown: return true;
+        case FillMode::PaintAll:
+        case FillMode::EraseAll:
+            match_region(view, seed, tol, region.data());
+            // Painting replaces the colour and keeps each pixel's alpha.
+            if (how == FillMode::EraseAll && erase)
+                erase_region(tool, view, region.data());
+            else
+                paint_region(tool, W, H, region.data(), fill, -1);
+            break;
+        case FillMode::PaintConnected:
+        case FillMode::EraseConnected:
+            flood_region(view, x, y, tol, region.data());
+            if (how == FillMode::EraseConnected && erase)
+                erase_region(tool, view, region.data());
+            else
+                paint_region(tool, W, H, region.data(), fill, 255);
+            break;
+        case FillMode::AlphaConnected:
+            // The background layer has no transparency to fill.
+            if (e.layers.currentIndex <= 1) return true;
+            alpha_region(e, x, y, tol, region.data());
+            colour_from_flood_mask(e, tool, region.data(), r, g, b, 255);
+            break;
+        case FillMode::AlphaAll:
+            core::replace_alpha_range(e, tool, core::channel_at(e, x, y, 3) >> 8, range_percent(tolerance), r,
+                                      g, b, 255);
+            break;
+        case FillMode::Unknown:
+            return true;
     }
     core::load_rgba32_into_current(e, tool, W * 4, true);
     return true;
@@ -150,8 +157,8 @@ MVE_API void MVE_IPLFloodFill(int r, int g, int b, int x, int y, int tolerance, 
     if (onCanvas) undo_mark_all_dirty(e);
 }
 
-MVE_API void MVE_ColorRGBA32FromFloodMask(unsigned char* rgba, const unsigned char* mask8, int r, int g, int b,
-                                          int a)
+MVE_API void MVE_ColorRGBA32FromFloodMask(unsigned char* rgba, const unsigned char* mask8, int r, int g,
+                                          int b, int a)
 {
     ipl::colour_from_flood_mask(engine(), rgba, mask8, r, g, b, a);
 }

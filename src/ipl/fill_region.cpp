@@ -17,7 +17,10 @@ double colour_tolerance(int tolerance) noexcept
     return std::clamp(tolerance, 0, kMaxTolerance) * 0.00002 * 195075.0;
 }
 
-int range_percent(int tolerance) noexcept { return std::clamp(tolerance, 0, kMaxTolerance) / 500; }
+int range_percent(int tolerance) noexcept
+{
+    return std::clamp(tolerance, 0, kMaxTolerance) / 500;
+}
 
 namespace {
 

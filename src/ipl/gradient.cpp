@@ -141,8 +141,8 @@ using namespace mve;
 
 extern "C" {
 
-MVE_API void MVE_IPLGradient(int r1, int g1, int b1, int r2, int g2, int b2, int r3, int g3, int b3, int r4, int g4,
-                             int b4, int count, int x0, int y0, int x1, int y1, const char* type)
+MVE_API void MVE_IPLGradient(int r1, int g1, int b1, int r2, int g2, int b2, int r3, int g3, int b3, int r4,
+                             int g4, int b4, int count, int x0, int y0, int x1, int y1, const char* type)
 {
     Engine& e = engine();
     guarded("IPLGradient Excpt", [&] {

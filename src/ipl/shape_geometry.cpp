@@ -11,7 +11,10 @@ namespace {
 
 // Corners far off any canvas are pulled in, so span arithmetic cannot overflow.
 constexpr int kFar = 1 << 28;
-int near(int v) noexcept { return std::clamp(v, -kFar, kFar); }
+int near(int v) noexcept
+{
+    return std::clamp(v, -kFar, kFar);
+}
 
 }  // namespace
 

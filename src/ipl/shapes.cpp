@@ -24,8 +24,8 @@ namespace {
 template <class Draw>
 void draw_shape(Engine& e, int r, int g, int b, Box bounds, int opacity, Draw&& draw)
 {
-    const Box area{std::max(bounds.left, 0), std::max(bounds.top, 0), std::min(bounds.right, e.canvas.width - 1),
-                   std::min(bounds.bottom, e.canvas.height - 1)};
+    const Box area{std::max(bounds.left, 0), std::max(bounds.top, 0),
+                   std::min(bounds.right, e.canvas.width - 1), std::min(bounds.bottom, e.canvas.height - 1)};
     if (area.empty() || !current_layer(e)) return;
     const int w = area.right - area.left + 1, h = area.bottom - area.top + 1;
     Plane8 picture;

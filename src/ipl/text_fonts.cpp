@@ -16,17 +16,28 @@ namespace {
 const char* dialog_error_text(int code) noexcept
 {
     switch (code) {
-    case 2: return "Font Err: CDERR_INITIALIZATION";
-    case 5: return "Font Err: CDERR_LOADSTRFAILURE";
-    case 6: return "Font Err: CDERR_FINDRESFAILURE";
-    case 7: return "Font Err: CDERR_LOADRESFAILURE";
-    case 8: return "Font Err: CDERR_LOCKRESFAILURE";
-    case 9: return "Font Err: CDERR_MEMALLOCFAILURE";
-    case 10: return "Font Err: CDERR_MEMLOCKFAILURE";
-    case 8193: return "Font Err: CFERR_NOFONTS";
-    case 8194: return "Font Err: CFERR_MAXLESSTHANMIN";
-    case 65535: return "Font Err: CDERR_DIALOGFAILURE";
-    default: return "Font Err: Other Error";
+        case 2:
+            return "Font Err: CDERR_INITIALIZATION";
+        case 5:
+            return "Font Err: CDERR_LOADSTRFAILURE";
+        case 6:
+            return "Font Err: CDERR_FINDRESFAILURE";
+        case 7:
+            return "Font Err: CDERR_LOADRESFAILURE";
+        case 8:
+            return "Font Err: CDERR_LOCKRESFAILURE";
+        case 9:
+            return "Font Err: CDERR_MEMALLOCFAILURE";
+        case 10:
+            return "Font Err: CDERR_MEMLOCKFAILURE";
+        case 8193:
+            return "Font Err: CFERR_NOFONTS";
+        case 8194:
+            return "Font Err: CFERR_MAXLESSTHANMIN";
+        case 65535:
+            return "Font Err: CDERR_DIALOGFAILURE";
+        default:
+            return "Font Err: Other Error";
     }
 }
 
@@ -70,8 +81,14 @@ MVE_API void MVE_SetFontChooser(ipl::FontChooser chooser, void* user)
     engine().text.chooserUser = user;
 }
 
-MVE_API int MVE_ChooseFont(void) { return ipl::choose_font(engine().text, engine().text.textFont); }
+MVE_API int MVE_ChooseFont(void)
+{
+    return ipl::choose_font(engine().text, engine().text.textFont);
+}
 
-MVE_API int MVE_ChooseTextBrushFont(void) { return ipl::choose_font(engine().text, engine().text.brushFont); }
+MVE_API int MVE_ChooseTextBrushFont(void)
+{
+    return ipl::choose_font(engine().text, engine().text.brushFont);
+}
 
 }  // extern "C"

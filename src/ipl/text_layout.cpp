@@ -117,7 +117,8 @@ GlyphBitmap render_glyph(FT_Face face, unsigned gid, bool smooth)
         const unsigned char* src = bm.buffer + static_cast<std::ptrdiff_t>(y) * bm.pitch;
         std::uint8_t* dst = out.coverage.data() + static_cast<std::size_t>(y) * out.width;
         for (int x = 0; x < out.width; ++x)
-            dst[x] = bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((src[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0) : src[x];
+            dst[x] =
+                bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((src[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0) : src[x];
     }
     return out;
 }
@@ -130,7 +131,8 @@ inline void blend_over(std::uint8_t* px, const std::uint8_t* colour, int a) noex
 {
     const int A = px[3];
     const int den = a * 255 + A * (255 - a);
-    for (int c = 0; c < 3; ++c) px[c] = static_cast<std::uint8_t>((colour[c] * a * 255 + px[c] * A * (255 - a) + den / 2) / den);
+    for (int c = 0; c < 3; ++c)
+        px[c] = static_cast<std::uint8_t>((colour[c] * a * 255 + px[c] * A * (255 - a) + den / 2) / den);
     px[3] = static_cast<std::uint8_t>((den + 127) / 255);
 }
 
@@ -188,7 +190,8 @@ void draw_text(TextState& s, const FontRecord& font, std::string_view text, cons
                 const std::size_t i = run.rightToLeft ? line.end - 1 - (k - line.begin) : k;
                 const ShapedGlyph& gl = run.glyphs[i];
                 auto found = bitmaps.find(gl.gid);
-                if (found == bitmaps.end()) found = bitmaps.emplace(gl.gid, render_glyph(face, gl.gid, smooth)).first;
+                if (found == bitmaps.end())
+                    found = bitmaps.emplace(gl.gid, render_glyph(face, gl.gid, smooth)).first;
                 const int x = static_cast<int>((pen + gl.xOffset + 32) >> 6);
                 const int y = baseline - static_cast<int>((gl.yOffset + 32) >> 6);
                 blit(found->second, x, y, t, colour);

@@ -28,7 +28,11 @@ constexpr int kFarOff = 1 << 24;
 std::size_t utf8_length(std::string_view text, std::size_t i) noexcept
 {
     const unsigned char lead = static_cast<unsigned char>(text[i]);
-    std::size_t n = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
+    std::size_t n = lead < 0x80           ? 1
+                    : (lead >> 5) == 0x6  ? 2
+                    : (lead >> 4) == 0xE  ? 3
+                    : (lead >> 3) == 0x1E ? 4
+                                          : 1;
     if (i + n > text.size()) return 1;
     for (std::size_t k = 1; k < n; ++k)
         if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 1;
@@ -75,8 +79,9 @@ void build_text_brush_clips(Engine& e, int r, int g, int b, const char* text, co
         i += n;
         const int w = std::max(1, measure_line(e.text, e.text.brushFont, character).width);
         std::vector<std::uint8_t> rgba(static_cast<std::size_t>(w) * cellHeight * 4, 0);
-        draw_text(e.text, e.text.brushFont, character, TextTarget{rgba.data(), w, cellHeight, 0, 0, w, cellHeight},
-                  r & 0xFF, g & 0xFF, b & 0xFF, true);
+        draw_text(e.text, e.text.brushFont, character,
+                  TextTarget{rgba.data(), w, cellHeight, 0, 0, w, cellHeight}, r & 0xFF, g & 0xFF, b & 0xFF,
+                  true);
         write_clip(std::string(directory) + "/clip" + std::to_string(index) + ".png", rgba, w, cellHeight);
     }
 }

@@ -18,8 +18,17 @@ namespace mve::ipl {
 
 namespace {
 
-enum class WandMode { ColourAll, ColourRange, LuminanceRange, HueRange, HslRange, Connected, AlphaConnected,
-                      AlphaAll, Unknown };
+enum class WandMode {
+    ColourAll,
+    ColourRange,
+    LuminanceRange,
+    HueRange,
+    HslRange,
+    Connected,
+    AlphaConnected,
+    AlphaAll,
+    Unknown
+};
 
 WandMode wand_mode(const char* mode) noexcept
 {
@@ -28,10 +37,14 @@ WandMode wand_mode(const char* mode) noexcept
         WandMode mode;
     };
     static constexpr Entry kModes[] = {
-        {"Non-connected", WandMode::ColourAll},       {"Color Range", WandMode::ColourRange},
-        {"Luminance Range", WandMode::LuminanceRange}, {"Hue Range", WandMode::HueRange},
-        {"HSL Range", WandMode::HslRange},             {"Connected", WandMode::Connected},
-        {"Alpha Connected", WandMode::AlphaConnected}, {"Alpha Non-connected", WandMode::AlphaAll},
+        {"Non-connected", WandMode::ColourAll},
+        {"Color Range", WandMode::ColourRange},
+        {"Luminance Range", WandMode::LuminanceRange},
+        {"Hue Range", WandMode::HueRange},
+        {"HSL Range", WandMode::HslRange},
+        {"Connected", WandMode::Connected},
+        {"Alpha Connected", WandMode::AlphaConnected},
+        {"Alpha Non-connected", WandMode::AlphaAll},
     };
     if (!mode) return WandMode::Unknown;
     for (const Entry& entry : kModes)
@@ -63,34 +76,41 @@ bool mask_wand(Engine& e, int x, int y, int tolerance, int strength, const char*
     // The colour modes select exactly the pixels a key-colour flood would
     // mark, so the region plane goes to the Mask directly.
     switch (wand_mode(mode)) {
-    case WandMode::ColourAll:
-        match_region(view, Rgb{R, G, B}, tol, region.data());
-        mask::create_from_flood_mask(e, region.data(), level);
-        break;
-    case WandMode::Connected:
-        flood_region(view, x, y, tol, region.data());
-        mask::create_from_flood_mask(e, region.data(), level);
-        break;
-    case WandMode::ColourRange: mask::create_from_rgba_color_range(e, tool, R, G, B, range, level); break;
-    case WandMode::LuminanceRange: mask::create_from_rgba_luminance_range(e, tool, R, G, B, range, level); break;
-    case WandMode::HueRange: mask::create_from_rgba_hue_range(e, tool, R, G, B, range, level); break;
-    case WandMode::HslRange: {
-        const double t = std::clamp(tolerance, 0, kMaxTolerance) * 0.00002;
-        mask::create_from_rgba_hsl_range(e, tool, R, G, B, t, t, t, level);
-        break;
-    }
-    case WandMode::AlphaConnected: {
-        Plane8 grey;
-        require(grey.allocate(canvas_bytes(e, 3)));
-        core::read_current_alpha_rgb24(e, grey.data(), W * 3);
-        flood_region(PixelView{grey.data(), W, H, 3, W * 3}, x, y, tol, region.data());
-        mask::create_from_flood_mask(e, region.data(), level);
-        break;
-    }
-    case WandMode::AlphaAll:
-        mask::create_from_rgba_alpha_range(e, tool, core::channel_at(e, x, y, 3) >> 8, range, level);
-        break;
-    case WandMode::Unknown: break;
+        case WandMode::ColourAll:
+            match_region(view, Rgb{R, G, B}, tol, region.data());
+            mask::create_from_flood_mask(e, region.data(), level);
+            break;
+        case WandMode::Connected:
+            flood_region(view, x, y, tol, region.data());
+            mask::create_from_flood_mask(e, region.data(), level);
+            break;
+        case WandMode::ColourRange:
+            mask::create_from_rgba_color_range(e, tool, R, G, B, range, level);
+            break;
+        case WandMode::LuminanceRange:
+            mask::create_from_rgba_luminance_range(e, tool, R, G, B, range, level);
+            break;
+        case WandMode::HueRange:
+            mask::create_from_rgba_hue_range(e, tool, R, G, B, range, level);
+            break;
+        case WandMode::HslRange: {
+            const double t = std::clamp(tolerance, 0, kMaxTolerance) * 0.00002;
+            mask::create_from_rgba_hsl_range(e, tool, R, G, B, t, t, t, level);
+            break;
+        }
+        case WandMode::AlphaConnected: {
+            Plane8 grey;
+            require(grey.allocate(canvas_bytes(e, 3)));
+            core::read_current_alpha_rgb24(e, grey.data(), W * 3);
+            flood_region(PixelView{grey.data(), W, H, 3, W * 3}, x, y, tol, region.data());
+            mask::create_from_flood_mask(e, region.data(), level);
+            break;
+        }
+        case WandMode::AlphaAll:
+            mask::create_from_rgba_alpha_range(e, tool, core::channel_at(e, x, y, 3) >> 8, range, level);
+            break;
+        case WandMode::Unknown:
+            break;
     }
     return true;
 }

@@ -44,7 +44,8 @@ TEST(SplinePoints, TheMiddleControlLiesOnTheCurve)
     mve::brush::calc_spline3(s, 10, 300, 200, 40, 260, 280);
     const double ax = s.x[49], ay = s.y[49], bx = s.x[50], by = s.y[50];
     const double px = 200, py = 40;
-    const double t = ((px - ax) * (bx - ax) + (py - ay) * (by - ay)) / ((bx - ax) * (bx - ax) + (by - ay) * (by - ay));
+    const double t =
+        ((px - ax) * (bx - ax) + (py - ay) * (by - ay)) / ((bx - ax) * (bx - ax) + (by - ay) * (by - ay));
     const double cx = ax + std::clamp(t, 0.0, 1.0) * (bx - ax), cy = ay + std::clamp(t, 0.0, 1.0) * (by - ay);
     EXPECT_LT(std::hypot(px - cx, py - cy), 0.5);
 }

@@ -156,17 +156,19 @@ TEST(FillRegion, FourConnectedSpansWithoutRecursion)
 {
     // 0 = open, 1 = wall. The open cell (4, 0) touches the region only
     // diagonally, and the spiral tests spans that turn back up and down.
-    const int rows[5][5] = {{0, 0, 0, 1, 0}, {1, 1, 0, 1, 1}, {0, 0, 0, 1, 0}, {0, 1, 1, 1, 0}, {0, 0, 0, 0, 0}};
+    const int rows[5][5] = {
+        {0, 0, 0, 1, 0}, {1, 1, 0, 1, 1}, {0, 0, 0, 1, 0}, {0, 1, 1, 1, 0}, {0, 0, 0, 0, 0}};
     std::vector<std::uint8_t> px(25 * 3), region(25);
     for (int i = 0; i < 25; ++i) px[i * 3] = static_cast<std::uint8_t>(rows[i / 5][i % 5] * 255);
     const ipl::PixelView view{px.data(), 5, 5, 3, 15};
     EXPECT_EQ(ipl::flood_region(view, 0, 0, 0, region.data()), 15u);
-    EXPECT_EQ(region[4], 0);       // (4, 0): diagonal only
+    EXPECT_EQ(region[4], 0);          // (4, 0): diagonal only
     EXPECT_EQ(region[2 * 5 + 4], 1);  // (4, 2): reached round the bottom
     EXPECT_EQ(region[1 * 5 + 0], 0);  // a wall
 
     const int W = 3840, H = 2160;
-    std::vector<std::uint8_t> big(static_cast<std::size_t>(W) * H * 4, 7), bigRegion(static_cast<std::size_t>(W) * H);
+    std::vector<std::uint8_t> big(static_cast<std::size_t>(W) * H * 4, 7),
+        bigRegion(static_cast<std::size_t>(W) * H);
     EXPECT_EQ(ipl::flood_region(ipl::PixelView{big.data(), W, H, 4, W * 4}, 1000, 1000, 0, bigRegion.data()),
               static_cast<std::size_t>(W) * H);
 }

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <string>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/runtime.h"
@@ -51,7 +51,7 @@ TEST_F(ShapesTest, RectangleAtFullOpacityAndSwappedCorners)
     MVE_IPLRectangle(255, 0, 0, 1, 1, 3, 3, 100);  // columns 1-2, rows 1-3
     EXPECT_EQ(opaque_map(), (std::vector<std::string>{".....", ".##..", ".##..", ".##..", "....."}));
     EXPECT_EQ(at(2, 1, 1), (Px{255, 0, 0, 255}));  // 100 % gives 255: copied as it is
-    MVE_IPLRectangle(0, 0, 255, 4, 4, 2, 0, 100);   // columns 3-4, rows 0-4
+    MVE_IPLRectangle(0, 0, 255, 4, 4, 2, 0, 100);  // columns 3-4, rows 0-4
     EXPECT_EQ(opaque_map(), (std::vector<std::string>{"...##", ".####", ".####", ".####", "...##"}));
     EXPECT_EQ(at(2, 4, 4), (Px{0, 0, 255, 255}));
     EXPECT_TRUE(dirty_all());
@@ -101,7 +101,7 @@ TEST_F(ShapesTest, MaskRectangleAndEllipseCombine)
     MVE_IPLMaskEllipse(0, 0, 4, 4, 50, 1, "Replace");
     const std::vector<unsigned short> n = mask();
     EXPECT_EQ(n[0], 32768);
-    EXPECT_EQ(n[2 * 5 + 0], 255);    // on the ellipse, kept from before
+    EXPECT_EQ(n[2 * 5 + 0], 255);  // on the ellipse, kept from before
     EXPECT_EQ(n[2 * 5 + 2], 65535);
     EXPECT_TRUE(dirty_all());
 }
@@ -112,7 +112,7 @@ TEST(Gradient, StopsByCount)
         std::array<int, 3>{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 9, 9}};
     const ipl::GradientStops three = ipl::gradient_stops(c, 3);
     ASSERT_EQ(three.count, 3);
-    EXPECT_EQ(three.stop[1].position, 50);  // v = 100 / 2
+    EXPECT_EQ(three.stop[1].position, 50);                      // v = 100 / 2
     const ipl::GradientStops four = ipl::gradient_stops(c, 9);  // clamped to 4: v = 33
     ASSERT_EQ(four.count, 4);
     EXPECT_EQ(four.stop[3].position, 99);
@@ -138,8 +138,8 @@ TEST(Gradient, ReferenceRowsAndTheTableAgree)
     const ipl::GradientShape lin = ipl::gradient_shape(0, 0, 4, 0, "Linear");
     std::uint8_t row[5 * 4];
     ipl::gradient_row(s, lin, 0, 5, row, nullptr);
-    const std::uint8_t expected[5 * 4] = {255, 0, 0, 255, 128, 128, 0, 255, 0, 255, 0, 255,
-                                          0, 128, 128, 255, 0, 0, 255, 255};
+    const std::uint8_t expected[5 * 4] = {255, 0,   0, 255, 128, 128, 0, 255, 0,   255,
+                                          0,   255, 0, 128, 128, 255, 0, 0,   255, 255};
     EXPECT_EQ(std::memcmp(row, expected, sizeof row), 0);
     // Radial of radius 4 around (0, 0): (0, 3) is at 75, (4, 3) past the rim.
     const ipl::GradientShape rad = ipl::gradient_shape(0, 0, 0, 4, "Radial");

@@ -122,7 +122,10 @@ TEST_F(TextTest, ShapingKernsPairs)
     EXPECT_GT(ipl::measure_line(engine().text, unknown, "AV").width, 0);
 }
 
-int cancel(char*, int, int*, void*) { return 0; }
+int cancel(char*, int, int*, void*)
+{
+    return 0;
+}
 int calls = 0;
 int fail_then_choose(char* face, int size, int* height, void*)
 {
@@ -132,7 +135,10 @@ int fail_then_choose(char* face, int size, int* height, void*)
     *height = -20;
     return 1;
 }
-int always_fail(char*, int, int*, void*) { return -77; }
+int always_fail(char*, int, int*, void*)
+{
+    return -77;
+}
 
 TEST_F(TextTest, FontChooserRules)
 {

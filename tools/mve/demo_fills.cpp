@@ -38,7 +38,10 @@ struct ScratchLayer {
     }
 };
 
-unsigned rgba_at(int x, int y) { return MVE_GetRGBAAtLayer(x, y, kLayer); }
+unsigned rgba_at(int x, int y)
+{
+    return MVE_GetRGBAAtLayer(x, y, kLayer);
+}
 
 // Black walls: a frame and a bar through it, leaving two rooms.
 void draw_walls(int x0, int y0, int x1, int y1)
