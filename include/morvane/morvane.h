@@ -454,6 +454,22 @@ MVE_API void MVE_SetAOI(int a, int b, int c, int d);
 
 /* ==== END view ==== */
 
+/* ==== BEGIN spline points ==== */
+
+/* 100 points of a smooth curve through (x0, y0), (x1, y1), (x2, y2): the
+ * quadratic B(t) = (1-t)^2 P0 + 2t(1-t) C + t^2 P2, t = i / 99, whose middle
+ * control C = 2 P1 - (P0 + P2) / 2 makes it pass through P1 at t = 1/2.
+ * Coordinates enter as unsigned 32-bit values; the seventh is ignored. */
+MVE_API void MVE_CalcSpline3(int x0, int y0, int x1, int y1, int x2, int y2, int reserved);
+/* 0 before the first MVE_CalcSpline3, 100 after. */
+MVE_API int MVE_GetSplinePointCount(void);
+/* Point i truncated toward zero (values beyond the int range saturate); an
+ * index at or past the count reads the last point; 0 before any curve. */
+MVE_API int MVE_GetSplinePointX(unsigned int index);
+MVE_API int MVE_GetSplinePointY(unsigned int index);
+
+/* ==== END spline points ==== */
+
 /* ==== BEGIN dabs ==== */
 /* One brush stamp centred on (x, y) into the PaintLayer, or the current layer
  * when there is none. r, g, b are 16-bit channels; their high bytes become the
@@ -707,6 +723,70 @@ MVE_API void MVE_SetMessageBoxHandler(MVE_MessageBoxHandler handler, void* user)
 MVE_API void MVE_PressEscape(void);
 
 /* ==== END scripted filters ==== */
+
+/* ==== BEGIN fills, shapes, gradients, text and wand ==== */
+
+/* Every call here but the font choosers and MVE_BuildTextBrushClips marks the
+ * whole canvas dirty for undo. Tolerances run 0..50000: a pixel matches when
+ * dr^2 + dg^2 + db^2 <= t * 0.00002 * 195075; the range modes use t / 500
+ * percent. Opacities and strengths are percent, trunc(v * 2.559) (100 -> 255). */
+
+/* The paint bucket at (x, y) (nothing at all off the canvas). Modes:
+ * "Paint Non-connected", "Erase Non-connected", "Paint Connected",
+ * "Erase Connected", "Paint Alpha Connected", "Paint Alpha Non-Connected".
+ * Layer 1 and layers above 253 are painted, never erased. */
+MVE_API void MVE_IPLFloodFill(int r, int g, int b, int x, int y, int tolerance, const char* mode);
+/* Every canvas pixel of rgba whose mask byte is exactly 1 becomes (r, g, b, a). */
+MVE_API void MVE_ColorRGBA32FromFloodMask(unsigned char* rgba, const unsigned char* mask8, int r, int g,
+                                          int b, int a);
+/* Filled shapes merged over the current layer through the Mask and texture.
+ * Columns x0..x1-1 when x0 < x1, else x1+1..x0; rows min..max of y0, y1.
+ * The ellipse fills that box with radii of half its size, at least 2. */
+MVE_API void MVE_IPLRectangle(int r, int g, int b, int x0, int y0, int x1, int y1, int opacity);
+MVE_API void MVE_IPLEllipse(int r, int g, int b, int x0, int y0, int x1, int y1, int opacity);
+/* count 0: colour 1 transparent to opaque; 1: opaque to transparent; 2..4:
+ * that many opaque colours evenly spaced (counts outside 0..4 are clamped).
+ * type "Linear" runs from (x0, y0) to (x1, y1); any other text is radial
+ * around (x0, y0) reaching (x1, y1). */
+MVE_API void MVE_IPLGradient(int r1, int g1, int b1, int r2, int g2, int b2, int r3, int g3, int b3, int r4,
+                             int g4, int b4, int count, int x0, int y0, int x1, int y1, const char* type);
+/* UTF-8 text in the text font, drawn into Src32 (when allocated) in the box
+ * from (x, y) to the canvas size, wrapped at spaces and at line breaks, then
+ * written back into the current layer through the Mask. smooth: anti-aliased. */
+MVE_API void MVE_IPLText(int r, int g, int b, int x, int y, int ignored1, int ignored2, int ignored3,
+                         int ignored4, const char* text, bool smooth);
+
+/* The host's font chooser: shown the font record (faceName, a buffer of
+ * faceNameSize bytes holding a NUL-terminated family name, and the height in
+ * pixels), it may change both and returns 1 when a font was chosen, 0 when
+ * cancelled, or minus a dialog error code (-8193: no fonts; -2, -5..-10,
+ * -8194, -65535 as the font dialog numbers them; others "Other Error"). */
+typedef int (*MVE_FontChooser)(char* faceName, int faceNameSize, int* height, void* user);
+/* Registers the chooser (null removes it). An addition of this library. */
+MVE_API void MVE_SetFontChooser(MVE_FontChooser chooser, void* user);
+/* Run the chooser on the text font / the text-brush font: non-zero when a font
+ * was chosen; 0 when cancelled or when no chooser is registered. After an error
+ * the record is cleared and the chooser asked once more. An empty or unknown
+ * face name falls back to the default face, height 0 to 16 pixels. */
+MVE_API int MVE_ChooseFont(void);
+MVE_API int MVE_ChooseTextBrushFont(void);
+/* One RGBA PNG per character of text, "<directory>/clip<i>.png", drawn in the
+ * text-brush font. */
+MVE_API void MVE_BuildTextBrushClips(int r, int g, int b, const char* text, const char* directory);
+
+/* Selections: a rectangle (min..max of the corners) or the ellipse in it, in
+ * grey level trunc(strength * 2.559), combined into the Mask as
+ * MVE_CombineMask(picture, rowBytes, combineFlag, level, operation) does. */
+MVE_API void MVE_IPLMaskRectangle(int x0, int y0, int x1, int y1, int strength, int combineFlag,
+                                  const char* operation);
+MVE_API void MVE_IPLMaskEllipse(int x0, int y0, int x1, int y1, int strength, int combineFlag,
+                                const char* operation);
+/* The magic wand at (x, y) (nothing at all off the canvas). Modes:
+ * "Non-connected", "Color Range", "Luminance Range", "Hue Range", "HSL Range",
+ * "Connected", "Alpha Connected", "Alpha Non-connected". */
+MVE_API void MVE_IPLMaskWand(int x, int y, int tolerance, int strength, const char* mode);
+
+/* ==== END fills, shapes, gradients, text and wand ==== */
 
 /* ==== BEGIN image files and staging image ==== */
 

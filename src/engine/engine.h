@@ -7,12 +7,14 @@
 #pragma once
 
 #include "brush/brush_state.h"
+#include "brush/spline_state.h"
 #include "core/core_state.h"
 #include "exchange/exchange_state.h"
 #include "imagelib/image_script.h"
 #include "imagelib/transforms.h"
 #include "ipl/ipl_state.h"
 #include "ipl/plugin_state.h"
+#include "ipl/text_state.h"
 #include "paint/image_brush_state.h"
 #include "paint/paint_state.h"
 #include "platform/dialogs_state.h"
@@ -29,8 +31,10 @@ struct Engine : CoreState {
     BlendBufferState blend;
     ImageBrushState imageBrush;
     BrushSettings brush;
+    SplineState spline;
     ProcessingBuffers ipl;
     PluginState plugins;
+    ipl::TextState text;
     PlatformState platform;
     platform::DialogState dialogs;
     ScriptState script;

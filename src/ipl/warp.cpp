@@ -11,31 +11,12 @@
 #include "core/transfer.h"
 #include "imagelib/block_copy.h"
 #include "imagelib/transforms.h"
+#include "ipl/merge_back.h"
 #include "ipl/processing_buffers.h"
 #include "morvane/morvane.h"
 #include "undo/undo_store.h"
 
 namespace mve {
-
-namespace {
-
-// Merges canvas-sized RGBA32 over the current layer: Normal mode, opacity
-// 255, level 255, the layer's own lock alpha.
-void merge_write_back(Engine& e, const std::uint8_t* rgba)
-{
-    LayerRecord* layer = current_layer(e);
-    if (!layer) return;
-    const Extent ext = canvas_extent(e, *layer);
-    if (ext.empty()) return;
-    const int W = e.canvas.width;
-    Plane16 wide;
-    require(wide.allocate(static_cast<std::size_t>(W) * e.canvas.height * 4));
-    rgba32_to_rgba64(rgba, wide.data(), static_cast<std::size_t>(W) * e.canvas.height);
-    merge_rgba64(wide.data(), 0, 0, ext.width, ext.height, W * 4, nullptr, layer->pixels.data(), 0, 0, layer->stride,
-                 0, 0, 255, 255, layer->lockAlpha != 0, false);
-}
-
-}  // namespace
 
 namespace ipl {
 
@@ -61,7 +42,7 @@ void pan(Engine& e, int dx, int dy, int edgeMode, int r, int g, int b, int a, bo
         if (!overlay_image(dst, W, H, 4, W * 4, src, W, H, W * 4, dx, dy, 1.0, 0)) return;
     }
     if (applyMask) core::cover_rgba32(dst, W, H);
-    merge_write_back(e, dst);
+    merge_rgba32_over_current(e, dst, 255);
     // The layer changed as a whole: the next undo save must cover it.
     undo_mark_all_dirty(e);
 }
