@@ -23,7 +23,7 @@ namespace mve::il {
 
 namespace {
 
-constexpr double kRecursiveFrom = 2.0;  // sigma from which the recursive filter runs
+constexpr double kRecursiveFrom = 3.0;  // sigma from which the recursive filter runs
 constexpr int kStripPixels = 32;         // width of a column strip
 
 // The recursive filter's coefficients (Young and van Vliet, 1995), divided by

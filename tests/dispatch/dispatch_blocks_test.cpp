@@ -157,25 +157,25 @@ TEST_F(DispatchBlocks, PerspectiveUncoversToTheGivenColour)
     for (int x = 0; x < 5; ++x) EXPECT_EQ(out[(20 + x) * 4], picture[(20 + x) * 4]) << x;
 }
 
-// p1 = 35: sigma 0.6 + 0.4 * 3.5 = 2 (the recursive filter); p1 = 0: sigma
+// p1 = 60: sigma 0.6 + 0.4 * 6 = 3 (the recursive filter); p1 = 0: sigma
 // 0.6 (the kernel). A flat layer stays flat, a single bright column spreads
 // symmetrically and keeps its mass.
 TEST_F(DispatchBlocks, GaussianBlurSpreadsAColumn)
 {
-    for (int p1 : {0, 35}) {
-        canvas(9, 2);
+    for (int p1 : {0, 60}) {
+        canvas(15, 2);
         std::vector<std::uint8_t> picture = solid({0, 0, 0, 255});
-        for (int y = 0; y < 2; ++y) picture[(static_cast<std::size_t>(y) * 9 + 4) * 4] = 180;
+        for (int y = 0; y < 2; ++y) picture[(static_cast<std::size_t>(y) * 15 + 7) * 4] = 180;
         set_layer(picture);
         process("Gaussian Blur", with_p({p1}));
         const auto out = layer32();
         int mass = 0;
-        for (int x = 0; x < 9; ++x) mass += out[x * 4];
-        EXPECT_NEAR(mass, 180, 4) << p1;
-        EXPECT_LT(out[4 * 4], 180);
-        EXPECT_GT(out[3 * 4], 0);
-        EXPECT_NEAR(out[3 * 4], out[5 * 4], 1);
-        EXPECT_EQ(out[9 * 4 + 3 * 4], out[3 * 4]);
+        for (int x = 0; x < 15; ++x) mass += out[x * 4];
+        EXPECT_NEAR(mass, 180, 6) << p1;
+        EXPECT_LT(out[7 * 4], 180) << p1;
+        EXPECT_GT(out[6 * 4], 0) << p1;
+        EXPECT_NEAR(out[6 * 4], out[8 * 4], 1) << p1;
+        EXPECT_EQ(out[15 * 4 + 6 * 4], out[6 * 4]) << p1;
         TearDown();
     }
 }
