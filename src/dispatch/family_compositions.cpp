@@ -216,9 +216,15 @@ bool drop_shadow(Frame& f)
     const int moved = il::transform_process(f.src32, f.width, f.height, 4, f.row32(), shadow, f.row32(), 0, 0, 0);
     il::clear_all_transforms();
     if (!moved) return false;
+    // The shadow's colour where it has alpha; transparent pixels get black,
+    // which the premultiplication below leaves alone, so the blur cannot
+    // spread the colour of pixels nobody sees.
     for (std::size_t i = 0; i < f.pixels(); ++i) {
-        shadow[i * 4] = static_cast<std::uint8_t>(f.a.colour), shadow[i * 4 + 1] = static_cast<std::uint8_t>(f.a.colour >> 8);
-        shadow[i * 4 + 2] = static_cast<std::uint8_t>(f.a.colour >> 16);
+        std::uint8_t* p = shadow + i * 4;
+        const bool seen = p[3] != 0;
+        p[0] = seen ? static_cast<std::uint8_t>(f.a.colour) : 0;
+        p[1] = seen ? static_cast<std::uint8_t>(f.a.colour >> 8) : 0;
+        p[2] = seen ? static_cast<std::uint8_t>(f.a.colour >> 16) : 0;
     }
     pre_filter(f, shadow);
     const double sigma = 0.6 + 0.4 * std::clamp(static_cast<double>(f.a.f[2]), 0.0, 1e6);
