@@ -6,8 +6,8 @@
 // 3840 x 2160 RGBA picture; ImageMagick's Gaussian is a full 2-D kernel and
 // takes minutes there at sigma 20, so it runs on 960 x 540 (a sixteenth of
 // the pixels) and is compared by its Mpix/s rate.
-#include <wand/MagickWand.h>
 #include <vips/vips.h>
+#include <wand/MagickWand.h>
 
 #include <vector>
 
@@ -22,9 +22,15 @@ using namespace effect_scene;
 constexpr int kMagickW = 960, kMagickH = 540;
 
 // "Gaussian Blur" p1 for a sigma: 0.6 + 0.4 * p1 * 0.1 = sigma.
-int slider_for(double sigma) { return static_cast<int>((sigma - 0.6) / 0.04 + 0.5); }
+int slider_for(double sigma)
+{
+    return static_cast<int>((sigma - 0.6) / 0.04 + 0.5);
+}
 
-double sigma_of(const benchmark::State& state) { return static_cast<double>(state.range(0)); }
+double sigma_of(const benchmark::State& state)
+{
+    return static_cast<double>(state.range(0));
+}
 
 // The blur the "Gaussian Blur" effect runs, on its own.
 void BM_EngineGaussian(benchmark::State& state)
@@ -55,7 +61,8 @@ void BM_DispatchGaussian(benchmark::State& state)
     MVE_IPLAllocDstBuffer32();
     const int p1 = slider_for(sigma_of(state));
     for (auto _ : state) {
-        MVE_IPLImageProcess(0, "Gaussian Blur", 1, p1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr);
+        MVE_IPLImageProcess(0, "Gaussian Blur", 1, p1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                            nullptr);
     }
     MVE_DeleteImage();
     report_mpixels(state, double(k4KW) * k4KH);
@@ -119,27 +126,37 @@ void run_threshold(benchmark::State& state, Route route)
     args.p[0] = 500;
     for (auto _ : state) {
         switch (route) {
-        case Route::Dispatcher:
-            MVE_IPLImageProcess(0, "Basic Threshold", 1, 500, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr);
-            break;
-        case Route::HostSteps:
-            MVE_IPLUpdateSrcBuffer32();
-            mve::ipl::run_named_effect("Basic Threshold", 0, args);
-            MVE_LoadRGBA32(mve::engine().ipl.dst32.data(), kHDW * 4, 1);
-            MVE_InvalidateDirtyUndoCanvas();
-            break;
-        case Route::RunnerOnly:
-            mve::ipl::run_named_effect("Basic Threshold", 0, args);
-            break;
+            case Route::Dispatcher:
+                MVE_IPLImageProcess(0, "Basic Threshold", 1, 500, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                    0, nullptr);
+                break;
+            case Route::HostSteps:
+                MVE_IPLUpdateSrcBuffer32();
+                mve::ipl::run_named_effect("Basic Threshold", 0, args);
+                MVE_LoadRGBA32(mve::engine().ipl.dst32.data(), kHDW * 4, 1);
+                MVE_InvalidateDirtyUndoCanvas();
+                break;
+            case Route::RunnerOnly:
+                mve::ipl::run_named_effect("Basic Threshold", 0, args);
+                break;
         }
     }
     MVE_DeleteImage();
     report_mpixels(state, double(kHDW) * kHDH);
 }
 
-void BM_ThresholdDispatcher(benchmark::State& s) { run_threshold(s, Route::Dispatcher); }
-void BM_ThresholdHostSteps(benchmark::State& s) { run_threshold(s, Route::HostSteps); }
-void BM_ThresholdRunnerOnly(benchmark::State& s) { run_threshold(s, Route::RunnerOnly); }
+void BM_ThresholdDispatcher(benchmark::State& s)
+{
+    run_threshold(s, Route::Dispatcher);
+}
+void BM_ThresholdHostSteps(benchmark::State& s)
+{
+    run_threshold(s, Route::HostSteps);
+}
+void BM_ThresholdRunnerOnly(benchmark::State& s)
+{
+    run_threshold(s, Route::RunnerOnly);
+}
 
 const bool started = [] {
     VIPS_INIT("dispatch_bench");

@@ -24,7 +24,10 @@ namespace mve::dispatch {
 
 namespace {
 
-double slider_radius(const Frame& f) noexcept { return 0.6 + 0.4 * static_cast<double>(f.a.f[0]); }
+double slider_radius(const Frame& f) noexcept
+{
+    return 0.6 + 0.4 * static_cast<double>(f.a.f[0]);
+}
 
 }  // namespace
 
@@ -52,10 +55,10 @@ bool contrast_mask_step(Frame& f)
     builtin(f, "Invert", 1);
     f.mergeMode = kSoftLight;
     std::uint8_t* blurred = f.temporary(4);
-    const int ok = form == 1
-                       ? il::gaussian_blur(f.dst32, f.width, f.height, 4, f.row32(), blurred, f.row32(), sigma)
-                       : il::bilateral_filter(f.dst32, f.width, f.height, 4, f.row32(), blurred, f.row32(), sigma,
-                                              25.0);
+    const int ok =
+        form == 1
+            ? il::gaussian_blur(f.dst32, f.width, f.height, 4, f.row32(), blurred, f.row32(), sigma)
+            : il::bilateral_filter(f.dst32, f.width, f.height, 4, f.row32(), blurred, f.row32(), sigma, 25.0);
     if (!ok) return false;
     std::memcpy(f.dst32, blurred, f.pixels() * 4);
     return true;
@@ -63,7 +66,8 @@ bool contrast_mask_step(Frame& f)
 
 bool saturation_step(Frame& f, std::uint8_t* buffer) noexcept
 {
-    return il::modify_saturation(buffer, f.width, f.height, 4, f.row32(), static_cast<double>(f.a.f[2]) * 0.02) != 0;
+    return il::modify_saturation(buffer, f.width, f.height, 4, f.row32(),
+                                 static_cast<double>(f.a.f[2]) * 0.02) != 0;
 }
 
 bool sharpen_layer_step(Frame& f)
@@ -84,9 +88,10 @@ bool emboss_step(Frame& f, std::uint8_t* buffer)
     MagickWand* wand = NewMagickWand();
     require(wand != nullptr);
     const double sigma = std::clamp(0.5 + static_cast<double>(f.a.f[0]) * 0.05, 0.5, 50.0);
-    const bool ok = MagickConstituteImage(wand, f.width, f.height, "RGBA", CharPixel, buffer) != MagickFalse &&
-                    MagickEmbossImage(wand, 0, sigma) != MagickFalse &&
-                    MagickExportImagePixels(wand, 0, 0, f.width, f.height, "RGBA", CharPixel, buffer) != MagickFalse;
+    const bool ok =
+        MagickConstituteImage(wand, f.width, f.height, "RGBA", CharPixel, buffer) != MagickFalse &&
+        MagickEmbossImage(wand, 0, sigma) != MagickFalse &&
+        MagickExportImagePixels(wand, 0, 0, f.width, f.height, "RGBA", CharPixel, buffer) != MagickFalse;
     DestroyMagickWand(wand);
     return ok;
 }

@@ -40,7 +40,8 @@ const Entry* find_entry(const char* name) noexcept
 
 namespace {
 
-Arguments make_arguments(int seed, const int p[6], const int i[8], int r, int g, int b, const char* text) noexcept
+Arguments make_arguments(int seed, const int p[6], const int i[8], int r, int g, int b,
+                         const char* text) noexcept
 {
     Arguments a;
     // A seed of 0 asks for one: the engine's C-runtime generator picks it.
@@ -96,9 +97,9 @@ using namespace mve;
 
 extern "C" {
 
-MVE_API int MVE_IPLImageProcess(int /*ignored*/, const char* effectName, int seed, int p1, int p2, int p3, int p4,
-                                int p5, int p6, int i1, int i2, int i3, int i4, int i5, int i6, int i7, int i8,
-                                int r, int g, int b, const char* text)
+MVE_API int MVE_IPLImageProcess(int /*ignored*/, const char* effectName, int seed, int p1, int p2, int p3,
+                                int p4, int p5, int p6, int i1, int i2, int i3, int i4, int i5, int i6,
+                                int i7, int i8, int r, int g, int b, const char* text)
 {
     const int p[6] = {p1, p2, p3, p4, p5, p6};
     const int i[8] = {i1, i2, i3, i4, i5, i6, i7, i8};

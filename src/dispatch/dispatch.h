@@ -42,10 +42,10 @@ const char* pattern_label(Pattern p) noexcept;
 
 // The arguments of one call, after the frame's first step.
 struct Arguments {
-    int seed = 0;        // never 0 after the frame's first step
-    int p[6] = {};       // p1..p6
-    float f[6] = {};     // f1..f6 = pN * 0.1 in single precision
-    int i[8] = {};       // i1..i8
+    int seed = 0;     // never 0 after the frame's first step
+    int p[6] = {};    // p1..p6
+    float f[6] = {};  // f1..f6 = pN * 0.1 in single precision
+    int i[8] = {};    // i1..i8
     int r = 0, g = 0, b = 0;
     std::uint32_t colour = 0;  // r + g * 256 + b * 65536 (each the low byte)
     const char* text = nullptr;

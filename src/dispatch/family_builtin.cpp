@@ -67,6 +67,9 @@ constexpr Entry kBuiltins[] = {
 
 }  // namespace
 
-std::span<const Entry> builtin_family() noexcept { return kBuiltins; }
+std::span<const Entry> builtin_family() noexcept
+{
+    return kBuiltins;
+}
 
 }  // namespace mve::dispatch

@@ -213,7 +213,8 @@ bool drop_shadow(Frame& f)
     const double dy = std::trunc((static_cast<double>(f.a.f[1]) - 50) * f.height * 0.01);
     il::clear_all_transforms();
     il::add_offset_transform(f.width, f.height, dx, dy, il::kEdgeBackground);
-    const int moved = il::transform_process(f.src32, f.width, f.height, 4, f.row32(), shadow, f.row32(), 0, 0, 0);
+    const int moved =
+        il::transform_process(f.src32, f.width, f.height, 4, f.row32(), shadow, f.row32(), 0, 0, 0);
     il::clear_all_transforms();
     if (!moved) return false;
     // The shadow's colour where it has alpha; transparent pixels get black,
@@ -261,6 +262,9 @@ constexpr Entry kCompositions[] = {
 
 }  // namespace
 
-std::span<const Entry> composition_family() noexcept { return kCompositions; }
+std::span<const Entry> composition_family() noexcept
+{
+    return kCompositions;
+}
 
 }  // namespace mve::dispatch

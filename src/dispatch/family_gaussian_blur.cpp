@@ -8,7 +8,10 @@ namespace mve::dispatch {
 
 namespace {
 
-bool gaussian_blur_effect(Frame& f) { return blur_for_composition(f, f.src32, f.dst32); }
+bool gaussian_blur_effect(Frame& f)
+{
+    return blur_for_composition(f, f.src32, f.dst32);
+}
 
 constexpr Entry kGaussian[] = {
     {"Gaussian Blur", "blurs", Pattern::R1, gaussian_blur_effect},
@@ -16,6 +19,9 @@ constexpr Entry kGaussian[] = {
 
 }  // namespace
 
-std::span<const Entry> gaussian_blur_family() noexcept { return kGaussian; }
+std::span<const Entry> gaussian_blur_family() noexcept
+{
+    return kGaussian;
+}
 
 }  // namespace mve::dispatch

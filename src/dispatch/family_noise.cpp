@@ -31,6 +31,9 @@ constexpr Entry kNoise[] = {
 
 }  // namespace
 
-std::span<const Entry> noise_family() noexcept { return kNoise; }
+std::span<const Entry> noise_family() noexcept
+{
+    return kNoise;
+}
 
 }  // namespace mve::dispatch

@@ -7,9 +7,9 @@
 #include "core/guard.h"
 #include "dispatch/families.h"
 #include "dispatch/steps.h"
+#include "imagelib/block_copy.h"
 #include "imagelib/histogram.h"
 #include "imagelib/resampling.h"
-#include "imagelib/block_copy.h"
 #include "mask/mask_creators.h"
 #include "mask/mask_settings.h"
 
@@ -36,7 +36,8 @@ bool reduce(Frame& f)
     if (w <= 0 || h <= 0) return false;
     Plane8 reduced;
     require(reduced.allocate(static_cast<std::size_t>(w) * h * 4));
-    const int filter = f.width >= 5 && f.height >= 5 && w >= 5 && h >= 5 ? il::kFilterLanczos3 : il::kFilterBicubic;
+    const int filter =
+        f.width >= 5 && f.height >= 5 && w >= 5 && h >= 5 ? il::kFilterLanczos3 : il::kFilterBicubic;
     if (!il::resize_image(f.src32, f.width, f.height, f.row32(), reduced.data(), w, h, w * 4, 4, filter, 0))
         return false;
     std::memset(f.dst32, 0, f.pixels() * 4);
@@ -62,7 +63,10 @@ bool mask_generate_hsl(Frame& f)
 
 using Table = std::uint8_t[256];
 
-int level_from(float f) noexcept { return std::clamp(static_cast<int>(static_cast<double>(f) * 2.559), 0, 255); }
+int level_from(float f) noexcept
+{
+    return std::clamp(static_cast<int>(static_cast<double>(f) * 2.559), 0, 255);
+}
 
 // Input black and white points from the brightness histogram: the first
 // level from the dark end, and from 254 down, where more than 1 % of the
@@ -110,7 +114,8 @@ void input_table(Table table, int k, int t) noexcept
 void output_table(Table table, int lo, int hi) noexcept
 {
     const int d = ((hi - lo) % 256 + 256) % 256;
-    for (int c = 0; c < 256; ++c) table[c] = static_cast<std::uint8_t>(std::clamp(lo + c * d / 255.0, 0.0, 255.0));
+    for (int c = 0; c < 256; ++c)
+        table[c] = static_cast<std::uint8_t>(std::clamp(lo + c * d / 255.0, 0.0, 255.0));
 }
 
 // Black and white points (automatic when the low byte of i7 is set, else
@@ -145,6 +150,9 @@ constexpr Entry kOwnBlocks[] = {
 
 }  // namespace
 
-std::span<const Entry> own_block_family() noexcept { return kOwnBlocks; }
+std::span<const Entry> own_block_family() noexcept
+{
+    return kOwnBlocks;
+}
 
 }  // namespace mve::dispatch

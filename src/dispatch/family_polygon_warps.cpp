@@ -35,9 +35,15 @@ Rect warp_rectangle(Frame& f) noexcept
 }
 
 // The slider's offset: trunc((f - 50) * size * 0.01).
-double o(float f, double size) noexcept { return static_cast<double>(static_cast<long long>((f - 50.0) * size * 0.01)); }
+double o(float f, double size) noexcept
+{
+    return static_cast<double>(static_cast<long long>((f - 50.0) * size * 0.01));
+}
 
-void set(il::Quad& q, int corner, double x, double y) noexcept { q[corner] = {x, y}; }
+void set(il::Quad& q, int corner, double x, double y) noexcept
+{
+    q[corner] = {x, y};
+}
 
 // Target quadrilaterals, one per name; `q` starts as the rectangle.
 using Shape = void (*)(il::Quad& q, const Rect& r, const float* f);
@@ -145,10 +151,14 @@ struct WarpShape {
 };
 
 constexpr WarpShape kShapes[] = {
-    {"Perspective", perspective},   {"Warp", warp},
-    {"Warp Edge", warp_edge},       {"Warp 3 Point", warp_3_point},
-    {"Stretch", stretch},           {"Stretch Edge", stretch_edge},
-    {"Vertical Pivot", vertical_pivot}, {"Horizontal Pivot", horizontal_pivot},
+    {"Perspective", perspective},
+    {"Warp", warp},
+    {"Warp Edge", warp_edge},
+    {"Warp 3 Point", warp_3_point},
+    {"Stretch", stretch},
+    {"Stretch Edge", stretch_edge},
+    {"Vertical Pivot", vertical_pivot},
+    {"Horizontal Pivot", horizontal_pivot},
     {"Skew", skew},
 };
 
@@ -164,8 +174,8 @@ bool polygon_warp_effect(Frame& f)
     il::Quad to = {{r.x0, r.y0}, {r.x1, r.y0}, {r.x1, r.y1}, {r.x0, r.y1}};
     chosen->shape(to, r, f.a.f);
     core::fill_rgba32_buffer(f.dst32, f.width, f.height, f.a.r, f.a.g, f.a.b, 0);
-    return il::polygon_warp(f.src32, f.width, f.height, f.row32(), f.dst32, f.width, f.height, f.row32(), 4, from,
-                            to) != 0;
+    return il::polygon_warp(f.src32, f.width, f.height, f.row32(), f.dst32, f.width, f.height, f.row32(), 4,
+                            from, to) != 0;
 }
 
 constexpr const char* kFamily = "polygon warps";
@@ -184,6 +194,9 @@ constexpr Entry kPolygonWarps[] = {
 
 }  // namespace
 
-std::span<const Entry> polygon_warp_family() noexcept { return kPolygonWarps; }
+std::span<const Entry> polygon_warp_family() noexcept
+{
+    return kPolygonWarps;
+}
 
 }  // namespace mve::dispatch

@@ -62,6 +62,9 @@ constexpr Entry kWorkBuffers[] = {
 
 }  // namespace
 
-std::span<const Entry> work_buffer_family() noexcept { return kWorkBuffers; }
+std::span<const Entry> work_buffer_family() noexcept
+{
+    return kWorkBuffers;
+}
 
 }  // namespace mve::dispatch

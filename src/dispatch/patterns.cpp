@@ -18,22 +18,34 @@ namespace mve::dispatch {
 const char* pattern_label(Pattern p) noexcept
 {
     switch (p) {
-    case Pattern::R1: return "R1";
-    case Pattern::R2: return "R2";
-    case Pattern::R3: return "R3";
-    case Pattern::R4: return "R4";
-    case Pattern::R5: return "R5";
-    case Pattern::M: return "M";
-    case Pattern::W: return "W";
-    case Pattern::I: return "I";
-    case Pattern::Own: return "own";
+        case Pattern::R1:
+            return "R1";
+        case Pattern::R2:
+            return "R2";
+        case Pattern::R3:
+            return "R3";
+        case Pattern::R4:
+            return "R4";
+        case Pattern::R5:
+            return "R5";
+        case Pattern::M:
+            return "M";
+        case Pattern::W:
+            return "W";
+        case Pattern::I:
+            return "I";
+        case Pattern::Own:
+            return "own";
     }
     return "?";
 }
 
 namespace {
 
-std::uint8_t* result_or(Frame& f, std::uint8_t* fallback) noexcept { return f.result ? f.result : fallback; }
+std::uint8_t* result_or(Frame& f, std::uint8_t* fallback) noexcept
+{
+    return f.result ? f.result : fallback;
+}
 
 // Filtered replace: spatial filters work on premultiplied colour.
 void filtered_replace(Frame& f, Operation op)
@@ -100,7 +112,8 @@ void magick(Frame& f, Operation op)
     if (MagickGetImageWidth(wand) != static_cast<size_t>(f.width) ||
         MagickGetImageHeight(wand) != static_cast<size_t>(f.height))
         return;
-    if (MagickExportImagePixels(wand, 0, 0, f.width, f.height, "RGBA", CharPixel, f.dst32) == MagickFalse) return;
+    if (MagickExportImagePixels(wand, 0, 0, f.width, f.height, "RGBA", CharPixel, f.dst32) == MagickFalse)
+        return;
     replace_write_back(f, f.dst32);
 }
 
@@ -126,15 +139,33 @@ void run_pattern(Frame& f, const Entry& entry)
 {
     f.entry = &entry;
     switch (entry.pattern) {
-    case Pattern::R1: filtered_replace(f, entry.run); return;
-    case Pattern::R2: plain_replace(f, entry.run); return;
-    case Pattern::R3: in_place(f, entry.run); return;
-    case Pattern::R4: rgb24(f, entry.run); return;
-    case Pattern::R5: unrefreshed(f, entry.run); return;
-    case Pattern::M: merge(f, entry.run); return;
-    case Pattern::W: magick(f, entry.run); return;
-    case Pattern::I: image_script(f, entry.run); return;
-    case Pattern::Own: entry.run(f); return;
+        case Pattern::R1:
+            filtered_replace(f, entry.run);
+            return;
+        case Pattern::R2:
+            plain_replace(f, entry.run);
+            return;
+        case Pattern::R3:
+            in_place(f, entry.run);
+            return;
+        case Pattern::R4:
+            rgb24(f, entry.run);
+            return;
+        case Pattern::R5:
+            unrefreshed(f, entry.run);
+            return;
+        case Pattern::M:
+            merge(f, entry.run);
+            return;
+        case Pattern::W:
+            magick(f, entry.run);
+            return;
+        case Pattern::I:
+            image_script(f, entry.run);
+            return;
+        case Pattern::Own:
+            entry.run(f);
+            return;
     }
 }
 

@@ -11,11 +11,20 @@
 
 namespace mve::dispatch {
 
-void refresh_source(Frame& f) noexcept { ipl::update_source_rgba32(f.e); }
+void refresh_source(Frame& f) noexcept
+{
+    ipl::update_source_rgba32(f.e);
+}
 
-void pre_filter(Frame& f, std::uint8_t* buffer) noexcept { core::premultiply_rgba32(buffer, f.width, f.height); }
+void pre_filter(Frame& f, std::uint8_t* buffer) noexcept
+{
+    core::premultiply_rgba32(buffer, f.width, f.height);
+}
 
-void post_filter(Frame& f, std::uint8_t* buffer) noexcept { core::unpremultiply_rgba32(buffer, f.width, f.height); }
+void post_filter(Frame& f, std::uint8_t* buffer) noexcept
+{
+    core::unpremultiply_rgba32(buffer, f.width, f.height);
+}
 
 void replace_write_back(Frame& f, const std::uint8_t* buffer) noexcept
 {
@@ -41,7 +50,10 @@ void builtin(Frame& f, const char* name, int chain, const ipl::EffectArgs& args)
     ipl::run_named_effect(name, chain, args);
 }
 
-void builtin(Frame& f, const char* name, int chain) { builtin(f, name, chain, f.builtin_args()); }
+void builtin(Frame& f, const char* name, int chain)
+{
+    builtin(f, name, chain, f.builtin_args());
+}
 
 ipl::EffectArgs with_p1(const Frame& f, int p1) noexcept
 {

@@ -16,22 +16,24 @@ constexpr int kMaxRadius = 16;
 
 }  // namespace
 
-int bilateral_filter(const std::uint8_t* src, int width, int height, int bpp, int srcRowBytes, std::uint8_t* dst,
-                     int dstRowBytes, double sigmaSpatial, double sigmaRange) noexcept
+int bilateral_filter(const std::uint8_t* src, int width, int height, int bpp, int srcRowBytes,
+                     std::uint8_t* dst, int dstRowBytes, double sigmaSpatial, double sigmaRange) noexcept
 {
     if (!src || !dst || width <= 0 || height <= 0 || bpp < 1 || bpp > 4 || srcRowBytes < width * bpp ||
-        dstRowBytes < width * bpp || !(sigmaSpatial > 0) || !(sigmaRange > 0) || !std::isfinite(sigmaSpatial) ||
-        !std::isfinite(sigmaRange))
+        dstRowBytes < width * bpp || !(sigmaSpatial > 0) || !(sigmaRange > 0) ||
+        !std::isfinite(sigmaSpatial) || !std::isfinite(sigmaRange))
         return 0;
     try {
-        const int r = static_cast<int>(std::min(std::ceil(2 * sigmaSpatial), static_cast<double>(kMaxRadius)));
+        const int r =
+            static_cast<int>(std::min(std::ceil(2 * sigmaSpatial), static_cast<double>(kMaxRadius)));
         const int side = 2 * r + 1;
         std::vector<float> spatial(static_cast<std::size_t>(side) * side), range(256);
         for (int dy = -r; dy <= r; ++dy)
             for (int dx = -r; dx <= r; ++dx)
                 spatial[static_cast<std::size_t>(dy + r) * side + dx + r] =
                     static_cast<float>(std::exp(-(dx * dx + dy * dy) / (2 * sigmaSpatial * sigmaSpatial)));
-        for (int d = 0; d < 256; ++d) range[d] = static_cast<float>(std::exp(-d * d / (2 * sigmaRange * sigmaRange)));
+        for (int d = 0; d < 256; ++d)
+            range[d] = static_cast<float>(std::exp(-d * d / (2 * sigmaRange * sigmaRange)));
         const int colours = std::min(bpp, 3);
         std::vector<std::uint8_t> out(static_cast<std::size_t>(width) * bpp * height);
         for_each_plane_row(width, height, cost::kFilter * side * side / 4, [&](int y) {
@@ -53,7 +55,8 @@ int bilateral_filter(const std::uint8_t* src, int width, int height, int bpp, in
                     }
                 }
                 std::uint8_t* o = &out[(static_cast<std::size_t>(y) * width + x) * bpp];
-                for (int k = 0; k < bpp; ++k) o[k] = static_cast<std::uint8_t>(std::min(255.0f, sum[k] / weights + 0.5f));
+                for (int k = 0; k < bpp; ++k)
+                    o[k] = static_cast<std::uint8_t>(std::min(255.0f, sum[k] / weights + 0.5f));
             }
         });
         const std::size_t row = static_cast<std::size_t>(width) * bpp;

@@ -19,7 +19,8 @@ int blur_image(const std::uint8_t* src, int width, int height, std::uint8_t* dst
     try {
         const std::size_t row = static_cast<std::size_t>(width) * bpp;
         std::vector<std::uint8_t> blurred(row * height);
-        if (!gaussian_blur(src, width, height, bpp, srcRowBytes, blurred.data(), static_cast<int>(row), radius / 2.0))
+        if (!gaussian_blur(src, width, height, bpp, srcRowBytes, blurred.data(), static_cast<int>(row),
+                           radius / 2.0))
             return 0;
         const float mix = static_cast<float>(std::clamp(strength, 0.0, 1.0));
         for_each_plane_row(width * bpp, height, cost::kSimple, [&](int y) {

@@ -21,7 +21,8 @@ int contrast_mask(std::uint8_t* picture, int width, int height, int bpp, int row
         for_each_plane_row(width, height, cost::kSimple, [&](int y) {
             const std::uint8_t* p = picture + static_cast<std::size_t>(y) * rowBytes;
             std::uint8_t* g = &grey[static_cast<std::size_t>(y) * width];
-            for (int x = 0; x < width; ++x, p += bpp) g[x] = static_cast<std::uint8_t>((p[0] + p[1] + p[2]) / 3);
+            for (int x = 0; x < width; ++x, p += bpp)
+                g[x] = static_cast<std::uint8_t>((p[0] + p[1] + p[2]) / 3);
         });
         if (!gaussian_blur(grey.data(), width, height, 1, width, blurred.data(), width, sigma)) return 0;
         const float k = static_cast<float>(strength);
@@ -34,7 +35,9 @@ int contrast_mask(std::uint8_t* picture, int width, int height, int bpp, int row
                     const float a = p[c] / 255.0f;
                     const float s = (1 - 2 * m) * a * a + 2 * m * a;
                     const float v = p[c] + k * (255.0f * s - p[c]);
-                    p[c] = static_cast<std::uint8_t>(v <= 0 ? 0 : v >= 255 ? 255 : static_cast<int>(v + 0.5f));
+                    p[c] = static_cast<std::uint8_t>(v <= 0     ? 0
+                                                     : v >= 255 ? 255
+                                                                : static_cast<int>(v + 0.5f));
                 }
             }
         });

@@ -24,7 +24,7 @@ namespace mve::il {
 namespace {
 
 constexpr double kRecursiveFrom = 3.0;  // sigma from which the recursive filter runs
-constexpr int kStripPixels = 32;         // width of a column strip
+constexpr int kStripPixels = 32;        // width of a column strip
 
 // The recursive filter's coefficients (Young and van Vliet, 1995), divided by
 // b0: w[n] = B x[n] + c1 w[n-1] + c2 w[n-2] + c3 w[n-3], run forward and then
@@ -35,14 +35,15 @@ struct Recursive {
 
 Recursive recursive_for(double sigma) noexcept
 {
-    const double q = sigma >= 2.5 ? 0.98711 * sigma - 0.96330 : 3.97156 - 4.14554 * std::sqrt(1 - 0.26891 * sigma);
+    const double q =
+        sigma >= 2.5 ? 0.98711 * sigma - 0.96330 : 3.97156 - 4.14554 * std::sqrt(1 - 0.26891 * sigma);
     const double q2 = q * q, q3 = q2 * q;
     const double b0 = 1.57825 + 2.44413 * q + 1.4281 * q2 + 0.422205 * q3;
     const double b1 = 2.44413 * q + 2.85619 * q2 + 1.26661 * q3;
     const double b2 = -(1.4281 * q2 + 1.26661 * q3);
     const double b3 = 0.422205 * q3;
-    return {static_cast<float>(1 - (b1 + b2 + b3) / b0), static_cast<float>(b1 / b0), static_cast<float>(b2 / b0),
-            static_cast<float>(b3 / b0)};
+    return {static_cast<float>(1 - (b1 + b2 + b3) / b0), static_cast<float>(b1 / b0),
+            static_cast<float>(b2 / b0), static_cast<float>(b3 / b0)};
 }
 
 // The sampled kernel exp(-k^2 / 2 sigma^2), k = -r..r, r = ceil(3 sigma), summing to 1.
@@ -51,7 +52,9 @@ std::vector<float> sampled_kernel(double sigma)
     const int r = static_cast<int>(std::ceil(3 * sigma));
     std::vector<float> taps(static_cast<std::size_t>(2 * r + 1));
     double sum = 0;
-    for (int k = -r; k <= r; ++k) sum += taps[static_cast<std::size_t>(k + r)] = static_cast<float>(std::exp(-k * k / (2 * sigma * sigma)));
+    for (int k = -r; k <= r; ++k)
+        sum += taps[static_cast<std::size_t>(k + r)] =
+            static_cast<float>(std::exp(-k * k / (2 * sigma * sigma)));
     for (float& t : taps) t = static_cast<float>(t / sum);
     return taps;
 }
@@ -143,8 +146,8 @@ std::uint16_t to_fixed(float v) noexcept
 
 // Rows of src into the 16-bit fixed-point plane `mid` (width * C values a row).
 template <int C>
-void row_pass(const Blur& blur, const std::uint8_t* src, int width, int height, int srcRowBytes, std::uint16_t* mid,
-              std::vector<std::vector<float>>& scratch)
+void row_pass(const Blur& blur, const std::uint8_t* src, int width, int height, int srcRowBytes,
+              std::uint16_t* mid, std::vector<std::vector<float>>& scratch)
 {
     const int padded = width + 2 * blur.pad;
     for_each_plane_row(width, height, cost::kFilter, [&](int y) {
@@ -163,8 +166,8 @@ void row_pass(const Blur& blur, const std::uint8_t* src, int width, int height, 
 }
 
 // Columns of `mid` into dst, a strip of kStripPixels columns at a time.
-void column_pass(const Blur& blur, const std::uint16_t* mid, int width, int height, int channels, std::uint8_t* dst,
-                 int dstRowBytes, std::vector<std::vector<float>>& scratch)
+void column_pass(const Blur& blur, const std::uint16_t* mid, int width, int height, int channels,
+                 std::uint8_t* dst, int dstRowBytes, std::vector<std::vector<float>>& scratch)
 {
     const int strips = (width + kStripPixels - 1) / kStripPixels;
     const int padded = height + 2 * blur.pad;
@@ -176,14 +179,16 @@ void column_pass(const Blur& blur, const std::uint16_t* mid, int width, int heig
         float* line = s.data();
         float* spare = line + static_cast<std::size_t>(padded) * k;
         for (int y = 0; y < padded; ++y) {
-            const std::uint16_t* in = mid + static_cast<std::size_t>(std::clamp(y - blur.pad, 0, height - 1)) * rowValues +
-                                      static_cast<std::size_t>(x0) * channels;
+            const std::uint16_t* in =
+                mid + static_cast<std::size_t>(std::clamp(y - blur.pad, 0, height - 1)) * rowValues +
+                static_cast<std::size_t>(x0) * channels;
             float* l = line + static_cast<std::size_t>(y) * k;
             for (int j = 0; j < k; ++j) l[j] = in[j] * (1.0f / 256.0f);
         }
         const float* out = blur.run(line, spare, height, k);
         for (int y = 0; y < height; ++y) {
-            std::uint8_t* o = dst + static_cast<std::size_t>(y) * dstRowBytes + static_cast<std::size_t>(x0) * channels;
+            std::uint8_t* o =
+                dst + static_cast<std::size_t>(y) * dstRowBytes + static_cast<std::size_t>(x0) * channels;
             const float* r = out + static_cast<std::size_t>(y) * k;
             for (int j = 0; j < k; ++j) o[j] = to_byte(r[j]);
         }
@@ -191,8 +196,8 @@ void column_pass(const Blur& blur, const std::uint16_t* mid, int width, int heig
 }
 
 template <int C>
-void blur_channels(const Blur& blur, const std::uint8_t* src, int width, int height, int srcRowBytes, std::uint8_t* dst,
-                   int dstRowBytes, std::uint16_t* mid)
+void blur_channels(const Blur& blur, const std::uint8_t* src, int width, int height, int srcRowBytes,
+                   std::uint8_t* dst, int dstRowBytes, std::uint16_t* mid)
 {
     // One line and one spare (for the kernel's output) per thread, sized for
     // the longer of a padded row and a padded strip.
@@ -206,8 +211,8 @@ void blur_channels(const Blur& blur, const std::uint8_t* src, int width, int hei
 
 }  // namespace
 
-int gaussian_blur(const std::uint8_t* src, int width, int height, int channels, int srcRowBytes, std::uint8_t* dst,
-                  int dstRowBytes, double sigma) noexcept
+int gaussian_blur(const std::uint8_t* src, int width, int height, int channels, int srcRowBytes,
+                  std::uint8_t* dst, int dstRowBytes, double sigma) noexcept
 {
     if (!src || !dst || width <= 0 || height <= 0 || channels < 1 || channels > 4 ||
         srcRowBytes < width * channels || dstRowBytes < width * channels || !std::isfinite(sigma))
@@ -215,8 +220,8 @@ int gaussian_blur(const std::uint8_t* src, int width, int height, int channels, 
     const std::size_t rowBytes = static_cast<std::size_t>(width) * channels;
     if (sigma <= 0) {
         for (int y = 0; y < height; ++y)
-            std::memmove(dst + static_cast<std::size_t>(y) * dstRowBytes, src + static_cast<std::size_t>(y) * srcRowBytes,
-                         rowBytes);
+            std::memmove(dst + static_cast<std::size_t>(y) * dstRowBytes,
+                         src + static_cast<std::size_t>(y) * srcRowBytes, rowBytes);
         return 1;
     }
     // Beyond the larger side a wider Gaussian changes the picture no further
@@ -227,10 +232,18 @@ int gaussian_blur(const std::uint8_t* src, int width, int height, int channels, 
         Plane16 mid;
         if (!mid.allocate(rowBytes * static_cast<std::size_t>(height))) return 0;
         switch (channels) {
-        case 1: blur_channels<1>(blur, src, width, height, srcRowBytes, dst, dstRowBytes, mid.data()); break;
-        case 2: blur_channels<2>(blur, src, width, height, srcRowBytes, dst, dstRowBytes, mid.data()); break;
-        case 3: blur_channels<3>(blur, src, width, height, srcRowBytes, dst, dstRowBytes, mid.data()); break;
-        default: blur_channels<4>(blur, src, width, height, srcRowBytes, dst, dstRowBytes, mid.data()); break;
+            case 1:
+                blur_channels<1>(blur, src, width, height, srcRowBytes, dst, dstRowBytes, mid.data());
+                break;
+            case 2:
+                blur_channels<2>(blur, src, width, height, srcRowBytes, dst, dstRowBytes, mid.data());
+                break;
+            case 3:
+                blur_channels<3>(blur, src, width, height, srcRowBytes, dst, dstRowBytes, mid.data());
+                break;
+            default:
+                blur_channels<4>(blur, src, width, height, srcRowBytes, dst, dstRowBytes, mid.data());
+                break;
         }
         return 1;
     } catch (...) {

@@ -15,7 +15,7 @@ namespace mve::il {
 // does not depend on sigma. sigma <= 0 copies. src and dst may be the same
 // buffer. Non-zero on success; 0 for bad arguments or when the work buffer
 // cannot be allocated (dst untouched).
-int gaussian_blur(const std::uint8_t* src, int width, int height, int channels, int srcRowBytes, std::uint8_t* dst,
-                  int dstRowBytes, double sigma) noexcept;
+int gaussian_blur(const std::uint8_t* src, int width, int height, int channels, int srcRowBytes,
+                  std::uint8_t* dst, int dstRowBytes, double sigma) noexcept;
 
 }  // namespace mve::il

@@ -26,8 +26,8 @@ std::uint8_t add(std::uint8_t c, double n) noexcept
 
 }  // namespace
 
-int add_gaussian_noise(std::uint8_t* picture, int width, int height, int bpp, int rowBytes, int amount, int channels,
-                       std::uint32_t seed) noexcept
+int add_gaussian_noise(std::uint8_t* picture, int width, int height, int bpp, int rowBytes, int amount,
+                       int channels, std::uint32_t seed) noexcept
 {
     if (!picture || width <= 0 || height <= 0 || (bpp != 3 && bpp != 4) || rowBytes < width * bpp) return 0;
     const double deviation = std::max(amount, 0) / 100.0;

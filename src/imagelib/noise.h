@@ -14,7 +14,7 @@ namespace mve::il {
 // generator seeded per row from `seed` and the row, so a seed gives the same
 // noise on every run and any number of threads. Non-zero on success; 0 for
 // bad arguments (picture untouched).
-int add_gaussian_noise(std::uint8_t* picture, int width, int height, int bytesPerPixel, int rowBytes, int amount,
-                       int channels, std::uint32_t seed) noexcept;
+int add_gaussian_noise(std::uint8_t* picture, int width, int height, int bytesPerPixel, int rowBytes,
+                       int amount, int channels, std::uint32_t seed) noexcept;
 
 }  // namespace mve::il

@@ -23,7 +23,8 @@ Matrix square_to_quad(const Quad& q) noexcept
     const double sx = q[0].x - q[1].x + q[2].x - q[3].x, sy = q[0].y - q[1].y + q[2].y - q[3].y;
     double g = 0, h = 0;
     if (sx != 0 || sy != 0) {
-        const double dx1 = q[1].x - q[2].x, dx2 = q[3].x - q[2].x, dy1 = q[1].y - q[2].y, dy2 = q[3].y - q[2].y;
+        const double dx1 = q[1].x - q[2].x, dx2 = q[3].x - q[2].x, dy1 = q[1].y - q[2].y,
+                     dy2 = q[3].y - q[2].y;
         const double den = dx1 * dy2 - dx2 * dy1;
         if (den == 0) return Matrix{{0, 0, 0, 0, 0, 0, 0, 0, 0}};
         g = (sx * dy2 - dx2 * sy) / den;
@@ -37,7 +38,8 @@ Matrix square_to_quad(const Quad& q) noexcept
 double determinant(const Matrix& a) noexcept
 {
     const double* m = a.m;
-    return m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) + m[2] * (m[3] * m[7] - m[4] * m[6]);
+    return m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) +
+           m[2] * (m[3] * m[7] - m[4] * m[6]);
 }
 
 // The adjugate: the inverse up to a scale, which projective maps ignore.
@@ -61,8 +63,8 @@ bool finite_quad(const Quad& q) noexcept
 int polygon_warp(const std::uint8_t* src, int sw, int sh, int srcRowBytes, std::uint8_t* dst, int dw, int dh,
                  int dstRowBytes, int bpp, const Quad& from, const Quad& to) noexcept
 {
-    if (!src || !dst || sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0 || bpp < 1 || bpp > 4 || srcRowBytes < sw * bpp ||
-        dstRowBytes < dw * bpp || !finite_quad(from) || !finite_quad(to))
+    if (!src || !dst || sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0 || bpp < 1 || bpp > 4 ||
+        srcRowBytes < sw * bpp || dstRowBytes < dw * bpp || !finite_quad(from) || !finite_quad(to))
         return 0;
     const Matrix toSource = square_to_quad(from);
     const Matrix toDest = square_to_quad(to);
@@ -86,11 +88,13 @@ int polygon_warp(const std::uint8_t* src, int sw, int sh, int srcRowBytes, std::
             const double fx = sx - x0, fy = sy - y0;
             const int xa = std::clamp(x0, 0, sw - 1), xb = std::clamp(x0 + 1, 0, sw - 1);
             const std::uint8_t* ra = src + static_cast<std::size_t>(std::clamp(y0, 0, sh - 1)) * srcRowBytes;
-            const std::uint8_t* rb = src + static_cast<std::size_t>(std::clamp(y0 + 1, 0, sh - 1)) * srcRowBytes;
+            const std::uint8_t* rb =
+                src + static_cast<std::size_t>(std::clamp(y0 + 1, 0, sh - 1)) * srcRowBytes;
             for (int c = 0; c < bpp; ++c) {
                 const double top = ra[xa * bpp + c] + fx * (ra[xb * bpp + c] - ra[xa * bpp + c]);
                 const double bottom = rb[xa * bpp + c] + fx * (rb[xb * bpp + c] - rb[xa * bpp + c]);
-                out[x * bpp + c] = static_cast<std::uint8_t>(std::clamp(top + fy * (bottom - top) + 0.5, 0.0, 255.0));
+                out[x * bpp + c] =
+                    static_cast<std::uint8_t>(std::clamp(top + fy * (bottom - top) + 0.5, 0.0, 255.0));
             }
         }
     });

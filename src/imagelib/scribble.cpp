@@ -28,7 +28,8 @@ int scribble(std::uint8_t* picture, int width, int height, int bpp, int rowBytes
         for (int c = 0; c < 3; ++c) colour[c] = static_cast<std::uint8_t>(start[c] * ink / 255);
         const double dx = std::cos(angle), dy = std::sin(angle);
         for (int k = 0; k < steps; ++k) {
-            const int x = static_cast<int>(std::lround(x0 + k * dx)), y = static_cast<int>(std::lround(y0 + k * dy));
+            const int x = static_cast<int>(std::lround(x0 + k * dx)),
+                      y = static_cast<int>(std::lround(y0 + k * dy));
             if (x < 0 || y < 0 || x >= width || y >= height) break;
             std::uint8_t* p = picture + static_cast<std::size_t>(y) * rowBytes + x * bpp;
             for (int c = 0; c < 3; ++c) p[c] = colour[c];

@@ -13,7 +13,7 @@ namespace mve::il {
 // Strokes come one after another from the C-runtime style generator seeded
 // with `seed`, so a seed draws the same scribble every time. Non-zero on
 // success; 0 for bad arguments (picture untouched).
-int scribble(std::uint8_t* picture, int width, int height, int bytesPerPixel, int rowBytes, int density, int length,
-             int shade, std::uint32_t seed) noexcept;
+int scribble(std::uint8_t* picture, int width, int height, int bytesPerPixel, int rowBytes, int density,
+             int length, int shade, std::uint32_t seed) noexcept;
 
 }  // namespace mve::il

@@ -23,7 +23,8 @@ bool whole_canvas_dirty(int w, int h)
 
 std::vector<std::uint8_t> ramp3x2()
 {
-    return {10, 20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 255, 100, 110, 120, 255, 130, 140, 150, 200, 0, 0, 0, 0};
+    return {10,  20,  30,  255, 40,  50,  60,  255, 70, 80, 90, 255,
+            100, 110, 120, 255, 130, 140, 150, 200, 0,  0,  0,  0};
 }
 
 TEST_F(DispatchFrame, NeedsBothProcessingBuffers)
@@ -41,7 +42,8 @@ TEST_F(DispatchFrame, UnknownNamesChangeNothingButEndAsEveryCall)
     canvas(3, 2);
     const auto before = ramp3x2();
     set_layer(before);
-    for (const char* name : {"blur", "box blur", "Box Blur ", "BOX BLUR", "", static_cast<const char*>(nullptr)}) {
+    for (const char* name :
+         {"blur", "box blur", "Box Blur ", "BOX BLUR", "", static_cast<const char*>(nullptr)}) {
         MVE_IPLAllocSrcBuffer24();
         MVE_IPLAllocDstBuffer24();
         mve::undo_reset_dirty(mve::engine());
@@ -130,7 +132,8 @@ TEST_F(DispatchFrame, WorkBufferIndexOutsideTheFourDoesNothing)
     const std::vector<std::uint8_t> a = {1, 2, 3, 255, 4, 5, 6, 255};
     set_layer(a);
     for (int index : {-1, 4, 1000000000}) {
-        for (const char* name : {"Copy to Buffer", "Swap with Buffer", "Load from Buffer", "Merge from Buffer"})
+        for (const char* name :
+             {"Copy to Buffer", "Swap with Buffer", "Load from Buffer", "Merge from Buffer"})
             EXPECT_EQ(process(name, with_p({1000}, {index})), 1);
         EXPECT_EQ(layer32(), a);
         for (const auto& work : mve::engine().ipl.work) EXPECT_FALSE(work);
@@ -179,7 +182,8 @@ TEST_F(DispatchFrame, SmartBlurIsTheNoiseReduction)
     canvas(5, 5);
     std::vector<std::uint8_t> picture;
     for (int k = 0; k < 25; ++k)
-        picture.insert(picture.end(), {std::uint8_t(k * 9 % 120), std::uint8_t(k * 5), std::uint8_t(60 + k), 255});
+        picture.insert(picture.end(),
+                       {std::uint8_t(k * 9 % 120), std::uint8_t(k * 5), std::uint8_t(60 + k), 255});
     const Call c = with_p({600, 400});
     set_layer(picture);
     process("Noise Reduction", c);

@@ -36,9 +36,13 @@ Call uniform(int p, int i, int colour)
 TEST_P(RegistryWalk, ExtremeParametersOnTinyCanvases)
 {
     const std::string& name = GetParam();
-    const Call calls[] = {uniform(0, 0, 0),          uniform(1000, 1, 255),           uniform(500, 3, 128),
-                          uniform(-1000000000, -1, -5), uniform(1000000000, 1000000000, 300),
-                          uniform(-1, 4, 1),          uniform(2147483647, -2147483647, 0)};
+    const Call calls[] = {uniform(0, 0, 0),
+                          uniform(1000, 1, 255),
+                          uniform(500, 3, 128),
+                          uniform(-1000000000, -1, -5),
+                          uniform(1000000000, 1000000000, 300),
+                          uniform(-1, 4, 1),
+                          uniform(2147483647, -2147483647, 0)};
     for (auto [width, height] : {std::pair{1, 1}, std::pair{3, 2}}) {
         canvas(width, height, 2);
         std::vector<std::uint8_t> picture(static_cast<std::size_t>(width) * height * 4);
@@ -61,7 +65,8 @@ TEST_P(RegistryWalk, ExtremeParametersOnTinyCanvases)
 INSTANTIATE_TEST_SUITE_P(EveryEffect, RegistryWalk, ::testing::ValuesIn(registered_names()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
                              std::string id;
-                             for (char ch : info.param) id += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+                             for (char ch : info.param)
+                                 id += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
                              return id;
                          });
 

@@ -24,8 +24,8 @@ struct Call {
 
 inline int process(const char* name, const Call& c = {})
 {
-    return MVE_IPLImageProcess(0, name, c.seed, c.p[0], c.p[1], c.p[2], c.p[3], c.p[4], c.p[5], c.i[0], c.i[1],
-                               c.i[2], c.i[3], c.i[4], c.i[5], c.i[6], c.i[7], c.r, c.g, c.b, c.text);
+    return MVE_IPLImageProcess(0, name, c.seed, c.p[0], c.p[1], c.p[2], c.p[3], c.p[4], c.p[5], c.i[0],
+                               c.i[1], c.i[2], c.i[3], c.i[4], c.i[5], c.i[6], c.i[7], c.r, c.g, c.b, c.text);
 }
 
 inline Call with_p(std::initializer_list<int> p, std::initializer_list<int> i = {})

@@ -132,7 +132,8 @@ TEST(Scribble, InksStrokesInTheStartColourDarkened)
 {
     const int w = 20, h = 10;
     Bytes flat(static_cast<std::size_t>(w) * h * 4);
-    for (std::size_t i = 0; i < flat.size(); i += 4) flat[i] = 200, flat[i + 1] = 100, flat[i + 2] = 50, flat[i + 3] = 77;
+    for (std::size_t i = 0; i < flat.size(); i += 4)
+        flat[i] = 200, flat[i + 1] = 100, flat[i + 2] = 50, flat[i + 3] = 77;
     Bytes a = flat, b = flat, none = flat;
     // 200 * 5 / 1000 = one stroke of 1 to 6 pixels.
     ASSERT_EQ(scribble(a.data(), w, h, 4, w * 4, 5, 6, 128, 3), 1);

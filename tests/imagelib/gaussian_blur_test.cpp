@@ -49,7 +49,8 @@ void check_spread(double sigma, bool vertical)
     const int n = 121, across = 3, c = 60;
     const int w = vertical ? across : n, h = vertical ? n : across;
     Bytes in(static_cast<std::size_t>(w) * h, 0), out(in.size());
-    for (int k = 0; k < across; ++k) in[vertical ? static_cast<std::size_t>(c) * w + k : static_cast<std::size_t>(k) * w + c] = 255;
+    for (int k = 0; k < across; ++k)
+        in[vertical ? static_cast<std::size_t>(c) * w + k : static_cast<std::size_t>(k) * w + c] = 255;
     ASSERT_EQ(gaussian_blur(in.data(), w, h, 1, w, out.data(), w, sigma), 1);
     double mass = 0, second = 0;
     for (int i = 0; i < n; ++i) {
@@ -57,7 +58,8 @@ void check_spread(double sigma, bool vertical)
         mass += v;
         second += v * double(i - c) * (i - c);
         if (i > 0 && i <= c) {
-            const int mirror = out[vertical ? static_cast<std::size_t>(2 * c - i) * w + 1 : static_cast<std::size_t>(w) + 2 * c - i];
+            const int mirror = out[vertical ? static_cast<std::size_t>(2 * c - i) * w + 1
+                                            : static_cast<std::size_t>(w) + 2 * c - i];
             EXPECT_NEAR(v, mirror, 1) << sigma << " at " << i;
         }
     }

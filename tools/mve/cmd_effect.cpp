@@ -107,9 +107,10 @@ int run_effect(int argc, char** argv)
     MVE_IPLAllocSrcBuffer32();
     MVE_IPLAllocDstBuffer32();
     MVE_SetLastError("");
-    const int ran = MVE_IPLImageProcess(0, name, call.seed, call.p[0], call.p[1], call.p[2], call.p[3], call.p[4],
-                                        call.p[5], call.i[0], call.i[1], call.i[2], call.i[3], call.i[4], call.i[5],
-                                        call.i[6], call.i[7], call.rgb[0], call.rgb[1], call.rgb[2], call.text);
+    const int ran =
+        MVE_IPLImageProcess(0, name, call.seed, call.p[0], call.p[1], call.p[2], call.p[3], call.p[4],
+                            call.p[5], call.i[0], call.i[1], call.i[2], call.i[3], call.i[4], call.i[5],
+                            call.i[6], call.i[7], call.rgb[0], call.rgb[1], call.rgb[2], call.text);
     const char* error = MVE_GetLastError();
     MVE_GetRGBA32(rgba.data(), w * 4);
     MVE_DeleteImage();

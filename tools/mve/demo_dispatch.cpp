@@ -28,7 +28,8 @@ bool dispatched_effects(DemoContext& ctx)
     std::vector<unsigned short> composite(static_cast<std::size_t>(W) * H * 4);
     MVE_Merge(composite.data());
     std::vector<unsigned char> start(composite.size()), out(start.size());
-    for (std::size_t k = 0; k < composite.size(); ++k) start[k] = static_cast<unsigned char>(composite[k] >> 8);
+    for (std::size_t k = 0; k < composite.size(); ++k)
+        start[k] = static_cast<unsigned char>(composite[k] >> 8);
     // A transparent frame around the picture, where a drop shadow can show.
     constexpr int kFrame = 24;
     for (int y = 0; y < H; ++y)
@@ -51,9 +52,9 @@ bool dispatched_effects(DemoContext& ctx)
     for (const DispatchStep& s : steps) {
         MVE_LoadRGBA32(start.data(), W * 4, 0);
         MVE_IPLUpdateSrcBuffer32();
-        const int ran = MVE_IPLImageProcess(0, s.name, 1, s.p[0], s.p[1], s.p[2], s.p[3], s.p[4], s.p[5], s.i[0],
-                                            s.i[1], s.i[2], s.i[3], s.i[4], s.i[5], s.i[6], s.i[7], s.rgb[0],
-                                            s.rgb[1], s.rgb[2], nullptr);
+        const int ran = MVE_IPLImageProcess(0, s.name, 1, s.p[0], s.p[1], s.p[2], s.p[3], s.p[4], s.p[5],
+                                            s.i[0], s.i[1], s.i[2], s.i[3], s.i[4], s.i[5], s.i[6], s.i[7],
+                                            s.rgb[0], s.rgb[1], s.rgb[2], nullptr);
         MVE_GetRGBA32(out.data(), W * 4);
         const std::string path = ctx.outDir + "/" + s.file;
         ok = check(ran == 1, s.name) && check(out != start, "the effect changed the layer") &&
