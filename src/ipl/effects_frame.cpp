@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "imagelib/filters.h"
+#include "imagelib/gaussian_blur.h"
 #include "ipl/effects.h"
 
 namespace mve::ipl {
@@ -57,9 +57,11 @@ std::vector<std::uint8_t> vignette_shape(const EffectBlock& b)
     if (b.I[6] != 0) {
         // The rectangle (a, m) - (W - a - 1, H - m): right edge inclusive, bottom
         // exclusive, so both margins are the same on either side.
+        // Only the part on the picture is visited: margins far outside it
+        // (sliders far beyond their range) must not make the loops long.
         if (a < W - a - 1 && m < H - m)
-            for (int y = m; y < H - m; ++y)
-                for (int x = a; x <= W - a - 1; ++x) put(x, y);
+            for (int y = std::max(m, 0); y < std::min(H - m, H); ++y)
+                for (int x = std::max(a, 0); x <= std::min(W - a - 1, W - 1); ++x) put(x, y);
         return mask;
     }
     const int cx = W / 2, cy = H / 2;
@@ -72,43 +74,12 @@ std::vector<std::uint8_t> vignette_shape(const EffectBlock& b)
     return mask;
 }
 
-// Separable Gaussian of standard deviation sigma with a kernel of half width
-// ceil(3 sigma), edges repeated, weights in 16.16 fixed point.
-void gaussian_kernel_blur(std::uint8_t* plane, int W, int H, double sigma)
-{
-    const int half = static_cast<int>(std::ceil(3.0 * sigma));
-    std::vector<double> k(static_cast<std::size_t>(2 * half + 1));
-    double total = 0;
-    for (int i = -half; i <= half; ++i) total += k[i + half] = std::exp(-(i * i) / (2.0 * sigma * sigma));
-    std::vector<int> w(k.size());
-    for (std::size_t i = 0; i < k.size(); ++i) w[i] = static_cast<int>(std::lround(k[i] / total * 65536.0));
-    std::vector<std::uint8_t> line(static_cast<std::size_t>(std::max(W, H)));
-    auto blur_line = [&](std::uint8_t* p, int n, int step) {
-        for (int i = 0; i < n; ++i) line[i] = p[static_cast<std::size_t>(i) * step];
-        for (int i = 0; i < n; ++i) {
-            long s = 32768;
-            for (int j = -half; j <= half; ++j) s += static_cast<long>(w[j + half]) * line[std::clamp(i + j, 0, n - 1)];
-            p[static_cast<std::size_t>(i) * step] = static_cast<std::uint8_t>(std::clamp(s >> 16, 0L, 255L));
-        }
-    };
-    for (int y = 0; y < H; ++y) blur_line(plane + static_cast<std::size_t>(y) * W, W, 1);
-    for (int x = 0; x < W; ++x) blur_line(plane + x, H, W);
-}
-
 }  // namespace
 
 void gaussian_blur_gray8(std::uint8_t* plane, int width, int height, double radius)
 {
     if (!plane || width <= 0 || height <= 0 || !(radius > 0)) return;
-    if (radius < 2.0) {
-        gaussian_kernel_blur(plane, width, height, radius);
-        return;
-    }
-    // Wide radii: three box passes of radius rb (variance rb(rb + 1), close to
-    // radius^2), which the image-library blur does in O(1) per pixel.
-    const int rb = std::max(1, static_cast<int>(radius));
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(width) * height);
-    if (blur_gray8(plane, out.data(), width, height, 33 * rb)) std::copy(out.begin(), out.end(), plane);
+    il::gaussian_blur(plane, width, height, 1, width, plane, width, radius);
 }
 
 // Up to four mirrorings, each followed by a flush: the bottom about
