@@ -1,5 +1,6 @@
 #include "imagelib/transforms.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -43,6 +44,15 @@ struct Sampler {
     // Bilinear sample at a position in pixel-centre coordinates.
     void sample(double x, double y, int edge, std::uint8_t* out) const
     {
+        // A map may send a pixel anywhere (a huge amplitude, a division by a
+        // tiny distance): keep the position where the integer conversion is
+        // defined, and show the background for a position that is no number.
+        if (!std::isfinite(x) || !std::isfinite(y)) {
+            std::memcpy(out, background, bpp);
+            return;
+        }
+        x = std::clamp(x, -1e9, 1e9);
+        y = std::clamp(y, -1e9, 1e9);
         const double fx = std::floor(x), fy = std::floor(y);
         const int x0 = static_cast<int>(fx), y0 = static_cast<int>(fy);
         const double ax = x - fx, ay = y - fy;
