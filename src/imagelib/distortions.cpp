@@ -45,7 +45,7 @@ template <class Factor>
 int add_radial_scale(Centre c, double r, Factor factor, int edge)
 {
     return add_transform([=](double& x, double& y) {
-        const double vx = x - c.x, vy = y - c.y, d = std::hypot(vx, vy);
+        const double vx = x - c.x, vy = y - c.y, d = std::sqrt(vx * vx + vy * vy);
         if (d >= r) return true;
         const double f = factor(d, vx, vy);
         x = c.x + vx * f;
@@ -59,7 +59,8 @@ template <class Angle>
 int add_radial_rotation(Centre c, Angle angle, int edge)
 {
     return add_transform([=](double& x, double& y) {
-        rotate_about(x, y, c, angle(std::hypot(x - c.x, y - c.y)));
+        const double vx = x - c.x, vy = y - c.y;
+        rotate_about(x, y, c, angle(std::sqrt(vx * vx + vy * vy)));
         return true;
     }, edge);
 }

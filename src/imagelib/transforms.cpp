@@ -60,12 +60,21 @@ struct Sampler {
             std::memcpy(out, at(x0, y0, edge), bpp);
             return;
         }
-        const std::uint8_t *p00 = at(x0, y0, edge), *p10 = at(x0 + 1, y0, edge), *p01 = at(x0, y0 + 1, edge),
-                           *p11 = at(x0 + 1, y0 + 1, edge);
+        const std::uint8_t *p00, *p10, *p01, *p11;
+        if (x0 >= 0 && y0 >= 0 && x0 < width - 1 && y0 < height - 1) {
+            // All four neighbours inside: no edge mode to resolve.
+            p00 = src + static_cast<std::size_t>(y0) * rowBytes + static_cast<std::size_t>(x0) * bpp;
+            p10 = p00 + bpp;
+            p01 = p00 + rowBytes;
+            p11 = p01 + bpp;
+        } else {
+            p00 = at(x0, y0, edge), p10 = at(x0 + 1, y0, edge), p01 = at(x0, y0 + 1, edge);
+            p11 = at(x0 + 1, y0 + 1, edge);
+        }
+        // (1-ax)(1-ay) p00 + ax(1-ay) p10 + (1-ax)ay p01 + ax ay p11
+        const double w00 = (1 - ax) * (1 - ay), w10 = ax * (1 - ay), w01 = (1 - ax) * ay, w11 = ax * ay;
         for (int c = 0; c < bpp; ++c) {
-            // (1-ax)(1-ay) p00 + ax(1-ay) p10 + (1-ax)ay p01 + ax ay p11
-            const double v = (1 - ax) * (1 - ay) * p00[c] + ax * (1 - ay) * p10[c] + (1 - ax) * ay * p01[c] +
-                             ax * ay * p11[c];
+            const double v = w00 * p00[c] + w10 * p10[c] + w01 * p01[c] + w11 * p11[c];
             out[c] = static_cast<std::uint8_t>(v + 0.5);
         }
     }

@@ -4,6 +4,7 @@
 
 #include "filter_test_pictures.h"
 #include "imagelib/blurs.h"
+#include "core/runtime.h"
 #include "support/worker_threads.h"
 
 using namespace mve::il;
@@ -143,4 +144,21 @@ TEST(LocalBlurs, AdaptiveUnsharpMaskSteepensEdgesAndLeavesFlatAreas)
     // A threshold far above the edge's contrast barely acts: weight |dL| / 1000.
     ASSERT_EQ(adaptive_unsharp_mask(step.data(), out.data(), 8, 1, 1.0, 2, 1000), 1);
     EXPECT_GE(reds(out)[3], 45);
+}
+
+TEST(PathBlurs, FastPathsMatchTheScalarReference)
+{
+    const int w = 23, h = 17;
+    const Pixels in = varied(w, h, 11);
+    Pixels fast(in.size()), plain(in.size());
+    auto both = [&](auto op) {
+        mve::set_fast_paths(true);
+        ASSERT_EQ(op(fast.data()), 1);
+        mve::set_fast_paths(false);
+        ASSERT_EQ(op(plain.data()), 1);
+        mve::set_fast_paths(true);
+        EXPECT_EQ(fast, plain);
+    };
+    both([&](std::uint8_t* out) { return radial_blur(in.data(), out, w, h, 7.3, 5.1, 40.0, 64); });
+    both([&](std::uint8_t* out) { return zoom_blur(in.data(), out, w, h, 20.0, -3.0, 0.6, 64); });
 }
