@@ -152,11 +152,21 @@ int per_pixel_path(const std::uint8_t* src, std::uint8_t* dst, int width, int he
     if (!win::valid_rgba(src, dst, width, height)) return 0;
     try {
         const win::StableSource in(src, dst, width, height);
-        const double rowNs = static_cast<double>(width) * std::clamp(maxSamples, 1, kMaxSamples) * 6.0;
+        // Neighbouring pixels' paths run side by side, so the picture is
+        // walked in tiles of kTile x kTile: the samples of one tile stay
+        // within a small region that the cache holds, where a whole row's
+        // paths would sweep a wide band of the picture.
+        constexpr int kTile = 32;
+        const int bands = (height + kTile - 1) / kTile;
+        const double bandNs = static_cast<double>(width) * kTile * std::clamp(maxSamples, 1, kMaxSamples) * 6.0;
         const bool fast = fast_paths_enabled();
-        for_each_row(0, height, rowNs, [&](int y) {
-            std::uint8_t* out = dst + static_cast<std::size_t>(y) * width * 4;
-            for (int x = 0; x < width; ++x) mean(in.pixels, x, y, out + x * 4, fast);
+        for_each_row(0, bands, bandNs, [&](int band) {
+            const int y0 = band * kTile, y1 = std::min(height, y0 + kTile);
+            for (int x0 = 0; x0 < width; x0 += kTile)
+                for (int y = y0; y < y1; ++y) {
+                    std::uint8_t* out = dst + static_cast<std::size_t>(y) * width * 4;
+                    for (int x = x0; x < std::min(width, x0 + kTile); ++x) mean(in.pixels, x, y, out + x * 4, fast);
+                }
         });
         return 1;
     } catch (const std::bad_alloc&) {
