@@ -64,18 +64,13 @@ void run_ours(benchmark::State& state, bool shapes, Op op)
 template <class Op>
 void run_magick(benchmark::State& state, bool shapes, Op op)
 {
-    const Threads threads(state);
-    const Pixels& src = picture(shapes);
-    Pixels dst(src.size());
-    for (auto _ : state) {
+    run_ours(state, shapes, [&op](const std::uint8_t* in, std::uint8_t* out) {
         MagickWand* wand = NewMagickWand();
-        MagickConstituteImage(wand, k4KW, k4KH, "RGBA", CharPixel, src.data());
+        MagickConstituteImage(wand, k4KW, k4KH, "RGBA", CharPixel, in);
         op(wand);
-        MagickExportImagePixels(wand, 0, 0, k4KW, k4KH, "RGBA", CharPixel, dst.data());
+        MagickExportImagePixels(wand, 0, 0, k4KW, k4KH, "RGBA", CharPixel, out);
         DestroyMagickWand(wand);
-        benchmark::DoNotOptimize(dst.data());
-    }
-    report_mpixels(state, static_cast<double>(k4KW) * k4KH);
+    });
 }
 
 void run_transform(benchmark::State& state, void (*queue)())

@@ -5,6 +5,7 @@
 #include "filter_test_pictures.h"
 #include "imagelib/distortions.h"
 #include "imagelib/transforms.h"
+#include "core/runtime.h"
 #include "support/worker_threads.h"
 
 using namespace mve::il;
@@ -137,4 +138,20 @@ TEST(Distortions, FrostedGlassReadsNearbyPixelsAlikeOnAnyThreadCount)
             moved += p[0] != x || p[1] != y;
         }
     EXPECT_GT(moved, w * h / 2);  // 24 of 25 offsets move a pixel
+}
+
+TEST(Distortions, ProcessorFastPathMatchesTheScalarReference)
+{
+    const int w = 21, h = 13;
+    const Pixels in = varied(w, h, 5);
+    auto once = [&](bool fast) {
+        mve::set_fast_paths(fast);
+        clear_all_transforms();
+        EXPECT_EQ(add_spin_transform(w, h, Centre{9.3, 6.1}, 0, 130.0, kEdgeMirror), 1);
+        EXPECT_EQ(add_wave_transform(w, h, 2.5, 7.0, kEdgeWrap), 1);
+        Pixels out = run(in, w, h);
+        mve::set_fast_paths(true);
+        return out;
+    };
+    EXPECT_EQ(once(true), once(false));
 }
