@@ -646,6 +646,26 @@ MVE_API int MVE_IPLRunBuiltinEffect(const char* name, unsigned char* rgba32, int
 
 /* ==== END built-in effects ==== */
 
+/* ==== BEGIN effect dispatcher ==== */
+
+/* Applies the effect named effectName (exact, case-sensitive) to the current layer.
+ * seed 0 draws a seed; p1..p6 are the main parameters (slider 0..1000, read as
+ * pN * 0.1), i1..i8 integer options, r, g, b a colour and text a file path for the
+ * effects that read one. Src32 and Dst32 must have been allocated: without them 0 is
+ * returned and nothing happens. Otherwise 1, also for an unknown name (nothing
+ * changes) and after a failure ("IPLImageProc Excpt"). Every call frees the RGB24
+ * buffers and marks the whole canvas dirty for the next undo save. */
+MVE_API int MVE_IPLImageProcess(int ignored, const char* effectName, int seed, int p1, int p2, int p3, int p4,
+                                int p5, int p6, int i1, int i2, int i3, int i4, int i5, int i6, int i7, int i8,
+                                int r, int g, int b, const char* text);
+/* The number of registered effects, and entry `index` of the registry: its name (null
+ * outside 0..count-1), its family label and its write-back pattern ("R1".."R5", "M",
+ * "W", "I" or "own"), both texts owned by the engine. family and pattern may be null. */
+MVE_API int MVE_IPLEffectCount(void);
+MVE_API const char* MVE_IPLEffectInfo(int index, const char** family, const char** pattern);
+
+/* ==== END effect dispatcher ==== */
+
 /* ==== BEGIN image files and staging image ==== */
 
 /* The staging image: one RGBA32 picture that the readers and the scanner fill. */

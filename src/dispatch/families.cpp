@@ -1,0 +1,39 @@
+// The one list of family tables, in dispatch order, and the registry built
+// from it once.
+#include "dispatch/families.h"
+
+#include <vector>
+
+namespace mve::dispatch {
+
+namespace {
+
+using FamilyTable = std::span<const Entry> (*)() noexcept;
+
+constexpr FamilyTable kFamilies[] = {
+    work_buffer_family,
+    builtin_family,
+    composition_family,
+    gaussian_blur_family,
+    own_block_family,
+    polygon_warp_family,
+    noise_family,
+};
+
+std::vector<Entry> gather()
+{
+    std::vector<Entry> all;
+    for (FamilyTable table : kFamilies)
+        for (const Entry& entry : table()) all.push_back(entry);
+    return all;
+}
+
+}  // namespace
+
+std::span<const Entry> registry()
+{
+    static const std::vector<Entry> all = gather();
+    return all;
+}
+
+}  // namespace mve::dispatch

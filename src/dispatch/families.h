@@ -1,0 +1,20 @@
+// The family tables of the dispatcher. Each family file defines one function
+// returning its table; families.cpp lists them in dispatch order. A new
+// family is its file, one declaration here and one line in that list.
+#pragma once
+
+#include <span>
+
+#include "dispatch/dispatch.h"
+
+namespace mve::dispatch {
+
+std::span<const Entry> work_buffer_family() noexcept;
+std::span<const Entry> builtin_family() noexcept;
+std::span<const Entry> composition_family() noexcept;
+std::span<const Entry> gaussian_blur_family() noexcept;
+std::span<const Entry> own_block_family() noexcept;
+std::span<const Entry> polygon_warp_family() noexcept;
+std::span<const Entry> noise_family() noexcept;
+
+}  // namespace mve::dispatch
