@@ -18,6 +18,10 @@ constexpr FamilyTable kFamilies[] = {
     own_block_family,
     polygon_warp_family,
     noise_family,
+    library_blur_family,
+    transform_family,
+    rank_filter_family,
+    glow_family,
 };
 
 std::vector<Entry> gather()
