@@ -88,15 +88,17 @@ bool adaptive_unsharp_mask(Frame& f)
     return il::adaptive_unsharp_mask(f.src32, f.dst32, f.width, f.height, f.a.f[0] * 0.02, static_cast<int>(radius),
                                      static_cast<int>(slider(f, 3, 2.559)));
 }
-// Moves the picture by trunc((f1 - 50) * 0.02 * W) and trunc((f2 - 50) * 0.02 * H)
-// pixels (p = 500 stays, 0 and 1000 move a whole width left or right); the
-// uncovered part shows what edge mode i1 gives (background: the colour, transparent).
+// Moves the picture by (p1 - 500) * W / 500 and (p2 - 500) * H / 500 whole
+// pixels (integer arithmetic, truncated: p = 500 stays, 0 and 1000 move a
+// whole width left or right); the uncovered part shows what edge mode i1
+// gives (background: the colour, transparent).
 bool offset(Frame& f)
 {
-    const auto dx = static_cast<int>((f.a.f[0] - 50.0f) * 0.02f * static_cast<float>(f.width));
-    const auto dy = static_cast<int>((f.a.f[1] - 50.0f) * 0.02f * static_cast<float>(f.height));
+    const long long dx = (static_cast<long long>(f.a.p[0]) - 500) * f.width / 500;
+    const long long dy = (static_cast<long long>(f.a.p[1]) - 500) * f.height / 500;
     il::clear_all_transforms();
-    return il::add_offset_transform(f.width, f.height, dx, dy, slider_edge_mode(f)) &&
+    return il::add_offset_transform(f.width, f.height, static_cast<double>(dx), static_cast<double>(dy),
+                                    slider_edge_mode(f)) &&
            il::transform_process(f.src32, f.width, f.height, 4, f.row32(), f.dst32, f.row32(), 0,
                                  transform_background(f), 0);
 }
