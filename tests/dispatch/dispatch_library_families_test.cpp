@@ -92,3 +92,22 @@ TEST_F(LibraryFamilies, TransformsAtZeroStrengthLeaveTheLayer)
         EXPECT_EQ(layer32(), picture) << name;
     }
 }
+
+TEST_F(LibraryFamilies, GlowOuterColoursTheTransparentNeighbours)
+{
+    // 5 x 1, opaque red at x = 0: p1 = 40 gives softness trunc(4 * 0.5) = 2,
+    // p2 = 200 strength 20 * 0.05 = 1: coverage 142, 85, 28, 0, 0 (two means of radius 1).
+    canvas(5, 1);
+    std::vector<std::uint8_t> dot(20, 0);
+    dot[0] = 255, dot[3] = 255;
+    set_layer(dot);
+    Call c = with_p({40, 200});
+    c.r = 0, c.g = 0, c.b = 255;
+    ASSERT_EQ(process("Glow Outer", c), 1);
+    const auto px = layer32();
+    EXPECT_EQ(px[3], 255);
+    EXPECT_EQ(px[4 + 3], 85);
+    EXPECT_EQ(px[4 + 2], 255);
+    EXPECT_EQ(px[8 + 3], 28);
+    EXPECT_EQ(px[12 + 3], 0);
+}

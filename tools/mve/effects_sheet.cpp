@@ -115,9 +115,23 @@ struct Sheet {
     }
 };
 
+// A fresh canvas for each effect: effects may leave a Mask, work buffers or
+// a changed Src32 behind, and the next cell must not see them.
+void fresh_canvas()
+{
+    MVE_DeleteImage();
+    MVE_CreateImage(nullptr, kCellW, kCellH, 64, 0);
+    MVE_CreateLayer(1, kCellW, kCellH);
+    MVE_SetLayerOptions(1, 1, 0, 100, "Normal");
+    MVE_SetLayer(1);
+    MVE_IPLAllocSrcBuffer32();
+    MVE_IPLAllocDstBuffer32();
+}
+
 // Runs one effect on a fresh copy of the picture in layer 1 and reads the layer back.
 std::vector<unsigned char> run_effect(const std::string& name, const std::vector<unsigned char>& picture)
 {
+    fresh_canvas();
     MVE_LoadRGBA32Layer(picture.data(), kCellW * 4, 1, 0, 0, kCellW, kCellH, 0);
     MVE_IPLUpdateSrcBuffer32();  // effects that read Src32 as it stands find the picture there
     // Middle-of-the-range sliders, a warm colour, edge mode 0, a fixed seed.
@@ -178,12 +192,6 @@ int write_effects_sheet(const std::string& path, const std::vector<std::string>&
     Sheet sheet{kColumns * (kCellW + kPad) + kPad, rows * (kCellH + kLabelH + kPad) + kPad, {}};
     sheet.rgba.assign(static_cast<std::size_t>(sheet.width) * sheet.height * 4, 255);
 
-    MVE_CreateImage(nullptr, kCellW, kCellH, 64, 0);
-    MVE_CreateLayer(1, kCellW, kCellH);
-    MVE_SetLayerOptions(1, 1, 0, 100, "Normal");
-    MVE_SetLayer(1);
-    MVE_IPLAllocSrcBuffer32();
-    MVE_IPLAllocDstBuffer32();
     for (int i = 0; i < count; ++i) {
         const std::string label = i == 0 ? "(original)" : names[i - 1];
         const std::vector<unsigned char> result = i == 0 ? picture : run_effect(label, picture);
