@@ -84,6 +84,7 @@ TEST(RankFilters, GeometricAndHarmonicMeans)
     EXPECT_EQ(out[3], 255);
     // A zero in the window makes the product, and the mean, 0.
     const Pixels zero = grey(4, 1, {0, 50, 50, 50});
+    out.resize(zero.size());
     ASSERT_EQ(geometric_mean_filter(zero.data(), out.data(), 4, 1, 1), 1);
     EXPECT_EQ(reds(out)[1], 0);
     EXPECT_EQ(reds(out)[2], 50);
@@ -91,6 +92,7 @@ TEST(RankFilters, GeometricAndHarmonicMeans)
     EXPECT_EQ(reds(out)[1], 0);
     // Harmonic mean of 2, 4, 4: 3 / (1/2 + 1/4 + 1/4) = 3; of 2, 2, 4: 3 / 1.25 = 2.4 -> 2.
     const Pixels h = grey(3, 1, {2, 4, 4});
+    out.resize(h.size());
     ASSERT_EQ(harmonic_mean_filter(h.data(), out.data(), 3, 1, 1), 1);
     EXPECT_EQ(reds(out), (std::vector<int>{2, 3, 4}));
 }
