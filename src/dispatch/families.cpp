@@ -11,8 +11,17 @@ namespace {
 using FamilyTable = std::span<const Entry> (*)() noexcept;
 
 constexpr FamilyTable kFamilies[] = {
-    work_buffer_family, builtin_family,      composition_family, gaussian_blur_family,
-    own_block_family,   polygon_warp_family, noise_family,
+    work_buffer_family,
+    builtin_family,
+    composition_family,
+    gaussian_blur_family,
+    own_block_family,
+    polygon_warp_family,
+    noise_family,
+    library_blur_family,
+    transform_family,
+    rank_filter_family,
+    glow_family,
 };
 
 std::vector<Entry> gather()

@@ -16,5 +16,9 @@ std::span<const Entry> gaussian_blur_family() noexcept;
 std::span<const Entry> own_block_family() noexcept;
 std::span<const Entry> polygon_warp_family() noexcept;
 std::span<const Entry> noise_family() noexcept;
+std::span<const Entry> library_blur_family() noexcept;
+std::span<const Entry> transform_family() noexcept;
+std::span<const Entry> rank_filter_family() noexcept;
+std::span<const Entry> glow_family() noexcept;
 
 }  // namespace mve::dispatch
