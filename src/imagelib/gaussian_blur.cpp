@@ -25,6 +25,7 @@ namespace {
 
 constexpr double kRecursiveFrom = 3.0;  // sigma from which the recursive filter runs
 constexpr int kStripPixels = 32;        // width of a column strip
+constexpr int kMaxLineChannels = kStripPixels * 4;  // floats per sample of a line, at most
 
 // The recursive filter's coefficients (Young and van Vliet, 1995), divided by
 // b0: w[n] = B x[n] + c1 w[n-1] + c2 w[n-2] + c3 w[n-3], run forward and then
@@ -42,8 +43,11 @@ Recursive recursive_for(double sigma) noexcept
     const double b1 = 2.44413 * q + 2.85619 * q2 + 1.26661 * q3;
     const double b2 = -(1.4281 * q2 + 1.26661 * q3);
     const double b3 = 0.422205 * q3;
-    return {static_cast<float>(1 - (b1 + b2 + b3) / b0), static_cast<float>(b1 / b0),
-            static_cast<float>(b2 / b0), static_cast<float>(b3 / b0)};
+    // B from the rounded feedback coefficients, so that the filter's gain at
+    // zero frequency, B / (1 - c1 - c2 - c3), is 1 for the floats it runs on.
+    const float c1 = static_cast<float>(b1 / b0), c2 = static_cast<float>(b2 / b0), c3 = static_cast<float>(b3 / b0);
+    const double sum = static_cast<double>(c1) + c2 + c3;
+    return {static_cast<float>(1 - sum), c1, c2, c3};
 }
 
 // The sampled kernel exp(-k^2 / 2 sigma^2), k = -r..r, r = ceil(3 sigma), summing to 1.
@@ -61,11 +65,18 @@ std::vector<float> sampled_kernel(double sigma)
 
 // A line of n samples of K floats each, filtered in place forward then
 // backward. The forward run starts in the steady state of its first sample,
-// the backward run in that of the forward run's last output.
+// the backward run in that of the forward run's last output. The filter runs
+// on the samples less the first one: its poles lie close to 1 for large
+// sigma, which magnifies rounding in proportion to the values filtered, and
+// this way a flat line is exactly zero throughout and comes back unchanged.
 template <class KT>
 void recursive_line(float* v, int n, KT K, const Recursive& c) noexcept
 {
     const int k = K;
+    float base[kMaxLineChannels];
+    for (int j = 0; j < k; ++j) base[j] = v[j];
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < k; ++j) v[static_cast<std::size_t>(i) * k + j] -= base[j];
     for (int i = 0; i < n; ++i) {
         float* w = v + static_cast<std::size_t>(i) * k;
         const float* w1 = i >= 1 ? w - k : v;
@@ -81,6 +92,8 @@ void recursive_line(float* v, int n, KT K, const Recursive& c) noexcept
         const float* w3 = i <= n - 4 ? w + 3 * k : last;
         for (int j = 0; j < k; ++j) w[j] = c.B * w[j] + c.c1 * w1[j] + c.c2 * w2[j] + c.c3 * w3[j];
     }
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < k; ++j) v[static_cast<std::size_t>(i) * k + j] += base[j];
 }
 
 // out[i] = sum over t of taps[t] * in[i + t] for n outputs; `in` holds

@@ -18,7 +18,9 @@ for x in range(16, 48):
 im.save('in.png')
 PY
 
-"$mve" effects | grep -q '^Drop Shadow  *compositions  *own$' || fail "Drop Shadow is not listed"
+# (listed into a file: grep -q leaving a pipe early would fail the pipeline under pipefail)
+"$mve" effects >list.txt
+grep -q '^Drop Shadow  *compositions  *own$' list.txt || fail "Drop Shadow is not listed"
 # Shadow moved by trunc(4 % of 64) = 2 and trunc(6 % of 48) = 2 in (20, 20, 60).
 "$mve" effect "Drop Shadow" in.png shadow.png --p1 540 --p2 560 --p3 100 --p4 1000 --rgb 20,20,60 >/dev/null
 $py - <<'PY' || fail "drop shadow"
