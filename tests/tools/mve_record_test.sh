@@ -19,7 +19,7 @@ probe=$(ffprobe -v error -count_frames -show_entries stream=codec_name,width,hei
 [ "$probe" = "mjpeg,96,64,20/1,$frames" ] || fail "ffprobe: $probe (expected $frames frames)"
 
 info=$(gifsicle --info rec.gif)
-echo "$info" | grep -q "$frames images" || fail "gifsicle: $info"
+grep -q "$frames images" <<<"$info" || fail "gifsicle: $info"
 [ "$(echo "$info" | grep -c 'delay 0.05s')" = "$frames" ] || fail "delays: $info"
 
 /usr/bin/python3 - "$frames" <<'PY'
