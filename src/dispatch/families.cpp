@@ -22,6 +22,7 @@ constexpr FamilyTable kFamilies[] = {
     transform_family,
     rank_filter_family,
     glow_family,
+    hosted_family,
 };
 
 std::vector<Entry> gather()

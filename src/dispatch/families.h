@@ -20,5 +20,6 @@ std::span<const Entry> library_blur_family() noexcept;
 std::span<const Entry> transform_family() noexcept;
 std::span<const Entry> rank_filter_family() noexcept;
 std::span<const Entry> glow_family() noexcept;
+std::span<const Entry> hosted_family() noexcept;
 
 }  // namespace mve::dispatch

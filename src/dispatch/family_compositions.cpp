@@ -15,6 +15,7 @@
 #include "imagelib/noise.h"
 #include "imagelib/scribble.h"
 #include "imagelib/transforms.h"
+#include "ipl/photo_pop.h"
 
 namespace mve::dispatch {
 
@@ -52,6 +53,16 @@ bool high_pass(Frame& f)
     std::memcpy(f.src32, f.dst32, f.pixels() * 4);
     builtin(f, "Box Blur", 0);
     f.mergeOpacity = 128;
+    return true;
+}
+
+// The photo pop at a standard strength on the layer itself (contrast 500, a
+// little stronger colour at saturation 60, no extra contrast); Src32 then
+// holds its result for the steps that follow.
+bool photo_pop_step(Frame& f)
+{
+    if (!ipl::photo_pop(500, 60, 0)) return false;
+    refresh_source(f);
     return true;
 }
 
@@ -140,6 +151,12 @@ bool pointillism(Frame& f)
                                   static_cast<std::uint32_t>(f.a.seed)) != 0;
 }
 
+// The outliner on the photo-popped layer.
+bool outliner_2(Frame& f)
+{
+    return photo_pop_step(f) && outliner(f);
+}
+
 // A sketch: grey negative softened by the image-script blur, dodged.
 bool color_pencil_2(Frame& f)
 {
@@ -169,11 +186,12 @@ bool photo_pop(Frame& f)
     return saturation_step(f, f.dst32);
 }
 
-// Ink lines: the grey negative scribbled over (density trunc(f3 * 2) per
+// Ink lines: the photo-popped layer's grey negative scribbled over (density trunc(f3 * 2) per
 // thousand pixels, strokes up to 4 + trunc(f4 * 0.4) long, from the seed),
 // its bright values spread fully, texturised over the layer.
 bool watercolor_and_ink(Frame& f)
 {
+    if (!photo_pop_step(f)) return false;
     builtin(f, "Grayscale", 0);
     builtin(f, "Invert", 1);
     const int density = static_cast<int>(std::clamp(static_cast<double>(f.a.f[2]) * 2, 0.0, 4000.0));
@@ -186,13 +204,13 @@ bool watercolor_and_ink(Frame& f)
     return true;
 }
 
-// The contrast mask merged over the layer, then the layer's negative with
+// The contrast mask merged over the layer, the photo pop, then the layer's negative with
 // its bright values spread fully, texturised over it.
 bool photo_detailer(Frame& f)
 {
     if (!contrast_mask_step(f)) return false;
     merge_write_back(f, f.dst32, f.mergeMode, 255);
-    refresh_source(f);
+    if (!photo_pop_step(f)) return false;
     builtin(f, "Invert", 0);
     builtin(f, "Value Blur", 1, with_p1(f, kFull));
     f.mergeMode = kTexturize;
@@ -256,7 +274,7 @@ constexpr Entry kCompositions[] = {
     {"High Pass", kFamily, Pattern::M, high_pass},
     {"Emboss3", kFamily, Pattern::M, emboss3},
     {"Outliner 1", kFamily, Pattern::M, outliner},
-    {"Outliner 2", kFamily, Pattern::M, outliner},
+    {"Outliner 2", kFamily, Pattern::M, outliner_2},
     {"Drop Shadow", kFamily, Pattern::Own, drop_shadow},
 };
 
