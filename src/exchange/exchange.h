@@ -101,8 +101,9 @@ void write_gif_frame(const std::uint8_t* rgb, int width, int height);
 void close_gif();
 
 // PDF documents: one picture a page at 96 dpi inside 20-point grey (196)
-// borders. Pictures that cannot be read are left out. True when the file was
-// written (at least one page); the list is emptied either way.
+// borders. Pictures that cannot be read are left out; those that became pages
+// are deleted once the file is written. True when the file was written (at
+// least one page); the list is emptied either way.
 bool make_pdf(const std::vector<std::string>& images, const char* path, bool slideshow);
 
 // Renames without replacing an existing file; true on success.

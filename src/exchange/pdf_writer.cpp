@@ -171,7 +171,7 @@ bool make_pdf(const std::vector<std::string>& images, const char* path, bool sli
     if (!path || !*path) return false;
     std::string bytes;
     cairo_surface_t* pdf = nullptr;
-    int pages = 0;
+    std::vector<const std::string*> converted;
     for (const std::string& image : images) {
         const Decoded d = decode_file(image.c_str());
         if (!d) continue;  // missing or corrupt: no page
@@ -180,15 +180,20 @@ bool make_pdf(const std::vector<std::string>& images, const char* path, bool sli
             cairo_pdf_surface_set_metadata(pdf, CAIRO_PDF_METADATA_CREATOR, "morvane");
         }
         draw_page(pdf, d);
-        ++pages;
+        converted.push_back(&image);
     }
     if (!pdf) return false;
     cairo_surface_finish(pdf);
     const bool ok = cairo_surface_status(pdf) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(pdf);
-    if (!ok || pages == 0) return false;
+    if (!ok || converted.empty()) return false;
     if (slideshow) add_slideshow(bytes);
-    return write_whole_file(path, bytes);
+    if (!write_whole_file(path, bytes)) return false;
+    // The pictures that became pages are deleted, as hosts expect (they hand
+    // over files written for the document); only once the document is safely
+    // written, so a failure never loses them.
+    for (const std::string* image : converted) std::remove(image->c_str());
+    return true;
 }
 
 }  // namespace mve::exchange

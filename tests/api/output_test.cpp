@@ -189,6 +189,10 @@ TEST_F(OutputTest, PdfPagesAreThePicturesAt96DpiInsideGreyBorders)
     const std::string pdf = temp_path("doc.pdf");
     ASSERT_EQ(MVE_I2PDF_MakePDF(pdf.c_str()), 1);
     EXPECT_EQ(MVE_I2PDF_MakePDF(temp_path("empty.pdf").c_str()), 0);  // the list was emptied
+    // The pictures that became pages are deleted; what could not be read is kept.
+    EXPECT_FALSE(exists(a));
+    EXPECT_FALSE(exists(b));
+    EXPECT_TRUE(exists(bad));
     EXPECT_EQ(run_command("pdfinfo " + pdf + " | grep -E '^Pages:' | tr -s ' '"), "Pages: 2");
     EXPECT_EQ(run_command("pdfinfo -f 1 -l 2 " + pdf +
                           " | grep -E '^Page +[0-9]+ size:' | sed 's/.*size: *//; s/ pts.*//'"),
