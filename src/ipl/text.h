@@ -1,5 +1,6 @@
 // Text on RGBA32 pictures: faces found by family name through fontconfig,
-// shaped by HarfBuzz (kerning, ligatures, right-to-left runs) and rasterised
+// ordered by the bidirectional algorithm (FriBidi), shaped by HarfBuzz
+// (kerning, ligatures, right-to-left runs) and rasterised
 // by FreeType, anti-aliased or as plain on/off pixels.
 #pragma once
 
@@ -43,9 +44,11 @@ struct TextTarget {
 void draw_text(TextState& s, const FontRecord& font, std::string_view text, const TextTarget& target, int r,
                int g, int b, bool smooth);
 
-// Width (sum of advances) and line height of one shaped line, in pixels.
+// Width (sum of advances) and line height of one shaped line, in pixels,
+// and how many glyphs shaping made of it (ligatures join several characters).
 struct TextSize {
-    int width = 0, height = 0, ascent = 0;
+    int width = 0, height = 0, ascent = 0, glyphs = 0;
+    long advance64 = 0;  // the exact sum of advances, in 1/64 pixel
 };
 TextSize measure_line(TextState& s, const FontRecord& font, std::string_view text);
 

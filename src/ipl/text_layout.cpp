@@ -1,6 +1,7 @@
 // Shaping, line breaking and glyph drawing of the text tools.
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include <fribidi.h>
 #include <hb-ft.h>
 #include <hb.h>
 
@@ -22,12 +23,12 @@ struct ShapedGlyph {
     unsigned cluster = 0;  // byte offset of its first character in the paragraph
     long advance = 0;
     long xOffset = 0, yOffset = 0;
+    int level = 0;  // bidirectional embedding level: odd reads right to left
 };
 
 // One paragraph's glyphs in logical (reading) order.
 struct ShapedRun {
     std::vector<ShapedGlyph> glyphs;
-    bool rightToLeft = false;
 };
 
 struct HbFont {
@@ -38,28 +39,103 @@ struct HbFont {
     HbFont& operator=(const HbFont&) = delete;
 };
 
+// A stretch of the paragraph, in bytes, read in one direction.
+struct LevelRun {
+    std::size_t begin, end;
+    int level;
+};
+
+// The paragraph's runs of equal embedding level, from the Unicode
+// bidirectional algorithm (FriBidi), the paragraph direction taken from its
+// first strong character. Text FriBidi cannot read as UTF-8 is one
+// left-to-right run, as it was before any ordering.
+std::vector<LevelRun> level_runs(std::string_view paragraph)
+{
+    const auto bytes = static_cast<FriBidiStrIndex>(paragraph.size());
+    std::vector<FriBidiChar> chars(paragraph.size() + 1);
+    const FriBidiStrIndex count =
+        fribidi_charset_to_unicode(FRIBIDI_CHAR_SET_UTF8, paragraph.data(), bytes, chars.data());
+    std::vector<FriBidiCharType> types(static_cast<std::size_t>(count));
+    std::vector<FriBidiBracketType> brackets(static_cast<std::size_t>(count));
+    std::vector<FriBidiLevel> levels(static_cast<std::size_t>(count));
+    fribidi_get_bidi_types(chars.data(), count, types.data());
+    fribidi_get_bracket_types(chars.data(), count, types.data(), brackets.data());
+    FriBidiParType direction = FRIBIDI_PAR_ON;
+    if (count == 0 || fribidi_get_par_embedding_levels_ex(types.data(), brackets.data(), count, &direction,
+                                                          levels.data()) == 0)
+        return {LevelRun{0, paragraph.size(), 0}};
+    // Character i starts at the i-th UTF-8 lead byte.
+    std::vector<LevelRun> runs;
+    std::size_t ch = 0;
+    for (std::size_t byte = 0; byte < paragraph.size(); ++byte) {
+        if ((static_cast<unsigned char>(paragraph[byte]) & 0xC0) == 0x80) continue;
+        const int level = ch < levels.size() ? levels[ch] : 0;
+        ++ch;
+        if (runs.empty() || runs.back().level != level) runs.push_back(LevelRun{byte, byte, level});
+        runs.back().end = byte;
+    }
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        runs[i].end = i + 1 < runs.size() ? runs[i + 1].begin : paragraph.size();
+    return runs;
+}
+
+// Shapes each level run in its own direction, with the whole paragraph as
+// context (so Arabic letters join across a run's edge), and keeps the glyphs
+// in reading order.
 ShapedRun shape(hb_font_t* font, std::string_view paragraph)
 {
     ShapedRun run;
     if (paragraph.empty()) return run;
-    std::unique_ptr<hb_buffer_t, void (*)(hb_buffer_t*)> buffer(hb_buffer_create(), hb_buffer_destroy);
-    require(hb_buffer_allocation_successful(buffer.get()));
     const int length = static_cast<int>(std::min<std::size_t>(paragraph.size(), 1u << 30));
-    hb_buffer_add_utf8(buffer.get(), paragraph.data(), length, 0, length);
-    hb_buffer_guess_segment_properties(buffer.get());
-    hb_shape(font, buffer.get(), nullptr, 0);
-    unsigned count = 0;
-    const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer.get(), &count);
-    const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer.get(), nullptr);
-    run.glyphs.resize(count);
-    for (unsigned i = 0; i < count; ++i)
-        run.glyphs[i] = ShapedGlyph{info[i].codepoint, info[i].cluster, pos[i].x_advance, pos[i].x_offset,
-                                    pos[i].y_offset};
-    // HarfBuzz hands right-to-left runs over in visual order; lines are
-    // broken in reading order.
-    run.rightToLeft = HB_DIRECTION_IS_BACKWARD(hb_buffer_get_direction(buffer.get()));
-    if (run.rightToLeft) std::reverse(run.glyphs.begin(), run.glyphs.end());
+    paragraph = paragraph.substr(0, static_cast<std::size_t>(length));
+    for (const LevelRun& part : level_runs(paragraph)) {
+        std::unique_ptr<hb_buffer_t, void (*)(hb_buffer_t*)> buffer(hb_buffer_create(), hb_buffer_destroy);
+        require(hb_buffer_allocation_successful(buffer.get()));
+        hb_buffer_add_utf8(buffer.get(), paragraph.data(), length, static_cast<unsigned>(part.begin),
+                           static_cast<int>(part.end - part.begin));
+        hb_buffer_set_direction(buffer.get(), part.level % 2 ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
+        hb_buffer_guess_segment_properties(buffer.get());
+        hb_shape(font, buffer.get(), nullptr, 0);
+        unsigned count = 0;
+        const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer.get(), &count);
+        const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer.get(), nullptr);
+        const std::size_t first = run.glyphs.size();
+        for (unsigned i = 0; i < count; ++i)
+            run.glyphs.push_back(ShapedGlyph{info[i].codepoint, info[i].cluster, pos[i].x_advance,
+                                             pos[i].x_offset, pos[i].y_offset, part.level});
+        // HarfBuzz hands right-to-left runs over in visual order; lines are
+        // broken in reading order.
+        if (part.level % 2)
+            std::reverse(run.glyphs.begin() + static_cast<std::ptrdiff_t>(first), run.glyphs.end());
+    }
     return run;
+}
+
+// The glyphs of one line in the order they are drawn from left to right:
+// from the highest level down to the lowest odd one, every stretch at that
+// level or above is reversed (the bidirectional algorithm's reordering).
+std::vector<std::size_t> visual_order(const ShapedRun& run, std::size_t begin, std::size_t end)
+{
+    std::vector<std::size_t> order(end - begin);
+    int highest = 0, lowestOdd = 1 << 30;
+    for (std::size_t i = begin; i < end; ++i) {
+        order[i - begin] = i;
+        highest = std::max(highest, run.glyphs[i].level);
+        if (run.glyphs[i].level % 2) lowestOdd = std::min(lowestOdd, run.glyphs[i].level);
+    }
+    for (int level = highest; level >= lowestOdd; --level)
+        for (std::size_t i = 0; i < order.size();) {
+            if (run.glyphs[order[i]].level < level) {
+                ++i;
+                continue;
+            }
+            std::size_t j = i;
+            while (j < order.size() && run.glyphs[order[j]].level >= level) ++j;
+            std::reverse(order.begin() + static_cast<std::ptrdiff_t>(i),
+                         order.begin() + static_cast<std::ptrdiff_t>(j));
+            i = j;
+        }
+    return order;
 }
 
 struct LineRange {
@@ -185,9 +261,7 @@ void draw_text(TextState& s, const FontRecord& font, std::string_view text, cons
             if (lineTop >= t.bottom) break;
             const int baseline = static_cast<int>(lineTop) + ascent;
             long pen = static_cast<long>(target.left) * 64;
-            for (std::size_t k = line.begin; k < line.end; ++k) {
-                // Drawn in visual order: right-to-left lines from their end.
-                const std::size_t i = run.rightToLeft ? line.end - 1 - (k - line.begin) : k;
+            for (const std::size_t i : visual_order(run, line.begin, line.end)) {
                 const ShapedGlyph& gl = run.glyphs[i];
                 auto found = bitmaps.find(gl.gid);
                 if (found == bitmaps.end())
@@ -209,7 +283,10 @@ TextSize measure_line(TextState& s, const FontRecord& font, std::string_view tex
     const HbFont hb(face);
     TextSize size;
     long pen = 0;
-    for (const ShapedGlyph& g : shape(hb.font, text).glyphs) pen += g.advance;
+    const ShapedRun run = shape(hb.font, text);
+    for (const ShapedGlyph& g : run.glyphs) pen += g.advance;
+    size.glyphs = static_cast<int>(run.glyphs.size());
+    size.advance64 = pen;
     size.width = static_cast<int>((pen + 63) >> 6);
     size.ascent = static_cast<int>((face->size->metrics.ascender + 63) >> 6);
     size.height = static_cast<int>((face->size->metrics.ascender - face->size->metrics.descender + 63) >> 6);

@@ -122,6 +122,57 @@ TEST_F(TextTest, ShapingKernsPairs)
     EXPECT_GT(ipl::measure_line(engine().text, unknown, "AV").width, 0);
 }
 
+// Right-to-left text and mixed lines. Each case draws a text into a blank
+// picture and, beside it, the characters one by one in the order a reader
+// sees them from left to right, each at the pen position the previous ones
+// advanced to (rounded to the pixel as the text tool rounds each glyph's
+// position): the two pictures must be identical.
+struct Drawn {
+    std::vector<std::uint8_t> rgba;
+    explicit Drawn(int w, int h) : rgba(static_cast<std::size_t>(w) * h * 4, 0) {}
+};
+
+TEST_F(TextTest, RightToLeftAndMixedLinesAreDrawnInReadingOrder)
+{
+    ipl::TextState& s = engine().text;
+    const ipl::FontRecord& font = s.textFont;
+    const int W = 160, H = 24;
+    auto draw = [&](Drawn& d, int x, const char* text) {
+        ipl::draw_text(s, font, text, ipl::TextTarget{d.rgba.data(), W, H, x, 0, W, H}, 255, 255, 255, false);
+    };
+    const char* alef = "\xD7\x90";
+    const char* bet = "\xD7\x91";
+    struct Case {
+        const char* text;
+        std::vector<const char*> seen;  // left to right
+    } cases[] = {
+        {"\xD7\x90\xD7\x91", {bet, alef}},                          // Hebrew alef bet: alef on the right
+        {"\xD7\x90\xD7\x91 12", {"1", "2", " ", bet, alef}},        // numbers keep their order in Hebrew
+        {"ab \xD7\x90\xD7\x91", {"a", "b", " ", bet, alef}},        // a Hebrew word in an English line
+        {"\xD7\x90 xy \xD7\x91", {bet, " ", "x", "y", " ", alef}},  // an English word in a Hebrew line
+    };
+    for (const Case& c : cases) {
+        Drawn whole(W, H), pieces(W, H);
+        draw(whole, 2, c.text);
+        long pen = 0;  // 1/64 pixel
+        for (const char* ch : c.seen) {
+            draw(pieces, 2 + static_cast<int>((pen + 32) >> 6), ch);
+            pen += ipl::measure_line(s, font, ch).advance64;
+        }
+        EXPECT_TRUE(whole.rgba == pieces.rgba) << c.text;
+        EXPECT_NE(std::count(whole.rgba.begin(), whole.rgba.end(), 255), 0) << c.text;
+    }
+}
+
+TEST_F(TextTest, ShapingJoinsLigatures)
+{
+    ipl::TextState& s = engine().text;
+    // Arabic lam followed by alef is always written as one lam-alef glyph.
+    EXPECT_EQ(ipl::measure_line(s, s.textFont, "\xD9\x84\xD8\xA7").glyphs, 1);
+    EXPECT_EQ(ipl::measure_line(s, s.textFont, "\xD9\x84\xD8\xA8").glyphs,
+              2);  // lam beh: joined, not one glyph
+}
+
 int cancel(char*, int, int*, void*)
 {
     return 0;
@@ -166,7 +217,7 @@ TEST_F(TextTest, TextBrushClipsArePngsPerCharacter)
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     ASSERT_EQ(MVE_ChooseTextBrushFont(), 1);
-    MVE_BuildTextBrushClips(0, 0, 0, "iW\xC3\xA9", dir.c_str());  // "iWé": three characters
+    MVE_BuildTextBrushClips(0, 0, 0, "iW\xC3\xA9", dir.c_str());  // "iW" and e acute: three characters
     int widths[3] = {};
     for (int i = 0; i < 3; ++i) {
         const std::filesystem::path file = dir / ("clip" + std::to_string(i) + ".png");
