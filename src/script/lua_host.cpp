@@ -65,6 +65,39 @@ void stop_hook(lua_State* L, lua_Debug*)
     if (run->stop->is_set()) raise_stop(L, kStoppedMessage);
 }
 
+#if MVE_WITH_LUAJIT
+// Compiled traces never call the instruction hook, so a loop the trace
+// compiler has turned into machine code would run on after a stop request.
+// LuaJIT's line profiler makes the compiler put a test of the profiler's
+// flag wherever a trace moves to another source line (at least once per
+// loop), and every timer tick leaves the trace through it into the
+// interpreter, where this callback runs. A pending stop then arms the hook
+// for the very next instruction.
+constexpr const char* kTraceStopMode = "li20";  // line mode, a tick every 20 ms
+
+void trace_stop_tick(void* data, lua_State* L, int, int)
+{
+    const LuaRun* run = static_cast<const LuaRun*>(data);
+    if (run->stop->is_set()) lua_sethook(L, stop_hook, LUA_MASKCOUNT, 1);
+}
+
+// The profiler of one run. It is process-wide in LuaJIT: a second run on
+// another thread finds it taken and relies on the hook alone.
+class TraceStopper {
+public:
+    TraceStopper(lua_State* L, LuaRun& run) : L_(L)
+    {
+        luaJIT_profile_start(L, kTraceStopMode, trace_stop_tick, &run);
+    }
+    ~TraceStopper() { luaJIT_profile_stop(L_); }
+    TraceStopper(const TraceStopper&) = delete;
+    TraceStopper& operator=(const TraceStopper&) = delete;
+
+private:
+    lua_State* L_;
+};
+#endif
+
 void set_number(lua_State* L, const char* name, double v)
 {
     lua_pushnumber(L, v);
@@ -175,7 +208,7 @@ lua_State* open_state(LuaRun& run, const FilterArgs& args, bool withoutSystemAcc
     set_globals(L, run, args);
 #if MVE_WITH_LUAJIT
     // An instruction budget must see every instruction; compiled traces do
-    // not call the hook.
+    // not call the hook (the line profiler only ends them at its ticks).
     if (run.instructionsLeft > 0) luaJIT_setmode(L, 0, LUAJIT_MODE_ENGINE | LUAJIT_MODE_OFF);
 #endif
     if (ffi_pixel_functions_available()) install_ffi_pixel_functions(L, run);
@@ -250,6 +283,9 @@ FilterOutcome run_filter(Engine& e, const FilterArgs& args)
     hookedRun = &run;
     lua_sethook(L, stop_hook, LUA_MASKCOUNT, kHookInterval);
     {
+#if MVE_WITH_LUAJIT
+        const TraceStopper traceStopper(L, run);
+#endif
         Watchdog watchdog(*run.stop, e.script.timeLimitMs);
         if (load_and_call(L, args.path)) {
             outcome = FilterOutcome::Done;

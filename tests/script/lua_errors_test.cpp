@@ -141,6 +141,40 @@ TEST_P(LuaErrors, HostStopAndTimeLimitEndAPixelLoop)
     expect_untouched_then_usable(*this);
 }
 
+TEST_P(LuaErrors, TimeLimitEndsLoopsThatCallNothing)
+{
+    make(2, 2, std::vector<Rgba>(4, kGrey));
+    // On LuaJIT these become machine-code loops the instruction hook never
+    // sees; each must still end within the limit plus a few ticks.
+    const char* loops[] = {
+        "set_value(0, 0, 1) while true do end",
+        "set_value(0, 0, 1) local x = 0 while true do x = x + 1 end",
+        "set_value(0, 0, 1)\nlocal t, i = {}, 0\nwhile true do\n  i = i + 1\n  t[i % 64 + 1] = i\nend",
+    };
+    MVE_LuaFilterSetTimeLimit(50);
+    for (const char* s : loops) {
+        messages.clear();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(run(s), FilterOutcome::ScriptError) << s;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << s;
+        ASSERT_EQ(messages.size(), 1u) << s;
+        EXPECT_EQ(messages[0].text, "script stopped") << s;
+        EXPECT_EQ(layer_at(0, 0), kGrey) << s;
+    }
+    MVE_LuaFilterSetTimeLimit(0);
+    // The host's stop from another thread ends such a loop as well.
+    messages.clear();
+    std::thread stopper([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        MVE_LuaFilterStop();
+    });
+    EXPECT_EQ(run("local x = 0 while true do x = x + 1 end"), FilterOutcome::ScriptError);
+    stopper.join();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "script stopped");
+    expect_untouched_then_usable(*this);
+}
+
 TEST_P(LuaErrors, StopBeforeARunDoesNotEndIt)
 {
     make(2, 2, std::vector<Rgba>(4, kGrey));
