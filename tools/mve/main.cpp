@@ -42,6 +42,13 @@ std::vector<CommandSetup>& setups()
 
 int g_exit_code = 0;
 
+bool has_command(const CLI::App& mve, const std::string& name)
+{
+    for (const CLI::App* sub : mve.get_subcommands([](const CLI::App*) { return true; }))
+        if (sub->get_name() == name) return true;
+    return false;
+}
+
 int run_demo(const std::string& outDir)
 {
     DemoContext ctx;
@@ -141,6 +148,11 @@ int main(int argc, char** argv)
     mve.add_flag("-q,--quiet", g_quiet, "No progress line on standard error");
     mve.footer("Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line.");
     for (CommandSetup setup : setups()) setup(mve);
+    // A first word that names no command gets its own line, not "a subcommand is required".
+    if (argc > 1 && argv[1][0] != '-' && !has_command(mve, argv[1])) {
+        std::fprintf(stderr, "mve: unknown command '%s' (see mve --help)\n", argv[1]);
+        return 2;
+    }
     try {
         mve.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
