@@ -29,8 +29,7 @@ public:
     {
         style_.size = std::min(16, maxBrush);
         style_.alpha = 100;
-        MVE_SetSize(style_.size);
-        MVE_SetTool(1.0f, 0, 120, 200, 140, 0, 8, 0, 0, 0, 0, 0, 0, "", "", 0);
+        rebuild_brush();
         MVE_SetDensity(200);
         MVE_SetAlpha(100);
         MVE_SetColor(0, 0, 0);
@@ -46,6 +45,16 @@ private:
     bool stroking_ = false;
     std::vector<StrokePoint> stroke_;
     std::map<int, Pixels> buffers_;
+    std::string shapePath_;  // empty: the soft round brush
+    int shapeAngle_ = 0;
+
+    // The brush shape is built at the full size: a new size or shape needs
+    // the tool set up again.
+    void rebuild_brush()
+    {
+        MVE_SetSize(style_.size);
+        MVE_SetTool(1.0f, 0, 120, 200, 140, 0, 8, 0, 0, 0, 0, 0, 0, "", shapePath_.c_str(), shapeAngle_);
+    }
 
     bool reject(PlaybackResult& r, const ScriptCommand& c, const std::string& why)
     {
@@ -136,12 +145,14 @@ bool Player::brush(const ScriptCommand& c, PlaybackResult& r)
         // included, selects the soft round brush.
         struct stat st;
         const bool file = stat(c.text[0].c_str(), &st) == 0 && S_ISREG(st.st_mode);
-        MVE_SetBrushShape(file ? c.text[0].c_str() : "", n(c, 1));
+        shapePath_ = file ? c.text[0] : "";
+        shapeAngle_ = n(c, 1);
+        rebuild_brush();
     } else if (k == "SetBrushSize") {
         if (n(c, 0) < 1 || n(c, 0) > maxBrush_)
             return reject(r, c, "size " + c.text[0] + " is outside 1.." + std::to_string(maxBrush_));
         style_.size = n(c, 0);
-        MVE_SetSize(style_.size);
+        rebuild_brush();
     } else if (k == "SetBrushDensity") {
         if (n(c, 0) < 1 || n(c, 0) > 1000) return reject(r, c, "density " + c.text[0] + " is outside 1..1000");
         MVE_SetDensity(n(c, 0));
