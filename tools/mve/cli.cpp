@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
