@@ -1,7 +1,9 @@
 // `mve effects-sheet OUT.png`: every registered effect on the built-in test
 // picture, one labelled cell each.
 #include <cstdio>
+#include <string>
 
+#include "cli.h"
 #include "demo.h"
 #include "effects_sheet.h"
 #include "morvane/morvane.h"
@@ -10,20 +12,28 @@ namespace mve_host {
 
 namespace {
 
-int run_effects_sheet(int argc, char** argv)
+int run_effects_sheet(const std::string& out)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: mve effects-sheet OUT.png\n");
-        return 2;
-    }
     MVE_IPLInit(0);
-    const int drawn = write_effects_sheet(argv[1], registered_effects());
+    int drawn;
+    {
+        Progress progress("effects-sheet");
+        drawn = write_effects_sheet(out.c_str(), registered_effects());
+    }
     MVE_IPLExit();
-    return drawn < 0 ? 1 : 0;
+    return drawn < 0 ? fail("effects-sheet", "cannot draw or write %s", out.c_str()) : 0;
+}
+
+void setup_effects_sheet(CLI::App& mve)
+{
+    static std::string out;
+    auto* sub = mve.add_subcommand("effects-sheet", "Every registered effect on the test picture, one labelled cell each");
+    sub->add_option("OUT", out, "Output PNG")->required();
+    on_run(sub, [] { return run_effects_sheet(out); });
 }
 
 }  // namespace
 
-MVE_COMMAND("effects-sheet", "effects-sheet OUT.png", run_effects_sheet);
+MVE_COMMAND(setup_effects_sheet);
 
 }  // namespace mve_host

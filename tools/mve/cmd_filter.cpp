@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli.h"
 #include "demo.h"
 #include "morvane/morvane.h"
 
@@ -26,43 +27,54 @@ std::string folder_of(const std::string& path)
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
-int run_filter_command(int argc, char** argv)
+struct FilterArgs {
+    std::string script, in, out;
+    std::vector<int> sliders;
+};
+
+int run_filter_command(const FilterArgs& a)
 {
-    if (argc < 4 || argc > 10) {
-        std::fprintf(stderr, "usage: mve filter SCRIPT.lua IN OUT [p1 .. p6]\n");
-        return 2;
-    }
+    using mve_host::fail;
     int p[6] = {};
-    for (int k = 4; k < argc; ++k) p[k - 4] = std::atoi(argv[k]);
-    if (!MVE_ReadFromFile(argv[2])) {
-        std::fprintf(stderr, "mve filter: cannot read %s\n", argv[2]);
-        return 1;
-    }
+    for (std::size_t k = 0; k < a.sliders.size() && k < 6; ++k) p[k] = a.sliders[k];
+    if (!MVE_ReadFromFile(a.in.c_str())) return fail("filter", "cannot read %s", a.in.c_str());
     const int w = MVE_GetNewRGBAWidth(), h = MVE_GetNewRGBAHeight();
     std::vector<unsigned char> rgba(static_cast<std::size_t>(w) * h * 4);
     MVE_GetNewRGBA32(rgba.data());
     MVE_CreateImage(nullptr, w, h, 8, 0);
-    if (MVE_CreateLayer(1, w, h) != 1) {
-        std::fprintf(stderr, "mve filter: no memory for a %d x %d layer\n", w, h);
-        return 1;
-    }
+    if (MVE_CreateLayer(1, w, h) != 1) return fail("filter", "no memory for a %d x %d layer", w, h);
     MVE_SetLayer(1);
     MVE_LoadRGBA32(rgba.data(), w * 4, 0);
     MVE_IPLAllocSrcBuffer32();
     MVE_IPLAllocDstBuffer32();
-    MVE_SetStartDir(folder_of(argv[3]).c_str());
+    MVE_SetStartDir(folder_of(a.out).c_str());
     MVE_SetMessageBoxHandler(print_message, nullptr);
-    MVE_LuaFilterRun(argv[1], 0, p[0], p[1], p[2], p[3], p[4], p[5], 0, 0, 0, 0, 0, 0, 0, 0);
-    if (script_failed) return 1;
-    MVE_GetRGBA32(rgba.data(), w * 4);
-    if (MVE_WriteToFileRGBA32(rgba.data(), w, h, argv[3], ".png", 96) != 1) {
-        std::fprintf(stderr, "mve filter: cannot write %s\n", argv[3]);
-        return 1;
+    {
+        mve_host::Progress progress("filter");
+        MVE_LuaFilterRun(a.script.c_str(), 0, p[0], p[1], p[2], p[3], p[4], p[5], 0, 0, 0, 0, 0, 0, 0, 0);
     }
+    if (script_failed) return fail("filter", "the script %s failed", a.script.c_str());
+    MVE_GetRGBA32(rgba.data(), w * 4);
+    const bool written = mve_host::write_atomically(a.out, [&](const std::string& path) {
+        return MVE_WriteToFileRGBA32(rgba.data(), w, h, path.c_str(), ".png", 96) == 1;
+    });
     MVE_DeleteImage();
-    return 0;
+    return written ? 0 : fail("filter", "cannot write %s", a.out.c_str());
+}
+
+void setup_filter(CLI::App& mve)
+{
+    static FilterArgs a;
+    auto* sub = mve.add_subcommand("filter",
+                                   "Run a Lua filter over a picture; a paint script it records goes to "
+                                   "OUT's folder + scripts/luapaint.srp");
+    sub->add_option("SCRIPT", a.script, "Lua filter script")->required()->check(CLI::ExistingFile);
+    sub->add_option("IN", a.in, "Input picture")->required();
+    sub->add_option("OUT", a.out, "Output PNG")->required();
+    sub->add_option("SLIDERS", a.sliders, "Up to six sliders p1..p6 in thousandths (500 = 0.5)")->expected(0, 6);
+    mve_host::on_run(sub, [] { return run_filter_command(a); });
 }
 
 }  // namespace
 
-MVE_COMMAND("filter", "filter SCRIPT.lua IN OUT [p1 .. p6]", run_filter_command);
+MVE_COMMAND(setup_filter);

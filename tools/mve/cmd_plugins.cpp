@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli.h"
 #include "demo.h"
 #include "morvane/morvane.h"
 #include "morvane/plugin.h"
@@ -20,14 +21,10 @@ namespace mve_host {
 
 namespace {
 
-int run_list(int argc, char** argv)
+int run_list(const std::string& dir)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: mve plugins DIR\n");
-        return 2;
-    }
-    const int found = MVE_PhotoshopPluginScan(argv[1]);
-    std::printf("%d plug-in%s in %s\n", found, found == 1 ? "" : "s", argv[1]);
+    const int found = MVE_PhotoshopPluginScan(dir.c_str());
+    std::printf("%d plug-in%s in %s\n", found, found == 1 ? "" : "s", dir.c_str());
     // Entries come out last found first, as "category :: name :: file".
     for (const char* entry = MVE_PhotoshopPluginNextName(); entry && *entry;
          entry = MVE_PhotoshopPluginNextName())
@@ -70,18 +67,16 @@ int run_directly(const char* path, int w, int h, bool colourOnly)
     return result;
 }
 
-int run_plugin(int argc, char** argv)
+struct PluginArgs {
+    std::string plugin, in, out;
+    bool colourOnly = false;
+};
+
+int run_plugin(const PluginArgs& a)
 {
-    const bool colourOnly = argc == 5 && std::strcmp(argv[4], "--colour") == 0;
-    if (argc != 4 && !colourOnly) {
-        std::fprintf(stderr, "usage: mve plugin-run PLUGIN IN OUT [--colour]\n");
-        return 2;
-    }
-    const char *plugin = argv[1], *in = argv[2], *out = argv[3];
-    if (!MVE_ReadFromFile(in) && !MVE_ReadFromFileRAW(in)) {
-        std::fprintf(stderr, "mve: cannot read %s\n", in);
-        return 1;
-    }
+    const bool colourOnly = a.colourOnly;
+    const char *plugin = a.plugin.c_str(), *in = a.in.c_str(), *out = a.out.c_str();
+    if (!MVE_ReadFromFile(in) && !MVE_ReadFromFileRAW(in)) return fail("plugin-run", "cannot read %s", in);
     const int w = MVE_GetNewRGBAWidth(), h = MVE_GetNewRGBAHeight();
     MVE_IPLInit(0);
     MVE_CreateImage(nullptr, w, h, 8, 0);
@@ -111,19 +106,36 @@ int run_plugin(int argc, char** argv)
     }
     const std::string path = out;
     const std::string ext = path.size() > 4 ? path.substr(path.size() - 4) : ".png";
-    const bool written = MVE_WriteToFileRGBA32(after.data(), w, h, out, ext.c_str(), 96) == 1;
+    const bool written = ran && write_atomically(path, [&](const std::string& p) {
+        return MVE_WriteToFileRGBA32(after.data(), w, h, p.c_str(), ext.c_str(), 96) == 1;
+    });
     MVE_DeleteImage();
     MVE_IPLExit();
-    if (!ran) std::fprintf(stderr, "mve: %s is not a plug-in of this engine, or it failed\n", plugin);
-    if (!written) std::fprintf(stderr, "mve: cannot write %s\n", out);
+    if (!ran) return fail("plugin-run", "%s is not a plug-in of this engine, or it failed", plugin);
+    if (!written) return fail("plugin-run", "cannot write %s", out);
     if (ran && written)
         std::printf("%s: %s -> %s (%s mode)\n", plugin, in, out, colourOnly ? "colour" : "full");
     return ran && written ? 0 : 1;
 }
 
+void setup_plugins(CLI::App& mve)
+{
+    static std::string dir;
+    auto* list = mve.add_subcommand("plugins", "List the plug-ins the engine finds in a folder");
+    list->add_option("DIR", dir, "Folder of plug-ins (not searched recursively)")->required();
+    on_run(list, [] { return run_list(dir); });
+
+    static PluginArgs a;
+    auto* run = mve.add_subcommand("plugin-run", "Run one plug-in on a picture");
+    run->add_option("PLUGIN", a.plugin, "Plug-in shared object")->required()->check(CLI::ExistingFile);
+    run->add_option("IN", a.in, "Input picture")->required();
+    run->add_option("OUT", a.out, "Output picture (format by extension)")->required();
+    run->add_flag("--colour", a.colourOnly, "Colour mode: the plug-in may not change alpha");
+    on_run(run, [] { return run_plugin(a); });
+}
+
 }  // namespace
 
-MVE_COMMAND("plugins", "plugins DIR", run_list);
-MVE_COMMAND("plugin-run", "plugin-run PLUGIN IN OUT [--colour]", run_plugin);
+MVE_COMMAND(setup_plugins);
 
 }  // namespace mve_host

@@ -1,14 +1,13 @@
 // mve record: paints a few strokes dab by dab and records the painting as it
 // appears, as an AVI (MJPEG) and an animated GIF (frame differencing on, so
 // only the strokes' new paint is stored per frame).
-#include <getopt.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "cli.h"
 #include "demo.h"
 #include "morvane/morvane.h"
 #include "paint_host.h"
@@ -50,38 +49,22 @@ std::vector<StrokePoint> wave(int width, double y, double amplitude, double phas
     return points;
 }
 
-int record_usage()
-{
-    std::fprintf(stderr,
-                 "usage: mve record OUT [--ms N] [--size WxH] [--dabs-per-frame N]\n"
-                 "  writes OUT.avi and OUT.gif of the demo strokes appearing\n");
-    return 2;
-}
-
-int run_record(int argc, char** argv)
-{
+struct RecordArgs {
+    std::string out;
     int ms = 80, width = 480, height = 320, dabsPerFrame = 6;
-    static const option options[] = {{"ms", required_argument, nullptr, 'm'},
-                                     {"size", required_argument, nullptr, 's'},
-                                     {"dabs-per-frame", required_argument, nullptr, 'd'},
-                                     {nullptr, 0, nullptr, 0}};
-    for (int c; (c = getopt_long(argc, argv, "", options, nullptr)) != -1;) {
-        if (c == 'm')
-            ms = std::atoi(optarg);
-        else if (c == 's' && std::sscanf(optarg, "%dx%d", &width, &height) == 2)
-            continue;
-        else if (c == 'd')
-            dabsPerFrame = std::atoi(optarg);
-        else
-            return record_usage();
-    }
-    if (optind + 1 != argc || ms <= 0 || width < 16 || height < 16 || dabsPerFrame < 1) return record_usage();
-    const std::string out = argv[optind];
+    std::string size;
+};
 
+int run_record(RecordArgs a)
+{
+    if (!a.size.empty() && (std::sscanf(a.size.c_str(), "%dx%d", &a.width, &a.height) != 2 || a.width < 16 ||
+                            a.height < 16 || a.width > 8000 || a.height > 8000))
+        return fail("record", "--size %s: give WxH, 16..8000 each", a.size.c_str());
+    const int width = a.width, height = a.height, ms = a.ms, dabsPerFrame = a.dabsPerFrame;
+    const std::string& out = a.out;
     MVE_CreateImage(nullptr, width, height, 128, 0);
     if (MVE_CreateLayer(1, width, height) != 1 || MVE_CreateLayer(kLayer, width, height) != 1) {
-        std::fprintf(stderr, "mve record: cannot create the canvas\n");
-        return 1;
+        return fail("record", "cannot create a %d x %d canvas", width, height);
     }
     MVE_SetLayerOptions(1, 1, 0, 100, "Normal");
     MVE_SetLayer(1);
@@ -106,7 +89,9 @@ int run_record(int argc, char** argv)
                                 {0x1800, 0x9000, 0x3000},
                                 {0xE000, 0xA000, 0x1000}};
     int dabs = 0, sinceFrame = 0;
+    Progress progress("record");
     for (int s = 0; s < 4; ++s) {
+        progress.set_fraction(s / 4.0);
         StrokeStyle style;
         style.size = std::max(8, height / 10);
         style.minSize = 0.4, style.taperIn = 0.1, style.taperOut = 0.25;
@@ -127,8 +112,21 @@ int run_record(int argc, char** argv)
     return 0;
 }
 
+void setup_record(CLI::App& mve)
+{
+    static RecordArgs a;
+    auto* sub = mve.add_subcommand("record", "Paint the demo strokes and record them as OUT.avi and OUT.gif");
+    sub->add_option("OUT", a.out, "Output name without extension")->required();
+    sub->add_option("--ms", a.ms, "Milliseconds a frame")->check(CLI::Range(1, 60000))->capture_default_str();
+    sub->add_option("--size", a.size, "Canvas WxH (default 480x320)");
+    sub->add_option("--dabs-per-frame", a.dabsPerFrame, "Dabs painted between frames")
+        ->check(CLI::Range(1, 100000))
+        ->capture_default_str();
+    on_run(sub, [] { return run_record(a); });
+}
+
 }  // namespace
 
-MVE_COMMAND("record", "record OUT [--ms N] [--size WxH] [--dabs-per-frame N]", run_record);
+MVE_COMMAND(setup_record);
 
 }  // namespace mve_host

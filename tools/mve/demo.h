@@ -34,18 +34,3 @@ bool check(bool cond, const char* what);
 
 #define MVE_DEMO_STEP(rank, name, fn) \
     static const bool mve_demo_registered_##fn = ::mve_host::register_demo_step(rank, name, fn)
-
-namespace mve_host {
-
-// A subcommand of mve: `mve NAME args...` calls run(argc, argv) with argv[0]
-// being NAME; it returns the process exit code. usage is one line shown by
-// `mve` without arguments (after "usage: mve ").
-using CommandFn = int (*)(int argc, char** argv);
-
-// Registers a subcommand at static-initialisation time; returns true.
-bool register_command(const char* name, const char* usage, CommandFn run);
-
-}  // namespace mve_host
-
-#define MVE_COMMAND(name, usage, fn) \
-    static const bool mve_command_registered_##fn = ::mve_host::register_command(name, usage, fn)

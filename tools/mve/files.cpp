@@ -1,8 +1,9 @@
 // mve convert and mve info: any picture the engine reads into the staging
-// image, written again by the engine's writers by the output's extension.
+// image, written again by the engine's writers by the output's extension;
+// .ora documents go to the document commands (documents.h).
+#include "cli.h"
 #include "demo.h"
-
-#include <getopt.h>
+#include "documents.h"
 
 #include <cctype>
 #include <cstdio>
@@ -16,16 +17,6 @@
 namespace mve_host {
 
 namespace {
-
-std::string extension_of(const std::string& path)
-{
-    const auto dot = path.rfind('.');
-    const auto slash = path.rfind('/');
-    if (dot == std::string::npos || (slash != std::string::npos && slash > dot)) return {};
-    std::string ext = path.substr(dot);
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
-}
 
 // Reads a picture into the staging image: the engine's own readers first,
 // then everything ImageMagick knows, then camera raw.
@@ -60,14 +51,6 @@ std::string format_of(const char* path)
     return ext.empty() ? "unknown" : ext.substr(1);
 }
 
-int convert_usage()
-{
-    std::fprintf(stderr,
-                 "usage: mve convert IN OUT [--dpi N] [--quality Q]\n"
-                 "  OUT by extension: .png .jpg .bmp .gif .tif .tga .pcx .psd\n");
-    return 2;
-}
-
 // Writes the staged picture by the output's extension: with alpha where the
 // format keeps it and the picture has any, else as RGB24.
 bool write_picture(const std::string& out, int dpi)
@@ -91,66 +74,58 @@ bool write_picture(const std::string& out, int dpi)
 
 namespace {
 
-int run_convert(int argc, char** argv)
+int run_convert(const ConvertArgs& a)
 {
-    static const option options[] = {{"dpi", required_argument, nullptr, 'd'},
-                                     {"quality", required_argument, nullptr, 'q'},
-                                     {nullptr, 0, nullptr, 0}};
-    int dpi = 0, quality = 0;
-    optind = 1;
-    for (int c; (c = getopt_long(argc, argv, "d:q:", options, nullptr)) != -1;) {
-        char* end = nullptr;
-        const long v = std::strtol(optarg ? optarg : "", &end, 10);
-        if (c == '?' || !end || *end || v <= 0) return convert_usage();
-        if (c == 'd') dpi = static_cast<int>(v);
-        if (c == 'q') {
-            if (v > 100) return convert_usage();
-            quality = static_cast<int>(v);
-        }
-    }
-    if (argc - optind != 2) return convert_usage();
-    const char* in = argv[optind];
-    const std::string out = argv[optind + 1];
-    if (!read_picture(in)) {
-        std::fprintf(stderr, "mve convert: cannot read %s\n", in);
-        return 1;
-    }
-    if (dpi == 0) dpi = MVE_GetDPIFromFile(in);
-    MVE_SetWriteJPGQuality(quality);
-    const bool ok = write_picture(out, dpi);
+    if (extension_of(a.in) == ".ora" || extension_of(a.out) == ".ora") return convert_document(a);
+    if (!a.effect.empty()) return fail("convert", "--effect works on .ora documents; use mve effect for pictures");
+    const char* in = a.in.c_str();
+    if (!read_picture(in)) return fail("convert", "cannot read %s", in);
+    const int dpi = a.dpi ? a.dpi : MVE_GetDPIFromFile(in);
+    MVE_SetWriteJPGQuality(a.quality);
+    const bool ok = write_atomically(a.out, [&](const std::string& p) { return write_picture(p, dpi); });
     MVE_SetWriteJPGQuality(0);
     MVE_DeleteNewRGBA();
-    if (!ok) {
-        std::fprintf(stderr,
-                     "mve convert: cannot write %s (writable: .png .jpg .bmp .gif .tif .tga .pcx .psd)\n",
-                     out.c_str());
-        return 1;
-    }
-    std::printf("%s: %dx%d, %d dpi\n", out.c_str(), MVE_GetNewRGBAWidth(), MVE_GetNewRGBAHeight(), dpi);
+    if (!ok)
+        return fail("convert", "cannot write %s (writable: .png .jpg .bmp .gif .tif .tga .pcx .psd .ora)",
+                    a.out.c_str());
+    std::printf("%s: %dx%d, %d dpi\n", a.out.c_str(), MVE_GetNewRGBAWidth(), MVE_GetNewRGBAHeight(), dpi);
     return 0;
 }
 
-int run_info(int argc, char** argv)
+int run_info(const std::string& path)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: mve info FILE\n");
-        return 2;
-    }
-    const char* path = argv[1];
-    if (!read_picture(path)) {
-        std::fprintf(stderr, "mve info: cannot read %s\n", path);
-        return 1;
-    }
-    std::printf("%s: %s, %dx%d, %d dpi%s\n", path, format_of(path).c_str(), MVE_GetNewRGBAWidth(),
-                MVE_GetNewRGBAHeight(), MVE_GetDPIFromFile(path),
+    if (extension_of(path) == ".ora") return document_info(path);
+    if (!read_picture(path.c_str())) return fail("info", "cannot read %s", path.c_str());
+    std::printf("%s: %s, %dx%d, %d dpi%s\n", path.c_str(), format_of(path.c_str()).c_str(), MVE_GetNewRGBAWidth(),
+                MVE_GetNewRGBAHeight(), MVE_GetDPIFromFile(path.c_str()),
                 MVE_IsNewRGBA32Transparent() ? ", transparent" : "");
     MVE_DeleteNewRGBA();
     return 0;
 }
 
+void setup_files(CLI::App& mve)
+{
+    static ConvertArgs a;
+    auto* convert = mve.add_subcommand(
+        "convert", "Convert a picture by the output's extension, or a layered .ora document into a .ora or a picture");
+    convert->add_option("IN", a.in, "Input picture or .ora document")->required();
+    convert->add_option("OUT", a.out, "Output: .png .jpg .bmp .gif .tif .tga .pcx .psd or .ora")->required();
+    convert->add_option("--dpi", a.dpi, "Resolution written (default: the input's)")->check(CLI::PositiveNumber);
+    convert->add_option("--quality", a.quality, "JPEG quality 1..100")->check(CLI::Range(1, 100));
+    convert->add_option("--effect", a.effect, "Effect applied to one layer of a .ora document (see mve effects)");
+    convert->add_option("--layer", a.layer, "Layer the effect runs on: 1 = bottom (default: the top layer)")
+        ->check(CLI::PositiveNumber);
+    add_effect_options(convert, a.call);
+    on_run(convert, [] { return run_convert(a); });
+
+    static std::string infoPath;
+    auto* info = mve.add_subcommand("info", "Format, size and resolution of a picture; the layers of a .ora");
+    info->add_option("FILE", infoPath, "Picture or .ora document")->required();
+    on_run(info, [] { return run_info(infoPath); });
+}
+
 }  // namespace
 
-MVE_COMMAND("convert", "convert IN OUT [--dpi N] [--quality Q]", run_convert);
-MVE_COMMAND("info", "info FILE", run_info);
+MVE_COMMAND(setup_files);
 
 }  // namespace mve_host

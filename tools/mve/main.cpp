@@ -1,19 +1,24 @@
 // mve: the reference host. It drives the engine through the public header only.
-//   mve demo [out-dir]   runs every demo step and writes its pictures
-//   mve COMMAND ...      runs a subcommand registered by its own file (MVE_COMMAND)
+// One CLI11 application; each subcommand lives in its own file and registers
+// itself with MVE_COMMAND (cli.h). `mve --help` lists them, `mve CMD --help`
+// explains one.
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "cli.h"
 #include "demo.h"
 #include "morvane/morvane.h"
 
 namespace mve_host {
+
+extern bool g_quiet;
 
 namespace {
 
@@ -29,31 +34,25 @@ std::vector<RegisteredStep>& steps()
     return list;
 }
 
-struct RegisteredCommand {
-    const char* name;
-    const char* usage;
-    CommandFn run;
-};
-
-std::vector<RegisteredCommand>& commands()
+std::vector<CommandSetup>& setups()
 {
-    static std::vector<RegisteredCommand> list;
+    static std::vector<CommandSetup> list;
     return list;
 }
 
-int usage()
+int g_exit_code = 0;
+
+bool has_command(const CLI::App& mve, const std::string& name)
 {
-    std::fprintf(stderr, "usage: mve demo [out-dir]\n");
-    auto list = commands();
-    std::sort(list.begin(), list.end(), [](auto& a, auto& b) { return std::strcmp(a.name, b.name) < 0; });
-    for (auto& c : list) std::fprintf(stderr, "       mve %s\n", c.usage);
-    return 2;
+    for (const CLI::App* sub : mve.get_subcommands([](const CLI::App*) { return true; }))
+        if (sub->get_name() == name) return true;
+    return false;
 }
 
-int run_demo(int argc, char** argv)
+int run_demo(const std::string& outDir)
 {
     DemoContext ctx;
-    ctx.outDir = argc > 1 ? argv[1] : "mve-demo-out";
+    ctx.outDir = outDir;
     mkdir(ctx.outDir.c_str(), 0755);
     auto& list = steps();
     std::stable_sort(list.begin(), list.end(), [](auto& a, auto& b) { return a.rank < b.rank; });
@@ -69,12 +68,30 @@ int run_demo(int argc, char** argv)
     return 0;
 }
 
+void setup_demo(CLI::App& mve)
+{
+    auto* sub = mve.add_subcommand("demo", "Run every demo step and write its pictures");
+    static std::string outDir = "mve-demo-out";
+    sub->add_option("OUT-DIR", outDir, "Folder for the pictures (created)")->capture_default_str();
+    on_run(sub, [] { return run_demo(outDir); });
+}
+
+MVE_COMMAND(setup_demo);
+
 }  // namespace
 
-bool register_command(const char* name, const char* usage, CommandFn run)
+bool register_command(CommandSetup setup)
 {
-    commands().push_back({name, usage, run});
+    setups().push_back(setup);
     return true;
+}
+
+void on_run(CLI::App* sub, std::function<int()> action)
+{
+    sub->callback([action] {
+        MVE_SetLastError("");
+        g_exit_code = action();
+    });
 }
 
 bool register_demo_step(int rank, const char* name, DemoStep step)
@@ -123,9 +140,28 @@ bool write_composite(const DemoContext& ctx, const char* name)
 int main(int argc, char** argv)
 {
     using namespace mve_host;
-    if (argc < 2) return usage();
-    if (std::strcmp(argv[1], "demo") == 0) return run_demo(argc - 1, argv + 1);
-    for (auto& c : commands())
-        if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 1, argv + 1);
-    return usage();
+    CLI::App mve{"mve: the morvane engine from the shell: pictures, effects, Lua filters, paint-script\n"
+                 "playback, OpenRaster documents and the clipboard. `mve COMMAND --help` explains one command.",
+                 "mve"};
+    mve.require_subcommand(1);
+    mve.fallthrough();  // --quiet is accepted after the subcommand too
+    mve.add_flag("-q,--quiet", g_quiet, "No progress line on standard error");
+    mve.footer("Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line.");
+    for (CommandSetup setup : setups()) setup(mve);
+    // A first word that names no command gets its own line, not "a subcommand is required".
+    if (argc > 1 && argv[1][0] != '-' && !has_command(mve, argv[1])) {
+        std::fprintf(stderr, "mve: unknown command '%s' (see mve --help)\n", argv[1]);
+        return 2;
+    }
+    try {
+        mve.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return mve.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return mve.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "mve: %s (see mve --help)\n", e.what());
+        return 2;
+    }
+    return g_exit_code;
 }
