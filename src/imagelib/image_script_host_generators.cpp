@@ -91,6 +91,19 @@ double host_value(const IslStep& s, int slot)
     return std::isfinite(v) ? std::clamp(v, -1e9, 1e9) : 0.0;
 }
 
+// The generator's first outputs grow almost in step with its seed, so
+// neighbouring seeds (5, 6) would start alike; the seed is mixed first
+// (a 32-bit integer hash) so every seed starts its own pattern.
+std::uint32_t scrambled(std::uint32_t x)
+{
+    x ^= x >> 16;
+    x *= 0x7FEB352Du;
+    x ^= x >> 15;
+    x *= 0x846CA68Bu;
+    x ^= x >> 16;
+    return x;
+}
+
 }  // namespace
 
 bool host_generator_step(const IslStep& host, IslStep& out) noexcept
@@ -123,7 +136,7 @@ void gen_host(const IslStep& s, Picture pic, CrtRandom& rng)
     const double seed = host_value(s, kSeedSlot);
     if (seed == 0) return g->run(script, pic, rng);
     CrtRandom own;
-    own.seed(static_cast<std::uint32_t>(static_cast<std::int64_t>(seed)));
+    own.seed(scrambled(static_cast<std::uint32_t>(static_cast<std::int64_t>(seed))));
     g->run(script, pic, own);
 }
 

@@ -21,14 +21,14 @@ std::string script_file(const std::string& name, const std::string& text)
 // A fixed seed paints the same picture, another seed another one.
 TEST_F(DispatchGenerators, FixedSeedReproducesAndAnotherDiffers)
 {
-    canvas(24, 16);
+    canvas(64, 48);
     const char* names[] = {"Lines", "Points", "Circles", "Rectangles", "Splines", "Worms", "Fibers", "Trees",
                            "Generate Noise", "Blobs", "Plasma", "Sine Plasma", "Fractal Plasma",
                            "Generate Perlin Noise"};
     for (const char* name : names) {
         auto paint = [&](int seed) {
             set_layer(solid({0, 0, 0, 255}));
-            Call c = with_p({500, 500, 50, 500, 500, 20});
+            Call c = with_p({20, 30, 50, 300, 100, 20});
             c.seed = seed;
             EXPECT_EQ(process(name, c), 1);
             return layer32();
