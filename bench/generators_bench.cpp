@@ -70,7 +70,8 @@ void BM_Plasma_Magick(benchmark::State& state)
     for (auto _ : state) {
         MagickWand* wand = NewMagickWand();
         MagickSetSize(wand, kW, kH);
-        if (MagickReadImage(wand, "plasma:fractal") == MagickFalse) state.SkipWithError("plasma: not readable");
+        if (MagickReadImage(wand, "plasma:fractal") == MagickFalse)
+            state.SkipWithError("plasma: not readable");
         MagickExportImagePixels(wand, 0, 0, kW, kH, "RGBA", CharPixel, px.data());
         DestroyMagickWand(wand);
         benchmark::DoNotOptimize(px.data());

@@ -27,10 +27,14 @@ struct Generator {
 };
 
 constexpr Generator kGenerators[] = {
-    {"Lines", 20},           {"Points", 21},        {"Circles", 22},         {"Rectangles", 23},
-    {"Splines", 24},         {"Worms", 25},         {"Fibers", 26},          {"Trees", 27},
-    {"Generate Noise", 28},  {"Blobs", 29},         {"Plasma", 30},          {"Sine Plasma", 31},
-    {"Fractal Plasma", 32},  {"Generate Perlin Noise", 33},                  {"Pattern", 34},
+    {"Lines", 20},          {"Points", 21},
+    {"Circles", 22},        {"Rectangles", 23},
+    {"Splines", 24},        {"Worms", 25},
+    {"Fibers", 26},         {"Trees", 27},
+    {"Generate Noise", 28}, {"Blobs", 29},
+    {"Plasma", 30},         {"Sine Plasma", 31},
+    {"Fractal Plasma", 32}, {"Generate Perlin Noise", 33},
+    {"Pattern", 34},
 };
 
 int step_of(const Entry* entry) noexcept

@@ -28,24 +28,29 @@ double pattern_ink(int kind, double u, double v, double w, int column, int row)
 {
     const double du = std::fabs(u - 0.5), dv = std::fabs(v - 0.5);
     switch (kind) {
-    case 1: return w / 2 - dv;                      // horizontal stripes
-    case 2: return w / 2 - du;                      // vertical stripes
-    case 3: return w / 2 - std::min({u, 1 - u, v, 1 - v});  // grid lines on the cell borders
-    case 4: return std::sqrt(w / kPi) - std::hypot(du, dv);  // round dots covering share w
-    case 5: return w / 2 - (du + dv);               // diamonds
-    case 6: {  // bricks two cells long, every other row shifted by one cell; the ink is the mortar
-        const double bu = ((column + row % 2) % 2 + u) / 2;  // across the brick, 0..1
-        return w / 4 - std::min({v, 1 - v, bu * 2, (1 - bu) * 2});
-    }
-    case 7: {  // weave: strands along rows in even cells, along columns in odd ones
-        const bool across = (column + row) % 2 == 0;
-        const double d = across ? dv : du;
-        return w / 2 - d;
-    }
-    default: {  // checks: the ink fills every other cell, its edge at the cell border
-        const double inside = 0.5 - std::max(du, dv);
-        return (column + row) % 2 == 0 ? inside : -inside;
-    }
+        case 1:
+            return w / 2 - dv;  // horizontal stripes
+        case 2:
+            return w / 2 - du;  // vertical stripes
+        case 3:
+            return w / 2 - std::min({u, 1 - u, v, 1 - v});  // grid lines on the cell borders
+        case 4:
+            return std::sqrt(w / kPi) - std::hypot(du, dv);  // round dots covering share w
+        case 5:
+            return w / 2 - (du + dv);  // diamonds
+        case 6: {  // bricks two cells long, every other row shifted by one cell; the ink is the mortar
+            const double bu = ((column + row % 2) % 2 + u) / 2;  // across the brick, 0..1
+            return w / 4 - std::min({v, 1 - v, bu * 2, (1 - bu) * 2});
+        }
+        case 7: {  // weave: strands along rows in even cells, along columns in odd ones
+            const bool across = (column + row) % 2 == 0;
+            const double d = across ? dv : du;
+            return w / 2 - d;
+        }
+        default: {  // checks: the ink fills every other cell, its edge at the cell border
+            const double inside = 0.5 - std::max(du, dv);
+            return (column + row) % 2 == 0 ? inside : -inside;
+        }
     }
 }
 
@@ -67,7 +72,8 @@ void gen_sine_plasma(const IslStep& s, Picture pic, CrtRandom& rng)
     for_each_plane_row(pic.width, pic.height, cost::kFilter * 3, [&](int y) {
         for (int x = 0; x < pic.width; ++x) {
             const double v = std::sin(x * k + phase[0]) + std::sin(y * k * 0.8 + phase[1]) +
-                             std::sin((x + y) * k * 0.7 + phase[2]) + std::sin(std::hypot(x - cx, y - cy) * k + phase[3]);
+                             std::sin((x + y) * k * 0.7 + phase[2]) +
+                             std::sin(std::hypot(x - cx, y - cy) * k + phase[3]);
             if (mono) {
                 painter.paint(x, y, 0.5 + 0.5 * std::sin(kPi * v), 1.0);
                 continue;

@@ -54,16 +54,23 @@ const HostGenerator kHostGenerators[] = {
     {25, 11, gen_worms, {{{10, 0, 0.01}, {11, 1, 0.01}, {12, 4, 0.1}, {13, 2, 0.9}, {14, 5, 1}}}},
     // Fibers: count v1 / 5, length v4 %, thickness v2 / 1000 px, angle v3 x 3.6, jitter v5 x 0.036,
     // curl 6 degrees, vary v6.
-    {26, 12, gen_fibers,
+    {26,
+     12,
+     gen_fibers,
      {{{10, 0, 0.2}, {11, 3, 1}, {12, 1, 0.001}, {13, 2, 3.6}, {14, 4, 0.036}, {15, -1, 0, 6}, {16, 5, 1}}}},
     // Trees: count v1 / 200, height v4 %, depth 1 + v3 x 0.11, spread v5 x 0.009 degrees,
     // trunk v2 / 200 px, vary v6.
-    {27, 13, gen_trees,
+    {27,
+     13,
+     gen_trees,
      {{{10, 0, 0.005}, {11, 3, 1}, {12, 2, 0.11, 1}, {13, 4, 0.009}, {14, 1, 0.005}, {15, 5, 1}}}},
     // Generate Noise: cells of 1 + v1 / 100 px.
     {28, 3, gen_noise, {{{10, 0, 0.01, 1}}}},
     // Blobs: count v1 / 100, radius v2 / 100 .. v5 / 100 px, wobble v3 %, softness v4 / 2 px, vary v6.
-    {29, 14, gen_blobs, {{{10, 0, 0.01}, {11, 1, 0.01}, {12, 4, 0.01}, {13, 2, 1}, {14, 3, 0.5}, {15, 5, 1}}}},
+    {29,
+     14,
+     gen_blobs,
+     {{{10, 0, 0.01}, {11, 1, 0.01}, {12, 4, 0.01}, {13, 2, 1}, {14, 3, 0.5}, {15, 5, 1}}}},
     // Plasma: one field per channel, roughness v1 / 100.
     {30, 16, gen_colour_plasma, {{{10, 0, 0.01}}}},
     // Sine Plasma: wavelength 4 + v1 / 20 px; v7 = 1 mixes black and the colour instead of the rainbow.
@@ -116,7 +123,8 @@ bool host_generator_step(const IslStep& host, IslStep& out) noexcept
     out.values[1] = kLayerModeBase + layer_mode_from_blend_code(host_value(host, kBlendSlot));
     out.values[2] = out.values[3] = out.values[4] = 0;  // black, opaque
     out.values[5] = 255;
-    for (int i = 0; i < 3; ++i) out.values[static_cast<std::size_t>(6 + i)] = host_value(host, kColourSlot + i);
+    for (int i = 0; i < 3; ++i)
+        out.values[static_cast<std::size_t>(6 + i)] = host_value(host, kColourSlot + i);
     out.values[9] = 255;
     for (const ValueMap& m : g->values) {
         if (m.slot < 0) continue;

@@ -43,12 +43,18 @@ inline double slot_clamped(const IslStep& s, int slot, double lo, double hi)
 inline double script_blend(int mode, double d, double c)
 {
     switch (mode) {
-    case 1: return d * c / 255.0;                              // d * c
-    case 2: return 255.0 - (255.0 - d) * (255.0 - c) / 255.0;  // 1 - (1 - d)(1 - c)
-    case 3: return std::min(d, c);
-    case 4: return std::max(d, c);
-    case 5: return std::min(255.0, d + c);
-    default: return c;
+        case 1:
+            return d * c / 255.0;  // d * c
+        case 2:
+            return 255.0 - (255.0 - d) * (255.0 - c) / 255.0;  // 1 - (1 - d)(1 - c)
+        case 3:
+            return std::min(d, c);
+        case 4:
+            return std::max(d, c);
+        case 5:
+            return std::min(255.0, d + c);
+        default:
+            return c;
     }
 }
 
@@ -112,8 +118,8 @@ private:
     {
         auto to16 = [](double v) { return static_cast<int>(std::lround(std::clamp(v, 0.0, 255.0) * 257.0)); };
         int dR = px[2] * 257, dG = px[1] * 257, dB = px[0] * 257, dA = px[3] * 257;
-        merge_pixel(dR, dG, dB, dA, to16(c[0]), to16(c[1]), to16(c[2]), to16(c[3] * std::min(k, 1.0)), layerMode,
-                    255, false, 65535);
+        merge_pixel(dR, dG, dB, dA, to16(c[0]), to16(c[1]), to16(c[2]), to16(c[3] * std::min(k, 1.0)),
+                    layerMode, 255, false, 65535);
         auto to8 = [](int v) { return static_cast<std::uint8_t>((std::clamp(v, 0, 65535) + 128) / 257); };
         px[2] = to8(dR);
         px[1] = to8(dG);
@@ -165,11 +171,13 @@ inline double segment_cover(double x, double y, double ax, double ay, double bx,
 }
 
 // One stroke segment painted with mix t, wrapping around the edges.
-inline void paint_segment(const Painter& painter, double ax, double ay, double bx, double by, double half, double t)
+inline void paint_segment(const Painter& painter, double ax, double ay, double bx, double by, double half,
+                          double t)
 {
     const double r = half + 1;
-    paint_wrapped(painter, std::min(ax, bx) - r, std::min(ay, by) - r, std::max(ax, bx) + r, std::max(ay, by) + r,
-                  t, [&](double x, double y) { return segment_cover(x, y, ax, ay, bx, by, half); });
+    paint_wrapped(painter, std::min(ax, bx) - r, std::min(ay, by) - r, std::max(ax, bx) + r,
+                  std::max(ay, by) + r, t,
+                  [&](double x, double y) { return segment_cover(x, y, ax, ay, bx, by, half); });
 }
 
 // Mix of one shape: 1, or less by a random amount up to `vary` percent.

@@ -14,7 +14,10 @@ namespace {
 constexpr int kSplineSegments = 32;  // straight pieces of one spline
 constexpr int kMaxWalkSteps = 4096;  // steps of one worm or fiber
 
-double radians(double degrees) { return degrees * kPi / 180.0; }
+double radians(double degrees)
+{
+    return degrees * kPi / 180.0;
+}
 
 // A stroke that walks from a random point: `steps` pieces of `step` pixels,
 // the direction turning by up to +-curl / 2 degrees at every step.
@@ -46,16 +49,19 @@ void gen_rectangles(const IslStep& s, Picture pic, CrtRandom& rng)
 {
     const Painter painter(s, pic);
     const int count = slot_int(s, 10, 0, kMaxShapes);
-    const double lo = slot_clamped(s, 11, 0, kIslMaxSide), hi = std::max(lo, slot_clamped(s, 12, 0, kIslMaxSide));
+    const double lo = slot_clamped(s, 11, 0, kIslMaxSide),
+                 hi = std::max(lo, slot_clamped(s, 12, 0, kIslMaxSide));
     const double frame = slot_clamped(s, 13, 0, kIslMaxSide);
     for (int n = 0; n < count; ++n) {
         const double cx = unit(rng) * pic.width, cy = unit(rng) * pic.height;
         const double hw = (lo + (hi - lo) * unit(rng)) / 2, hh = (lo + (hi - lo) * unit(rng)) / 2;
         const double t = shape_mix(rng, s.values[14]);
-        paint_wrapped(painter, cx - hw - 1, cy - hh - 1, cx + hw + 1, cy + hh + 1, t, [&](double x, double y) {
-            const double inside = std::min(hw - std::fabs(x - cx), hh - std::fabs(y - cy));  // depth inside the edge
-            return frame > 0 ? std::min(inside, frame - inside) + 0.5 : inside + 0.5;
-        });
+        paint_wrapped(
+            painter, cx - hw - 1, cy - hh - 1, cx + hw + 1, cy + hh + 1, t, [&](double x, double y) {
+                const double inside =
+                    std::min(hw - std::fabs(x - cx), hh - std::fabs(y - cy));  // depth inside the edge
+                return frame > 0 ? std::min(inside, frame - inside) + 0.5 : inside + 0.5;
+            });
     }
 }
 
@@ -167,7 +173,8 @@ void gen_blobs(const IslStep& s, Picture pic, CrtRandom& rng)
 {
     const Painter painter(s, pic);
     const int count = slot_int(s, 10, 0, kMaxShapes);
-    const double lo = slot_clamped(s, 11, 0, kIslMaxSide), hi = std::max(lo, slot_clamped(s, 12, 0, kIslMaxSide));
+    const double lo = slot_clamped(s, 11, 0, kIslMaxSide),
+                 hi = std::max(lo, slot_clamped(s, 12, 0, kIslMaxSide));
     const double wobble = slot_clamped(s, 13, 0, 100) / 100.0;
     const double soft = std::max(1.0, slot_clamped(s, 14, 0, kIslMaxSide));
     for (int n = 0; n < count; ++n) {
@@ -178,8 +185,8 @@ void gen_blobs(const IslStep& s, Picture pic, CrtRandom& rng)
         const double e = r * (1 + wobble) + soft + 1;
         paint_wrapped(painter, cx - e, cy - e, cx + e, cy + e, t, [&](double x, double y) {
             const double a = std::atan2(y - cy, x - cx);
-            const double edge =
-                r * (1 + wobble * (0.5 * std::sin(2 * a + p2) + 0.3 * std::sin(3 * a + p3) + 0.2 * std::sin(5 * a + p5)));
+            const double edge = r * (1 + wobble * (0.5 * std::sin(2 * a + p2) + 0.3 * std::sin(3 * a + p3) +
+                                                   0.2 * std::sin(5 * a + p5)));
             return (edge - std::hypot(x - cx, y - cy)) / soft + 0.5;
         });
     }

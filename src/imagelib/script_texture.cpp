@@ -44,7 +44,8 @@ Texture resize_texture(const Texture& texture, double percent)
 {
     if (texture.empty() || !(percent > 0) || percent == 100) return texture;
     auto side = [&](int s) {
-        return static_cast<int>(std::clamp(std::lround(s * percent / 100.0), 1L, static_cast<long>(kIslMaxSide)));
+        return static_cast<int>(
+            std::clamp(std::lround(s * percent / 100.0), 1L, static_cast<long>(kIslMaxSide)));
     };
     Texture out;
     out.width = side(texture.width);
@@ -63,7 +64,8 @@ void tile_texture(const Texture& texture, int x0, int y0, std::uint8_t* rgba, in
     const int tw = texture.width, th = texture.height;
     for (int y = y0; y < height; y += th)
         for (int x = x0; x < width; x += tw)
-            overlay_image(rgba, width, height, 4, width * 4, texture.rgba.data(), tw, th, tw * 4, x, y, 1.0, 0);
+            overlay_image(rgba, width, height, 4, width * 4, texture.rgba.data(), tw, th, tw * 4, x, y, 1.0,
+                          0);
 }
 
 }  // namespace mve::il

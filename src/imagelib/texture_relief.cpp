@@ -26,19 +26,22 @@ bool valid(const void* a, const void* b, int width, int height)
 
 }  // namespace
 
-int emboss_by_texture(std::uint8_t* rgb, const std::uint8_t* texture, int width, int height, double depth) noexcept
+int emboss_by_texture(std::uint8_t* rgb, const std::uint8_t* texture, int width, int height,
+                      double depth) noexcept
 {
     if (!valid(rgb, texture, width, height) || !std::isfinite(depth)) return 0;
     try {
         const std::vector<std::uint8_t> h = heights(texture, width, height);
         auto at = [&](int x, int y) {
-            return h[static_cast<std::size_t>(std::clamp(y, 0, height - 1)) * width + std::clamp(x, 0, width - 1)];
+            return h[static_cast<std::size_t>(std::clamp(y, 0, height - 1)) * width +
+                     std::clamp(x, 0, width - 1)];
         };
         for_each_plane_row(width, height, cost::kSimple * 3, [&](int y) {
             std::uint8_t* p = rgb + static_cast<std::size_t>(y) * width * 3;
             for (int x = 0; x < width; ++x, p += 3) {
                 const long shift = std::lround(depth * (at(x - 1, y - 1) - at(x + 1, y + 1)));
-                for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(std::clamp(p[c] + shift, 0L, 255L));
+                for (int c = 0; c < 3; ++c)
+                    p[c] = static_cast<std::uint8_t>(std::clamp(p[c] + shift, 0L, 255L));
             }
         });
         return 1;
@@ -50,11 +53,13 @@ int emboss_by_texture(std::uint8_t* rgb, const std::uint8_t* texture, int width,
 int light_by_texture(std::uint8_t* rgba, const std::uint8_t* texture, int width, int height, double depth,
                      double angleDegrees) noexcept
 {
-    if (!valid(rgba, texture, width, height) || !std::isfinite(depth) || !std::isfinite(angleDegrees)) return 0;
+    if (!valid(rgba, texture, width, height) || !std::isfinite(depth) || !std::isfinite(angleDegrees))
+        return 0;
     try {
         const std::vector<std::uint8_t> h = heights(texture, width, height);
         auto at = [&](int x, int y) {
-            return h[static_cast<std::size_t>(std::clamp(y, 0, height - 1)) * width + std::clamp(x, 0, width - 1)] /
+            return h[static_cast<std::size_t>(std::clamp(y, 0, height - 1)) * width +
+                     std::clamp(x, 0, width - 1)] /
                    255.0;
         };
         const double a = std::fmod(angleDegrees, 360.0) * 3.14159265358979323846 / 180.0;

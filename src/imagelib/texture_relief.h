@@ -12,7 +12,8 @@ namespace mve::il {
 // clamped to 0..255, where h is the grey of the RGBA32 `texture` of the same
 // size: slopes facing the top-left brighten, those facing away darken, flat
 // areas stay as they are. Non-zero on success.
-int emboss_by_texture(std::uint8_t* rgb, const std::uint8_t* texture, int width, int height, double depth) noexcept;
+int emboss_by_texture(std::uint8_t* rgb, const std::uint8_t* texture, int width, int height,
+                      double depth) noexcept;
 
 // Bump lighting: the RGBA32 picture's colour (rows width * 4 bytes, alpha
 // untouched) times the light falling on the texture's height field, with the

@@ -22,9 +22,9 @@ std::string script_file(const std::string& name, const std::string& text)
 TEST_F(DispatchGenerators, FixedSeedReproducesAndAnotherDiffers)
 {
     canvas(64, 48);
-    const char* names[] = {"Lines", "Points", "Circles", "Rectangles", "Splines", "Worms", "Fibers", "Trees",
-                           "Generate Noise", "Blobs", "Plasma", "Sine Plasma", "Fractal Plasma",
-                           "Generate Perlin Noise"};
+    const char* names[] = {"Lines",  "Points",      "Circles",        "Rectangles",           "Splines",
+                           "Worms",  "Fibers",      "Trees",          "Generate Noise",       "Blobs",
+                           "Plasma", "Sine Plasma", "Fractal Plasma", "Generate Perlin Noise"};
     for (const char* name : names) {
         auto paint = [&](int seed) {
             set_layer(solid({0, 0, 0, 255}));
@@ -103,7 +103,8 @@ TEST_F(DispatchGenerators, BackgroundOffsetFollowsTheSeed)
     };
     const auto a = paint("Backgrounds Material", 3);
     for (int x = 0; x + 3 < 7; ++x) EXPECT_EQ(a[x * 4], a[(x + 3) * 4]);
-    for (const char* name : {"Backgrounds Nature", "Backgrounds Surface", "Backgrounds Other", "Backgrounds Utility"})
+    for (const char* name :
+         {"Backgrounds Nature", "Backgrounds Surface", "Backgrounds Other", "Backgrounds Utility"})
         EXPECT_EQ(paint(name, 3), a) << name;
 }
 
@@ -119,7 +120,8 @@ TEST_F(DispatchGenerators, TexturizeEmbossShiftsByTheSlope)
     Call c = with_p({0, 0, 250}, {0, 0, 0, 1});
     c.text = path.c_str();
     EXPECT_EQ(process("Texturize Emboss Surface", c), 1);
-    EXPECT_EQ(layer32(), (std::vector<std::uint8_t>{180, 180, 180, 200, 255, 255, 255, 200, 180, 180, 180, 200}));
+    EXPECT_EQ(layer32(),
+              (std::vector<std::uint8_t>{180, 180, 180, 200, 255, 255, 255, 200, 180, 180, 180, 200}));
 }
 
 // A flat texture has no slope: the bump light leaves the colour as it is

@@ -69,7 +69,8 @@ TEST(ImageScriptGenerators, ChecksAreExactOnATinyPicture)
         for (int x = 0; x < 4; ++x) {
             const std::uint8_t* p = &px[static_cast<std::size_t>(y * 4 + x) * 4];
             const int base = x < 2 ? 200 : 10;  // B G R A order
-            EXPECT_EQ((std::vector<int>{p[0], p[1], p[2], p[3]}), (std::vector<int>{base + 2, base + 1, base, 255}))
+            EXPECT_EQ((std::vector<int>{p[0], p[1], p[2], p[3]}),
+                      (std::vector<int>{base + 2, base + 1, base, 255}))
                 << x << "," << y;
         }
 }
@@ -91,7 +92,8 @@ TEST(ImageScriptGenerators, BlendCodesRenumberTheHostModes)
     EXPECT_EQ(layer_mode_from_blend_code(15), 15);
     EXPECT_EQ(layer_mode_from_blend_code(-1), 0);  // nonsense is "Normal"
     EXPECT_EQ(layer_mode_from_blend_code(31), 0);
-    for (int mode = 0; mode <= 30; ++mode) EXPECT_EQ(layer_mode_from_blend_code(script_blend_code(mode)), mode);
+    for (int mode = 0; mode <= 30; ++mode)
+        EXPECT_EQ(layer_mode_from_blend_code(script_blend_code(mode)), mode);
 }
 
 // "Lines" values: v1 3000 -> 300 strokes, v2 400 -> 4 px, v3 25 -> 90
@@ -100,8 +102,8 @@ TEST(ImageScriptGenerators, BlendCodesRenumberTheHostModes)
 TEST(ImageScriptGenerators, DispatcherSlotsBecomeScriptValues)
 {
     IslStep host = defaults(20);
-    const std::pair<int, double> set[] = {{4, 3000}, {5, 400}, {18, 25}, {6, 50}, {7, 5000}, {17, 10},
-                                          {8, 10},  {9, 20}, {10, 30}, {14, 0}};
+    const std::pair<int, double> set[] = {{4, 3000}, {5, 400}, {18, 25}, {6, 50},  {7, 5000},
+                                          {17, 10},  {8, 10},  {9, 20},  {10, 30}, {14, 0}};
     for (auto [slot, v] : set) host.values[static_cast<std::size_t>(slot)] = v;
     IslStep s;
     ASSERT_TRUE(isl_detail::host_generator_step(host, s));
@@ -121,7 +123,8 @@ TEST(ImageScriptGenerators, HostBlendCodeMergesWithTheLayerMode)
     s.values[8] = 100;
     s.values[9] = 50;
     s.values[10] = 200;
-    std::vector<std::uint8_t> px = {50, 100, 200, 255, 50, 100, 200, 255, 50, 100, 200, 255, 50, 100, 200, 255};
+    std::vector<std::uint8_t> px = {50, 100, 200, 255, 50, 100, 200, 255,
+                                    50, 100, 200, 255, 50, 100, 200, 255};
     s.values[14] = 12;  // "Normal"
     std::vector<std::uint8_t> normal = px;
     ASSERT_TRUE(run_image_step(s, normal.data(), 2, 2, 1));
@@ -189,11 +192,10 @@ TEST_P(ShippedTexture, LoadsAndRenders)
     EXPECT_GT(hi - lo, 8) << "green spans only " << lo << ".." << hi;
 }
 
-INSTANTIATE_TEST_SUITE_P(Library, ShippedTexture, ::testing::ValuesIn(texture_files()),
-                         [](const auto& info) {
-                             std::string n = info.param.substr(0, info.param.size() - 4);
-                             return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(Library, ShippedTexture, ::testing::ValuesIn(texture_files()), [](const auto& info) {
+    std::string n = info.param.substr(0, info.param.size() - 4);
+    return n;
+});
 
 }  // namespace
 }  // namespace mve::il
