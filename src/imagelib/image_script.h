@@ -25,7 +25,7 @@
 
 namespace mve::il {
 
-constexpr int kIslValueSlots = 16;      // values of one step
+constexpr int kIslValueSlots = 20;      // values of one step (slots 0..19)
 constexpr int kIslMaxSide = 4096;       // largest width or height of a script picture
 constexpr int kIslMaxSteps = 256;       // steps of one script
 constexpr std::size_t kIslMaxFileBytes = 1 << 20;  // larger script files are refused
@@ -94,6 +94,11 @@ int isl_add_effect(int id, int tag) noexcept;
 int isl_set_effect_value(int index, int slot, double value) noexcept;
 // Runs the effect list on an existing picture, keeping its size.
 int isl_execute_script_on_image(std::uint8_t* bgra, int width, int height) noexcept;
+
+// The engine's layer blend mode (0..30) of a dispatcher generator's blend
+// code: 12 is "Normal", 0..11 are the modes 1..12, 13..30 stand for
+// themselves; anything else is "Normal".
+int layer_mode_from_blend_code(double code) noexcept;
 
 // Number of script files read since start-up (tests check the shape cache with it).
 long isl_file_reads() noexcept;

@@ -1,136 +1,49 @@
-// Image-script generators. Each one computes, per pixel, a value t in [0, 1]
-// (the mix between its two colours) and a coverage k in [0, 1], and paints
-// the mixed colour over the picture with its blend mode:
-//   out = dst + (blend(dst, c) - dst) * k * opacity, rounded to nearest.
+// Image-script generators: fill, gradient, noise, plasma, Perlin noise,
+// lines, points and circles (image_script_paint.h says how they paint).
 // Shapes (lines, points, circles) wrap around the picture edges so that a
 // picture tiles without seams, as grit and paper patterns are tiled.
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "imagelib/image_script_steps.h"
+#include "imagelib/image_script_paint.h"
 
 namespace mve::il::isl_detail {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr int kMaxShapes = 100000;  // counts above this are capped
 constexpr int kPlasmaMaxGrid = 1024;
 
-int slot_int(const IslStep& s, int slot, int lo, int hi)
-{
-    return static_cast<int>(std::clamp(s.values[static_cast<std::size_t>(slot)], double(lo), double(hi)));
-}
-
-double slot_clamped(const IslStep& s, int slot, double lo, double hi)
-{
-    return std::clamp(s.values[static_cast<std::size_t>(slot)], lo, hi);
-}
-
-// Blend modes: 0 normal, 1 multiply, 2 screen, 3 darken, 4 lighten, 5 add.
-double blend(int mode, double d, double c)
-{
-    switch (mode) {
-    case 1: return d * c / 255.0;                              // d * c
-    case 2: return 255.0 - (255.0 - d) * (255.0 - c) / 255.0;  // 1 - (1 - d)(1 - c)
-    case 3: return std::min(d, c);
-    case 4: return std::max(d, c);
-    case 5: return std::min(255.0, d + c);
-    default: return c;
-    }
-}
-
-struct Painter {
-    Picture pic;
-    int mode = 0;
-    double opacity = 1.0;
-    double c1[4] = {}, c2[4] = {};  // R, G, B, A
-
-    explicit Painter(const IslStep& s, Picture p) : pic(p)
-    {
-        opacity = slot_clamped(s, 0, 0, 100) / 100.0;
-        mode = slot_int(s, 1, 0, 5);
-        for (int i = 0; i < 4; ++i) {
-            c1[i] = slot_clamped(s, 2 + i, 0, 255);
-            c2[i] = slot_clamped(s, 6 + i, 0, 255);
-        }
-    }
-
-    // Paints pixel (x, y) (inside the picture) with mix t and coverage k.
-    void paint(int x, int y, double t, double k) const
-    {
-        k *= opacity;
-        if (k <= 0) return;
-        std::uint8_t* px = pic.bgra + (static_cast<std::size_t>(y) * pic.width + x) * 4;
-        static constexpr int kByte[4] = {2, 1, 0, 3};  // R, G, B, A -> byte of B G R A
-        for (int i = 0; i < 4; ++i) {
-            const double c = c1[i] + (c2[i] - c1[i]) * t;
-            const double d = px[kByte[i]];
-            const double target = i == 3 ? c : blend(mode, d, c);
-            px[kByte[i]] = static_cast<std::uint8_t>(std::clamp(std::lround(d + (target - d) * k), 0L, 255L));
-        }
-    }
-};
-
-// Paints a value field: field(x, y) gives t for every pixel at full coverage.
-template <class F>
-void paint_field(const Painter& painter, F&& field)
-{
-    for (int y = 0; y < painter.pic.height; ++y)
-        for (int x = 0; x < painter.pic.width; ++x) painter.paint(x, y, field(x, y), 1.0);
-}
-
-// Paints a shape whose coverage at a point is cover(px, py) (pixel centres,
-// picture coordinates, may lie outside the picture) within the box
-// [x0, x1) x [y0, y1), repeated one picture size around so it wraps.
-template <class F>
-void paint_wrapped(const Painter& painter, double x0, double y0, double x1, double y1, double t, F&& cover)
-{
-    const int w = painter.pic.width, h = painter.pic.height;
-    for (int oy = -1; oy <= 1; ++oy)
-        for (int ox = -1; ox <= 1; ++ox) {
-            const double sx = ox * w, sy = oy * h;  // shift of this copy
-            const int ax = std::max(0, static_cast<int>(std::floor(x0 + sx)));
-            const int bx = std::min(w, static_cast<int>(std::ceil(x1 + sx)));
-            const int ay = std::max(0, static_cast<int>(std::floor(y0 + sy)));
-            const int by = std::min(h, static_cast<int>(std::ceil(y1 + sy)));
-            for (int y = ay; y < by; ++y)
-                for (int x = ax; x < bx; ++x) {
-                    const double k = cover(x + 0.5 - sx, y + 0.5 - sy);
-                    if (k > 0) painter.paint(x, y, t, std::min(k, 1.0));
-                }
-        }
-}
-
-// Mix of one shape: 1, or less by a random amount up to `vary` percent.
-double shape_mix(CrtRandom& rng, double vary) { return 1.0 - std::clamp(vary, 0.0, 100.0) / 100.0 * unit(rng); }
-
-// Stretches a field to the full 0..1 range so every generator uses both colours.
-void normalise(std::vector<float>& v)
-{
-    if (v.empty()) return;
-    const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
-    const float a = *lo, range = *hi - *lo;
-    for (float& x : v) x = range > 0 ? (x - a) / range : 0.0f;
-}
-
-// Bilinear sample of a periodic grid of side n at (u, v) in grid units.
-float sample_wrapped(const std::vector<float>& g, int n, double u, double v)
-{
-    const int x0 = static_cast<int>(std::floor(u)), y0 = static_cast<int>(std::floor(v));
-    const double fx = u - x0, fy = v - y0;
-    auto at = [&](int x, int y) {
-        x = ((x % n) + n) % n;
-        y = ((y % n) + n) % n;
-        return g[static_cast<std::size_t>(y) * n + x];
-    };
-    const double top = at(x0, y0) + (at(x0 + 1, y0) - at(x0, y0)) * fx;
-    const double bottom = at(x0, y0 + 1) + (at(x0 + 1, y0 + 1) - at(x0, y0 + 1)) * fx;
-    return static_cast<float>(top + (bottom - top) * fy);
-}
-
 }  // namespace
+
+int plasma_grid_side(int width, int height) noexcept
+{
+    int n = 2;
+    while (n < std::max(width, height) && n < kPlasmaMaxGrid) n *= 2;
+    return n;
+}
+
+std::vector<float> plasma_grid(int n, double factor, CrtRandom& rng)
+{
+    std::vector<float> g(static_cast<std::size_t>(n) * n, 0.0f);
+    auto at = [&](int x, int y) -> float& { return g[static_cast<std::size_t>(((y % n) + n) % n) * n + ((x % n) + n) % n]; };
+    at(0, 0) = static_cast<float>(unit(rng));
+    double amp = 1.0;
+    for (int step = n; step > 1; step /= 2, amp *= factor) {
+        const int half = step / 2;
+        for (int y = 0; y < n; y += step)  // diamond: cell centres
+            for (int x = 0; x < n; x += step) {
+                const double avg = (at(x, y) + at(x + step, y) + at(x, y + step) + at(x + step, y + step)) / 4.0;
+                at(x + half, y + half) = static_cast<float>(avg + (unit(rng) - 0.5) * amp);
+            }
+        for (int y = 0; y < n; y += half)  // square: edge midpoints
+            for (int x = ((y / half) % 2 == 0) ? half : 0; x < n; x += step) {
+                const double avg = (at(x - half, y) + at(x + half, y) + at(x, y - half) + at(x, y + half)) / 4.0;
+                at(x, y) = static_cast<float>(avg + (unit(rng) - 0.5) * amp);
+            }
+    }
+    return g;
+}
 
 void gen_fill(const IslStep& s, Picture pic, CrtRandom&)
 {
@@ -167,26 +80,8 @@ void gen_noise(const IslStep& s, Picture pic, CrtRandom& rng)
 // fine detail, 0 gives smooth clouds.
 void gen_plasma(const IslStep& s, Picture pic, CrtRandom& rng)
 {
-    int n = 2;
-    while (n < std::max(pic.width, pic.height) && n < kPlasmaMaxGrid) n *= 2;
-    const double factor = 0.25 + 0.5 * slot_clamped(s, 10, 0, 100) / 100.0;
-    std::vector<float> g(static_cast<std::size_t>(n) * n, 0.0f);
-    auto at = [&](int x, int y) -> float& { return g[static_cast<std::size_t>(((y % n) + n) % n) * n + ((x % n) + n) % n]; };
-    at(0, 0) = static_cast<float>(unit(rng));
-    double amp = 1.0;
-    for (int step = n; step > 1; step /= 2, amp *= factor) {
-        const int half = step / 2;
-        for (int y = 0; y < n; y += step)  // diamond: cell centres
-            for (int x = 0; x < n; x += step) {
-                const double avg = (at(x, y) + at(x + step, y) + at(x, y + step) + at(x + step, y + step)) / 4.0;
-                at(x + half, y + half) = static_cast<float>(avg + (unit(rng) - 0.5) * amp);
-            }
-        for (int y = 0; y < n; y += half)  // square: edge midpoints
-            for (int x = ((y / half) % 2 == 0) ? half : 0; x < n; x += step) {
-                const double avg = (at(x - half, y) + at(x + half, y) + at(x, y - half) + at(x, y + half)) / 4.0;
-                at(x, y) = static_cast<float>(avg + (unit(rng) - 0.5) * amp);
-            }
-    }
+    const int n = plasma_grid_side(pic.width, pic.height);
+    std::vector<float> g = plasma_grid(n, 0.25 + 0.5 * slot_clamped(s, 10, 0, 100) / 100.0, rng);
     normalise(g);
     const double su = static_cast<double>(n) / pic.width, sv = static_cast<double>(n) / pic.height;
     paint_field(Painter(s, pic), [&](int x, int y) { return sample_wrapped(g, n, x * su, y * sv); });
@@ -216,7 +111,7 @@ void gen_perlin(const IslStep& s, Picture pic, CrtRandom& rng)
             return gx[k] * dx + gy[k] * dy;
         };
         auto fade = [](double t) { return t * t * t * (t * (t * 6 - 15) + 10); };
-        for (int y = 0; y < pic.height; ++y)
+        for_each_plane_row(pic.width, pic.height, cost::kFilter, [&](int y) {
             for (int x = 0; x < pic.width; ++x) {
                 const double u = (x + 0.5) * px / pic.width, v = (y + 0.5) * py / pic.height;
                 const int i = static_cast<int>(u), j = static_cast<int>(v);
@@ -226,6 +121,7 @@ void gen_perlin(const IslStep& s, Picture pic, CrtRandom& rng)
                     grad(i, j + 1, fx, fy - 1) + (grad(i + 1, j + 1, fx - 1, fy - 1) - grad(i, j + 1, fx, fy - 1)) * sx;
                 sum[static_cast<std::size_t>(y) * pic.width + x] += static_cast<float>((top + (bot - top) * sy) * amp);
             }
+        });
     }
     normalise(sum);
     paint_field(Painter(s, pic), [&](int x, int y) { return sum[static_cast<std::size_t>(y) * pic.width + x]; });
@@ -246,17 +142,7 @@ void gen_lines(const IslStep& s, Picture pic, CrtRandom& rng)
         const double a = (base + (unit(rng) - 0.5) * jitter) * kPi / 180.0;
         const double t = shape_mix(rng, vary);
         const double dx = std::cos(a) * length / 2, dy = -std::sin(a) * length / 2;
-        const double ax = cx - dx, ay = cy - dy, bx = cx + dx, by = cy + dy;
-        const double len2 = 4 * (dx * dx + dy * dy);
-        const double r = half + 1;
-        paint_wrapped(painter, std::min(ax, bx) - r, std::min(ay, by) - r, std::max(ax, bx) + r,
-                      std::max(ay, by) + r, t, [&](double x, double y) {
-                          // Distance from the segment a-b.
-                          double u = len2 > 0 ? ((x - ax) * (bx - ax) + (y - ay) * (by - ay)) / len2 : 0.0;
-                          u = std::clamp(u, 0.0, 1.0);
-                          const double ex = x - (ax + u * (bx - ax)), ey = y - (ay + u * (by - ay));
-                          return half + 0.5 - std::sqrt(ex * ex + ey * ey);
-                      });
+        paint_segment(painter, cx - dx, cy - dy, cx + dx, cy + dy, half, t);
     }
 }
 

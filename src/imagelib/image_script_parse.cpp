@@ -132,7 +132,7 @@ bool parse_value(Parser& p, const StepInfo& info, IslStep& step, const std::stri
     long long slot = -1;
     int count = 1;
     if (key[0] >= '0' && key[0] <= '9') {
-        if (!parse_int(key, 0, kIslValueSlots - 1, slot)) return p.fail("value slots are 0..15");
+        if (!parse_int(key, 0, kIslValueSlots - 1, slot)) return p.fail("value slots are 0..19");
     } else {
         for (const SlotName& s : info.slots)
             if (s.name && key == s.name) {

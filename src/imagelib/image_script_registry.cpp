@@ -25,6 +25,35 @@ constexpr SlotName kOpacity{"opacity", 0, 1}, kMode{"mode", 1, 1}, kColor1{"colo
 
 #define MVE_GEN_SLOTS kOpacity, kMode, kColor1, kColor2
 
+// A value set in a defaults row.
+constexpr Values with(Values v, int slot, double value)
+{
+    v[static_cast<std::size_t>(slot)] = value;
+    return v;
+}
+
+// Dispatcher generator defaults: opacity 100 %, white, blend code 12
+// ("Normal"), seed 0 (the script's stream), then v1..v8 in their slots.
+constexpr Values host(double v1 = 0, double v2 = 0, double v3 = 0, double v4 = 0, double v5 = 0, double v6 = 0)
+{
+    Values v{};
+    v[0] = 100;
+    v[8] = v[9] = v[10] = 255;
+    v[14] = 12;
+    v[4] = v1;
+    v[5] = v2;
+    v[18] = v3;
+    v[6] = v4;
+    v[7] = v5;
+    v[17] = v6;
+    return v;
+}
+
+#define MVE_HOST_SLOTS                                                                                       \
+    kOpacity, SlotName{"seed", 3, 1}, SlotName{"v1", 4, 1}, SlotName{"v2", 5, 1}, SlotName{"v3", 18, 1},        \
+        SlotName{"v4", 6, 1}, SlotName{"v5", 7, 1}, SlotName{"v6", 17, 1}, SlotName{"v7", 15, 1},               \
+        SlotName{"v8", 16, 1}, SlotName{"colour", 8, 3}, SlotName{"blend", 14, 1}
+
 const StepInfo kSteps[] = {
     {1, "fill", gen_fill, gen(), {MVE_GEN_SLOTS}},
     {2, "gradient", gen_gradient, gen(0), {MVE_GEN_SLOTS, SlotName{"angle", 10, 1}}},
@@ -40,6 +69,46 @@ const StepInfo kSteps[] = {
     {8, "circles", gen_circles, gen(20, 4, 16, 0, 0),
      {MVE_GEN_SLOTS, SlotName{"count", 10, 1}, SlotName{"min", 11, 1}, SlotName{"max", 12, 1},
       SlotName{"outline", 13, 1}, SlotName{"vary", 14, 1}}},
+    // --- Generators 9..17 and the dispatcher's generators 20..34 -----------
+    {9, "rectangles", gen_rectangles, gen(20, 4, 24, 0, 0),
+     {MVE_GEN_SLOTS, SlotName{"count", 10, 1}, SlotName{"min", 11, 1}, SlotName{"max", 12, 1},
+      SlotName{"outline", 13, 1}, SlotName{"vary", 14, 1}}},
+    {10, "splines", gen_splines, gen(10, 2, 50, 50, 0),
+     {MVE_GEN_SLOTS, SlotName{"count", 10, 1}, SlotName{"thickness", 11, 1}, SlotName{"size", 12, 1},
+      SlotName{"bend", 13, 1}, SlotName{"vary", 14, 1}}},
+    {11, "worms", gen_worms, gen(20, 6, 80, 30, 0),
+     {MVE_GEN_SLOTS, SlotName{"count", 10, 1}, SlotName{"thickness", 11, 1}, SlotName{"length", 12, 1},
+      SlotName{"curl", 13, 1}, SlotName{"vary", 14, 1}}},
+    {12, "fibers", gen_fibers, with(gen(300, 20, 1, 0, 20, 5), 16, 60),
+     {MVE_GEN_SLOTS, SlotName{"count", 10, 1}, SlotName{"length", 11, 1}, SlotName{"thickness", 12, 1},
+      SlotName{"angle", 13, 1}, SlotName{"jitter", 14, 1}, SlotName{"curl", 15, 1}, SlotName{"vary", 16, 1}}},
+    {13, "trees", gen_trees, gen(4, 35, 7, 25, 6, 0),
+     {MVE_GEN_SLOTS, SlotName{"count", 10, 1}, SlotName{"size", 11, 1}, SlotName{"depth", 12, 1},
+      SlotName{"spread", 13, 1}, SlotName{"thickness", 14, 1}, SlotName{"vary", 15, 1}}},
+    {14, "blobs", gen_blobs, gen(12, 8, 32, 30, 2, 0),
+     {MVE_GEN_SLOTS, SlotName{"count", 10, 1}, SlotName{"min", 11, 1}, SlotName{"max", 12, 1},
+      SlotName{"wobble", 13, 1}, SlotName{"softness", 14, 1}, SlotName{"vary", 15, 1}}},
+    {15, "sine_plasma", gen_sine_plasma, gen(40, 0),
+     {MVE_GEN_SLOTS, SlotName{"scale", 10, 1}, SlotName{"mono", 11, 1}}},
+    {16, "colour_plasma", gen_colour_plasma, gen(50), {MVE_GEN_SLOTS, SlotName{"roughness", 10, 1}}},
+    {17, "pattern", gen_pattern, gen(0, 16, 50),
+     {MVE_GEN_SLOTS, SlotName{"kind", 10, 1}, SlotName{"cell", 11, 1}, SlotName{"width", 12, 1}}},
+    {20, "host_lines", gen_host, host(500, 200, 0, 30, 10000, 0), {MVE_HOST_SLOTS}},
+    {21, "host_points", gen_host, host(1000, 300), {MVE_HOST_SLOTS}},
+    {22, "host_circles", gen_host, host(200, 400, 0, 0, 1600), {MVE_HOST_SLOTS}},
+    {23, "host_rectangles", gen_host, host(200, 400, 0, 0, 2400), {MVE_HOST_SLOTS}},
+    {24, "host_splines", gen_host, host(1000, 200, 50, 50), {MVE_HOST_SLOTS}},
+    {25, "host_worms", gen_host, host(2000, 600, 30, 0, 800), {MVE_HOST_SLOTS}},
+    {26, "host_fibers", gen_host, host(1500, 1000, 0, 20, 600, 60), {MVE_HOST_SLOTS}},
+    {27, "host_trees", gen_host, host(800, 1200, 60, 35, 3000), {MVE_HOST_SLOTS}},
+    {28, "host_noise", gen_host, host(0), {MVE_HOST_SLOTS}},
+    {29, "host_blobs", gen_host, host(1200, 800, 30, 4, 3200), {MVE_HOST_SLOTS}},
+    {30, "host_plasma", gen_host, host(5000), {MVE_HOST_SLOTS}},
+    {31, "host_sine_plasma", gen_host, host(720), {MVE_HOST_SLOTS}},
+    {32, "host_fractal_plasma", gen_host, host(5000), {MVE_HOST_SLOTS}},
+    {33, "host_perlin_noise", gen_host, host(620, 0, 43, 50), {MVE_HOST_SLOTS}},
+    {34, "host_pattern", gen_host, host(700, 0, 0, 50), {MVE_HOST_SLOTS}},
+    // --- end of generators 9..34 ----------------------------------------
     {50, "invert", fx_invert, Values{}, {}},
     {kIslRotateEffect, "rotate", fx_rotate, Values{0, 0, 0, 0, 100},
      {SlotName{"angle", 3, 1}, SlotName{"scale", 4, 1}}},
@@ -50,6 +119,7 @@ const StepInfo kSteps[] = {
 };
 
 #undef MVE_GEN_SLOTS
+#undef MVE_HOST_SLOTS
 
 }  // namespace
 
@@ -73,7 +143,38 @@ double step_work(const IslStep& s, int width, int height) noexcept
 {
     const double area = double(width) * height, longer = std::max(width, height);
     constexpr double kShapes = 100000, kSide = kIslMaxSide;
+    if (s.id >= 20 && s.id <= 34) {  // the dispatcher's generators: as the script generator they run
+        IslStep script;
+        return host_generator_step(s, script) ? step_work(script, width, height) : area;
+    }
     switch (s.id) {
+    case 9: {
+        const double hi = std::max(value_in(s, 11, 0, kSide), value_in(s, 12, 0, kSide));
+        return area + shape_work(value_in(s, 10, 0, kShapes), hi + 2, area);
+    }
+    case 10: {  // splines: 32 pieces, each at most a third of the span plus the stroke
+        const double span = value_in(s, 12, 0, 100) / 100.0 * longer;
+        return area + shape_work(value_in(s, 10, 0, kShapes) * 32, span + value_in(s, 11, 0, kSide) + 2, area);
+    }
+    case 11: {  // worms: length / step pieces of one step plus the stroke
+        const double thick = value_in(s, 11, 0, kSide), step = std::max(1.0, thick / 2);
+        const double steps = std::min(4096.0, value_in(s, 12, 0, 16384) / step);
+        return area + shape_work(value_in(s, 10, 0, kShapes) * std::floor(steps), step + thick + 2, area);
+    }
+    case 12: {  // fibers: two-pixel pieces
+        const double steps = std::min(4096.0, std::ceil(value_in(s, 11, 0, 100) / 100.0 * longer / 2));
+        return area + shape_work(value_in(s, 10, 0, kShapes) * steps, 2 + value_in(s, 12, 0, kSide) + 2, area);
+    }
+    case 13: {  // trees: 2^depth - 1 branches, none longer than the whole tree
+        const double branches = std::pow(2.0, std::floor(value_in(s, 12, 1, 12))) - 1;
+        const double side = value_in(s, 11, 0, 100) / 100.0 * height + value_in(s, 14, 0, kSide) + 2;
+        return area + shape_work(value_in(s, 10, 0, kShapes) * branches, side, area);
+    }
+    case 14: {  // blobs: radius up to max x 2 with the wobble, plus the soft rim
+        const double hi = std::max(value_in(s, 11, 0, kSide), value_in(s, 12, 0, kSide));
+        return area + shape_work(value_in(s, 10, 0, kShapes), 4 * hi + 2 * value_in(s, 14, 0, kSide) + 4, area);
+    }
+    case 16: return area * 3;  // colour plasma: three fields
     case 5: return area * std::floor(value_in(s, 11, 1, 8));  // perlin: one pass per octave
     case 6: {  // lines: length percent of the longer side, plus the stroke
         const double length = value_in(s, 14, 0, 100) / 100.0 * longer;

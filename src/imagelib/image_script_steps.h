@@ -25,7 +25,7 @@ struct SlotName {
     int count = 1;
 };
 
-constexpr int kMaxSlotNames = 10;
+constexpr int kMaxSlotNames = 12;
 
 struct StepInfo {
     int id;
@@ -54,6 +54,23 @@ void gen_perlin(const IslStep&, Picture, CrtRandom&);
 void gen_lines(const IslStep&, Picture, CrtRandom&);
 void gen_points(const IslStep&, Picture, CrtRandom&);
 void gen_circles(const IslStep&, Picture, CrtRandom&);
+// Strokes and outlines (image_script_strokes.cpp).
+void gen_rectangles(const IslStep&, Picture, CrtRandom&);
+void gen_splines(const IslStep&, Picture, CrtRandom&);
+void gen_worms(const IslStep&, Picture, CrtRandom&);
+void gen_fibers(const IslStep&, Picture, CrtRandom&);
+void gen_trees(const IslStep&, Picture, CrtRandom&);
+void gen_blobs(const IslStep&, Picture, CrtRandom&);
+// Formula fields (image_script_fields.cpp).
+void gen_sine_plasma(const IslStep&, Picture, CrtRandom&);
+void gen_colour_plasma(const IslStep&, Picture, CrtRandom&);
+void gen_pattern(const IslStep&, Picture, CrtRandom&);
+// The dispatcher's generators 20..34 in its slot layout
+// (image_script_host_generators.cpp): one function for all of them.
+void gen_host(const IslStep&, Picture, CrtRandom&);
+// The script generator step a dispatcher generator step stands for; false
+// for an id that is not one of them.
+bool host_generator_step(const IslStep& host, IslStep& out) noexcept;
 
 // Effects (image_script_effects.cpp).
 void fx_invert(const IslStep&, Picture, CrtRandom&);

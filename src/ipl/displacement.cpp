@@ -8,9 +8,8 @@
 #include "core/guard.h"
 #include "core/random.h"
 #include "core/transfer.h"
-#include "imagelib/block_copy.h"
 #include "imagelib/displacement.h"
-#include "imagelib/image_script.h"
+#include "imagelib/script_texture.h"
 #include "imagelib/transforms.h"
 #include "ipl/processing_buffers.h"
 #include "morvane/morvane.h"
@@ -39,49 +38,20 @@ void displace_by_map(Engine& e, const std::uint8_t* map, float strength, int bac
     core::load_rgba32_into_current(e, dst, W * 4, true);
 }
 
-// Renders the script into an RGBA texture; empty when it cannot be loaded or run.
-std::vector<std::uint8_t> render_texture(const char* path, int& tw, int& th)
-{
-    std::vector<std::uint8_t> texture;
-    il::IslHeader header;
-    if (path && il::isl_load_script_from_file(path) && il::isl_init_buffers() &&
-        il::isl_read_script_header_from_file(path, &header) && header.width > 0 && header.height > 0) {
-        tw = header.width;
-        th = header.height;
-        texture.assign(static_cast<std::size_t>(tw) * th * 4, 0);
-        if (il::isl_execute_script(texture.data(), tw, th))
-            il::swap_red_blue(texture.data(), tw, th, tw * 4);
-        else
-            texture.clear();
-    }
-    return texture;
-}
-
 // Tiles the texture over the W x H map from (0, 0), or from a random offset
 // when the low byte of randomOffset is 1; nothing for an empty texture.
-void tile_texture(const std::vector<std::uint8_t>& texture, int tw, int th, int randomOffset,
-                  std::uint8_t* map, int W, int H)
+void tile_over_map(const il::Texture& texture, int randomOffset, std::uint8_t* map, int W, int H)
 {
     if (texture.empty()) return;
     int x0 = 0, y0 = 0;
     if ((randomOffset & 0xFF) == 1) {
         crt_srand(static_cast<std::uint32_t>(std::time(nullptr)));
         const int r1 = crt_rand(), r2 = crt_rand();
-        x0 = -(r1 % tw);
-        y0 = -(r2 % th);
+        x0 = -(r1 % texture.width);
+        y0 = -(r2 % texture.height);
     }
-    for (int y = y0; y < H; y += th)
-        for (int x = x0; x < W; x += tw)
-            overlay_image(map, W, H, 4, W * 4, texture.data(), tw, th, tw * 4, x, y, 1.0, 0);
+    il::tile_texture(texture, x0, y0, map, W, H);
 }
-
-// One image-script session, finished however the displacement ends.
-struct ScriptSession {
-    ScriptSession() { il::isl_initialize(); }
-    ~ScriptSession() { il::isl_finish(); }
-    ScriptSession(const ScriptSession&) = delete;
-    ScriptSession& operator=(const ScriptSession&) = delete;
-};
 
 }  // namespace
 
@@ -99,12 +69,7 @@ void displacement_bump_isl_file(const char* islScriptPath, double strength, int 
         if (!canvas_rgba32(e, e.ipl.src32) || !canvas_rgba32(e, e.ipl.dst32)) return;
         const int W = e.canvas.width, H = e.canvas.height;
         std::vector<std::uint8_t> map(canvas_bytes(e, 4), 0);
-        int tw = 0, th = 0;
-        {
-            ScriptSession session;
-            const std::vector<std::uint8_t> texture = render_texture(islScriptPath, tw, th);
-            tile_texture(texture, tw, th, randomOffset, map.data(), W, H);
-        }
+        tile_over_map(il::render_script_texture(islScriptPath), randomOffset, map.data(), W, H);
         for (std::size_t i = 3; i < map.size(); i += 4) map[i] = 255;
         displace_by_map(e, map.data(), static_cast<float>(strength), background);
     });

@@ -74,7 +74,7 @@ TEST(ImageScriptParse, RejectsMalformedScripts)
         "ISL 1\nsize 4 4\nfill opacity=1e999\n",    // overflow
         "ISL 1\nsize 4 4\nfill opacity=nan\n",      // not finite
         "ISL 1\nsize 4 4\nfill opacity=\n",         // empty value
-        "ISL 1\nsize 4 4\nfill 16=1\n",             // slot out of range
+        "ISL 1\nsize 4 4\nfill 20=1\n",             // slot out of range
         "ISL 1\nsize 4 4\nfill opacity\n",          // no '='
         "ISL 1\nsize 4 4\nbackground 1 2 256\n",    // channel out of range
         "ISL 1\nsize 4 4\nseed -1\n",               // negative seed
@@ -271,7 +271,7 @@ TEST_F(ImageScriptSession, EffectListOnAnImage)
     EXPECT_EQ(isl_add_effect(999, 1), 0);
     ASSERT_EQ(isl_add_effect(kIslRotateEffect, 1), 1);
     EXPECT_EQ(isl_set_effect_value(1, 3, 90), 0);   // no step 1
-    EXPECT_EQ(isl_set_effect_value(0, 16, 90), 0);  // no slot 16
+    EXPECT_EQ(isl_set_effect_value(0, 20, 90), 0);  // no slot 20
     ASSERT_EQ(isl_set_effect_value(0, 3, 180), 1);
     ASSERT_EQ(isl_set_effect_value(0, 4, 100), 1);
     EXPECT_EQ(isl_execute_script_on_image(px.data(), 0, 2), 0);

@@ -1,0 +1,6 @@
+ISL 1
+size 64 4
+host_worms seed=1 v1=1000000000 v2=1000000000 v5=1000000000
+host_fibers v1=-1000000000 v4=1000000000
+host_blobs v1=1000 v2=1000000000 v5=1000000000 blend=-7
+trees count=100000 depth=1000 size=100
