@@ -1,0 +1,72 @@
+// Batches of pixels for the merge core's packed float stage. The row loops
+// do the integer steps pixel by pixel and queue the pixels that reach the
+// float stage; a kernel then blends the queue several pixels at a time
+// (two per SSE2 register, four per AVX2 register) and writes them back.
+// Every pixel's result is bit-identical to formulas::blend16 on it.
+//
+// The kernel is chosen once per merge: by mode (the bitwise and HSL
+// formulas have no packed form), by the fast-path switch, and by the widest
+// vector level the processor has and the ceiling allows (below).
+#pragma once
+
+#include <cstdint>
+
+
+namespace mve {
+
+struct FloatBatch {
+    static constexpr int kSize = 64;
+    static constexpr int kPad = 4;  // room to fill the last register with copies
+    int count = 0;
+    bool lockAlpha = false;
+    // The source after the integer steps (16-bit values) and its destination pixel.
+    alignas(32) std::uint32_t r[kSize + kPad], g[kSize + kPad], b[kSize + kPad], a[kSize + kPad];
+    std::uint16_t* dst[kSize + kPad];
+};
+
+using FloatBatchKernel = void (*)(FloatBatch&);
+
+// Queues one pixel; runs the kernel when the batch is full.
+inline void queue_pixel(FloatBatch& batch, FloatBatchKernel kernel, std::uint32_t r, std::uint32_t g,
+                        std::uint32_t b, std::uint32_t a, std::uint16_t* dst)
+{
+    const int i = batch.count;
+    batch.r[i] = r, batch.g[i] = g, batch.b[i] = b, batch.a[i] = a, batch.dst[i] = dst;
+    if (++batch.count == FloatBatch::kSize) {
+        kernel(batch);
+        batch.count = 0;
+    }
+}
+
+// Blends what is left in the batch.
+inline void flush(FloatBatch& batch, FloatBatchKernel kernel)
+{
+    if (batch.count > 0) kernel(batch);
+    batch.count = 0;
+}
+
+// The packed kernel for blend mode `mode` (as the merge core dispatches it:
+// the mode number, or 0 for the modes that blend as Normal), or null when
+// the scalar stage must run: fast paths off, no packed form, or the scalar
+// level forced.
+FloatBatchKernel float_batch_kernel(int mode);
+
+// Vector instruction levels of the packed float stage, narrowest first.
+enum class SimdLevel : int { Scalar, Sse2, Avx2 };
+
+// The widest level the kernels may use. It starts from MVE_SIMD_LEVEL
+// ("scalar" or "sse2" cap it, so an AVX2 machine runs the SSE2 kernels too);
+// tests lower it and put it back.
+void set_simd_ceiling(SimdLevel level) noexcept;
+SimdLevel simd_ceiling() noexcept;
+
+// The level in force: the processor's widest, lowered by the ceiling.
+SimdLevel simd_level_in_force() noexcept;
+
+namespace simd_detail {
+// Per level, the kernel of a mode or null (merge_float_batch_sse2.cpp, _avx2.cpp).
+FloatBatchKernel sse2_kernel(int mode);
+FloatBatchKernel avx2_kernel(int mode);
+}  // namespace simd_detail
+
+}  // namespace mve
