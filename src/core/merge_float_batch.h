@@ -19,8 +19,10 @@ struct FloatBatch {
     static constexpr int kPad = 4;  // room to fill the last register with copies
     int count = 0;
     bool lockAlpha = false;
-    // The source after the integer steps (16-bit values) and its destination pixel.
+    // The source after the integer steps (16-bit values), the destination
+    // pixel's values (read when queued, while in cache) and where it goes.
     alignas(32) std::uint32_t r[kSize + kPad], g[kSize + kPad], b[kSize + kPad], a[kSize + kPad];
+    alignas(32) std::uint32_t dr[kSize + kPad], dg[kSize + kPad], db[kSize + kPad], da[kSize + kPad];
     std::uint16_t* dst[kSize + kPad];
 };
 
@@ -32,6 +34,7 @@ inline void queue_pixel(FloatBatch& batch, FloatBatchKernel kernel, std::uint32_
 {
     const int i = batch.count;
     batch.r[i] = r, batch.g[i] = g, batch.b[i] = b, batch.a[i] = a, batch.dst[i] = dst;
+    batch.dr[i] = dst[0], batch.dg[i] = dst[1], batch.db[i] = dst[2], batch.da[i] = dst[3];
     if (++batch.count == FloatBatch::kSize) {
         kernel(batch);
         batch.count = 0;

@@ -26,11 +26,9 @@ inline V result_alpha_lanes(V sa, V da)
 
 // Blends lanes [i, i + V::kWidth) of the batch into `out` (colours, 16-bit).
 template <int M, class V>
-inline void blend_group(const FloatBatch& b, int i, std::uint32_t out[3][4])
+[[gnu::always_inline]] inline void blend_group(const FloatBatch& b, int i, std::uint32_t out[3][4])
 {
-    alignas(32) std::uint32_t dest[4][4];
-    for (int k = 0; k < V::kWidth; ++k)
-        for (int c = 0; c < 4; ++c) dest[c][k] = b.dst[i + k][c];
+    const std::uint32_t* dest[4] = {b.dr + i, b.dg + i, b.db + i, b.da + i};
     const V invAlpha = V::splat(formulas::kInv65535), invColour = V::splat(formulas::kInv65280);
     PixelLanes<V> p;
     p.sa = V::from_u32(b.a + i) * invAlpha;
@@ -57,6 +55,7 @@ void blend_batch(FloatBatch& b)
     // The last register is filled with copies of the last pixel; their results are dropped.
     for (int k = n; k % V::kWidth != 0; ++k) {
         b.r[k] = b.r[n - 1], b.g[k] = b.g[n - 1], b.b[k] = b.b[n - 1], b.a[k] = b.a[n - 1];
+        b.dr[k] = b.dr[n - 1], b.dg[k] = b.dg[n - 1], b.db[k] = b.db[n - 1], b.da[k] = b.da[n - 1];
         b.dst[k] = b.dst[n - 1];
     }
     for (int i = 0; i < n; i += V::kWidth) {
@@ -65,7 +64,7 @@ void blend_batch(FloatBatch& b)
         const int lanes = n - i < V::kWidth ? n - i : V::kWidth;
         for (int k = 0; k < lanes; ++k) {
             std::uint16_t* d = b.dst[i + k];
-            const std::uint32_t alpha = formulas::result_alpha16<M>(b.a[i + k], d[3]);
+            const std::uint32_t alpha = formulas::result_alpha16<M>(b.a[i + k], b.da[i + k]);
             d[0] = static_cast<std::uint16_t>(out[0][k]);
             d[1] = static_cast<std::uint16_t>(out[1][k]);
             d[2] = static_cast<std::uint16_t>(out[2][k]);
