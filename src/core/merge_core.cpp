@@ -45,6 +45,7 @@ struct MergeJob {
     u32 alphaLayerOpacity;
     FloatBatchKernel kernel;  // the packed float stage, or null for the scalar one
     bool fast;                // shortcuts allowed (fast_paths_enabled())
+    bool plain;               // a packed kernel, and no mask, level or opacity scaling the source
 };
 
 inline void put(std::uint16_t* d, u32 r, u32 g, u32 b, u32 a, bool lockAlpha)
@@ -75,6 +76,19 @@ inline bool opaque4(const std::uint16_t* s)
     return ((p[0] & p[1] & p[2] & p[3]) >> 56) == 0xFF;
 }
 
+// Four pixels that all go straight to the float stage when nothing scales
+// the source: sources not transparent (and, for the Normal rule, not
+// opaque), destinations not transparent.
+template <bool NormalRule>
+inline bool float_stage4(const std::uint16_t* s, const std::uint16_t* d)
+{
+    for (int k = 0; k < 4; ++k) {
+        const u32 a = s[k * 4 + 3];
+        if (a == 0 || d[k * 4 + 3] == 0 || (NormalRule && a > 0xFEFF)) return false;
+    }
+    return true;
+}
+
 // One row of the general path: steps 1..10 for every pixel.
 template <int BM, SourceKind Kind>
 void merge_row(const MergeJob& j, int y)
@@ -90,6 +104,11 @@ void merge_row(const MergeJob& j, int y)
         // 1. Colour modes skip transparent source pixels before any arithmetic
         // (four at a time along transparent stretches).
         if constexpr (Kind == SourceKind::Colour) {
+            if (j.plain && x + 4 <= j.w && float_stage4<BM == kNormal>(s, d)) {
+                queue_four(batch, j.kernel, s, d);
+                x += 3, s += 12, d += 12;
+                continue;
+            }
             if (a == 0) {
                 if (j.fast)
                     while (x + 4 < j.w && transparent4(s + 4)) x += 4, s += 16, d += 16;
@@ -171,6 +190,11 @@ void merge_row_normal_plain(const MergeJob& j, int y)
         }
         std::uint16_t* dp = d + x * 4;
         const std::uint16_t* sp = s + x * 4;
+        if (j.kernel && x + 4 <= j.w && float_stage4<true>(sp, dp)) {
+            queue_four(batch, j.kernel, sp, dp);
+            x += 4;
+            continue;
+        }
         if (dp[3] == 0) {
             std::memcpy(dp, sp, 8);
         } else if (j.kernel) {
@@ -247,6 +271,7 @@ void merge_rgba64(const std::uint16_t* src, int sx, int sy, int w, int h, int sr
         j.alphaLayerOpacity = core_state().layers.alphaLayerOpacity;
         j.fast = fast_paths_enabled();
         j.kernel = float_batch_kernel(float_stage_mode(j, sameAlphaMode));
+        j.plain = j.kernel && !j.mask && j.level1 == 256 && !j.scaleByOpacity;
         const RowFn row = choose_row(j, sameAlphaMode);
         for_each_plane_row(w, h, cost::kBlend, [&](int y) { row(j, y); });
     });
