@@ -13,8 +13,17 @@
 
 #include <cstdint>
 
+#include "core/blend_modes.h"
 
 namespace mve {
+
+// Whether a blend formula has a packed form. The bitwise modes (truncations
+// to integers) and the HSL modes (single-precision colour models) stay scalar.
+constexpr bool has_packed_form(int formula)
+{
+    return !(formula == kAnd || formula == kOr || formula == kXor ||
+             (formula >= kColorize && formula <= kHslColor));
+}
 
 struct FloatBatch {
     static constexpr int kSize = 64;

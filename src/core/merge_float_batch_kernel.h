@@ -78,7 +78,7 @@ template <class V>
 FloatBatchKernel kernel_for(int mode)
 {
     return dispatch_formula_mode(mode, []<int M>() -> FloatBatchKernel {
-        if constexpr (has_packed_form(formulas::formula_of(M)))
+        if constexpr (mve::has_packed_form(formulas::formula_of(M)))
             return &blend_batch<M, V>;
         else
             return nullptr;

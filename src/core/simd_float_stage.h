@@ -47,14 +47,6 @@ struct PixelLanes {
     V sa, da;
 };
 
-// Whether formula M has a packed form. The bitwise modes (truncations to
-// integers) and the HSL modes (single-precision colour models) stay scalar.
-constexpr bool has_packed_form(int formula)
-{
-    return !(formula == kAnd || formula == kOr || formula == kXor ||
-             (formula >= kColorize && formula <= kHslColor));
-}
-
 // The luminance shift of 20 and 21: L = mean of Dc, k = |L - 0.5| (x 1.75) Sa.
 template <int M, class V>
 inline void colour_shift(const PixelLanes<V>& p, V rc[3])
@@ -135,7 +127,8 @@ inline V separable(V sc, V dc, V sa, V da, V invSa, V invDa)
     if constexpr (M == kTexturize3) return dc;
 }
 
-// Premultiplied result of formula M (has_packed_form(M)) on pixel lanes.
+// Premultiplied result of formula M on pixel lanes (a formula with a packed
+// form: has_packed_form in core/merge_float_batch.h).
 template <int M, class V>
 inline void blend_lanes(const PixelLanes<V>& p, V rc[3])
 {

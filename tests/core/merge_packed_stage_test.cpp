@@ -64,7 +64,7 @@ TEST(MergePackedStage, KernelMatchesScalarStageForEveryMode)
         for (int mode = 0; mode <= kSilhouette; ++mode) {
             const FloatBatchKernel kernel = float_batch_kernel(mode);
             // Exactly the formulas without a packed form fall back to the scalar stage.
-            ASSERT_EQ(kernel != nullptr, simd::has_packed_form(blend_formula_of(mode)))
+            ASSERT_EQ(kernel != nullptr, has_packed_form(blend_formula_of(mode)))
                 << "mode " << mode << ' ' << level_name(level);
             if (!kernel) continue;
             for (std::uint32_t seed = 1; seed <= 300; ++seed) {
@@ -106,7 +106,7 @@ TEST(MergePackedStage, PremultipliedResultsHaveTheScalarBits)
     // Before the truncation to 16 bits hides small differences: the packed
     // Rc of every formula is the scalar Rc to the last bit, pixel by pixel.
     for (int mode = 0; mode <= kSilhouette; ++mode) {
-        if (!simd::has_packed_form(blend_formula_of(mode))) continue;
+        if (!has_packed_form(blend_formula_of(mode))) continue;
         dispatch_formula_mode(mode, [&]<int M>() {
             constexpr int F = formulas::formula_of(M);
             std::mt19937 rng(static_cast<std::uint32_t>(M) + 7);
