@@ -71,12 +71,12 @@ FloatBatchKernel float_batch_kernel(int mode)
 {
     if (!fast_paths_enabled()) return nullptr;
     switch (simd_level_in_force()) {
-    case SimdLevel::Avx2:
-        return simd_detail::avx2_kernel(mode);
-    case SimdLevel::Sse2:
-        return simd_detail::sse2_kernel(mode);
-    case SimdLevel::Scalar:
-        break;
+        case SimdLevel::Avx2:
+            return simd_detail::avx2_kernel(mode);
+        case SimdLevel::Sse2:
+            return simd_detail::sse2_kernel(mode);
+        case SimdLevel::Scalar:
+            break;
     }
     return nullptr;
 }

@@ -39,17 +39,50 @@ struct Lanes4 {
     }
 };
 
-inline Lanes4 operator+(Lanes4 a, Lanes4 b) noexcept { return {_mm256_add_pd(a.v, b.v)}; }
-inline Lanes4 operator-(Lanes4 a, Lanes4 b) noexcept { return {_mm256_sub_pd(a.v, b.v)}; }
-inline Lanes4 operator*(Lanes4 a, Lanes4 b) noexcept { return {_mm256_mul_pd(a.v, b.v)}; }
-inline Lanes4 operator/(Lanes4 a, Lanes4 b) noexcept { return {_mm256_div_pd(a.v, b.v)}; }
-inline Lanes4 sqrt(Lanes4 a) noexcept { return {_mm256_sqrt_pd(a.v)}; }
-inline Lanes4 min_of(Lanes4 a, Lanes4 b) noexcept { return {_mm256_min_pd(b.v, a.v)}; }
-inline Lanes4 max_zero(Lanes4 a) noexcept { return {_mm256_max_pd(a.v, _mm256_setzero_pd())}; }
-inline Lanes4 abs(Lanes4 a) noexcept { return {_mm256_andnot_pd(_mm256_set1_pd(-0.0), a.v)}; }
-inline Lanes4 less(Lanes4 a, Lanes4 b) noexcept { return {_mm256_cmp_pd(a.v, b.v, _CMP_LT_OQ)}; }
-inline Lanes4 less_equal(Lanes4 a, Lanes4 b) noexcept { return {_mm256_cmp_pd(a.v, b.v, _CMP_LE_OQ)}; }
-inline Lanes4 select(Lanes4 mask, Lanes4 a, Lanes4 b) noexcept { return {_mm256_blendv_pd(b.v, a.v, mask.v)}; }
+inline Lanes4 operator+(Lanes4 a, Lanes4 b) noexcept
+{
+    return {_mm256_add_pd(a.v, b.v)};
+}
+inline Lanes4 operator-(Lanes4 a, Lanes4 b) noexcept
+{
+    return {_mm256_sub_pd(a.v, b.v)};
+}
+inline Lanes4 operator*(Lanes4 a, Lanes4 b) noexcept
+{
+    return {_mm256_mul_pd(a.v, b.v)};
+}
+inline Lanes4 operator/(Lanes4 a, Lanes4 b) noexcept
+{
+    return {_mm256_div_pd(a.v, b.v)};
+}
+inline Lanes4 sqrt(Lanes4 a) noexcept
+{
+    return {_mm256_sqrt_pd(a.v)};
+}
+inline Lanes4 min_of(Lanes4 a, Lanes4 b) noexcept
+{
+    return {_mm256_min_pd(b.v, a.v)};
+}
+inline Lanes4 max_zero(Lanes4 a) noexcept
+{
+    return {_mm256_max_pd(a.v, _mm256_setzero_pd())};
+}
+inline Lanes4 abs(Lanes4 a) noexcept
+{
+    return {_mm256_andnot_pd(_mm256_set1_pd(-0.0), a.v)};
+}
+inline Lanes4 less(Lanes4 a, Lanes4 b) noexcept
+{
+    return {_mm256_cmp_pd(a.v, b.v, _CMP_LT_OQ)};
+}
+inline Lanes4 less_equal(Lanes4 a, Lanes4 b) noexcept
+{
+    return {_mm256_cmp_pd(a.v, b.v, _CMP_LE_OQ)};
+}
+inline Lanes4 select(Lanes4 mask, Lanes4 a, Lanes4 b) noexcept
+{
+    return {_mm256_blendv_pd(b.v, a.v, mask.v)};
+}
 
 }  // namespace
 

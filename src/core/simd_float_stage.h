@@ -103,8 +103,7 @@ inline V separable(V sc, V dc, V sa, V da, V invSa, V invDa)
         return select(cond, under, over);
     }
     if constexpr (M == kDifference) return sc + dc - two * min_of(sc * da, dc * sa);
-    if constexpr (M == kNegation)
-        return sc * da + dc * sa - two * sc * dc + rest_rule(sc, dc, invSa, invDa);
+    if constexpr (M == kNegation) return sc * da + dc * sa - two * sc * dc + rest_rule(sc, dc, invSa, invDa);
     if constexpr (M == kOverlay || M == kHardLight) {
         const V cond = M == kOverlay ? less(two * dc, da) : less(two * sc, sa);
         const V r = select(cond, two * sc * dc, sa * da - two * (da - dc) * (sa - sc));

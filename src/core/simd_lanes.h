@@ -30,19 +30,49 @@ struct Lanes2 {
     }
 };
 
-inline Lanes2 operator+(Lanes2 a, Lanes2 b) noexcept { return {_mm_add_pd(a.v, b.v)}; }
-inline Lanes2 operator-(Lanes2 a, Lanes2 b) noexcept { return {_mm_sub_pd(a.v, b.v)}; }
-inline Lanes2 operator*(Lanes2 a, Lanes2 b) noexcept { return {_mm_mul_pd(a.v, b.v)}; }
-inline Lanes2 operator/(Lanes2 a, Lanes2 b) noexcept { return {_mm_div_pd(a.v, b.v)}; }
-inline Lanes2 sqrt(Lanes2 a) noexcept { return {_mm_sqrt_pd(a.v)}; }
+inline Lanes2 operator+(Lanes2 a, Lanes2 b) noexcept
+{
+    return {_mm_add_pd(a.v, b.v)};
+}
+inline Lanes2 operator-(Lanes2 a, Lanes2 b) noexcept
+{
+    return {_mm_sub_pd(a.v, b.v)};
+}
+inline Lanes2 operator*(Lanes2 a, Lanes2 b) noexcept
+{
+    return {_mm_mul_pd(a.v, b.v)};
+}
+inline Lanes2 operator/(Lanes2 a, Lanes2 b) noexcept
+{
+    return {_mm_div_pd(a.v, b.v)};
+}
+inline Lanes2 sqrt(Lanes2 a) noexcept
+{
+    return {_mm_sqrt_pd(a.v)};
+}
 // std::min(a, b) lane by lane: b < a ? b : a (MINPD returns its second operand unless the first is less).
-inline Lanes2 min_of(Lanes2 a, Lanes2 b) noexcept { return {_mm_min_pd(b.v, a.v)}; }
+inline Lanes2 min_of(Lanes2 a, Lanes2 b) noexcept
+{
+    return {_mm_min_pd(b.v, a.v)};
+}
 // a > 0 ? a : 0, also for a NaN (MAXPD returns its second operand then).
-inline Lanes2 max_zero(Lanes2 a) noexcept { return {_mm_max_pd(a.v, _mm_setzero_pd())}; }
+inline Lanes2 max_zero(Lanes2 a) noexcept
+{
+    return {_mm_max_pd(a.v, _mm_setzero_pd())};
+}
 // Clears the sign bit.
-inline Lanes2 abs(Lanes2 a) noexcept { return {_mm_andnot_pd(_mm_set1_pd(-0.0), a.v)}; }
-inline Lanes2 less(Lanes2 a, Lanes2 b) noexcept { return {_mm_cmplt_pd(a.v, b.v)}; }
-inline Lanes2 less_equal(Lanes2 a, Lanes2 b) noexcept { return {_mm_cmple_pd(a.v, b.v)}; }
+inline Lanes2 abs(Lanes2 a) noexcept
+{
+    return {_mm_andnot_pd(_mm_set1_pd(-0.0), a.v)};
+}
+inline Lanes2 less(Lanes2 a, Lanes2 b) noexcept
+{
+    return {_mm_cmplt_pd(a.v, b.v)};
+}
+inline Lanes2 less_equal(Lanes2 a, Lanes2 b) noexcept
+{
+    return {_mm_cmple_pd(a.v, b.v)};
+}
 // mask ? a : b per lane.
 inline Lanes2 select(Lanes2 mask, Lanes2 a, Lanes2 b) noexcept
 {

@@ -69,7 +69,8 @@ TEST(MergePackedStage, KernelMatchesScalarStageForEveryMode)
             if (!kernel) continue;
             for (std::uint32_t seed = 1; seed <= 300; ++seed) {
                 std::mt19937 rng(seed * 131 + static_cast<std::uint32_t>(mode));
-                const int count = 1 + static_cast<int>(rng() % (2 * FloatBatch::kSize + 3));  // past a full batch
+                const int count =
+                    1 + static_cast<int>(rng() % (2 * FloatBatch::kSize + 3));  // past a full batch
                 std::vector<std::uint16_t> dst(static_cast<std::size_t>(count) * 4);
                 for (auto& v : dst) v = value(rng);
                 const std::vector<std::uint16_t> before = dst;
@@ -92,9 +93,10 @@ TEST(MergePackedStage, KernelMatchesScalarStageForEveryMode)
                     const std::uint16_t* got = &dst[static_cast<std::size_t>(i) * 4];
                     for (int c = 0; c < 4; ++c)
                         ASSERT_EQ(got[c], want[c])
-                            << "mode " << mode << ' ' << level_name(level) << " seed " << seed << " pixel " << i
-                            << " channel " << c << " source " << s[0] << ' ' << s[1] << ' ' << s[2] << ' '
-                            << s[3] << " destination " << d[0] << ' ' << d[1] << ' ' << d[2] << ' ' << d[3];
+                            << "mode " << mode << ' ' << level_name(level) << " seed " << seed << " pixel "
+                            << i << " channel " << c << " source " << s[0] << ' ' << s[1] << ' ' << s[2]
+                            << ' ' << s[3] << " destination " << d[0] << ' ' << d[1] << ' ' << d[2] << ' '
+                            << d[3];
                 }
             }
         }
@@ -177,8 +179,8 @@ TEST(MergePackedStage, WholeMergesAgreeWithScalarReferenceForEveryMode)
                                  maskMode, opacity, lvl, lock, same);
                 }
                 for (std::size_t i = 0; i < fast.size(); ++i)
-                    ASSERT_EQ(fast[i], slow[i]) << "mode " << mode << ' ' << level_name(level) << " seed " << seed
-                                                << " pixel " << i / 4 << " channel " << i % 4;
+                    ASSERT_EQ(fast[i], slow[i]) << "mode " << mode << ' ' << level_name(level) << " seed "
+                                                << seed << " pixel " << i / 4 << " channel " << i % 4;
             }
         }
     }
