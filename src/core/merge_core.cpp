@@ -6,7 +6,9 @@
 // Dispatch happens once per call: a row loop is instantiated per blend
 // formula and per kind of source (colour mode, alpha mode, alpha mode with
 // the same-alpha-mode flag), so the pixel loop holds no mode switch for the
-// colour modes.
+// colour modes. The float stage runs packed, several pixels per register
+// (core/merge_float_batch.h), unless the fast paths are off or the mode has
+// no packed form; both give the same bits.
 #include "core/merge_core.h"
 
 #include <cstdlib>
@@ -16,6 +18,7 @@
 #include "core/blend_modes.h"
 #include "core/core_state.h"
 #include "core/guard.h"
+#include "core/merge_float_batch.h"
 #include "core/merge_formulas.h"
 #include "core/parallel.h"
 #include "core/runtime.h"
@@ -40,6 +43,9 @@ struct MergeJob {
     bool lockAlpha;
     bool emptyWhenDestEmpty;  // modes 20, 21, 27, 28, 29 need something beneath
     u32 alphaLayerOpacity;
+    FloatBatchKernel kernel;  // the packed float stage, or null for the scalar one
+    bool fast;                // shortcuts allowed (fast_paths_enabled())
+    bool plain;               // a packed kernel, and no mask, level or opacity scaling the source
 };
 
 inline void put(std::uint16_t* d, u32 r, u32 g, u32 b, u32 a, bool lockAlpha)
@@ -50,6 +56,39 @@ inline void put(std::uint16_t* d, u32 r, u32 g, u32 b, u32 a, bool lockAlpha)
     if (!lockAlpha) d[3] = static_cast<std::uint16_t>(a);
 }
 
+// Four pixels at once from their 64-bit words (alpha in the top 16 bits).
+inline void load4(const std::uint16_t* s, std::uint64_t p[4])
+{
+    std::memcpy(p, s, 32);
+}
+// All four alphas are 0.
+inline bool transparent4(const std::uint16_t* s)
+{
+    std::uint64_t p[4];
+    load4(s, p);
+    return ((p[0] | p[1] | p[2] | p[3]) >> 48) == 0;
+}
+// All four alphas are above 0xFEFF, i.e. their high bytes are 0xFF.
+inline bool opaque4(const std::uint16_t* s)
+{
+    std::uint64_t p[4];
+    load4(s, p);
+    return ((p[0] & p[1] & p[2] & p[3]) >> 56) == 0xFF;
+}
+
+// Four pixels that all go straight to the float stage when nothing scales
+// the source: sources not transparent (and, for the Normal rule, not
+// opaque), destinations not transparent.
+template <bool NormalRule>
+inline bool float_stage4(const std::uint16_t* s, const std::uint16_t* d)
+{
+    for (int k = 0; k < 4; ++k) {
+        const u32 a = s[k * 4 + 3];
+        if (a == 0 || d[k * 4 + 3] == 0 || (NormalRule && a > 0xFEFF)) return false;
+    }
+    return true;
+}
+
 // One row of the general path: steps 1..10 for every pixel.
 template <int BM, SourceKind Kind>
 void merge_row(const MergeJob& j, int y)
@@ -58,11 +97,24 @@ void merge_row(const MergeJob& j, int y)
     const std::uint16_t* m =
         j.mask ? j.mask + static_cast<std::size_t>(j.sy + y) * j.srcStride + j.sx * 4 : nullptr;
     std::uint16_t* d = j.dst + static_cast<std::size_t>(j.dy + y) * j.dstStride + j.dx * 4;
+    FloatBatch batch;
+    batch.lockAlpha = j.lockAlpha;
     for (int x = 0; x < j.w; ++x, s += 4, d += 4) {
         u32 a = s[3];
-        // 1. Colour modes skip transparent source pixels before any arithmetic.
-        if constexpr (Kind == SourceKind::Colour)
-            if (a == 0) continue;
+        // 1. Colour modes skip transparent source pixels before any arithmetic
+        // (four at a time along transparent stretches).
+        if constexpr (Kind == SourceKind::Colour) {
+            if (j.plain && x + 4 <= j.w && float_stage4<BM == kNormal>(s, d)) {
+                queue_four(batch, j.kernel, s, d);
+                x += 3, s += 12, d += 12;
+                continue;
+            }
+            if (a == 0) {
+                if (j.fast)
+                    while (x + 4 < j.w && transparent4(s + 4)) x += 4, s += 16, d += 16;
+                continue;
+            }
+        }
         // 2. Layer mask: a = (mean grey of the mask pixel x a) >> 16 where the mask has alpha.
         if (m) {
             const std::uint16_t* mp = m + x * 4;
@@ -98,11 +150,16 @@ void merge_row(const MergeJob& j, int y)
                 put(d, r, g, b, a, j.lockAlpha);
                 continue;
             }
-        // 9. Float stage.
+        // 9. Float stage: queued for the packed kernel, or here.
+        if (j.kernel) {
+            queue_pixel(batch, j.kernel, r, g, b, a, d);
+            continue;
+        }
         u32 out[4];
         formulas::blend16<BM>(r, g, b, a, d, out);
         put(d, out[0], out[1], out[2], out[3], j.lockAlpha);
     }
+    if (j.kernel) flush(batch, j.kernel);
 }
 
 // Normal from a colour-mode layer without mask, level or opacity scaling and
@@ -113,16 +170,19 @@ void merge_row_normal_plain(const MergeJob& j, int y)
 {
     const std::uint16_t* s = j.src + static_cast<std::size_t>(j.sy + y) * j.srcStride + j.sx * 4;
     std::uint16_t* d = j.dst + static_cast<std::size_t>(j.dy + y) * j.dstStride + j.dx * 4;
+    FloatBatch batch;
     int x = 0;
     while (x < j.w) {
         const u32 a = s[x * 4 + 3];
         if (a == 0) {
             ++x;
+            while (x + 4 <= j.w && transparent4(s + x * 4)) x += 4;
             continue;
         }
         if (a > 0xFEFF) {
             // A run of opaque source pixels is one copy.
             int end = x + 1;
+            while (end + 4 <= j.w && opaque4(s + end * 4)) end += 4;
             while (end < j.w && s[end * 4 + 3] > 0xFEFF) ++end;
             std::memcpy(d + x * 4, s + x * 4, static_cast<std::size_t>(end - x) * 8);
             x = end;
@@ -130,8 +190,15 @@ void merge_row_normal_plain(const MergeJob& j, int y)
         }
         std::uint16_t* dp = d + x * 4;
         const std::uint16_t* sp = s + x * 4;
+        if (j.kernel && x + 4 <= j.w && float_stage4<true>(sp, dp)) {
+            queue_four(batch, j.kernel, sp, dp);
+            x += 4;
+            continue;
+        }
         if (dp[3] == 0) {
             std::memcpy(dp, sp, 8);
+        } else if (j.kernel) {
+            queue_pixel(batch, j.kernel, sp[0], sp[1], sp[2], a, dp);
         } else {
             u32 out[4];
             formulas::blend16<kNormal>(sp[0], sp[1], sp[2], a, dp, out);
@@ -139,6 +206,7 @@ void merge_row_normal_plain(const MergeJob& j, int y)
         }
         ++x;
     }
+    if (j.kernel) flush(batch, j.kernel);
 }
 
 using RowFn = void (*)(const MergeJob&, int);
@@ -156,6 +224,13 @@ int alpha_blend_mode(int mode, bool same)
     if (same && (mode == kAlphaSmooth2 || mode == kAlphaSmoothLum4 || mode == kAlphaSmoothLum5))
         return kMultiply;
     return kNormal;
+}
+
+// The mode whose formula the float stage runs.
+int float_stage_mode(const MergeJob& j, bool sameAlphaMode)
+{
+    if (!is_alpha_mode(j.mode)) return j.mode;
+    return alpha_blend_mode(j.mode, sameAlphaMode && j.mode <= kLuminanceAlphaInvert);
 }
 
 RowFn choose_row(const MergeJob& j, bool sameAlphaMode)
@@ -194,6 +269,9 @@ void merge_rgba64(const std::uint16_t* src, int sx, int sy, int w, int h, int sr
         j.lockAlpha = lockAlpha;
         j.emptyWhenDestEmpty = blend_needs_destination(mode);
         j.alphaLayerOpacity = core_state().layers.alphaLayerOpacity;
+        j.fast = fast_paths_enabled();
+        j.kernel = float_batch_kernel(float_stage_mode(j, sameAlphaMode));
+        j.plain = j.kernel && !j.mask && j.level1 == 256 && !j.scaleByOpacity;
         const RowFn row = choose_row(j, sameAlphaMode);
         for_each_plane_row(w, h, cost::kBlend, [&](int y) { row(j, y); });
     });

@@ -71,13 +71,21 @@ void vertical_strip(const std::uint8_t* in, std::uint8_t* out, const Geometry& g
         const int count = g.wrap ? full : cut_count(y, r, H);
         const float inv = count == full ? invFull : 1.0f / static_cast<float>(count);
         std::uint8_t* o = out + static_cast<std::size_t>(y) * stride + c0;
+        const std::uint8_t* add = row(y + r + 1);
+        const std::uint8_t* sub = row(y - r);
+        if (count <= kFloatDivideLimit && add && sub) {
+            // Inside the image: one sweep writes the row and moves the window.
+            for (int k = 0; k < n; ++k) {
+                o[k] = static_cast<std::uint8_t>((static_cast<float>(sum[k]) + 0.5f) * inv);
+                sum[k] += add[k] - sub[k];
+            }
+            continue;
+        }
         if (count <= kFloatDivideLimit)
             for (int k = 0; k < n; ++k)
                 o[k] = static_cast<std::uint8_t>((static_cast<float>(sum[k]) + 0.5f) * inv);
         else
             for (int k = 0; k < n; ++k) o[k] = static_cast<std::uint8_t>(sum[k] / count);
-        const std::uint8_t* add = row(y + r + 1);
-        const std::uint8_t* sub = row(y - r);
         if (add)
             for (int k = 0; k < n; ++k) sum[k] += add[k];
         if (sub)

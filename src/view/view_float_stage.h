@@ -5,7 +5,8 @@
 // Every operation is the one formulas::blend_straight performs, in the same
 // order and the same precision (float products of the 16-bit values, double
 // blending, one division by the result alpha, clamps to [0, 1], rounding
-// back to float), so the results are bit-identical to the scalar stage: a
+// back to float; the Normal and Multiply rules are the merge core's packed
+// ones, core/simd_float_stage.h), so the results are bit-identical to the scalar stage: a
 // packed SSE2 operation rounds each lane exactly as its scalar form does, and
 // no multiply-add is ever fused.
 #pragma once
@@ -13,6 +14,9 @@
 #include <emmintrin.h>
 
 #include <cstdint>
+
+#include "core/simd_float_stage.h"
+#include "core/simd_lanes.h"
 
 namespace mve {
 
@@ -38,18 +42,17 @@ inline void combine_vector(float dst[4], std::uint32_t R, std::uint32_t G, std::
     // Sc = s Sa, Dc = d Da.
     const __m128d scRG = _mm_mul_pd(sRG, sa), scBA = _mm_mul_pd(sBA, sa);
     const __m128d dcRG = _mm_mul_pd(dRG, da), dcBA = _mm_mul_pd(dBA, da);
-    __m128d rRG, rBA;
+    // The packed rules shared with the merge core, on channel pairs.
+    using simd::Lanes2;
+    const Lanes2 invSaL{invSa};
+    Lanes2 rRG, rBA;
     if constexpr (Rule == VectorRule::kNormal) {
-        // Rc = Sc + Dc (1 - Sa).
-        rRG = _mm_add_pd(scRG, _mm_mul_pd(dcRG, invSa));
-        rBA = _mm_add_pd(scBA, _mm_mul_pd(dcBA, invSa));
+        rRG = simd::normal_rule(Lanes2{scRG}, Lanes2{dcRG}, invSaL);
+        rBA = simd::normal_rule(Lanes2{scBA}, Lanes2{dcBA}, invSaL);
     } else {
-        // Rc = Sc Dc + (Sc (1 - Da) + Dc (1 - Sa)).
-        const __m128d invDa = _mm_sub_pd(one, da);
-        rRG =
-            _mm_add_pd(_mm_mul_pd(scRG, dcRG), _mm_add_pd(_mm_mul_pd(scRG, invDa), _mm_mul_pd(dcRG, invSa)));
-        rBA =
-            _mm_add_pd(_mm_mul_pd(scBA, dcBA), _mm_add_pd(_mm_mul_pd(scBA, invDa), _mm_mul_pd(dcBA, invSa)));
+        const Lanes2 invDaL{_mm_sub_pd(one, da)};
+        rRG = simd::multiply_rule(Lanes2{scRG}, Lanes2{dcRG}, invSaL, invDaL);
+        rBA = simd::multiply_rule(Lanes2{scBA}, Lanes2{dcBA}, invSaL, invDaL);
     }
     // Union alpha Sa + Da (1 - Sa), clamped to [0, 1]; nothing left is black.
     double ar = _mm_cvtsd_f64(_mm_add_sd(sa, _mm_mul_sd(da, invSa)));
@@ -61,8 +64,8 @@ inline void combine_vector(float dst[4], std::uint32_t R, std::uint32_t G, std::
     const __m128d inv = _mm_set1_pd(1 / ar);
     // Each colour Rc / alpha clamped to [0, 1]; max(v, 0) also turns a NaN into 0.
     const __m128d zero = _mm_setzero_pd();
-    const __m128d cRG = _mm_min_pd(_mm_max_pd(_mm_mul_pd(rRG, inv), zero), one);
-    const __m128d cBA = _mm_min_pd(_mm_max_pd(_mm_mul_pd(rBA, inv), zero), one);
+    const __m128d cRG = _mm_min_pd(_mm_max_pd(_mm_mul_pd(rRG.v, inv), zero), one);
+    const __m128d cBA = _mm_min_pd(_mm_max_pd(_mm_mul_pd(rBA.v, inv), zero), one);
     const __m128 out = _mm_movelh_ps(_mm_cvtpd_ps(cRG), _mm_cvtpd_ps(cBA));
     _mm_storeu_ps(dst, out);
     dst[3] = static_cast<float>(ar);
