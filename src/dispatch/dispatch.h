@@ -35,6 +35,7 @@ enum class Pattern {
     M,    // refresh Src32, op, result through Mask and texture, merged over the layer
     W,    // ImageMagick: Src32 constituted into a wand, op on the wand, exported to Dst32, replace write-back
     I,    // image script: Src32 through the op's script steps, replace write-back
+    IF,   // image script, filtered: as I with Src32 premultiplied before and unpremultiplied after (pixel movers)
     Own,  // the op does its own reading and writing
 };
 
@@ -101,6 +102,11 @@ private:
 std::span<const Entry> registry();
 // The entry of exactly `name`, else null (also for a null name).
 const Entry* find_entry(const char* name) noexcept;
+
+// The image-script blend code of a host blend index: host 0 (Normal) is the
+// script's 12, hosts 1..12 are the script's 0..11, and every other value
+// (13..17 included) passes unchanged.
+int script_blend_code(int hostMode) noexcept;
 
 // Runs one pattern around one operation.
 void run_pattern(Frame& f, const Entry& entry);

@@ -23,6 +23,8 @@ constexpr FamilyTable kFamilies[] = {
     rank_filter_family,
     glow_family,
     hosted_family,
+    script_effect_family,
+    script_distortion_family,
 };
 
 std::vector<Entry> gather()

@@ -21,5 +21,7 @@ std::span<const Entry> transform_family() noexcept;
 std::span<const Entry> rank_filter_family() noexcept;
 std::span<const Entry> glow_family() noexcept;
 std::span<const Entry> hosted_family() noexcept;
+std::span<const Entry> script_effect_family() noexcept;
+std::span<const Entry> script_distortion_family() noexcept;
 
 }  // namespace mve::dispatch
