@@ -337,10 +337,11 @@ void fx_zoom(const IslStep& s, Picture pic, CrtRandom&)
     });
 }
 
-// slot 0 tilt back about the middle row (degrees, -80..80), 1 turn about the
-// middle column (degrees, -80..80), 2 viewing distance (percent of the longer
-// side). The picture is a card turned in space and seen in perspective:
-// the side turned away shrinks; what lies behind the eye stays clear.
+// slot 0 tilt back about the middle row (degrees, -80..80; positive leans the
+// top edge away), 1 turn about the middle column (degrees, -80..80; positive
+// brings the right edge nearer), 2 viewing distance (percent of the longer
+// side). The picture is a card turned in space and seen in perspective: the
+// side turned away shrinks; what the card does not cover stays clear.
 void fx_tilt(const IslStep& s, Picture pic, CrtRandom&)
 {
     const double ax = slot(s, 0, -80, 80) * kPi / 180.0, ay = slot(s, 1, -80, 80) * kPi / 180.0;
@@ -351,9 +352,10 @@ void fx_tilt(const IslStep& s, Picture pic, CrtRandom&)
     // (0, 0, -f) through screen (sx, sy) meets the card where the plane
     // equation holds; solving for (p, q) gives the source.
     const double cax = std::cos(ax), sax = std::sin(ax), cay = std::cos(ay), say = std::sin(ay);
-    // Card axes in space: e1 = turn(1, 0, 0), e2 = turn(0, 1, 0).
+    // Card axes in space (x right, y down, z away from the eye), turned about
+    // x by ax (the top edge leans away) and then about y by ay.
     const double e1x = cay, e1y = 0, e1z = -say;
-    const double e2x = sax * say, e2y = cax, e2z = sax * cay;
+    const double e2x = -sax * say, e2y = cax, e2z = -sax * cay;
     warp(pic, Outside::Clear, [&](double& u, double& v) {
         // Ray point: (sx t, sy t, f (t - 1)) for t > 0; card: a e1 + b e2.
         // Solve a e1 + b e2 = ray(t) as a 3 x 3 system in (a, b, t).

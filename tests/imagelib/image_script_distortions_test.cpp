@@ -150,6 +150,26 @@ TEST(ImageScriptDistortions, TwirlTurnsOnlyInsideItsRadius)
         }
 }
 
+TEST(ImageScriptDistortions, TiltLeansTheTopAwayInPerspective)
+{
+    // 5 x 3 grey 200, tilted back 30 degrees seen from 5 pixels (100 % of the
+    // longer side). The middle row lies on the turning axis and stays. For
+    // the top-left pixel (screen offset -2, -1 from the middle (2.5, 1.5))
+    // the ray meets the card at t = 5 / (5 - 0.5 / cos 30) = 1.13055: card
+    // offsets a = -2 t = -2.26110 and b = -t / cos 30 = -1.30545, so it reads
+    // (0.23890, 0.19455): weight 0.73890 * 0.69455 = 0.51320 on pixel (0, 0)
+    // and the rest outside (clear): colour 102.6 -> 103, alpha 130.9 -> 131.
+    Pixels p;
+    for (int i = 0; i < 15; ++i) p.insert(p.end(), {200, 200, 200, 255});
+    const Pixels out = run(kIslTilt, {{0, 30}, {1, 0}, {2, 100}}, p, 5, 3);
+    for (int x = 0; x < 5; ++x) {
+        EXPECT_EQ(out[static_cast<std::size_t>(5 + x) * 4], 200) << x;
+        EXPECT_EQ(out[static_cast<std::size_t>(5 + x) * 4 + 3], 255) << x;
+    }
+    EXPECT_EQ(out[0], 103);
+    EXPECT_EQ(out[3], 131);
+}
+
 TEST(ImageScriptEffects2, ReliefEffectsOnARamp)
 {
     // Grey 0, 100, 200 in a row: slopes (right - left) / 2 are 50, 100, 50.
