@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <initializer_list>
 #include <limits>
 #include <utility>
 #include <vector>
 
 #include "core/parallel.h"
+#include "core/runtime.h"
 #include "imagelib/image_script.h"
 
 namespace mve::il {
@@ -238,6 +240,20 @@ TEST(ImageScriptDistortions, ResultsDoNotDependOnTheThreadCount)
         EXPECT_EQ(run(id, {}, big, 64, 48), one) << id;
     }
     set_thread_count(before);
+}
+
+TEST(ImageScriptDistortions, IntegerSamplingStaysWithinOneOfTheReference)
+{
+    Pixels big(40 * 30 * 4);
+    for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 13 % 253);
+    for (int id : {kIslTwirl, kIslKaleidoscope, kIslWaves, kIslZoom}) {
+        set_fast_paths(false);
+        const Pixels reference = run(id, {{0, 7}}, big, 40, 30);
+        set_fast_paths(true);
+        const Pixels fast = run(id, {{0, 7}}, big, 40, 30);
+        for (std::size_t i = 0; i < big.size(); ++i)
+            ASSERT_LE(std::abs(int(fast[i]) - int(reference[i])), 1) << id << " byte " << i;
+    }
 }
 
 TEST(ImageScriptDistortions, AbsurdValuesOnTinyPicturesStayInside)
