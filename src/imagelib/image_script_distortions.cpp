@@ -22,23 +22,15 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Slot i clamped to [lo, hi]; a value that is not a number (the session
-// takes any double) counts as lo.
-double slot(const IslStep& s, int i, double lo, double hi)
-{
-    const double v = s.values[static_cast<std::size_t>(i)];
-    return std::isnan(v) ? lo : std::clamp(v, lo, hi);
-}
-
 int slot_int(const IslStep& s, int i, int lo, int hi)
 {
-    return static_cast<int>(slot(s, i, lo, hi));
+    return static_cast<int>(clamped_slot(s, i, lo, hi));
 }
 
 // A position (in pixel-centre units) for a centre given in percent of the picture.
 double centre_of(const IslStep& s, int i, int side)
 {
-    return slot(s, i, -1000, 1000) / 100.0 * side;
+    return clamped_slot(s, i, -1000, 1000) / 100.0 * side;
 }
 
 std::uint32_t mix_hash(std::uint32_t a, std::uint32_t b)
@@ -54,7 +46,7 @@ std::uint32_t mix_hash(std::uint32_t a, std::uint32_t b)
 // so that a script run twice gives the same picture and the seed value matters.
 std::uint32_t seed_of(const IslStep& s, int i, CrtRandom& rng)
 {
-    const double v = slot(s, i, 0, 4294967295.0);
+    const double v = clamped_slot(s, i, 0, 4294967295.0);
     return mix_hash(static_cast<std::uint32_t>(v), static_cast<std::uint32_t>(rng.next()));
 }
 
@@ -173,8 +165,8 @@ void turn(double& u, double& v, double cx, double cy, double a)
 // falls off as (1 - d / R)^2, so the edge of the circle does not move.
 void fx_twirl(const IslStep& s, Picture pic, CrtRandom&)
 {
-    const double angle = slot(s, 0, -36000, 36000) * kPi / 180.0;
-    const double radius = slot(s, 1, 0, 1000) / 100.0 * 0.5 * std::hypot(pic.width, pic.height);
+    const double angle = clamped_slot(s, 0, -36000, 36000) * kPi / 180.0;
+    const double radius = clamped_slot(s, 1, 0, 1000) / 100.0 * 0.5 * std::hypot(pic.width, pic.height);
     const double cx = centre_of(s, 2, pic.width), cy = centre_of(s, 3, pic.height);
     if (angle == 0.0 || radius <= 0.0) return;
     warp(pic, Outside::Extend, [&](double& u, double& v) {
@@ -191,8 +183,8 @@ void fx_twirl(const IslStep& s, Picture pic, CrtRandom&)
 // up and down with their position.
 void fx_sine_distortion(const IslStep& s, Picture pic, CrtRandom&)
 {
-    const double ax = slot(s, 0, -4096, 4096), ay = slot(s, 1, -4096, 4096);
-    const double k = 2 * kPi / slot(s, 2, 1, 100000), phase = slot(s, 3, -36000, 36000) * kPi / 180.0;
+    const double ax = clamped_slot(s, 0, -4096, 4096), ay = clamped_slot(s, 1, -4096, 4096);
+    const double k = 2 * kPi / clamped_slot(s, 2, 1, 100000), phase = clamped_slot(s, 3, -36000, 36000) * kPi / 180.0;
     warp(pic, Outside::Extend, [&](double& u, double& v) {
         const double nu = u + ax * std::sin(v * k + phase), nv = v + ay * std::sin(u * k + phase);
         u = nu;
@@ -208,7 +200,7 @@ void fx_sine_distortion(const IslStep& s, Picture pic, CrtRandom&)
 void fx_kaleidoscope(const IslStep& s, Picture pic, CrtRandom&)
 {
     const int segments = slot_int(s, 0, 2, 64);
-    const double wedge = 2 * kPi / segments, start = slot(s, 1, -36000, 36000) * kPi / 180.0;
+    const double wedge = 2 * kPi / segments, start = clamped_slot(s, 1, -36000, 36000) * kPi / 180.0;
     const double cx = centre_of(s, 2, pic.width), cy = centre_of(s, 3, pic.height);
     warp(pic, Outside::Extend, [&](double& u, double& v) {
         const double dx = u - cx, dy = cy - v, d = std::sqrt(dx * dx + dy * dy);
@@ -228,9 +220,9 @@ void fx_kaleidoscope(const IslStep& s, Picture pic, CrtRandom&)
 // worn film.
 void fx_scratch(const IslStep& s, Picture pic, CrtRandom& rng)
 {
-    const double density = slot(s, 0, 0, 100) / 100.0;
+    const double density = clamped_slot(s, 0, 0, 100) / 100.0;
     const int length = slot_int(s, 1, 0, 4096);
-    const bool rows = slot(s, 2, 0, 1) >= 0.5;
+    const bool rows = clamped_slot(s, 2, 0, 1) >= 0.5;
     const std::uint32_t seed = seed_of(s, 3, rng);
     const int lines = rows ? pic.height : pic.width;
     std::vector<int> shift(static_cast<std::size_t>(lines), 0);
@@ -253,8 +245,8 @@ void fx_scratch(const IslStep& s, Picture pic, CrtRandom& rng)
 // push the picture back and forth along it.
 void fx_waves(const IslStep& s, Picture pic, CrtRandom&)
 {
-    const double amplitude = slot(s, 0, -4096, 4096), k = 2 * kPi / slot(s, 1, 1, 100000);
-    const double dir = slot(s, 2, -36000, 36000) * kPi / 180.0, phase = slot(s, 3, -36000, 36000) * kPi / 180.0;
+    const double amplitude = clamped_slot(s, 0, -4096, 4096), k = 2 * kPi / clamped_slot(s, 1, 1, 100000);
+    const double dir = clamped_slot(s, 2, -36000, 36000) * kPi / 180.0, phase = clamped_slot(s, 3, -36000, 36000) * kPi / 180.0;
     const double ex = std::cos(dir), ey = -std::sin(dir);
     warp(pic, Outside::Extend, [&](double& u, double& v) {
         const double shift = amplitude * std::sin((u * ex + v * ey) * k + phase);
@@ -303,7 +295,7 @@ void fx_carpet(const IslStep& s, Picture pic, CrtRandom&)
 // about the block's centre, like a pane of square lenses.
 void fx_glass(const IslStep& s, Picture pic, CrtRandom&)
 {
-    const double size = slot(s, 0, 2, 4096), k = 1.0 - slot(s, 1, -100, 100) / 200.0;
+    const double size = clamped_slot(s, 0, 2, 4096), k = 1.0 - clamped_slot(s, 1, -100, 100) / 200.0;
     warp(pic, Outside::Extend, [&](double& u, double& v) {
         const double bu = (std::floor(u / size) + 0.5) * size, bv = (std::floor(v / size) + 0.5) * size;
         u = bu + (u - bu) * k;
@@ -318,7 +310,7 @@ void fx_glass(const IslStep& s, Picture pic, CrtRandom&)
 void fx_voxel(const IslStep& s, Picture pic, CrtRandom&)
 {
     const int size = slot_int(s, 0, 1, 4096);
-    const double depth = slot(s, 1, 0, 100) / 100.0;
+    const double depth = clamped_slot(s, 1, 0, 100) / 100.0;
     warp(pic, Outside::Extend, [&](double& u, double& v) {
         u = (std::floor(u / size) + 0.5) * size;
         v = (std::floor(v / size) + 0.5) * size;
@@ -343,7 +335,7 @@ void fx_voxel(const IslStep& s, Picture pic, CrtRandom&)
 // (percent). Beyond the source the picture is transparent.
 void fx_zoom(const IslStep& s, Picture pic, CrtRandom&)
 {
-    const double scale = slot(s, 0, 0, 100000) / 100.0;
+    const double scale = clamped_slot(s, 0, 0, 100000) / 100.0;
     const double cx = centre_of(s, 1, pic.width), cy = centre_of(s, 2, pic.height);
     if (scale == 1.0) return;
     if (scale <= 1e-6) {
@@ -364,8 +356,8 @@ void fx_zoom(const IslStep& s, Picture pic, CrtRandom&)
 // side turned away shrinks; what the card does not cover stays clear.
 void fx_tilt(const IslStep& s, Picture pic, CrtRandom&)
 {
-    const double ax = slot(s, 0, -80, 80) * kPi / 180.0, ay = slot(s, 1, -80, 80) * kPi / 180.0;
-    const double f = slot(s, 2, 10, 10000) / 100.0 * std::max(pic.width, pic.height);
+    const double ax = clamped_slot(s, 0, -80, 80) * kPi / 180.0, ay = clamped_slot(s, 1, -80, 80) * kPi / 180.0;
+    const double f = clamped_slot(s, 2, 10, 10000) / 100.0 * std::max(pic.width, pic.height);
     const double cx = pic.width / 2.0, cy = pic.height / 2.0;
     if (ax == 0.0 && ay == 0.0) return;
     // The card's point (p, q, 0) turned about x then y: a ray from the eye at
@@ -403,7 +395,7 @@ void fx_tilt(const IslStep& s, Picture pic, CrtRandom&)
 // keeps the picture.
 void fx_seamless(const IslStep& s, Picture pic, CrtRandom&)
 {
-    const double band = slot(s, 0, 1, 100) / 100.0;
+    const double band = clamped_slot(s, 0, 1, 100) / 100.0;
     const int w = pic.width, h = pic.height;
     const std::vector<std::uint8_t> copy(pic.bgra, pic.bgra + static_cast<std::size_t>(w) * h * 4);
     const Source src{copy.data(), w, h, Outside::Wrap};
@@ -427,10 +419,10 @@ void fx_seamless(const IslStep& s, Picture pic, CrtRandom&)
 // repeated over the whole picture; mirrored cells make a seamless pattern.
 void fx_patternize(const IslStep& s, Picture pic, CrtRandom&)
 {
-    const double cell = slot(s, 0, 1, 4096);
-    const double side = std::max(1.0, slot(s, 3, 1, 100) / 100.0 * std::min(pic.width, pic.height));
+    const double cell = clamped_slot(s, 0, 1, 4096);
+    const double side = std::max(1.0, clamped_slot(s, 3, 1, 100) / 100.0 * std::min(pic.width, pic.height));
     const double x0 = centre_of(s, 1, pic.width) - side / 2, y0 = centre_of(s, 2, pic.height) - side / 2;
-    const bool mirror = slot(s, 4, 0, 1) >= 0.5;
+    const bool mirror = clamped_slot(s, 4, 0, 1) >= 0.5;
     warp(pic, Outside::Extend, [&](double& u, double& v) {
         const double iu = std::floor(u / cell), iv = std::floor(v / cell);
         double fu = u / cell - iu, fv = v / cell - iv;

@@ -18,14 +18,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Slot i clamped to [lo, hi]; a value that is not a number (the session
-// takes any double) counts as lo.
-double slot(const IslStep& s, int i, double lo, double hi)
-{
-    const double v = s.values[static_cast<std::size_t>(i)];
-    return std::isnan(v) ? lo : std::clamp(v, lo, hi);
-}
-
 std::uint8_t to_byte(double v)
 {
     return static_cast<std::uint8_t>(std::clamp(v + 0.5, 0.0, 255.0));
@@ -76,8 +68,8 @@ void for_each_slope(Picture pic, Body body)
 // lightness; amount mixes that with the original colour.
 void fx_colorize(const IslStep& s, Picture pic, CrtRandom&)
 {
-    const double hue = std::fmod(slot(s, 0, -36000, 36000), 360.0), sat = slot(s, 1, 0, 100) / 100.0;
-    const double amount = slot(s, 2, 0, 100) / 100.0;
+    const double hue = std::fmod(clamped_slot(s, 0, -36000, 36000), 360.0), sat = clamped_slot(s, 1, 0, 100) / 100.0;
+    const double amount = clamped_slot(s, 2, 0, 100) / 100.0;
     for_each_plane_row(pic.width, pic.height, cost::kFilter, [&](int y) {
         std::uint8_t* px = pic.bgra + static_cast<std::size_t>(y) * pic.width * 4;
         for (int x = 0; x < pic.width; ++x, px += 4) {
@@ -93,8 +85,8 @@ void fx_colorize(const IslStep& s, Picture pic, CrtRandom&)
 // to 255 gives 255) times the strength.
 void fx_edge(const IslStep& s, Picture pic, CrtRandom&)
 {
-    const double gain = slot(s, 0, 0, 10000) / 100.0 / 4.0;
-    const bool invert = slot(s, 1, 0, 1) >= 0.5;
+    const double gain = clamped_slot(s, 0, 0, 10000) / 100.0 / 4.0;
+    const bool invert = clamped_slot(s, 1, 0, 1) >= 0.5;
     const int w = pic.width, h = pic.height;
     const std::vector<std::uint8_t> src(pic.bgra, pic.bgra + static_cast<std::size_t>(w) * h * 4);
     auto at = [&](int x, int y, int c) {
@@ -120,8 +112,8 @@ void fx_edge(const IslStep& s, Picture pic, CrtRandom&)
 // the light, scaled so that flat areas keep their colour.
 void fx_bump(const IslStep& s, Picture pic, CrtRandom&)
 {
-    const double a = slot(s, 0, -36000, 36000) * kPi / 180.0, el = slot(s, 1, 1, 90) * kPi / 180.0;
-    const double depth = slot(s, 2, 0, 10000) / 100.0;
+    const double a = clamped_slot(s, 0, -36000, 36000) * kPi / 180.0, el = clamped_slot(s, 1, 1, 90) * kPi / 180.0;
+    const double depth = clamped_slot(s, 2, 0, 10000) / 100.0;
     const double lx = std::cos(el) * std::cos(a), ly = -std::cos(el) * std::sin(a), lz = std::sin(el);
     for_each_slope(pic, [&](std::uint8_t* px, Slope g) {
         const double nx = -g.gx * depth, ny = -g.gy * depth;
@@ -136,8 +128,8 @@ void fx_bump(const IslStep& s, Picture pic, CrtRandom&)
 // slopes turned toward the light are bright, those turned away dark.
 void fx_emboss2(const IslStep& s, Picture pic, CrtRandom&)
 {
-    const double a = slot(s, 0, -36000, 36000) * kPi / 180.0, depth = slot(s, 1, 0, 10000) / 100.0;
-    const bool grey = slot(s, 2, 0, 1) >= 0.5;
+    const double a = clamped_slot(s, 0, -36000, 36000) * kPi / 180.0, depth = clamped_slot(s, 1, 0, 10000) / 100.0;
+    const bool grey = clamped_slot(s, 2, 0, 1) >= 0.5;
     const double lx = std::cos(a), ly = -std::sin(a);
     for_each_slope(pic, [&](std::uint8_t* px, Slope g) {
         const double relief = -depth * (g.gx * lx + g.gy * ly);
@@ -154,7 +146,7 @@ void colour_window(const IslStep& s, Picture pic, WindowFilter filter)
 {
     std::vector<std::uint8_t> alpha(static_cast<std::size_t>(pic.width) * pic.height);
     for (std::size_t i = 0; i < alpha.size(); ++i) alpha[i] = pic.bgra[i * 4 + 3];
-    filter(pic.bgra, pic.bgra, pic.width, pic.height, static_cast<long long>(slot(s, 0, 0, 100)));
+    filter(pic.bgra, pic.bgra, pic.width, pic.height, static_cast<long long>(clamped_slot(s, 0, 0, 100)));
     for (std::size_t i = 0; i < alpha.size(); ++i) pic.bgra[i * 4 + 3] = alpha[i];
 }
 }  // namespace

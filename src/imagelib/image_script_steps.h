@@ -85,6 +85,14 @@ void fx_tilt(const IslStep&, Picture, CrtRandom&);
 void fx_seamless(const IslStep&, Picture, CrtRandom&);
 void fx_patternize(const IslStep&, Picture, CrtRandom&);
 
+// Slot i of a step clamped to [lo, hi]; a value that is not a number (the
+// session takes any double) counts as lo.
+inline double clamped_slot(const IslStep& s, int i, double lo, double hi) noexcept
+{
+    const double v = s.values[static_cast<std::size_t>(i)];
+    return v != v ? lo : (v < lo ? lo : (v > hi ? hi : v));
+}
+
 // A uniform value in [0, 1] from the script's stream.
 inline double unit(CrtRandom& rng) noexcept { return rng.next() / 32767.0; }
 
