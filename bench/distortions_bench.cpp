@@ -55,7 +55,10 @@ void BM_Twirl(benchmark::State& s)
     const double radius = 0.5 * k4KW / (0.5 * std::hypot(k4KW, k4KH)) * 100;
     run_step(s, mve::il::kIslTwirl, {{0, 180}, {1, radius}});
 }
-void BM_Kaleidoscope(benchmark::State& s) { run_step(s, mve::il::kIslKaleidoscope, {{0, 8}, {1, 10}}); }
+void BM_Kaleidoscope(benchmark::State& s)
+{
+    run_step(s, mve::il::kIslKaleidoscope, {{0, 8}, {1, 10}});
+}
 
 void BM_MagickSwirl(benchmark::State& state)
 {

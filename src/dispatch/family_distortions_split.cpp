@@ -85,9 +85,9 @@ bool voxel(Frame& f)
 // scale trunc(f1 * 10) % (p1 = 100 keeps the picture), centre f2, f3.
 bool zoom(Frame& f)
 {
-    return add_script_step(il::kIslZoom, {{0, slider_value(f, 1, 10)},
-                                          {1, centre_percent(f, 2, 3, 2)},
-                                          {2, centre_percent(f, 2, 3, 3)}});
+    return add_script_step(
+        il::kIslZoom,
+        {{0, slider_value(f, 1, 10)}, {1, centre_percent(f, 2, 3, 2)}, {2, centre_percent(f, 2, 3, 3)}});
 }
 
 // angle trunc(f1 * 3.6) degrees counter-clockwise about the centre, size kept.
@@ -101,8 +101,8 @@ bool rotate(Frame& f)
 bool tilt(Frame& f)
 {
     const double distance = f.a.p[2] == 0 ? 200 : slider_value(f, 3, 10);
-    return add_script_step(il::kIslTilt,
-                           {{0, slider_value(f, 1, 1.6, -80)}, {1, slider_value(f, 2, 1.6, -80)}, {2, distance}});
+    return add_script_step(
+        il::kIslTilt, {{0, slider_value(f, 1, 1.6, -80)}, {1, slider_value(f, 2, 1.6, -80)}, {2, distance}});
 }
 
 // blending band trunc(f1) % of half the picture (0 means 25).
@@ -131,6 +131,9 @@ constexpr Entry kDistortions[] = {
 
 }  // namespace
 
-std::span<const Entry> script_distortion_family() noexcept { return kDistortions; }
+std::span<const Entry> script_distortion_family() noexcept
+{
+    return kDistortions;
+}
 
 }  // namespace mve::dispatch

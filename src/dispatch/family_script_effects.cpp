@@ -42,17 +42,18 @@ bool edge(Frame& f)
 // light direction trunc(f1 * 3.6), elevation trunc(f2 * 0.9) degrees, depth trunc(f3 * 10) %.
 bool bump(Frame& f)
 {
-    return add_script_step(il::kIslBump,
-                           {{0, slider_value(f, 1, 3.6)}, {1, slider_value(f, 2, 0.9)}, {2, slider_value(f, 3, 10)}});
+    return add_script_step(
+        il::kIslBump,
+        {{0, slider_value(f, 1, 3.6)}, {1, slider_value(f, 2, 0.9)}, {2, slider_value(f, 3, 10)}});
 }
 
 // light direction trunc(f1 * 3.6) degrees, depth trunc(f2 * 10) %, relief
 // added to the colour when the low byte of i3 is set, else grey.
 bool emboss2(Frame& f)
 {
-    return add_script_step(il::kIslEmboss2, {{0, slider_value(f, 1, 3.6)},
-                                             {1, slider_value(f, 2, 10)},
-                                             {2, option_byte(f, 3) ? 0.0 : 1.0}});
+    return add_script_step(
+        il::kIslEmboss2,
+        {{0, slider_value(f, 1, 3.6)}, {1, slider_value(f, 2, 10)}, {2, option_byte(f, 3) ? 0.0 : 1.0}});
 }
 
 // window radius trunc(f1 * 0.2) (0..20), as the rank filters.
@@ -154,6 +155,9 @@ constexpr Entry kEffects[] = {
 
 }  // namespace
 
-std::span<const Entry> script_effect_family() noexcept { return kEffects; }
+std::span<const Entry> script_effect_family() noexcept
+{
+    return kEffects;
+}
 
 }  // namespace mve::dispatch

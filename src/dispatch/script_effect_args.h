@@ -35,6 +35,9 @@ inline double centre_percent(const Frame& f, int nx, int ny, int n)
 }
 
 // The low byte of iN.
-inline int option_byte(const Frame& f, int n) { return f.a.i[n - 1] & 0xFF; }
+inline int option_byte(const Frame& f, int n)
+{
+    return f.a.i[n - 1] & 0xFF;
+}
 
 }  // namespace mve::dispatch

@@ -73,15 +73,16 @@ struct Source {
     {
         if (x < 0 || y < 0 || x >= w || y >= h) {
             switch (outside) {
-            case Outside::Clear: return 0;
-            case Outside::Extend:
-                x = std::clamp(x, 0, w - 1);
-                y = std::clamp(y, 0, h - 1);
-                break;
-            case Outside::Wrap:
-                x = wrap_index(x, w);
-                y = wrap_index(y, h);
-                break;
+                case Outside::Clear:
+                    return 0;
+                case Outside::Extend:
+                    x = std::clamp(x, 0, w - 1);
+                    y = std::clamp(y, 0, h - 1);
+                    break;
+                case Outside::Wrap:
+                    x = wrap_index(x, w);
+                    y = wrap_index(y, h);
+                    break;
             }
         }
         return px[(static_cast<std::size_t>(y) * w + x) * 4 + c];
@@ -136,7 +137,8 @@ struct Source {
 template <class Map>
 void warp(Picture pic, Outside outside, Map map)
 {
-    const std::vector<std::uint8_t> copy(pic.bgra, pic.bgra + static_cast<std::size_t>(pic.width) * pic.height * 4);
+    const std::vector<std::uint8_t> copy(pic.bgra,
+                                         pic.bgra + static_cast<std::size_t>(pic.width) * pic.height * 4);
     const Source src{copy.data(), pic.width, pic.height, outside};
     for_each_plane_row(pic.width, pic.height, cost::kFilter, [&](int y) {
         std::uint8_t* out = pic.bgra + static_cast<std::size_t>(y) * pic.width * 4;
@@ -184,7 +186,8 @@ void fx_twirl(const IslStep& s, Picture pic, CrtRandom&)
 void fx_sine_distortion(const IslStep& s, Picture pic, CrtRandom&)
 {
     const double ax = clamped_slot(s, 0, -4096, 4096), ay = clamped_slot(s, 1, -4096, 4096);
-    const double k = 2 * kPi / clamped_slot(s, 2, 1, 100000), phase = clamped_slot(s, 3, -36000, 36000) * kPi / 180.0;
+    const double k = 2 * kPi / clamped_slot(s, 2, 1, 100000),
+                 phase = clamped_slot(s, 3, -36000, 36000) * kPi / 180.0;
     warp(pic, Outside::Extend, [&](double& u, double& v) {
         const double nu = u + ax * std::sin(v * k + phase), nv = v + ay * std::sin(u * k + phase);
         u = nu;
@@ -246,7 +249,8 @@ void fx_scratch(const IslStep& s, Picture pic, CrtRandom& rng)
 void fx_waves(const IslStep& s, Picture pic, CrtRandom&)
 {
     const double amplitude = clamped_slot(s, 0, -4096, 4096), k = 2 * kPi / clamped_slot(s, 1, 1, 100000);
-    const double dir = clamped_slot(s, 2, -36000, 36000) * kPi / 180.0, phase = clamped_slot(s, 3, -36000, 36000) * kPi / 180.0;
+    const double dir = clamped_slot(s, 2, -36000, 36000) * kPi / 180.0,
+                 phase = clamped_slot(s, 3, -36000, 36000) * kPi / 180.0;
     const double ex = std::cos(dir), ey = -std::sin(dir);
     warp(pic, Outside::Extend, [&](double& u, double& v) {
         const double shift = amplitude * std::sin((u * ex + v * ey) * k + phase);
@@ -326,7 +330,8 @@ void fx_voxel(const IslStep& s, Picture pic, CrtRandom&)
             const bool light = ly < rim || lx < rim, dark = ly >= size - rim || lx >= size - rim;
             if (light == dark) continue;  // inside, or a corner shared by both rims
             for (int c = 0; c < 3; ++c)
-                px[c] = static_cast<std::uint8_t>(light ? px[c] + (255 - px[c]) * depth + 0.5 : px[c] * (1 - depth) + 0.5);
+                px[c] = static_cast<std::uint8_t>(light ? px[c] + (255 - px[c]) * depth + 0.5
+                                                        : px[c] * (1 - depth) + 0.5);
         }
     });
 }
@@ -356,7 +361,8 @@ void fx_zoom(const IslStep& s, Picture pic, CrtRandom&)
 // side turned away shrinks; what the card does not cover stays clear.
 void fx_tilt(const IslStep& s, Picture pic, CrtRandom&)
 {
-    const double ax = clamped_slot(s, 0, -80, 80) * kPi / 180.0, ay = clamped_slot(s, 1, -80, 80) * kPi / 180.0;
+    const double ax = clamped_slot(s, 0, -80, 80) * kPi / 180.0,
+                 ay = clamped_slot(s, 1, -80, 80) * kPi / 180.0;
     const double f = clamped_slot(s, 2, 10, 10000) / 100.0 * std::max(pic.width, pic.height);
     const double cx = pic.width / 2.0, cy = pic.height / 2.0;
     if (ax == 0.0 && ay == 0.0) return;
@@ -376,7 +382,8 @@ void fx_tilt(const IslStep& s, Picture pic, CrtRandom&)
         const double m00 = e1x, m01 = e2x, m02 = -sx;
         const double m10 = e1y, m11 = e2y, m12 = -sy;
         const double m20 = e1z, m21 = e2z, m22 = -f;
-        const double det = m00 * (m11 * m22 - m12 * m21) - m01 * (m10 * m22 - m12 * m20) + m02 * (m10 * m21 - m11 * m20);
+        const double det =
+            m00 * (m11 * m22 - m12 * m21) - m01 * (m10 * m22 - m12 * m20) + m02 * (m10 * m21 - m11 * m20);
         if (std::fabs(det) < 1e-12) return false;
         const double rz = -f;
         const double a = (m01 * m12 * rz - m02 * m11 * rz) / det;

@@ -68,7 +68,8 @@ void for_each_slope(Picture pic, Body body)
 // lightness; amount mixes that with the original colour.
 void fx_colorize(const IslStep& s, Picture pic, CrtRandom&)
 {
-    const double hue = std::fmod(clamped_slot(s, 0, -36000, 36000), 360.0), sat = clamped_slot(s, 1, 0, 100) / 100.0;
+    const double hue = std::fmod(clamped_slot(s, 0, -36000, 36000), 360.0),
+                 sat = clamped_slot(s, 1, 0, 100) / 100.0;
     const double amount = clamped_slot(s, 2, 0, 100) / 100.0;
     for_each_plane_row(pic.width, pic.height, cost::kFilter, [&](int y) {
         std::uint8_t* px = pic.bgra + static_cast<std::size_t>(y) * pic.width * 4;
@@ -90,7 +91,8 @@ void fx_edge(const IslStep& s, Picture pic, CrtRandom&)
     const int w = pic.width, h = pic.height;
     const std::vector<std::uint8_t> src(pic.bgra, pic.bgra + static_cast<std::size_t>(w) * h * 4);
     auto at = [&](int x, int y, int c) {
-        return double(src[(static_cast<std::size_t>(std::clamp(y, 0, h - 1)) * w + std::clamp(x, 0, w - 1)) * 4 + c]);
+        return double(
+            src[(static_cast<std::size_t>(std::clamp(y, 0, h - 1)) * w + std::clamp(x, 0, w - 1)) * 4 + c]);
     };
     for_each_plane_row(w, h, cost::kFilter, [&](int y) {
         std::uint8_t* px = pic.bgra + static_cast<std::size_t>(y) * w * 4;
@@ -112,7 +114,8 @@ void fx_edge(const IslStep& s, Picture pic, CrtRandom&)
 // the light, scaled so that flat areas keep their colour.
 void fx_bump(const IslStep& s, Picture pic, CrtRandom&)
 {
-    const double a = clamped_slot(s, 0, -36000, 36000) * kPi / 180.0, el = clamped_slot(s, 1, 1, 90) * kPi / 180.0;
+    const double a = clamped_slot(s, 0, -36000, 36000) * kPi / 180.0,
+                 el = clamped_slot(s, 1, 1, 90) * kPi / 180.0;
     const double depth = clamped_slot(s, 2, 0, 10000) / 100.0;
     const double lx = std::cos(el) * std::cos(a), ly = -std::cos(el) * std::sin(a), lz = std::sin(el);
     for_each_slope(pic, [&](std::uint8_t* px, Slope g) {
@@ -128,7 +131,8 @@ void fx_bump(const IslStep& s, Picture pic, CrtRandom&)
 // slopes turned toward the light are bright, those turned away dark.
 void fx_emboss2(const IslStep& s, Picture pic, CrtRandom&)
 {
-    const double a = clamped_slot(s, 0, -36000, 36000) * kPi / 180.0, depth = clamped_slot(s, 1, 0, 10000) / 100.0;
+    const double a = clamped_slot(s, 0, -36000, 36000) * kPi / 180.0,
+                 depth = clamped_slot(s, 1, 0, 10000) / 100.0;
     const bool grey = clamped_slot(s, 2, 0, 1) >= 0.5;
     const double lx = std::cos(a), ly = -std::sin(a);
     for_each_slope(pic, [&](std::uint8_t* px, Slope g) {
@@ -151,7 +155,13 @@ void colour_window(const IslStep& s, Picture pic, WindowFilter filter)
 }
 }  // namespace
 
-void fx_maximum(const IslStep& s, Picture pic, CrtRandom&) { colour_window(s, pic, maximum_filter); }
-void fx_minimum(const IslStep& s, Picture pic, CrtRandom&) { colour_window(s, pic, minimum_filter); }
+void fx_maximum(const IslStep& s, Picture pic, CrtRandom&)
+{
+    colour_window(s, pic, maximum_filter);
+}
+void fx_minimum(const IslStep& s, Picture pic, CrtRandom&)
+{
+    colour_window(s, pic, minimum_filter);
+}
 
 }  // namespace mve::il::isl_detail

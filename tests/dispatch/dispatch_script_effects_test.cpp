@@ -25,7 +25,8 @@ std::vector<std::uint8_t> counting(int w, int h)
 {
     std::vector<std::uint8_t> p;
     for (int i = 0; i < w * h; ++i)
-        p.insert(p.end(), {std::uint8_t((i + 1) * 10), std::uint8_t((i + 1) * 5), std::uint8_t((i + 1) * 3), 255});
+        p.insert(p.end(),
+                 {std::uint8_t((i + 1) * 10), std::uint8_t((i + 1) * 5), std::uint8_t((i + 1) * 3), 255});
     return p;
 }
 

@@ -55,7 +55,10 @@ Pixels counting4x4()
     }
     return p;
 }
-int at4(const std::vector<int>& v, int x, int y) { return v[static_cast<std::size_t>(y * 4 + x)]; }
+int at4(const std::vector<int>& v, int x, int y)
+{
+    return v[static_cast<std::size_t>(y * 4 + x)];
+}
 
 TEST(ImageScriptDistortions, KaleidoscopeMirrorsTheFirstWedge)
 {
@@ -118,8 +121,10 @@ TEST(ImageScriptDistortions, PatternizeRepeatsTheTileAndMirrorsEveryOtherCell)
 {
     // Side 50 % of 4 = 2 about the middle: the tile is pixels 1..2 in x and
     // y; cells of 2 pixels read it exactly (positions 1.5 and 2.5).
-    const std::vector<int> plain = values_of(run(kIslPatternize, {{0, 2}, {3, 50}, {4, 0}}, counting4x4(), 4, 4));
-    const std::vector<int> mirrored = values_of(run(kIslPatternize, {{0, 2}, {3, 50}, {4, 1}}, counting4x4(), 4, 4));
+    const std::vector<int> plain =
+        values_of(run(kIslPatternize, {{0, 2}, {3, 50}, {4, 0}}, counting4x4(), 4, 4));
+    const std::vector<int> mirrored =
+        values_of(run(kIslPatternize, {{0, 2}, {3, 50}, {4, 1}}, counting4x4(), 4, 4));
     const std::vector<int> source = values_of(counting4x4());
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x) {
@@ -137,7 +142,8 @@ TEST(ImageScriptDistortions, TwirlTurnsOnlyInsideItsRadius)
     // counter-clockwise: the right one shows what was below, the top one what
     // was on the right, and so on; everything else stays.
     Pixels p;
-    for (int i = 0; i < 25; ++i) p.insert(p.end(), {std::uint8_t(i * 10), std::uint8_t(i * 10), std::uint8_t(i * 10), 255});
+    for (int i = 0; i < 25; ++i)
+        p.insert(p.end(), {std::uint8_t(i * 10), std::uint8_t(i * 10), std::uint8_t(i * 10), 255});
     const double radiusPercent = 1.2 / (0.5 * std::hypot(5.0, 5.0)) * 100;
     const std::vector<int> out = values_of(run(kIslTwirl, {{0, 36 * 90}, {1, radiusPercent}}, p, 5, 5));
     auto src = [](int x, int y) { return (y * 5 + x) * 10; };
@@ -183,7 +189,8 @@ TEST(ImageScriptEffects2, ReliefEffectsOnARamp)
     // a light from the left squarely (shade sqrt 2: 100 -> 141) and is edge-on
     // to one from the right (0). The last pixel, normal (-0.5, 0, 1): from the
     // left 1.342 (200 -> 255 clamped), from the right 0.447 (200 -> 89).
-    EXPECT_EQ(values_of(run(kIslBump, {{0, 180}, {1, 45}, {2, 1}}, ramp, 3, 1)), (std::vector<int>{0, 141, 255}));
+    EXPECT_EQ(values_of(run(kIslBump, {{0, 180}, {1, 45}, {2, 1}}, ramp, 3, 1)),
+              (std::vector<int>{0, 141, 255}));
     EXPECT_EQ(values_of(run(kIslBump, {{0, 0}, {1, 45}, {2, 1}}, ramp, 3, 1)), (std::vector<int>{0, 0, 89}));
     // A flat picture keeps its colour under the bump.
     EXPECT_EQ(run(kIslBump, {}, grey({77, 77, 77, 77}), 2, 2), grey({77, 77, 77, 77}));
@@ -218,7 +225,7 @@ TEST(ImageScriptDistortions, VoxelTakesTheBlockCentreAndScratchFollowsItsSeed)
 {
     // 2 x 2 blocks sample their centre: the mean of the block's four pixels.
     const std::vector<int> v = values_of(run(kIslVoxel, {{0, 2}, {1, 0}}, counting4x4(), 4, 4));
-    EXPECT_EQ(at4(v, 0, 0), 35);  // (10 + 20 + 50 + 60) / 4
+    EXPECT_EQ(at4(v, 0, 0), 35);   // (10 + 20 + 50 + 60) / 4
     EXPECT_EQ(at4(v, 3, 3), 135);  // (110 + 120 + 150 + 160) / 4
     // Every column scratched by up to 3 pixels: the same seed gives the same
     // picture, and with length 0 nothing moves.
