@@ -19,7 +19,7 @@ set(allowed_view core engine)
 set(allowed_exchange core imagelib platform mask ipl paint engine)
 set(allowed_tablet core engine)
 set(allowed_script core imagelib platform mask undo ipl brush engine)
-set(allowed_dispatch core imagelib mask undo ipl script engine)
+set(allowed_dispatch core imagelib mask undo ipl script exchange engine)
 set(allowed_engine core imagelib platform mask undo ipl paint brush view exchange tablet script dispatch)
 
 file(GLOB_RECURSE sources ${SRC}/*.cpp ${SRC}/*.h)

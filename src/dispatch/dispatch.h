@@ -35,6 +35,7 @@ enum class Pattern {
     M,    // refresh Src32, op, result through Mask and texture, merged over the layer
     W,    // ImageMagick: Src32 constituted into a wand, op on the wand, exported to Dst32, replace write-back
     I,    // image script: Src32 through the op's script steps, replace write-back
+    IF,   // image script on premultiplied Src32 (steps that move pixels), replace write-back
     Own,  // the op does its own reading and writing
 };
 

@@ -25,6 +25,9 @@ constexpr FamilyTable kFamilies[] = {
     hosted_family,
     generator_family,
     texture_family,
+
+    script_effect_family,
+    script_distortion_family,
 };
 
 std::vector<Entry> gather()

@@ -24,4 +24,7 @@ std::span<const Entry> hosted_family() noexcept;
 std::span<const Entry> generator_family() noexcept;
 std::span<const Entry> texture_family() noexcept;
 
+std::span<const Entry> script_effect_family() noexcept;
+std::span<const Entry> script_distortion_family() noexcept;
+
 }  // namespace mve::dispatch

@@ -34,6 +34,8 @@ const char* pattern_label(Pattern p) noexcept
             return "W";
         case Pattern::I:
             return "I";
+        case Pattern::IF:
+            return "I+";
         case Pattern::Own:
             return "own";
     }
@@ -118,8 +120,10 @@ void magick(Frame& f, Operation op)
 }
 
 // Image script: the operation adds its steps to the session's effect list;
-// the list runs on Src32 (in the script module's B, G, R, A order).
-void image_script(Frame& f, Operation op)
+// the list runs on Src32 (in the script module's B, G, R, A order). Steps
+// that move pixels run on premultiplied colour (filtered), so transparent
+// pixels do not bleed their colour into the ones they are mixed with.
+void image_script(Frame& f, Operation op, bool filtered)
 {
     refresh_source(f);
     il::isl_initialize();
@@ -127,10 +131,13 @@ void image_script(Frame& f, Operation op)
         ~Finish() { il::isl_finish(); }
     } finish;
     if (!op(f)) return;
+    if (filtered) pre_filter(f, f.src32);
     il::swap_red_blue(f.src32, f.width, f.height, f.row32());
     const int ok = il::isl_execute_script_on_image(f.src32, f.width, f.height);
     il::swap_red_blue(f.src32, f.width, f.height, f.row32());
-    if (ok) replace_write_back(f, f.src32);
+    if (!ok) return;
+    if (filtered) post_filter(f, f.src32);
+    replace_write_back(f, f.src32);
 }
 
 }  // namespace
@@ -161,7 +168,10 @@ void run_pattern(Frame& f, const Entry& entry)
             magick(f, entry.run);
             return;
         case Pattern::I:
-            image_script(f, entry.run);
+            image_script(f, entry.run, false);
+            return;
+        case Pattern::IF:
+            image_script(f, entry.run, true);
             return;
         case Pattern::Own:
             entry.run(f);

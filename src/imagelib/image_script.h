@@ -34,6 +34,29 @@ constexpr std::size_t kIslMaxFileBytes = 1 << 20;  // larger script files are re
 // is refused before any step runs, so no script can stand for a hang.
 constexpr double kIslWorkBudget = double(1 << 27);
 constexpr int kIslRotateEffect = 51;    // rotation about the centre: slot 3 angle, slot 4 scale percent
+// Effects and distortions of the dispatcher's script family (values in
+// docs/image-scripts.md).
+enum IslEffect : int {
+    kIslColorize = 100,
+    kIslEdge = 101,
+    kIslBump = 102,
+    kIslEmboss2 = 103,
+    kIslMaximum = 104,
+    kIslMinimum = 105,
+    kIslTwirl = 110,
+    kIslSine = 111,
+    kIslKaleidoscope = 112,
+    kIslScratch = 113,
+    kIslWaves = 114,
+    kIslDivider = 115,
+    kIslCarpet = 116,
+    kIslGlass = 117,
+    kIslVoxel = 118,
+    kIslZoom = 119,
+    kIslTilt = 120,
+    kIslSeamless = 121,
+    kIslPatternize = 122,
+};
 
 struct IslStep {
     int id = 0;  // generator (1..49) or effect (50..) number

@@ -80,6 +80,36 @@ void fx_contrast(const IslStep&, Picture, CrtRandom&);
 void fx_grayscale(const IslStep&, Picture, CrtRandom&);
 void fx_threshold(const IslStep&, Picture, CrtRandom&);
 
+// Effects and distortions the dispatcher's script family names (ids 100..),
+// image_script_effects2.cpp and image_script_distortions.cpp.
+void fx_colorize(const IslStep&, Picture, CrtRandom&);
+void fx_edge(const IslStep&, Picture, CrtRandom&);
+void fx_bump(const IslStep&, Picture, CrtRandom&);
+void fx_emboss2(const IslStep&, Picture, CrtRandom&);
+void fx_maximum(const IslStep&, Picture, CrtRandom&);
+void fx_minimum(const IslStep&, Picture, CrtRandom&);
+void fx_twirl(const IslStep&, Picture, CrtRandom&);
+void fx_sine_distortion(const IslStep&, Picture, CrtRandom&);
+void fx_kaleidoscope(const IslStep&, Picture, CrtRandom&);
+void fx_scratch(const IslStep&, Picture, CrtRandom&);
+void fx_waves(const IslStep&, Picture, CrtRandom&);
+void fx_divider(const IslStep&, Picture, CrtRandom&);
+void fx_carpet(const IslStep&, Picture, CrtRandom&);
+void fx_glass(const IslStep&, Picture, CrtRandom&);
+void fx_voxel(const IslStep&, Picture, CrtRandom&);
+void fx_zoom(const IslStep&, Picture, CrtRandom&);
+void fx_tilt(const IslStep&, Picture, CrtRandom&);
+void fx_seamless(const IslStep&, Picture, CrtRandom&);
+void fx_patternize(const IslStep&, Picture, CrtRandom&);
+
+// Slot i of a step clamped to [lo, hi]; a value that is not a number (the
+// session takes any double) counts as lo.
+inline double clamped_slot(const IslStep& s, int i, double lo, double hi) noexcept
+{
+    const double v = s.values[static_cast<std::size_t>(i)];
+    return v != v ? lo : (v < lo ? lo : (v > hi ? hi : v));
+}
+
 // A uniform value in [0, 1] from the script's stream.
 inline double unit(CrtRandom& rng) noexcept { return rng.next() / 32767.0; }
 
