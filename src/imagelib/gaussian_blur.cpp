@@ -25,8 +25,8 @@ namespace mve::il {
 namespace {
 
 constexpr double kRecursiveFrom = 3.0;  // sigma from which the recursive filter runs
-constexpr int kStripPixels = 32;        // width of a column strip
-constexpr int kRowGroup = 4;            // rows filtered side by side in the row pass
+constexpr int kStripPixels = 128;       // width of a column strip
+constexpr int kRowGroup = 8;            // rows filtered side by side in the row pass
 static_assert(kStripPixels * 4 <= gauss::kMaxLanes && kRowGroup * 4 <= gauss::kMaxLanes);
 static_assert(2 * 9 + 1 <= gauss::kMaxTaps);  // the sampled kernel's radius is at most ceil(3 * 3)
 

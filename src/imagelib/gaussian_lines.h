@@ -21,7 +21,7 @@ struct Recursive {
 // Filters n samples in place forward then backward, each run starting in the
 // steady state of its first sample, on the samples less the first one (so a
 // flat line stays exactly flat). k <= kMaxLanes.
-constexpr int kMaxLanes = 128;
+constexpr int kMaxLanes = 512;
 void recursive_line(float* v, int n, int k, const Recursive& c) noexcept;
 void recursive_line_reference(float* v, int n, int k, const Recursive& c) noexcept;
 
