@@ -128,8 +128,17 @@ void load_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int rowBytes, L
     for_each_row(j0, j1, (i1 - i0) * (covered ? cost::kSimple : cost::kCopy), [&](int j) {
         const std::uint8_t* s = buffer_row(buffer, rowBytes, j) + static_cast<std::size_t>(i0) * 4;
         std::uint16_t* d = layer.row(onLayer.y0 + (j - j0)) + static_cast<std::size_t>(onLayer.x0) * 4;
+        const std::size_t n = static_cast<std::size_t>(i1 - i0);
+        const int canvasY = onLayer.y0 + (j - j0);
         if (!covered) {
-            load_rgba32_plain(s, d, static_cast<std::size_t>(i1 - i0), lockAlpha);
+            load_rgba32_plain(s, d, n, lockAlpha);
+        } else if (fast_paths_enabled() && load_row_fully_covered(cov, onLayer.x0, canvasY, i1 - i0)) {
+            // Full coverage: colour and alpha widened as they stand (alpha 0
+            // keeps its colour), or the colour alone under lock alpha.
+            if (lockAlpha)
+                load_rgba32_plain(s, d, n, true);
+            else
+                rgba32_to_rgba64(s, d, n);
         } else {
             for (int i = i0; i < i1; ++i, s += 4, d += 4)
                 load_covered(d, s, load_coverage(cov, onLayer.x0 + (i - i0), onLayer.y0 + (j - j0)), lockAlpha);
