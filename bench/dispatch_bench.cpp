@@ -172,10 +172,26 @@ void sigma_and_threads(benchmark::internal::Benchmark* b)
 
 }  // namespace
 
-BENCHMARK(BM_EngineGaussian)->Apply(sigma_and_threads)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_DispatchGaussian)->Apply(sigma_and_threads)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_VipsGaussblur)->Apply(sigma_and_threads)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_MagickGaussianBlur)->Apply(sigma_and_threads)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EngineGaussian)
+    ->Apply(sigma_and_threads)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(BM_DispatchGaussian)
+    ->Apply(sigma_and_threads)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(BM_VipsGaussblur)
+    ->Apply(sigma_and_threads)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(BM_MagickGaussianBlur)
+    ->Apply(sigma_and_threads)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 BENCHMARK(BM_ThresholdDispatcher)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ThresholdHostSteps)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ThresholdRunnerOnly)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -8,6 +8,7 @@
 // on the exact values; keep each formula as it is.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "core/core_state.h"
@@ -99,6 +100,24 @@ inline std::uint32_t coverage_at(const CoverageSource& s, int x, int y) noexcept
 inline std::uint32_t load_coverage(const CoverageSource& s, int x, int y) noexcept
 {
     return coverage_at<texture_factor_load, mask_factor_high_byte>(s, x, y);
+}
+// Whether every pixel of row y from x to x + n - 1 loads at full coverage: no
+// plane takes part, or the Mask's high bytes are all 255 and the texture
+// values all at least 128. A reduction without early exit, which vectorises.
+inline bool load_row_fully_covered(const CoverageSource& s, int x, int y, int n) noexcept
+{
+    const std::size_t i0 = s.at(x, y);
+    if (s.mask) {
+        std::uint16_t low = 0xFFFF;
+        for (int i = 0; i < n; ++i) low = std::min(low, s.mask[i0 + i]);
+        if (low < 0xFF00) return false;
+    }
+    if (s.texture) {
+        std::uint8_t low = 0xFF;
+        for (int i = 0; i < n; ++i) low = std::min(low, s.texture[i0 + i]);
+        if (low < 128) return false;
+    }
+    return true;
 }
 inline std::uint32_t rgb24_coverage(const CoverageSource& s, int x, int y) noexcept
 {

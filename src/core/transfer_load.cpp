@@ -4,25 +4,13 @@
 
 #include "core/coverage.h"
 #include "core/parallel.h"
+#include "core/pixel_convert.h"
 #include "core/transfer.h"
 #include "morvane/morvane.h"
 
 namespace mve {
 
 namespace {
-
-// Unmasked RGBA32 pixel. Lock alpha: RGB = s * 256, A kept. Otherwise
-// a != 0: RGBA = s * 256; a = 0: all four 0 (hidden colour is not kept).
-inline void load_plain(std::uint16_t* d, const std::uint8_t* s, bool lockAlpha) noexcept
-{
-    if (lockAlpha) {
-        d[0] = widen8(s[0]), d[1] = widen8(s[1]), d[2] = widen8(s[2]);
-    } else if (s[3] != 0) {
-        d[0] = widen8(s[0]), d[1] = widen8(s[1]), d[2] = widen8(s[2]), d[3] = widen8(s[3]);
-    } else {
-        d[0] = d[1] = d[2] = d[3] = 0;
-    }
-}
 
 // RGBA32 pixel at coverage c (0..65535), C = 65535 - c, destination d:
 //   c = 65535: RGB = s * 256, A = a * 256;   c = 0: untouched;
@@ -137,11 +125,20 @@ void load_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int rowBytes, L
     const int j0 = static_cast<int>(onLayer.y0 - static_cast<long long>(y));
     const int i1 = i0 + onLayer.width(), j1 = j0 + onLayer.height();
     const bool lockAlpha = layer.lockAlpha != 0;
-    for_each_row(j0, j1, (i1 - i0) * cost::kSimple, [&](int j) {
+    for_each_row(j0, j1, (i1 - i0) * (covered ? cost::kSimple : cost::kCopy), [&](int j) {
         const std::uint8_t* s = buffer_row(buffer, rowBytes, j) + static_cast<std::size_t>(i0) * 4;
         std::uint16_t* d = layer.row(onLayer.y0 + (j - j0)) + static_cast<std::size_t>(onLayer.x0) * 4;
+        const std::size_t n = static_cast<std::size_t>(i1 - i0);
+        const int canvasY = onLayer.y0 + (j - j0);
         if (!covered) {
-            for (int i = i0; i < i1; ++i, s += 4, d += 4) load_plain(d, s, lockAlpha);
+            load_rgba32_plain(s, d, n, lockAlpha);
+        } else if (fast_paths_enabled() && load_row_fully_covered(cov, onLayer.x0, canvasY, i1 - i0)) {
+            // Full coverage: colour and alpha widened as they stand (alpha 0
+            // keeps its colour), or the colour alone under lock alpha.
+            if (lockAlpha)
+                load_rgba32_plain(s, d, n, true);
+            else
+                rgba32_to_rgba64(s, d, n);
         } else {
             for (int i = i0; i < i1; ++i, s += 4, d += 4)
                 load_covered(d, s, load_coverage(cov, onLayer.x0 + (i - i0), onLayer.y0 + (j - j0)), lockAlpha);

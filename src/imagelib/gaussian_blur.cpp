@@ -1,11 +1,12 @@
 // Separable Gaussian blur (see gaussian_blur.h).
 //
-// Both passes work on a padded line of floats: the samples of one row (or of
-// a strip of columns) with the edge sample repeated on either side, so the
-// filters need no edge cases inside. The row pass keeps its result as 16-bit
-// fixed point (value * 256) for the column pass; the column pass filters
-// strips a few dozen pixels wide, whose lines of floats stay in cache and
-// whose inner loops run across the strip, where the compiler vectorises them.
+// Both passes work on a padded line of floats: the samples of a few rows side
+// by side (or of a strip of columns) with the edge sample repeated on either
+// side, so the filters (gaussian_lines.h) need no edge cases inside and have
+// several independent lanes per sample to keep vector registers busy. The row
+// pass keeps its result as 16-bit fixed point (value * 256) for the column
+// pass; the column pass filters strips a few dozen pixels wide, whose lines of
+// floats stay in cache.
 // Rows and strips are independent, so both passes run on the worker threads
 // and give the same result on any number of them.
 #include "imagelib/gaussian_blur.h"
@@ -13,28 +14,26 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <type_traits>
 #include <vector>
 
 #include "core/memory.h"
 #include "core/parallel.h"
+#include "imagelib/gaussian_lines.h"
 
 namespace mve::il {
 
 namespace {
 
 constexpr double kRecursiveFrom = 3.0;  // sigma from which the recursive filter runs
-constexpr int kStripPixels = 32;        // width of a column strip
-constexpr int kMaxLineChannels = kStripPixels * 4;  // floats per sample of a line, at most
+constexpr int kStripPixels = 128;       // width of a column strip
+constexpr int kRowGroup = 8;            // rows filtered side by side in the row pass
+static_assert(kStripPixels * 4 <= gauss::kMaxLanes && kRowGroup * 4 <= gauss::kMaxLanes);
+static_assert(2 * 9 + 1 <= gauss::kMaxTaps);  // the sampled kernel's radius is at most ceil(3 * 3)
 
 // The recursive filter's coefficients (Young and van Vliet, 1995), divided by
 // b0: w[n] = B x[n] + c1 w[n-1] + c2 w[n-2] + c3 w[n-3], run forward and then
 // backward.
-struct Recursive {
-    float B, c1, c2, c3;
-};
-
-Recursive recursive_for(double sigma) noexcept
+gauss::Recursive recursive_for(double sigma) noexcept
 {
     const double q =
         sigma >= 2.5 ? 0.98711 * sigma - 0.96330 : 3.97156 - 4.14554 * std::sqrt(1 - 0.26891 * sigma);
@@ -63,61 +62,10 @@ std::vector<float> sampled_kernel(double sigma)
     return taps;
 }
 
-// A line of n samples of K floats each, filtered in place forward then
-// backward. The forward run starts in the steady state of its first sample,
-// the backward run in that of the forward run's last output. The filter runs
-// on the samples less the first one: its poles lie close to 1 for large
-// sigma, which magnifies rounding in proportion to the values filtered, and
-// this way a flat line is exactly zero throughout and comes back unchanged.
-template <class KT>
-void recursive_line(float* v, int n, KT K, const Recursive& c) noexcept
-{
-    const int k = K;
-    float base[kMaxLineChannels];
-    for (int j = 0; j < k; ++j) base[j] = v[j];
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < k; ++j) v[static_cast<std::size_t>(i) * k + j] -= base[j];
-    for (int i = 0; i < n; ++i) {
-        float* w = v + static_cast<std::size_t>(i) * k;
-        const float* w1 = i >= 1 ? w - k : v;
-        const float* w2 = i >= 2 ? w - 2 * k : v;
-        const float* w3 = i >= 3 ? w - 3 * k : v;
-        for (int j = 0; j < k; ++j) w[j] = c.B * w[j] + c.c1 * w1[j] + c.c2 * w2[j] + c.c3 * w3[j];
-    }
-    float* last = v + static_cast<std::size_t>(n - 1) * k;
-    for (int i = n - 1; i >= 0; --i) {
-        float* w = v + static_cast<std::size_t>(i) * k;
-        const float* w1 = i <= n - 2 ? w + k : last;
-        const float* w2 = i <= n - 3 ? w + 2 * k : last;
-        const float* w3 = i <= n - 4 ? w + 3 * k : last;
-        for (int j = 0; j < k; ++j) w[j] = c.B * w[j] + c.c1 * w1[j] + c.c2 * w2[j] + c.c3 * w3[j];
-    }
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < k; ++j) v[static_cast<std::size_t>(i) * k + j] += base[j];
-}
-
-// out[i] = sum over t of taps[t] * in[i + t] for n outputs; `in` holds
-// n + taps - 1 samples of K floats.
-template <class KT>
-void convolve_line(const float* in, float* out, int n, KT K, const std::vector<float>& taps) noexcept
-{
-    const int k = K;
-    const int count = static_cast<int>(taps.size());
-    for (int i = 0; i < n; ++i) {
-        float* o = out + static_cast<std::size_t>(i) * k;
-        for (int j = 0; j < k; ++j) o[j] = 0;
-        for (int t = 0; t < count; ++t) {
-            const float* s = in + static_cast<std::size_t>(i + t) * k;
-            const float tap = taps[static_cast<std::size_t>(t)];
-            for (int j = 0; j < k; ++j) o[j] += tap * s[j];
-        }
-    }
-}
-
 // One blur: the filter, its padding and the per-thread lines.
 struct Blur {
     bool recursive = false;
-    Recursive coeffs{};
+    gauss::Recursive coeffs{};
     std::vector<float> taps;
     int pad = 0;  // edge samples added on each side of a line
 
@@ -133,54 +81,63 @@ struct Blur {
         }
     }
 
-    // Filters a padded line of n + 2 * pad samples; the n results start at out.
-    template <class KT>
-    const float* run(float* line, float* spare, int n, KT K) const noexcept
+    // Filters a padded line of n + 2 * pad samples of k floats; returns where
+    // the n results start.
+    const float* run(float* line, float* spare, int n, int k) const noexcept
     {
         if (recursive) {
-            recursive_line(line, n + 2 * pad, K, coeffs);
-            return line + static_cast<std::size_t>(pad) * static_cast<int>(K);
+            gauss::recursive_line(line, n + 2 * pad, k, coeffs);
+            return line + static_cast<std::size_t>(pad) * k;
         }
-        convolve_line(line, spare, n, K, taps);
+        gauss::convolve_line(line, spare, n, k, taps.data(), static_cast<int>(taps.size()));
         return spare;
     }
 };
 
-std::uint8_t to_byte(float v) noexcept
-{
-    return static_cast<std::uint8_t>(v <= 0 ? 0 : v >= 255 ? 255 : static_cast<int>(v + 0.5f));
-}
+// Per-thread scratch: the line, the kernel's output and the fixed-point row group.
+struct Scratch {
+    std::vector<float> floats;
+    std::vector<std::uint16_t> fixed;
+};
 
-std::uint16_t to_fixed(float v) noexcept
-{
-    const float s = v * 256.0f;
-    return static_cast<std::uint16_t>(s <= 0 ? 0 : s >= 65535 ? 65535 : static_cast<int>(s + 0.5f));
-}
-
-// Rows of src into the 16-bit fixed-point plane `mid` (width * C values a row).
+// Rows of src into the 16-bit fixed-point plane `mid` (width * C values a
+// row), kRowGroup rows side by side in one line so that the filter has
+// several independent lanes to work on.
 template <int C>
 void row_pass(const Blur& blur, const std::uint8_t* src, int width, int height, int srcRowBytes,
-              std::uint16_t* mid, std::vector<std::vector<float>>& scratch)
+              std::uint16_t* mid, std::vector<Scratch>& scratch)
 {
     const int padded = width + 2 * blur.pad;
-    for_each_plane_row(width, height, cost::kFilter, [&](int y) {
-        std::vector<float>& s = scratch[static_cast<std::size_t>(worker_slot()) % scratch.size()];
-        float* line = s.data();
-        float* spare = line + static_cast<std::size_t>(padded) * C;
-        const std::uint8_t* in = src + static_cast<std::size_t>(y) * srcRowBytes;
-        for (int x = 0; x < padded; ++x) {
-            const int sx = std::clamp(x - blur.pad, 0, width - 1);
-            for (int c = 0; c < C; ++c) line[x * C + c] = in[sx * C + c];
+    const int groups = (height + kRowGroup - 1) / kRowGroup;
+    for_each_row(0, groups, static_cast<double>(width) * kRowGroup * cost::kFilter, [&](int group) {
+        Scratch& s = scratch[static_cast<std::size_t>(worker_slot()) % scratch.size()];
+        const int y0 = group * kRowGroup;
+        const int rows = std::min(kRowGroup, height - y0);
+        const int k = rows * C;  // floats per sample
+        float* line = s.floats.data();
+        float* spare = line + static_cast<std::size_t>(padded) * k;
+        for (int r = 0; r < rows; ++r) {
+            const std::uint8_t* in = src + static_cast<std::size_t>(y0 + r) * srcRowBytes;
+            for (int x = 0; x < padded; ++x) {
+                const std::uint8_t* p = in + std::clamp(x - blur.pad, 0, width - 1) * C;
+                float* l = line + static_cast<std::size_t>(x) * k + r * C;
+                for (int c = 0; c < C; ++c) l[c] = p[c];
+            }
         }
-        const float* out = blur.run(line, spare, width, std::integral_constant<int, C>{});
-        std::uint16_t* m = mid + static_cast<std::size_t>(y) * width * C;
-        for (int i = 0; i < width * C; ++i) m[i] = to_fixed(out[i]);
+        const float* out = blur.run(line, spare, width, k);
+        std::uint16_t* fixed = s.fixed.data();
+        gauss::to_fixed(out, fixed, width * k);
+        for (int r = 0; r < rows; ++r) {
+            std::uint16_t* m = mid + static_cast<std::size_t>(y0 + r) * width * C;
+            const std::uint16_t* f = fixed + r * C;
+            for (int x = 0; x < width; ++x, m += C, f += k) std::memcpy(m, f, C * sizeof(std::uint16_t));
+        }
     });
 }
 
 // Columns of `mid` into dst, a strip of kStripPixels columns at a time.
 void column_pass(const Blur& blur, const std::uint16_t* mid, int width, int height, int channels,
-                 std::uint8_t* dst, int dstRowBytes, std::vector<std::vector<float>>& scratch)
+                 std::uint8_t* dst, int dstRowBytes, std::vector<Scratch>& scratch)
 {
     const int strips = (width + kStripPixels - 1) / kStripPixels;
     const int padded = height + 2 * blur.pad;
@@ -188,8 +145,7 @@ void column_pass(const Blur& blur, const std::uint16_t* mid, int width, int heig
     for_each_row(0, strips, static_cast<double>(kStripPixels) * height * cost::kFilter, [&](int strip) {
         const int x0 = strip * kStripPixels;
         const int k = (std::min(width, x0 + kStripPixels) - x0) * channels;  // floats per sample
-        std::vector<float>& s = scratch[static_cast<std::size_t>(worker_slot()) % scratch.size()];
-        float* line = s.data();
+        float* line = scratch[static_cast<std::size_t>(worker_slot()) % scratch.size()].floats.data();
         float* spare = line + static_cast<std::size_t>(padded) * k;
         for (int y = 0; y < padded; ++y) {
             const std::uint16_t* in =
@@ -199,12 +155,28 @@ void column_pass(const Blur& blur, const std::uint16_t* mid, int width, int heig
             for (int j = 0; j < k; ++j) l[j] = in[j] * (1.0f / 256.0f);
         }
         const float* out = blur.run(line, spare, height, k);
-        for (int y = 0; y < height; ++y) {
-            std::uint8_t* o =
-                dst + static_cast<std::size_t>(y) * dstRowBytes + static_cast<std::size_t>(x0) * channels;
-            const float* r = out + static_cast<std::size_t>(y) * k;
-            for (int j = 0; j < k; ++j) o[j] = to_byte(r[j]);
-        }
+        for (int y = 0; y < height; ++y)
+            gauss::to_bytes(out + static_cast<std::size_t>(y) * k,
+                            dst + static_cast<std::size_t>(y) * dstRowBytes + static_cast<std::size_t>(x0) * channels,
+                            k);
+    });
+}
+
+// The sampled kernel down the columns, one output row at a time from whole
+// rows of `mid` (edge rows repeated): no line to fill, every access along a row.
+void column_rows_pass(const Blur& blur, const std::uint16_t* mid, int width, int height, int channels,
+                      std::uint8_t* dst, int dstRowBytes)
+{
+    const int count = static_cast<int>(blur.taps.size());
+    float taps[gauss::kMaxTaps];
+    for (int t = 0; t < count; ++t) taps[t] = blur.taps[static_cast<std::size_t>(t)] * (1.0f / 256.0f);
+    const std::size_t rowValues = static_cast<std::size_t>(width) * channels;
+    for_each_row(0, height, static_cast<double>(width) * count * cost::kSimple, [&](int y) {
+        const std::uint16_t* rows[gauss::kMaxTaps];
+        for (int t = 0; t < count; ++t)
+            rows[t] = mid + static_cast<std::size_t>(std::clamp(y + t - blur.pad, 0, height - 1)) * rowValues;
+        gauss::convolve_rows(rows, taps, count, dst + static_cast<std::size_t>(y) * dstRowBytes,
+                             static_cast<int>(rowValues));
     });
 }
 
@@ -214,12 +186,19 @@ void blur_channels(const Blur& blur, const std::uint8_t* src, int width, int hei
 {
     // One line and one spare (for the kernel's output) per thread, sized for
     // the longer of a padded row and a padded strip.
-    const std::size_t rowFloats = static_cast<std::size_t>(width + 2 * blur.pad) * C * 2;
-    const std::size_t stripFloats = static_cast<std::size_t>(height + 2 * blur.pad) * kStripPixels * C * 2;
-    std::vector<std::vector<float>> scratch(static_cast<std::size_t>(thread_count()));
-    for (auto& s : scratch) s.resize(std::max(rowFloats, stripFloats));
+    const std::size_t rowFloats = static_cast<std::size_t>(width + 2 * blur.pad) * kRowGroup * C * 2;
+    const std::size_t stripFloats =
+        blur.recursive ? static_cast<std::size_t>(height + 2 * blur.pad) * kStripPixels * C : 0;
+    std::vector<Scratch> scratch(static_cast<std::size_t>(thread_count()));
+    for (auto& s : scratch) {
+        s.floats.resize(std::max(rowFloats, stripFloats));
+        s.fixed.resize(static_cast<std::size_t>(width) * kRowGroup * C);
+    }
     row_pass<C>(blur, src, width, height, srcRowBytes, mid, scratch);
-    column_pass(blur, mid, width, height, C, dst, dstRowBytes, scratch);
+    if (blur.recursive)
+        column_pass(blur, mid, width, height, C, dst, dstRowBytes, scratch);
+    else
+        column_rows_pass(blur, mid, width, height, C, dst, dstRowBytes);
 }
 
 }  // namespace

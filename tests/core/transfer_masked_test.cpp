@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/memory.h"
+#include "core/runtime.h"
 #include "engine/engine.h"
 #include "morvane/morvane.h"
 
@@ -178,4 +179,53 @@ TEST_F(TransferMaskedTest, MergedColourWithoutMemoryIsZero)
     test_hooks::fail_allocations_after(-1);
     EXPECT_EQ(colour, 0u);
     EXPECT_EQ(MVE_GetColorAtMerged(3, 0), 0xFFFFFFu);
+}
+
+TEST(TransferMaskedRows, FullyOpenRowsMatchThePerPixelLoad)
+{
+    // Masked RGBA32 loads on odd canvases whose Mask has fully open rows
+    // (high byte 255, which passes the coverage unchanged) beside mixed ones,
+    // with and without a texture of values >= 128, alpha locked or not: the
+    // whole-row shortcut and the per-pixel path leave the same layer.
+    for (unsigned start = 1; start <= 16; ++start) {
+        unsigned seed = start;
+        auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+        const int W = 2 * static_cast<int>(next() % 9) + 3, H = 4;
+        const bool withTexture = start % 2 == 0, lock = start % 4 >= 2;
+        std::vector<unsigned short> start16(static_cast<std::size_t>(W) * H * 4);
+        for (auto& v : start16) v = static_cast<unsigned short>(next());
+        std::vector<unsigned char> buf(static_cast<std::size_t>(W) * H * 4);
+        for (std::size_t i = 0; i < buf.size(); ++i)
+            buf[i] = static_cast<unsigned char>(i % 4 == 3 && next() % 4 == 0 ? 0 : next());
+        std::vector<unsigned short> result[2];
+        for (int fast = 0; fast < 2; ++fast) {
+            MVE_CreateImage(nullptr, W, H, 8, 0);
+            ASSERT_EQ(MVE_CreateLayer(2, W, H), 1);
+            MVE_SetLayer(2);
+            MVE_SetLayerOptions(2, 1, lock ? 1 : 0, 100, "Normal");
+            MVE_SetAlphaLocked(lock ? 1 : 0);
+            MVE_SetLayerData(start16.data(), 2);
+            unsigned s2 = start;
+            auto again = [&s2] { return (s2 = s2 * 69069u + 1u) >> 16; };
+            for (int i = 0; i < W * H; ++i)
+                engine().mask.plane[i] = static_cast<unsigned short>(
+                    (i / W) % 2 == 0 ? 0xFF00 | (again() & 0xFF) : again());
+            engine().mask.enabled = 1;
+            if (withTexture) {
+                ASSERT_TRUE(engine().texture.plane.allocate(static_cast<std::size_t>(W) * H));
+                for (int i = 0; i < W * H; ++i) engine().texture.plane[i] = static_cast<std::uint8_t>(128 + again() % 128);
+            }
+            set_fast_paths(fast == 1);
+            MVE_LoadRGBA32(buf.data(), W * 4, 1);
+            set_fast_paths(true);
+            result[fast].resize(start16.size());
+            MVE_GetLayerData(result[fast].data(), 2);
+            engine().texture.plane.reset();
+            engine().mask.enabled = 0;
+            MVE_SetAlphaLocked(0);
+            MVE_DeleteImage();
+        }
+        EXPECT_EQ(result[1], result[0]) << "seed " << start;
+        EXPECT_NE(result[1], start16) << "seed " << start;
+    }
 }

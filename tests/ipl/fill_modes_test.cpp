@@ -192,6 +192,28 @@ TEST(FillRegion, ExactColourShortcutMatchesTheDistanceTest)
     }
 }
 
+TEST(FillRegion, FourPixelSpansMatchThePlainScan)
+{
+    // Mostly one colour with scattered walls, on odd widths (down to 1, below
+    // the four-pixel step), alpha noise ignored: the four-pixel span scans
+    // and the plain per-pixel scans mark the same pixels.
+    for (unsigned start = 1; start <= 30; ++start) {
+        unsigned seed = start;
+        auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+        const int W = 2 * static_cast<int>(next() % 21) + 1, H = static_cast<int>(next() % 17) + 1;
+        std::vector<std::uint8_t> px(static_cast<std::size_t>(W) * H * 4), fast(W * H), slow(W * H);
+        for (std::size_t i = 0; i < px.size(); ++i)
+            px[i] = static_cast<std::uint8_t>(i % 4 == 3 ? next() : next() % 12 == 0 ? 1 : 0);
+        const ipl::PixelView view{px.data(), W, H, 4, W * 4};
+        const int x = static_cast<int>(next()) % W, y = static_cast<int>(next()) % H;
+        set_fast_paths(false);
+        const std::size_t n = ipl::flood_region(view, x, y, 0, slow.data());
+        set_fast_paths(true);
+        EXPECT_EQ(ipl::flood_region(view, x, y, 0, fast.data()), n) << "seed " << start;
+        EXPECT_EQ(fast, slow) << "seed " << start;
+    }
+}
+
 TEST(FillRegion, KeyColourSkipsTakenCandidates)
 {
     // Every red 0..255 at green 0, blue 0 is taken, and (0, 1, 0): the key
