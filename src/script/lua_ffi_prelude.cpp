@@ -5,8 +5,8 @@
 // operation for operation (the same truncation, clamping and off-canvas
 // reads of 0), and the colour models call the same C kernels through FFI
 // function pointers, so both forms give the same bytes; the tests run every
-// script on both. The functions also poll the stop flag (every 1024th call),
-// because compiled traces never call the instruction hook.
+// script on both. They need not look at the stop flag: the line profiler the
+// host runs beside every LuaJIT run (lua_host.cpp) ends compiled loops.
 #include "script/lua_run.h"
 #include "script/pixel_kernels.h"
 
@@ -18,20 +18,14 @@ namespace {
 
 constexpr const char* kPrelude = R"lua(
 local ffi = require("ffi")
-local src_p, dst_p, mask_p, W, H, stop_p, kernels = ...
+local src_p, dst_p, mask_p, W, H, kernels = ...
 local floor, ceil, tonumber, error = math.floor, math.ceil, tonumber, error
 
 local src = ffi.cast("const uint8_t*", src_p)
 local dst = ffi.cast("uint8_t*", dst_p)
 local mask = mask_p and ffi.cast("uint16_t*", mask_p)
-local stop = ffi.cast("const int32_t*", stop_p)
--- The trace compiler would hoist a plain load of the flag out of a loop, so
--- the flag is read through a C call, every 1024th pixel call.
-local read_flag = ffi.cast("int32_t (*)(const int32_t*)", kernels.read_flag)
-local countdown = 1
 local K = 0.00392156862745098
 local rd = src
-local STOPPED = kernels.stopped
 
 local getT = "void (*)(const uint8_t*, double*)"
 local set3T = "void (*)(uint8_t*, double, double, double)"
@@ -41,11 +35,6 @@ local out = ffi.new("double[4]")
 -- The pixel index, or -1 off the canvas; coordinates truncate toward zero.
 local function at(x, y)
   x, y = tonumber(x), tonumber(y)
-  countdown = countdown - 1
-  if countdown <= 0 then
-    countdown = 1024
-    if read_flag(stop) ~= 0 then error(STOPPED, 0) end
-  end
   if x > -1 and x < W and y > -1 and y < H then
     if x < 0 then x = 0 end
     if y < 0 then y = 0 end
@@ -193,12 +182,6 @@ void push_pointer(lua_State* L, const char* name, void* p)
     lua_setfield(L, -2, name);
 }
 
-// The stop flag as the host and the watchdog set it.
-extern "C" std::int32_t read_stop_flag(const std::int32_t* flag)
-{
-    return __atomic_load_n(flag, __ATOMIC_RELAXED);
-}
-
 template <class Fn>
 void push_kernel(lua_State* L, const char* name, Fn fn)
 {
@@ -219,7 +202,6 @@ bool install_ffi_pixel_functions(lua_State* L, LuaRun& run)
     else lua_pushnil(L);
     lua_pushnumber(L, run.width);
     lua_pushnumber(L, run.height);
-    lua_pushlightuserdata(L, &run.stop->value);
     lua_newtable(L);
     push_kernel(L, "get_hsv", static_cast<GetModelFn>(get_hsv));
     push_kernel(L, "set_hsv", static_cast<Set3ModelFn>(set_hsv));
@@ -229,10 +211,7 @@ bool install_ffi_pixel_functions(lua_State* L, LuaRun& run)
     push_kernel(L, "set_lab", static_cast<Set3ModelFn>(set_lab));
     push_kernel(L, "get_cmyk", static_cast<GetModelFn>(get_cmyk));
     push_kernel(L, "set_cmyk", static_cast<Set4ModelFn>(set_cmyk));
-    push_kernel(L, "read_flag", read_stop_flag);
-    lua_pushstring(L, kStoppedMessage);
-    lua_setfield(L, -2, "stopped");
-    if (lua_pcall(L, 7, 0, 0) != 0) {
+    if (lua_pcall(L, 6, 0, 0) != 0) {
         lua_pop(L, 1);
         return false;
     }
