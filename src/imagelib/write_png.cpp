@@ -67,7 +67,9 @@ struct PngWriter final : LineWriter {
     int level = 6;
     bool fastFilter = false;
     bool bottomUp = false;
+    bool dropAlpha = false;  // RGBA lines stored as RGB (every alpha is 255)
     std::size_t lineBytes = 0;
+    std::vector<std::uint8_t> rgb;  // a line without its alpha
     std::vector<std::uint8_t> held;      // bottom-up lines, in arrival order
     std::vector<std::uint8_t> above;     // the previous row in file order (zeros before the first)
     std::vector<std::uint8_t> scratch;   // residuals of the four predicting filters
@@ -87,6 +89,10 @@ struct PngWriter final : LineWriter {
     }
     bool line(const std::uint8_t* pixels) override
     try {
+        if (dropAlpha) {
+            for (std::size_t x = 0, n = lineBytes / 3; x < n; ++x) std::memcpy(&rgb[x * 3], pixels + x * 4, 3);
+            pixels = rgb.data();
+        }
         if (bottomUp)
             held.insert(held.end(), pixels, pixels + lineBytes);
         else
@@ -132,8 +138,21 @@ struct PngWriter final : LineWriter {
 
 }  // namespace
 
-LineWriter* init_write_png_lines(ImageDest* dest, int width, int height, int rowBytes, int bitDepth,
-                                 int colorType, int xRes, int yRes, int unit, LineOrder order) noexcept
+namespace {
+
+// Whether every alpha byte of an RGBA picture is 255.
+bool opaque(const std::uint8_t* pixels, int width, int height, int rowBytes)
+{
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = pixels + static_cast<std::size_t>(y) * rowBytes;
+        for (int x = 0; x < width; ++x)
+            if (row[x * 4 + 3] != 255) return false;
+    }
+    return true;
+}
+
+LineWriter* start_png(ImageDest* dest, int width, int height, int rowBytes, int bitDepth, int colorType, int xRes,
+                      int yRes, int unit, LineOrder order, bool dropAlpha) noexcept
 {
     const int channels = channels_of(colorType);
     if (!dest || width <= 0 || height <= 0 || bitDepth != 8 || channels == 0) return nullptr;
@@ -144,11 +163,14 @@ LineWriter* init_write_png_lines(ImageDest* dest, int width, int height, int row
         w->dest = dest;
         w->width = width;
         w->height = height;
-        w->channels = channels;
+        w->dropAlpha = dropAlpha && colorType == 6;
+        if (w->dropAlpha) colorType = 2;
+        w->channels = w->dropAlpha ? 3 : channels;
+        w->rgb.resize(static_cast<std::size_t>(width) * 3);
         w->level = std::clamp(dest->pngCompression, 1, kMaxLevel);
         w->fastFilter = dest->pngFastFilter;
         w->bottomUp = order == LineOrder::BottomUp;
-        w->lineBytes = static_cast<std::size_t>(width) * channels;
+        w->lineBytes = static_cast<std::size_t>(width) * w->channels;
         w->above.assign(w->lineBytes, 0);
         w->scratch.resize(w->fastFilter ? 0 : w->lineBytes * 4);
         (w->bottomUp ? w->held : w->filtered).reserve((w->lineBytes + 1) * static_cast<std::size_t>(height));
@@ -160,13 +182,26 @@ LineWriter* init_write_png_lines(ImageDest* dest, int width, int height, int row
     return w;
 }
 
+}  // namespace
+
+LineWriter* init_write_png_lines(ImageDest* dest, int width, int height, int rowBytes, int bitDepth,
+                                 int colorType, int xRes, int yRes, int unit, LineOrder order) noexcept
+{
+    return start_png(dest, width, height, rowBytes, bitDepth, colorType, xRes, yRes, unit, order, false);
+}
+
+// A whole RGBA picture that is opaque everywhere is stored as RGB, as other
+// PNG writers do: the same pixels for every reader (alpha 255), a quarter
+// fewer bytes to filter and compress, and a smaller file.
 int write_png(ImageDest* dest, const std::uint8_t* pixels, int width, int height, int rowBytes, int bitDepth,
               int colorType, int xRes, int yRes, int unit) noexcept
 {
     if (!pixels) return 0;
-    return write_all_lines(
-        init_write_png_lines(dest, width, height, rowBytes, bitDepth, colorType, xRes, yRes, unit, LineOrder::TopDown),
-        pixels, rowBytes, false);
+    const bool dropAlpha = colorType == 6 && width > 0 && height > 0 && rowBytes >= width * 4 &&
+                           opaque(pixels, width, height, rowBytes);
+    return write_all_lines(start_png(dest, width, height, rowBytes, bitDepth, colorType, xRes, yRes, unit,
+                                     LineOrder::TopDown, dropAlpha),
+                           pixels, rowBytes, false);
 }
 
 }  // namespace mve::il

@@ -156,4 +156,25 @@ TEST(PngFilter, WriterUsesEveryTypeAndDecodesExactly)
     release_block(decoded);
 }
 
+// An RGBA picture whose every alpha is 255 is stored as RGB (colour type 2
+// at byte 25 of the file) and reads back with alpha 255; one alpha of 254
+// keeps RGBA (colour type 6).
+TEST(PngFilter, OpaqueRgbaIsStoredAsRgb)
+{
+    Bytes rgba = {10, 20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 255, 1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255};
+    for (int lastAlpha : {255, 254}) {
+        rgba[23] = static_cast<std::uint8_t>(lastAlpha);
+        ImageDest* dest = open_memory_dest();
+        ASSERT_EQ(write_png(dest, rgba.data(), 3, 2, 12, 8, 6, 0, 0, 0), 1);
+        const Bytes file = dest->bytes;
+        close_dest(dest);
+        EXPECT_EQ(file[25], lastAlpha == 255 ? 2 : 6);
+        int w = 0, h = 0;
+        std::uint8_t* decoded = decode_png(file.data(), file.size(), &w, &h);
+        ASSERT_NE(decoded, nullptr);
+        EXPECT_EQ(Bytes(decoded, decoded + 24), rgba);
+        release_block(decoded);
+    }
+}
+
 }  // namespace
