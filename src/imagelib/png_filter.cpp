@@ -2,7 +2,7 @@
 // independent: the SSE2 path does 16 bytes at a time and gives exactly the
 // bytes of the scalar loops, which stay as the reference (and run whenever
 // fast paths are off). Unfiltering depends on the pixel just decoded to the
-// left: the shortcut for four-byte pixels keeps one pixel in a register.
+// left: the shortcut for three- and four-byte pixels keeps one pixel in a register.
 #include "imagelib/png_filter.h"
 
 #include <emmintrin.h>
@@ -184,18 +184,18 @@ bool unfilter_scalar(int type, std::uint8_t* row, const std::uint8_t* above, std
     }
 }
 
-std::uint32_t load4(const std::uint8_t* p)
+// Pixels of three or four bytes undone one pixel at a time (each needs the
+// one decoded to its left), the pixel's bytes in one register; Up has no
+// such chain and goes 16 bytes at a time.
+bool unfilter_pixels_sse2(int type, std::uint8_t* row, const std::uint8_t* above, std::size_t n,
+                          std::size_t bpp) noexcept
 {
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
-// Four-byte pixels undone one pixel at a time (each needs the one decoded to
-// its left), the pixel's four bytes in one register; Up has no such chain and
-// goes 16 bytes at a time.
-bool unfilter4_sse2(int type, std::uint8_t* row, const std::uint8_t* above, std::size_t n) noexcept
-{
+    auto load4 = [bpp](const std::uint8_t* p) {
+        std::uint32_t v = 0;
+        std::memcpy(&v, p, bpp);
+        return v;
+    };
+    auto put = [bpp](std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, bpp); };
     const __m128i zero = _mm_setzero_si128();
     __m128i left = zero, upLeft = zero;  // 16-bit lanes for Paeth, bytes otherwise
     switch (type) {
@@ -206,34 +206,31 @@ bool unfilter4_sse2(int type, std::uint8_t* row, const std::uint8_t* above, std:
             return true;
         }
         case kPngFilterSub:
-            for (std::size_t i = 0; i < n; i += 4) {
+            for (std::size_t i = 0; i < n; i += bpp) {
                 left = _mm_add_epi8(left, _mm_cvtsi32_si128(static_cast<int>(load4(row + i))));
-                const auto v = static_cast<std::uint32_t>(_mm_cvtsi128_si32(left));
-                std::memcpy(row + i, &v, 4);
+                put(row + i, static_cast<std::uint32_t>(_mm_cvtsi128_si32(left)));
             }
             return true;
         case kPngFilterAverage:
-            for (std::size_t i = 0; i < n; i += 4) {
+            for (std::size_t i = 0; i < n; i += bpp) {
                 const __m128i up = _mm_cvtsi32_si128(static_cast<int>(load4(above + i)));
                 const __m128i rounding = _mm_and_si128(_mm_xor_si128(left, up), _mm_set1_epi8(1));
                 const __m128i mean = _mm_sub_epi8(_mm_avg_epu8(left, up), rounding);
                 left = _mm_add_epi8(mean, _mm_cvtsi32_si128(static_cast<int>(load4(row + i))));
-                const auto v = static_cast<std::uint32_t>(_mm_cvtsi128_si32(left));
-                std::memcpy(row + i, &v, 4);
+                put(row + i, static_cast<std::uint32_t>(_mm_cvtsi128_si32(left)));
             }
             return true;
         case kPngFilterPaeth:
-            for (std::size_t i = 0; i < n; i += 4) {
+            for (std::size_t i = 0; i < n; i += bpp) {
                 const __m128i up = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(load4(above + i))), zero);
                 const __m128i residual = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(load4(row + i))), zero);
                 // Bytes wrap: add in 16 bits, keep the low byte.
                 left = _mm_and_si128(_mm_add_epi16(paeth8(left, up, upLeft), residual), _mm_set1_epi16(0xFF));
                 upLeft = up;
-                const auto v = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(left, zero)));
-                std::memcpy(row + i, &v, 4);
+                put(row + i, static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(left, zero))));
             }
             return true;
-        default: return unfilter_scalar(type, row, above, n, 4);
+        default: return unfilter_scalar(type, row, above, n, static_cast<int>(bpp));
     }
 }
 
@@ -241,7 +238,8 @@ bool unfilter4_sse2(int type, std::uint8_t* row, const std::uint8_t* above, std:
 
 bool png_unfilter_row(int type, std::uint8_t* row, const std::uint8_t* above, std::size_t n, int bpp) noexcept
 {
-    if (bpp == 4 && n % 4 == 0 && fast_paths_enabled()) return unfilter4_sse2(type, row, above, n);
+    if ((bpp == 3 || bpp == 4) && n % static_cast<std::size_t>(bpp) == 0 && fast_paths_enabled())
+        return unfilter_pixels_sse2(type, row, above, n, static_cast<std::size_t>(bpp));
     return unfilter_scalar(type, row, above, n, bpp);
 }
 
