@@ -187,15 +187,16 @@ bool unfilter_scalar(int type, std::uint8_t* row, const std::uint8_t* above, std
 // Pixels of three or four bytes undone one pixel at a time (each needs the
 // one decoded to its left), the pixel's bytes in one register; Up has no
 // such chain and goes 16 bytes at a time.
-bool unfilter_pixels_sse2(int type, std::uint8_t* row, const std::uint8_t* above, std::size_t n,
-                          std::size_t bpp) noexcept
+template <std::size_t bpp>
+bool unfilter_pixels_sse2(int type, std::uint8_t* row, const std::uint8_t* above, std::size_t n) noexcept
 {
-    auto load4 = [bpp](const std::uint8_t* p) {
+    // bpp is a constant, so these copies compile to plain loads and stores.
+    auto load4 = [](const std::uint8_t* p) {
         std::uint32_t v = 0;
         std::memcpy(&v, p, bpp);
         return v;
     };
-    auto put = [bpp](std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, bpp); };
+    auto put = [](std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, bpp); };
     const __m128i zero = _mm_setzero_si128();
     __m128i left = zero, upLeft = zero;  // 16-bit lanes for Paeth, bytes otherwise
     switch (type) {
@@ -238,8 +239,8 @@ bool unfilter_pixels_sse2(int type, std::uint8_t* row, const std::uint8_t* above
 
 bool png_unfilter_row(int type, std::uint8_t* row, const std::uint8_t* above, std::size_t n, int bpp) noexcept
 {
-    if ((bpp == 3 || bpp == 4) && n % static_cast<std::size_t>(bpp) == 0 && fast_paths_enabled())
-        return unfilter_pixels_sse2(type, row, above, n, static_cast<std::size_t>(bpp));
+    if (bpp == 3 && n % 3 == 0 && fast_paths_enabled()) return unfilter_pixels_sse2<3>(type, row, above, n);
+    if (bpp == 4 && n % 4 == 0 && fast_paths_enabled()) return unfilter_pixels_sse2<4>(type, row, above, n);
     return unfilter_scalar(type, row, above, n, bpp);
 }
 
