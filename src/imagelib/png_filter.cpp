@@ -2,7 +2,7 @@
 // independent: the SSE2 path does 16 bytes at a time and gives exactly the
 // bytes of the scalar loops, which stay as the reference (and run whenever
 // fast paths are off). Unfiltering depends on the pixel just decoded to the
-// left: the shortcut for three- and four-byte pixels keeps one pixel in a register.
+// left and stays scalar, but for Up.
 #include "imagelib/png_filter.h"
 
 #include <emmintrin.h>
@@ -184,63 +184,24 @@ bool unfilter_scalar(int type, std::uint8_t* row, const std::uint8_t* above, std
     }
 }
 
-// Pixels of three or four bytes undone one pixel at a time (each needs the
-// one decoded to its left), the pixel's bytes in one register; Up has no
-// such chain and goes 16 bytes at a time.
-template <std::size_t bpp>
-bool unfilter_pixels_sse2(int type, std::uint8_t* row, const std::uint8_t* above, std::size_t n) noexcept
+// Up has no chain from pixel to pixel and goes 16 bytes at a time. (Sub,
+// Average and Paeth keep the scalar loops: a one-pixel-at-a-time SSE2 form
+// measured slower than what the compiler makes of them.)
+void unfilter_up_sse2(std::uint8_t* row, const std::uint8_t* above, std::size_t n) noexcept
 {
-    // bpp is a constant, so these copies compile to plain loads and stores.
-    auto load4 = [](const std::uint8_t* p) {
-        std::uint32_t v = 0;
-        std::memcpy(&v, p, bpp);
-        return v;
-    };
-    auto put = [](std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, bpp); };
-    const __m128i zero = _mm_setzero_si128();
-    __m128i left = zero, upLeft = zero;  // 16-bit lanes for Paeth, bytes otherwise
-    switch (type) {
-        case kPngFilterUp: {
-            std::size_t i = 0;
-            for (; i + 16 <= n; i += 16) store(row + i, _mm_add_epi8(load(row + i), load(above + i)));
-            for (; i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + above[i]);
-            return true;
-        }
-        case kPngFilterSub:
-            for (std::size_t i = 0; i < n; i += bpp) {
-                left = _mm_add_epi8(left, _mm_cvtsi32_si128(static_cast<int>(load4(row + i))));
-                put(row + i, static_cast<std::uint32_t>(_mm_cvtsi128_si32(left)));
-            }
-            return true;
-        case kPngFilterAverage:
-            for (std::size_t i = 0; i < n; i += bpp) {
-                const __m128i up = _mm_cvtsi32_si128(static_cast<int>(load4(above + i)));
-                const __m128i rounding = _mm_and_si128(_mm_xor_si128(left, up), _mm_set1_epi8(1));
-                const __m128i mean = _mm_sub_epi8(_mm_avg_epu8(left, up), rounding);
-                left = _mm_add_epi8(mean, _mm_cvtsi32_si128(static_cast<int>(load4(row + i))));
-                put(row + i, static_cast<std::uint32_t>(_mm_cvtsi128_si32(left)));
-            }
-            return true;
-        case kPngFilterPaeth:
-            for (std::size_t i = 0; i < n; i += bpp) {
-                const __m128i up = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(load4(above + i))), zero);
-                const __m128i residual = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(load4(row + i))), zero);
-                // Bytes wrap: add in 16 bits, keep the low byte.
-                left = _mm_and_si128(_mm_add_epi16(paeth8(left, up, upLeft), residual), _mm_set1_epi16(0xFF));
-                upLeft = up;
-                put(row + i, static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(left, zero))));
-            }
-            return true;
-        default: return unfilter_scalar(type, row, above, n, static_cast<int>(bpp));
-    }
+    std::size_t i = 0;
+    for (; i + 16 <= n; i += 16) store(row + i, _mm_add_epi8(load(row + i), load(above + i)));
+    for (; i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + above[i]);
 }
 
 }  // namespace
 
 bool png_unfilter_row(int type, std::uint8_t* row, const std::uint8_t* above, std::size_t n, int bpp) noexcept
 {
-    if (bpp == 3 && n % 3 == 0 && fast_paths_enabled()) return unfilter_pixels_sse2<3>(type, row, above, n);
-    if (bpp == 4 && n % 4 == 0 && fast_paths_enabled()) return unfilter_pixels_sse2<4>(type, row, above, n);
+    if (type == kPngFilterUp && fast_paths_enabled()) {
+        unfilter_up_sse2(row, above, n);
+        return true;
+    }
     return unfilter_scalar(type, row, above, n, bpp);
 }
 
