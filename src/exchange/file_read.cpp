@@ -1,13 +1,14 @@
 // The file readers: into the staging image, into host buffers of an exact
 // size, through ImageMagick and through the camera-raw reader; the header
 // resolution query and the PNG header size.
-#include <cctype>
 #include <cstring>
 #include <string>
 
 #include "core/guard.h"
 #include "exchange/exchange.h"
+#include "imagelib/block_placement.h"
 #include "imagelib/library.h"
+#include "imagelib/magick_route.h"
 #include "imagelib/reading.h"
 #include "morvane/morvane.h"
 
@@ -83,13 +84,7 @@ Decoded decode_file_magick(const char* path) noexcept
     Source source(il::open_file_source(path));
     if (!source || source->bytes.empty()) return {};
     int w = 0, h = 0;
-    // Formats without a signature (TGA) are named by their extension.
-    std::string format;
-    for (char c : source->extension.size() > 1 ? source->extension.substr(1) : std::string())
-        format += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    std::uint8_t* block = il::decode_magick(source->bytes.data(), source->bytes.size(), nullptr, &w, &h);
-    if (!block && !format.empty())
-        block = il::decode_magick(source->bytes.data(), source->bytes.size(), format.c_str(), &w, &h);
+    std::uint8_t* block = il::decode_magick_any(source->bytes.data(), source->bytes.size(), source->extension, &w, &h);
     return adopt_block(block, w, h);
 }
 
@@ -105,6 +100,40 @@ Decoded decode_file_raw(const char* path) noexcept
 bool read_into_staging(StagingImage& s, const Decoded& d) noexcept
 {
     return d && stage_rgba32(s, d.pixels.get(), d.width, d.height);
+}
+
+namespace {
+
+// Storage for the next staging picture: the decoder writes into a fresh
+// plane, which replaces the staged one only when the read succeeded.
+struct StagingPlacement final : il::BlockPlacement {
+    Plane8 fresh;
+    std::uint8_t* place(int width, int height) noexcept override
+    {
+        return fresh.allocate(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4) ? fresh.data()
+                                                                                                    : nullptr;
+    }
+    void give_back(std::uint8_t*) noexcept override { fresh.reset(); }
+};
+
+}  // namespace
+
+// Reads a file with `decode` straight into the staging image's storage.
+static bool read_file_into_staging(StagingImage& s, const char* path, Decoded (*decode)(const char*) noexcept) noexcept
+{
+    StagingPlacement placement;
+    Decoded d;
+    {
+        const il::PlaceNextBlock scope(&placement);
+        d = decode(path);
+    }
+    if (!d) return false;
+    if (d.pixels.get() != placement.fresh.data()) return read_into_staging(s, d);  // a turned copy
+    d.pixels.release();  // owned by the plane, which becomes the staging picture
+    s.pixels = std::move(placement.fresh);
+    s.width = d.width;
+    s.height = d.height;
+    return true;
 }
 
 bool read_into_buffer(const char* path, std::uint8_t* out, int width, int height, int bytesPerPixel) noexcept
@@ -179,7 +208,7 @@ extern "C" {
 MVE_API int MVE_ReadFromFile(const char* path)
 {
     return guarded("ReadFromFile Excpt", 0, [&] {
-        return ex::read_into_staging(ex::exchange_state().staging, ex::decode_file(path)) ? 1 : 0;
+        return ex::read_file_into_staging(ex::exchange_state().staging, path, ex::decode_file) ? 1 : 0;
     });
 }
 
@@ -199,7 +228,7 @@ MVE_API int MVE_ReadFromFileRGBA32(unsigned char* destination, int width, int he
 static int read_through_magick(const char* path) noexcept
 {
     return guarded("ReadFromFileRAW Excpt", 0, [&] {
-        return ex::read_into_staging(ex::exchange_state().staging, ex::decode_file_magick(path)) ? 1 : 0;
+        return ex::read_file_into_staging(ex::exchange_state().staging, path, ex::decode_file_magick) ? 1 : 0;
     });
 }
 
@@ -215,7 +244,7 @@ MVE_API int MVE_ImportFromFile(const char* path)
 MVE_API int MVE_ReadFromFileRAW_OLD(const char* path)
 {
     return guarded("ReadFromFileRAW Excpt", 0, [&] {
-        return ex::read_into_staging(ex::exchange_state().staging, ex::decode_file_raw(path)) ? 1 : 0;
+        return ex::read_file_into_staging(ex::exchange_state().staging, path, ex::decode_file_raw) ? 1 : 0;
     });
 }
 

@@ -21,6 +21,28 @@ void silence_tiff() noexcept
     TIFFSetWarningHandler(nullptr);
 }
 
+// The engine reads any format ImageMagick knows (the generic import), from
+// files a user picked, so ImageMagick is told at start-up never to run an
+// outside program (every delegate: Ghostscript for PS/EPS/PDF/XPS/AI,
+// converters for video and others) and never to use the coders that read
+// other files, fetch URLs, run scripts or draw from text a file can carry:
+// MSL (a scripting language that reads and writes files), MVG and SVG (draw
+// primitives that embed other files), TEXT/LABEL/CAPTION/PANGO (read "@file"
+// text), URL/HTTP/HTTPS/FTP, EPHEMERAL (deletes what it reads), MPC/CACHE
+// (reads a second file beside the first), VID/TILE (read files they name),
+// SHOW/WIN/X/SCREENSHOT (display and screen access), INLINE/MAGICK
+// (built-in generators) and the Ghostscript formats. "@" indirect file lists
+// are refused as paths. A policy can only be tightened, so a stricter system
+// policy still wins.
+constexpr const char* kMagickPolicy = R"(<policymap>
+  <policy domain="delegate" rights="none" pattern="*"/>
+  <policy domain="coder" rights="none" pattern="{MSL,MVG,SVG,SVGZ,MSVG,RSVG,TEXT,LABEL,CAPTION,PANGO}"/>
+  <policy domain="coder" rights="none" pattern="{URL,HTTP,HTTPS,FTP,EPHEMERAL,MPC,CACHE,VID,TILE}"/>
+  <policy domain="coder" rights="none" pattern="{SHOW,WIN,X,SCREENSHOT,INLINE,MAGICK}"/>
+  <policy domain="coder" rights="none" pattern="{PS,PS2,PS3,EPS,EPSF,EPSI,EPI,EPT,PDF,EPDF,PDFA,AI,XPS,PCL}"/>
+  <policy domain="path" rights="none" pattern="@*"/>
+</policymap>)";
+
 }  // namespace
 
 bool ensure_magick() noexcept
@@ -29,6 +51,9 @@ bool ensure_magick() noexcept
     MagickWandGenesis();
     g_magick = IsMagickWandInstantiated() != MagickFalse;
     if (g_magick) {
+        ExceptionInfo* exception = AcquireExceptionInfo();
+        SetMagickSecurityPolicy(kMagickPolicy, exception);
+        DestroyExceptionInfo(exception);
         // Decoding never needs more than the engine's own limit; a hostile
         // header must fail instead of asking for gigabytes.
         MagickSetResourceLimit(WidthResource, 65535);

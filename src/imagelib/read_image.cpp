@@ -6,6 +6,7 @@
 #include <wand/MagickWand.h>
 
 #include "core/memory.h"
+#include "imagelib/block_placement.h"
 #include "imagelib/library.h"
 #include "imagelib/reading.h"
 
@@ -110,11 +111,45 @@ bool magick_resolution(const std::uint8_t* p, std::size_t n, double* res, int* u
 
 }  // namespace
 
-void release_block(void* block) noexcept { raw_free(block); }
+namespace {
+
+// The placement of this thread's current decode and the block it gave out.
+thread_local BlockPlacement* t_placement = nullptr;
+thread_local std::uint8_t* t_placed = nullptr;
+
+}  // namespace
+
+PlaceNextBlock::PlaceNextBlock(BlockPlacement* placement) noexcept : saved_(t_placement), savedBlock_(t_placed)
+{
+    t_placement = placement;
+    t_placed = nullptr;
+}
+
+PlaceNextBlock::~PlaceNextBlock()
+{
+    t_placement = saved_;
+    t_placed = savedBlock_;
+}
+
+void release_block(void* block) noexcept
+{
+    if (block && block == t_placed) {
+        t_placed = nullptr;
+        t_placement->give_back(static_cast<std::uint8_t*>(block));
+        return;
+    }
+    raw_free(block);
+}
 
 std::uint8_t* allocate_block(int width, int height) noexcept
 {
     if (!acceptable_size(width, height)) return nullptr;
+    // One placed block at a time: a turned copy made while it is held comes
+    // from the allocator; after a failed first try it can be placed again.
+    if (t_placement && !t_placed) {
+        t_placed = t_placement->place(width, height);
+        if (t_placed) return t_placed;
+    }
     return static_cast<std::uint8_t*>(raw_alloc(static_cast<std::size_t>(width) * height * 4));
 }
 

@@ -3,9 +3,11 @@
 // hands back a partial picture, so a truncated file never counts as read.
 #include <wand/MagickWand.h>
 
+#include <cctype>
 #include <string>
 
 #include "imagelib/library.h"
+#include "imagelib/magick_route.h"
 #include "imagelib/reading.h"
 
 namespace mve::il {
@@ -66,6 +68,19 @@ std::uint8_t* decode_magick(const std::uint8_t* data, std::size_t size, const ch
     }
     DestroyMagickWand(wand);
     return pixels;
+}
+
+std::uint8_t* decode_magick_any(const std::uint8_t* data, std::size_t size, const std::string& extension, int* width,
+                                int* height) noexcept
+try {
+    std::uint8_t* block = decode_magick(data, size, nullptr, width, height);
+    if (block || extension.size() < 2) return block;
+    // Formats without a signature (TGA) are named by their extension.
+    std::string format;
+    for (char c : extension.substr(1)) format += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return decode_magick(data, size, format.c_str(), width, height);
+} catch (...) {
+    return nullptr;
 }
 
 }  // namespace mve::il

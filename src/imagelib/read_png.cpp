@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "imagelib/library.h"
+#include "imagelib/png_direct.h"
 #include "imagelib/reading.h"
 
 namespace mve::il {
@@ -98,6 +99,7 @@ bool run(PngDecode& d)
 std::uint8_t* decode_png(const std::uint8_t* data, std::size_t size, int* width, int* height) noexcept
 {
     if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0 || !chunk_lengths_fit(data, size)) return nullptr;
+    if (std::uint8_t* direct = decode_png_direct(data, size, width, height)) return direct;
     PngDecode d{{data, size, 0}};
     d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_error, on_warning);
     if (!d.png) return nullptr;

@@ -306,6 +306,31 @@ TEST_F(FilesTest, ImageMagickRouteReadsWhatItKnows)
     EXPECT_EQ(two, Bytes({1, 2, 3, 255, 250, 251, 252, 255}));
 }
 
+// The generic route runs under the engine's ImageMagick policy: a drawing
+// script, a scripting-language file and a text file that would pull in other
+// files are refused (ImageMagick alone would draw or render each of them), and
+// the staged picture stays as it was.
+TEST_F(FilesTest, ImageMagickRouteRefusesScriptsAndFileReaders)
+{
+    const std::string secret = staged_picture();
+    const std::string mvg = path("route.mvg");
+    std::ofstream(mvg) << "viewbox 0 0 2 1\nfill red\nrectangle 0,0 1,0\n";
+    const std::string pulls = path("pulls.mvg");
+    std::ofstream(pulls) << "viewbox 0 0 3 2\nimage over 0,0 3,2 '" << secret << "'\n";
+    const std::string msl = path("route.msl");
+    std::ofstream(msl) << "<?xml version=\"1.0\"?><image><read filename=\"" << secret << "\"/></image>";
+    const std::string text = path("route.text");
+    std::ofstream(text) << "@" << secret;
+    for (const std::string& p : {mvg, pulls, msl, text}) {
+        EXPECT_EQ(MVE_ImportFromFile(p.c_str()), 0) << p;
+        EXPECT_EQ(MVE_ReadFromFileRAW(p.c_str()), 0) << p;
+    }
+    EXPECT_EQ(MVE_GetNewRGBAWidth(), 3);
+    Bytes rgba(24);
+    MVE_GetNewRGBA32(rgba.data());
+    EXPECT_EQ(rgba, kPicture);
+}
+
 // A failed save never destroys the file it would have replaced, and leaves no temporary behind.
 TEST_F(FilesTest, FailedSaveKeepsTheOldFile)
 {
