@@ -23,6 +23,9 @@ constexpr FamilyTable kFamilies[] = {
     rank_filter_family,
     glow_family,
     hosted_family,
+    tone_family,
+    colour_family,
+    magick_family,
 };
 
 std::vector<Entry> gather()

@@ -21,5 +21,8 @@ std::span<const Entry> transform_family() noexcept;
 std::span<const Entry> rank_filter_family() noexcept;
 std::span<const Entry> glow_family() noexcept;
 std::span<const Entry> hosted_family() noexcept;
+std::span<const Entry> tone_family() noexcept;
+std::span<const Entry> colour_family() noexcept;
+std::span<const Entry> magick_family() noexcept;
 
 }  // namespace mve::dispatch
