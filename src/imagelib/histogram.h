@@ -22,6 +22,9 @@ struct Histograms {
     std::uint32_t channel[3][256];
     std::uint64_t visible;
 };
-void visible_histograms(const std::uint8_t* rgba, int width, int height, Histograms& h) noexcept;
+// withChannels false leaves the channel counts 0 (brightness is all some
+// callers need).
+void visible_histograms(const std::uint8_t* rgba, int width, int height, Histograms& h,
+                        bool withChannels = true) noexcept;
 
 }  // namespace mve::il

@@ -182,7 +182,7 @@ int equalize_brightness(std::uint8_t* rgba, int width, int height) noexcept
 {
     if (!valid(rgba, width, height)) return 0;
     Histograms h;
-    visible_histograms(rgba, width, height, h);
+    visible_histograms(rgba, width, height, h, false);
     std::uint8_t table[256];
     equalize_table(h.brightness, table);
     return apply_tone_tables(rgba, width, height, same_tables(table));
@@ -192,7 +192,7 @@ int stretch_brightness(std::uint8_t* rgba, int width, int height) noexcept
 {
     if (!valid(rgba, width, height)) return 0;
     Histograms h;
-    visible_histograms(rgba, width, height, h);
+    visible_histograms(rgba, width, height, h, false);
     std::uint8_t table[256];
     stretch_table(h.brightness, table);
     return apply_tone_tables(rgba, width, height, same_tables(table));
