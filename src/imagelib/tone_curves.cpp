@@ -129,15 +129,20 @@ void equalize_table(const std::uint32_t counts[256], std::uint8_t table[256]) no
     }
 }
 
-}  // namespace
-
-ToneTables identity_tables() noexcept
+// Counts the picture once, builds the tables from the brightness histogram
+// (one table for all channels) or from each channel's own, and maps the picture.
+int apply_histogram_tables(std::uint8_t* rgba, int width, int height, bool perChannel,
+                           void (*build)(const std::uint32_t counts[256], std::uint8_t table[256])) noexcept
 {
+    if (!valid(rgba, width, height)) return 0;
+    Histograms h;
+    visible_histograms(rgba, width, height, h, perChannel);
     ToneTables t;
-    for (auto& channel : t.rgb)
-        for (int v = 0; v < 256; ++v) channel[v] = static_cast<std::uint8_t>(v);
-    return t;
+    for (int c = 0; c < 3; ++c) build(perChannel ? h.channel[c] : h.brightness, t.rgb[c]);
+    return apply_tone_tables(rgba, width, height, t);
 }
+
+}  // namespace
 
 int apply_tone_tables(std::uint8_t* rgba, int width, int height, const ToneTables& t) noexcept
 {
@@ -180,42 +185,22 @@ int adjust_gamma(std::uint8_t* rgba, int width, int height, double gamma) noexce
 
 int equalize_brightness(std::uint8_t* rgba, int width, int height) noexcept
 {
-    if (!valid(rgba, width, height)) return 0;
-    Histograms h;
-    visible_histograms(rgba, width, height, h, false);
-    std::uint8_t table[256];
-    equalize_table(h.brightness, table);
-    return apply_tone_tables(rgba, width, height, same_tables(table));
+    return apply_histogram_tables(rgba, width, height, false, equalize_table);
 }
 
 int stretch_brightness(std::uint8_t* rgba, int width, int height) noexcept
 {
-    if (!valid(rgba, width, height)) return 0;
-    Histograms h;
-    visible_histograms(rgba, width, height, h, false);
-    std::uint8_t table[256];
-    stretch_table(h.brightness, table);
-    return apply_tone_tables(rgba, width, height, same_tables(table));
+    return apply_histogram_tables(rgba, width, height, false, stretch_table);
 }
 
 int equalize_channels(std::uint8_t* rgba, int width, int height) noexcept
 {
-    if (!valid(rgba, width, height)) return 0;
-    Histograms h;
-    visible_histograms(rgba, width, height, h);
-    ToneTables t;
-    for (int c = 0; c < 3; ++c) equalize_table(h.channel[c], t.rgb[c]);
-    return apply_tone_tables(rgba, width, height, t);
+    return apply_histogram_tables(rgba, width, height, true, equalize_table);
 }
 
 int stretch_channels(std::uint8_t* rgba, int width, int height) noexcept
 {
-    if (!valid(rgba, width, height)) return 0;
-    Histograms h;
-    visible_histograms(rgba, width, height, h);
-    ToneTables t;
-    for (int c = 0; c < 3; ++c) stretch_table(h.channel[c], t.rgb[c]);
-    return apply_tone_tables(rgba, width, height, t);
+    return apply_histogram_tables(rgba, width, height, true, stretch_table);
 }
 
 int stretch_lightness_hsl(std::uint8_t* rgba, int width, int height) noexcept

@@ -16,9 +16,6 @@ struct ToneTables {
     std::uint8_t rgb[3][256];
 };
 
-// The identity in all three tables.
-ToneTables identity_tables() noexcept;
-
 // Maps R, G and B of every pixel through their tables, rows in parallel.
 int apply_tone_tables(std::uint8_t* rgba, int width, int height, const ToneTables& t) noexcept;
 
