@@ -39,8 +39,9 @@ bool sigmoidal_contrast(Frame& f)
     if (strength <= 0) return true;  // no curve: the picture as it was
     return ok(MagickSigmoidalContrastImage(wand_of(f), sharpen, strength, midpoint));
 }
-// A moonlit night: shadows shifted to blue by factor 1 + f1 * 0.04 (1..5).
-bool darkness(Frame& f) { return ok(MagickBlueShiftImage(wand_of(f), ranged(f, 1, 1, 0.04, 5))); }
+// A moonlit night: colours shifted to blue and dimmed by factor 1 + f1 * 0.01
+// (1..2; 500 gives ImageMagick's usual 1.5, higher factors wash towards white).
+bool darkness(Frame& f) { return ok(MagickBlueShiftImage(wand_of(f), ranged(f, 1, 1, 0.01, 2))); }
 // At most max(trunc(f1 * 2.56), 2) colours (2..256); the low byte of i1 set dithers.
 bool reduce_colours(Frame& f)
 {
