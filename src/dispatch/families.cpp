@@ -25,9 +25,11 @@ constexpr FamilyTable kFamilies[] = {
     hosted_family,
     generator_family,
     texture_family,
-
     script_effect_family,
     script_distortion_family,
+    tone_family,
+    colour_family,
+    magick_family,
 };
 
 std::vector<Entry> gather()

@@ -23,8 +23,10 @@ std::span<const Entry> glow_family() noexcept;
 std::span<const Entry> hosted_family() noexcept;
 std::span<const Entry> generator_family() noexcept;
 std::span<const Entry> texture_family() noexcept;
-
 std::span<const Entry> script_effect_family() noexcept;
 std::span<const Entry> script_distortion_family() noexcept;
+std::span<const Entry> tone_family() noexcept;
+std::span<const Entry> colour_family() noexcept;
+std::span<const Entry> magick_family() noexcept;
 
 }  // namespace mve::dispatch
