@@ -23,6 +23,8 @@ constexpr FamilyTable kFamilies[] = {
     rank_filter_family,
     glow_family,
     hosted_family,
+    artistic_family,
+    edge_family,
 };
 
 std::vector<Entry> gather()

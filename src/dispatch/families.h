@@ -21,5 +21,7 @@ std::span<const Entry> transform_family() noexcept;
 std::span<const Entry> rank_filter_family() noexcept;
 std::span<const Entry> glow_family() noexcept;
 std::span<const Entry> hosted_family() noexcept;
+std::span<const Entry> artistic_family() noexcept;
+std::span<const Entry> edge_family() noexcept;
 
 }  // namespace mve::dispatch
