@@ -58,11 +58,12 @@ bool emboss(Frame& f)
     return il::emboss_rgb24(f.src24, f.dst24, f.width, f.height, slider_within(f, 1, 3.6, 0, 360),
                             1 + slider_within(f, 2, 0.09, 0, 9));
 }
-// Canny: blur sigma f1 * 0.05 (0..5), high threshold f2 * 2.559 (0..255),
-// low threshold f3 % of the high one.
+// Canny: blur sigma f1 * 0.05 (0..5), high threshold f2 (0..100 on the
+// scale where a sharp step from black to white measures 255: soft edges of
+// photographs measure a few dozen), low threshold f3 % of the high one.
 bool edge2(Frame& f)
 {
-    const double high = slider_within(f, 2, 2.559, 0, 255);
+    const double high = slider_within(f, 2, 1.0, 0, 255);
     return il::canny_edges_rgb24(f.src24, f.dst24, f.width, f.height, slider_within(f, 1, 0.05, 0, 5),
                                  high * slider_within(f, 3, 0.01, 0, 1), high);
 }

@@ -125,7 +125,7 @@ int stipple_rgb24(const std::uint8_t* src, std::uint8_t* dst, int width, int hei
     const double scale = std::min(density, 64.0) / 255.0;
     for_each_plane_row(width, height, cost::kSimple * 2, [&](int y) {
         CrtRandom rng;
-        rng.seed(seed * 2654435761u + static_cast<std::uint32_t>(y) * 40503u + 7u);
+        rng.seed(cell_hash(0, y, 2, seed));
         for (int x = 0; x < width; ++x) {
             const std::uint8_t* p = src + at(x, y, width);
             std::uint8_t* q = dst + at(x, y, width);

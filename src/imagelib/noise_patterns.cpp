@@ -28,11 +28,6 @@ double gradient(int hash, double x, double y) noexcept
     }
 }
 
-std::uint32_t row_seed(std::uint32_t seed, int y) noexcept
-{
-    return seed * 2654435761u + static_cast<std::uint32_t>(y) * 40503u + 1u;
-}
-
 bool bad_picture(const std::uint8_t* rgb, int width, int height) noexcept
 {
     return !rgb || width <= 0 || height <= 0;
@@ -63,7 +58,7 @@ double GradientNoise::at(double x, double y) const noexcept
     return top + v * (bottom - top);
 }
 
-double cell_random(int cx, int cy, int salt, std::uint32_t seed) noexcept
+std::uint32_t cell_hash(int cx, int cy, int salt, std::uint32_t seed) noexcept
 {
     std::uint32_t h = seed ^ 0x9E3779B9u;
     h ^= static_cast<std::uint32_t>(cx) * 0x85EBCA6Bu;
@@ -75,7 +70,12 @@ double cell_random(int cx, int cy, int salt, std::uint32_t seed) noexcept
     h ^= h >> 15;
     h *= 0x846CA68Bu;
     h ^= h >> 16;
-    return (h >> 8) / 16777216.0;
+    return h;
+}
+
+double cell_random(int cx, int cy, int salt, std::uint32_t seed) noexcept
+{
+    return (cell_hash(cx, cy, salt, seed) >> 8) / 16777216.0;
 }
 
 int fractal_noise_rgb24(std::uint8_t* rgb, int width, int height, double cellSize, int octaves, NoiseKind kind,
@@ -108,7 +108,7 @@ int colour_noise_rgb24(std::uint8_t* rgb, int width, int height, double amount, 
     const int mix = static_cast<int>(std::min(amount, 1.0) * 256 + 0.5);  // 0..256
     for_each_plane_row(width, height, cost::kSimple * 3, [&](int y) {
         CrtRandom rng;
-        rng.seed(row_seed(seed, y));
+        rng.seed(cell_hash(0, y, 1, seed));
         std::uint8_t* p = rgb + static_cast<std::size_t>(y) * width * 3;
         for (int k = 0; k < width * 3; ++k) {
             const int n = rng.next() & 255;

@@ -22,8 +22,12 @@ private:
     std::array<std::uint8_t, 512> perm_{};  // a shuffle of 0..255, repeated
 };
 
-// A value in [0, 1) for an integer lattice cell, the same for the same
-// cell, salt and seed (used to place features per cell).
+// A well-mixed 32-bit hash of an integer lattice cell, a salt and a seed:
+// the same for the same inputs, unrelated for neighbouring cells. Rows
+// seed their own generator with it (cell (0, y)), which keeps the rows of
+// generated noise from repeating each other's pattern.
+std::uint32_t cell_hash(int cx, int cy, int salt, std::uint32_t seed) noexcept;
+// The hash as a value in [0, 1) (used to place features per cell).
 double cell_random(int cx, int cy, int salt, std::uint32_t seed) noexcept;
 
 // The pixel's grey level of fractal gradient noise: `octaves` layers, each of

@@ -84,7 +84,7 @@ TEST_F(ArtisticFamilies, SurfaceBlurAndNoiseReduction2AreOneOperation)
 TEST_F(ArtisticFamilies, CannyMarksAStepOnePixelThickOnItsDarkSide)
 {
     // 6 x 3, columns 0..2 black and 3..5 white, no blur (p1 = 0), high
-    // threshold trunc(20 * 2.559) = 51, low half of it. The Sobel magnitude
+    // threshold f2 = 20, low half of it. The Sobel magnitude
     // / 4 is 255 at columns 2 and 3 and 0 elsewhere; of the two equal crests
     // the first along the gradient (column 2) survives.
     canvas(6, 3);
