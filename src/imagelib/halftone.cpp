@@ -12,10 +12,11 @@ int halftone_rgb24(const std::uint8_t* src, std::uint8_t* dst, int width, int he
 {
     if (!src || !dst || src == dst || width <= 0 || height <= 0 || !(cellSize >= 2) || !std::isfinite(angleDegrees))
         return 0;
+    constexpr double kPi = 3.14159265358979323846;
     constexpr double kScreenTurn[3] = {15, 75, 45};
     double cosA[3], sinA[3];
     for (int c = 0; c < 3; ++c) {
-        const double a = (angleDegrees + kScreenTurn[c]) * 3.14159265358979323846 / 180;
+        const double a = (angleDegrees + kScreenTurn[c]) * kPi / 180;
         cosA[c] = std::cos(a);
         sinA[c] = std::sin(a);
     }
@@ -29,7 +30,14 @@ int halftone_rgb24(const std::uint8_t* src, std::uint8_t* dst, int width, int he
                 const double v = (-(x + 0.5) * sinA[c] + (y + 0.5) * cosA[c]) * inv;
                 const double du = u - std::floor(u) - 0.5, dv = v - std::floor(v) - 0.5;
                 const double ink = 1 - src[k + c] / 255.0;
-                dst[k + c] = 2 * (du * du + dv * dv) < ink ? 0 : 255;
+                bool inked;
+                if (ink < 0.5) {
+                    inked = kPi * (du * du + dv * dv) < ink;
+                } else {
+                    const double cu = 0.5 - std::abs(du), cv = 0.5 - std::abs(dv);
+                    inked = !(kPi * (cu * cu + cv * cv) < 1 - ink);
+                }
+                dst[k + c] = inked ? 0 : 255;
             }
         }
     });
