@@ -43,13 +43,7 @@ template <class Op>
 void run_ours(benchmark::State& state, Op op)
 {
     const Threads threads(state);
-    const Pixels& src = picture();
-    Pixels dst(src.size());
-    for (auto _ : state) {
-        op(src.data(), dst.data());
-        benchmark::DoNotOptimize(dst.data());
-    }
-    report_mpixels(state, static_cast<double>(k4KW) * k4KH);
+    effect_scene::run_on_buffers(state, picture(), k4KW, k4KH, op);
 }
 
 template <class Op>
