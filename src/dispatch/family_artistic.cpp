@@ -19,7 +19,10 @@ namespace mve::dispatch {
 
 namespace {
 
-std::uint32_t seed_of(const Frame& f) { return static_cast<std::uint32_t>(f.a.seed); }
+std::uint32_t seed_of(const Frame& f)
+{
+    return static_cast<std::uint32_t>(f.a.seed);
+}
 
 // Window radius max(trunc(f1 * 0.1), 1) (1..10); 8 + trunc(f2 * 0.56) brightness bands (8..64).
 bool oil_paint(Frame& f)
@@ -33,7 +36,10 @@ bool stipple(Frame& f)
     return il::stipple_rgb24(f.src24, f.dst24, f.width, f.height, 0.25 + slider_within(f, 1, 0.0175, 0, 10),
                              seed_of(f));
 }
-bool negative(Frame& f) { return il::negative_rgb24(f.src24, f.dst24, f.width, f.height); }
+bool negative(Frame& f)
+{
+    return il::negative_rgb24(f.src24, f.dst24, f.width, f.height);
+}
 // trunc(f1) levels per channel (2..256; p1 = 20 gives 2).
 bool posterize(Frame& f)
 {
@@ -59,7 +65,8 @@ bool surface_blur(Frame& f)
 // Radius max(trunc(f1 * 0.1), 1) (1..10), threshold trunc(f2 * 2.559) (0..255).
 bool dust_and_scratches(Frame& f)
 {
-    return il::dust_and_scratches_rgb24(f.src24, f.dst24, f.width, f.height, slider_int_within(f, 1, 0.1, 1, 50),
+    return il::dust_and_scratches_rgb24(f.src24, f.dst24, f.width, f.height,
+                                        slider_int_within(f, 1, 0.1, 1, 50),
                                         slider_int_within(f, 2, 2.559, 0, 255));
 }
 // Cells of 4 + f1 * 0.2 pixels (4..24), screens turned by f2 * 3.6 degrees.
@@ -80,8 +87,14 @@ bool fractal_noise(Frame& f, il::NoiseKind kind)
     return il::fractal_noise_rgb24(f.dst24, f.width, f.height, 4 + slider_within(f, 1, 2.52, 0, 252),
                                    1 + slider_int_within(f, 2, 0.07, 0, 7), kind, seed_of(f));
 }
-bool hugo_noise(Frame& f) { return fractal_noise(f, il::NoiseKind::Turbulence); }
-bool perlin_noise(Frame& f) { return fractal_noise(f, il::NoiseKind::Plain); }
+bool hugo_noise(Frame& f)
+{
+    return fractal_noise(f, il::NoiseKind::Turbulence);
+}
+bool perlin_noise(Frame& f)
+{
+    return fractal_noise(f, il::NoiseKind::Plain);
+}
 // Cells of 8 + f1 * 1.2 pixels (8..128), cracks 1 + f2 * 0.04 wide (1..5),
 // darkened by 0.2 + f3 * 0.008 (0.2..1).
 bool crackle(Frame& f)
@@ -101,10 +114,13 @@ bool gausy(Frame& f)
 bool scribble(Frame& f)
 {
     return il::scribble(f.dst24, f.width, f.height, 3, f.width * 3, slider_int_within(f, 1, 2, 0, 4000),
-                        4 + slider_int_within(f, 2, 0.4, 0, 1000), 255 - slider_int_within(f, 3, 2.559, 0, 255),
-                        seed_of(f)) != 0;
+                        4 + slider_int_within(f, 2, 0.4, 0, 1000),
+                        255 - slider_int_within(f, 3, 2.559, 0, 255), seed_of(f)) != 0;
 }
-bool grayscale(Frame& f) { return il::grayscale_rgb24(f.src24, f.dst24, f.width, f.height); }
+bool grayscale(Frame& f)
+{
+    return il::grayscale_rgb24(f.src24, f.dst24, f.width, f.height);
+}
 // Ridges 3 + f1 * 0.17 pixels apart (3..20).
 bool fingerprint(Frame& f)
 {
@@ -137,6 +153,9 @@ constexpr Entry kArtistic[] = {
 
 }  // namespace
 
-std::span<const Entry> artistic_family() noexcept { return kArtistic; }
+std::span<const Entry> artistic_family() noexcept
+{
+    return kArtistic;
+}
 
 }  // namespace mve::dispatch

@@ -39,8 +39,8 @@ bool unsharp_mask(Frame& f)
     const int passes = slider_int_within(f, 4, 0.1, 1, 10);
     for (int pass = 0; pass < passes; ++pass) {
         if (pass > 0) std::memcpy(f.src24, f.dst24, f.pixels() * 3);
-        if (!il::unsharp_mask_sigma(f.src24, f.width, f.height, 3, f.width * 3, f.dst24, f.width * 3, amount, sigma,
-                                    threshold))
+        if (!il::unsharp_mask_sigma(f.src24, f.width, f.height, 3, f.width * 3, f.dst24, f.width * 3, amount,
+                                    sigma, threshold))
             return false;
     }
     return true;
@@ -98,6 +98,9 @@ constexpr Entry kEdges[] = {
 
 }  // namespace
 
-std::span<const Entry> edge_family() noexcept { return kEdges; }
+std::span<const Entry> edge_family() noexcept
+{
+    return kEdges;
+}
 
 }  // namespace mve::dispatch

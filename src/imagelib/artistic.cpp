@@ -22,11 +22,20 @@ bool bad(const std::uint8_t* src, const std::uint8_t* dst, int width, int height
     return !src || !dst || src == dst || width <= 0 || height <= 0;
 }
 
-std::size_t at(int x, int y, int width) { return (static_cast<std::size_t>(y) * width + x) * 3; }
+std::size_t at(int x, int y, int width)
+{
+    return (static_cast<std::size_t>(y) * width + x) * 3;
+}
 
-int luma(const std::uint8_t* p) { return (77 * p[0] + 150 * p[1] + 29 * p[2] + 128) >> 8; }
+int luma(const std::uint8_t* p)
+{
+    return (77 * p[0] + 150 * p[1] + 29 * p[2] + 128) >> 8;
+}
 
-std::uint8_t to_byte(double v) { return static_cast<std::uint8_t>(v <= 0 ? 0 : v >= 255 ? 255 : v + 0.5); }
+std::uint8_t to_byte(double v)
+{
+    return static_cast<std::uint8_t>(v <= 0 ? 0 : v >= 255 ? 255 : v + 0.5);
+}
 
 // A Gaussian-blurred copy of an RGB24 picture (empty when it cannot be made).
 std::vector<std::uint8_t> blurred_copy(const std::uint8_t* src, int width, int height, double sigma)
@@ -42,7 +51,8 @@ struct BandHistogram {
     int count[256] = {};
     long long sum[256][3] = {};
 
-    void column(const std::uint8_t* src, const std::uint8_t* bands, int width, int x, int y0, int y1, int sign)
+    void column(const std::uint8_t* src, const std::uint8_t* bands, int width, int x, int y0, int y1,
+                int sign)
     {
         for (int y = y0; y <= y1; ++y) {
             const std::size_t k = static_cast<std::size_t>(y) * width + x;
@@ -103,7 +113,8 @@ int oil_paint_rgb24(const std::uint8_t* src, std::uint8_t* dst, int width, int h
         for_each_row(0, height, rowNs, [&](int y) {
             const int y0 = std::max(0, y - radius), y1 = std::min(height - 1, y + radius);
             BandHistogram h;
-            for (int x = 0; x <= std::min(radius, width - 1); ++x) h.column(src, bands.data(), width, x, y0, y1, 1);
+            for (int x = 0; x <= std::min(radius, width - 1); ++x)
+                h.column(src, bands.data(), width, x, y0, y1, 1);
             for (int x = 0; x < width; ++x) {
                 if (x > 0) {
                     if (x + radius < width) h.column(src, bands.data(), width, x + radius, y0, y1, 1);
@@ -150,7 +161,8 @@ int watercolor_tint_rgb24(const std::uint8_t* src, std::uint8_t* dst, int width,
         };
         for_each_plane_row(width, height, cost::kFilter, [&](int y) {
             for (int x = 0; x < width; ++x) {
-                const double gx = (lum(x + 1, y) - lum(x - 1, y)) * 0.5, gy = (lum(x, y + 1) - lum(x, y - 1)) * 0.5;
+                const double gx = (lum(x + 1, y) - lum(x - 1, y)) * 0.5,
+                             gy = (lum(x, y + 1) - lum(x, y - 1)) * 0.5;
                 const double rim = 1 - std::min(edge * std::sqrt(gx * gx + gy * gy) / 255, 0.6);
                 const std::uint8_t* s = &soft[at(x, y, width)];
                 std::uint8_t* q = dst + at(x, y, width);
@@ -228,7 +240,8 @@ int fingerprint_rgb24(const std::uint8_t* src, std::uint8_t* dst, int width, int
         for (int x = 0; x < width; ++x) {
             const double warp = noise.at(x / warpCell, y / warpCell) * spacing * 3;
             const double dist = std::hypot(x - cx, (y - cy) * 1.25);
-            const double ridge = 0.5 - 0.5 * std::cos(2 * kPi * (dist + warp) / spacing);  // 1 on a ridge line
+            const double ridge =
+                0.5 - 0.5 * std::cos(2 * kPi * (dist + warp) / spacing);  // 1 on a ridge line
             const std::uint8_t* p = src + at(x, y, width);
             const double darkness = 1 - luma(p) / 255.0;
             const double threshold = 1 - (0.15 + 0.7 * darkness);

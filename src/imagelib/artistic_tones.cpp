@@ -41,7 +41,8 @@ void apply_pairs(const PairTable& pt, const std::uint8_t* src, std::uint8_t* dst
     for (; k < count; ++k) dst[k] = static_cast<std::uint8_t>(pt.pairs[src[k]]);
 }
 
-int apply_to_picture(const ToneTable& table, const std::uint8_t* src, std::uint8_t* dst, int width, int height) noexcept
+int apply_to_picture(const ToneTable& table, const std::uint8_t* src, std::uint8_t* dst, int width,
+                     int height) noexcept
 {
     if (bad(src, dst, width, height)) return 0;
     apply_tone_table(table, src, dst, static_cast<std::size_t>(width) * height * 3);
@@ -75,7 +76,8 @@ ToneTable solarize_table(int threshold) noexcept
     return t;
 }
 
-void apply_tone_table(const ToneTable& table, const std::uint8_t* src, std::uint8_t* dst, std::size_t count) noexcept
+void apply_tone_table(const ToneTable& table, const std::uint8_t* src, std::uint8_t* dst,
+                      std::size_t count) noexcept
 {
     // Rows of 64 KiB bytes: the loop's unit of work for the worker threads.
     constexpr std::size_t kBlock = 1 << 16;

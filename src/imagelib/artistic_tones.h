@@ -23,7 +23,8 @@ ToneTable solarize_table(int threshold) noexcept;
 
 // Every byte of `count` bytes through the table. The fast path looks up two
 // bytes at a time in a 65536-entry table built from it.
-void apply_tone_table(const ToneTable& table, const std::uint8_t* src, std::uint8_t* dst, std::size_t count) noexcept;
+void apply_tone_table(const ToneTable& table, const std::uint8_t* src, std::uint8_t* dst,
+                      std::size_t count) noexcept;
 
 // The three tone effects on a whole picture.
 int negative_rgb24(const std::uint8_t* src, std::uint8_t* dst, int width, int height) noexcept;

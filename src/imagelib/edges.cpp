@@ -17,7 +17,10 @@ bool bad(const std::uint8_t* src, const std::uint8_t* dst, int width, int height
     return !src || !dst || src == dst || width <= 0 || height <= 0;
 }
 
-std::uint8_t to_byte(double v) { return static_cast<std::uint8_t>(v <= 0 ? 0 : v >= 255 ? 255 : v + 0.5); }
+std::uint8_t to_byte(double v)
+{
+    return static_cast<std::uint8_t>(v <= 0 ? 0 : v >= 255 ? 255 : v + 0.5);
+}
 
 // The luma plane of an RGB24 picture.
 std::vector<std::uint8_t> grey_plane(const std::uint8_t* src, int width, int height)
@@ -39,8 +42,8 @@ void sobel(const std::vector<std::uint8_t>& g, int width, int height, std::vecto
            std::vector<std::uint8_t>& dir)
 {
     const auto px = [&](int x, int y) {
-        return static_cast<int>(g[static_cast<std::size_t>(std::clamp(y, 0, height - 1)) * width +
-                                  std::clamp(x, 0, width - 1)]);
+        return static_cast<int>(
+            g[static_cast<std::size_t>(std::clamp(y, 0, height - 1)) * width + std::clamp(x, 0, width - 1)]);
     };
     // tan(22.5 degrees) and tan(67.5 degrees) split the four directions.
     constexpr double kTan22 = 0.41421356237, kTan67 = 2.41421356237;
@@ -51,7 +54,8 @@ void sobel(const std::vector<std::uint8_t>& g, int width, int height, std::vecto
             const int gy = px(x - 1, y + 1) + 2 * px(x, y + 1) + px(x + 1, y + 1) - px(x - 1, y - 1) -
                            2 * px(x, y - 1) - px(x + 1, y - 1);
             const std::size_t k = static_cast<std::size_t>(y) * width + x;
-            mag[k] = static_cast<float>(std::sqrt(static_cast<double>(gx) * gx + static_cast<double>(gy) * gy) / 4);
+            mag[k] = static_cast<float>(
+                std::sqrt(static_cast<double>(gx) * gx + static_cast<double>(gy) * gy) / 4);
             const double ax = std::abs(gx), ay = std::abs(gy);
             dir[k] = ay <= ax * kTan22 ? 0 : ay >= ax * kTan67 ? 2 : (gx > 0) == (gy > 0) ? 1 : 3;
         }
@@ -60,12 +64,14 @@ void sobel(const std::vector<std::uint8_t>& g, int width, int height, std::vecto
 
 // Non-maximum suppression: the magnitudes of the pixels that are the
 // crest of their gradient, 0 elsewhere.
-std::vector<float> thin(const std::vector<float>& mag, const std::vector<std::uint8_t>& dir, int width, int height)
+std::vector<float> thin(const std::vector<float>& mag, const std::vector<std::uint8_t>& dir, int width,
+                        int height)
 {
     static constexpr int kStep[4][2] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}};
     std::vector<float> crest(mag.size(), 0.0f);
     const auto m = [&](int x, int y) {
-        return x < 0 || y < 0 || x >= width || y >= height ? 0.0f : mag[static_cast<std::size_t>(y) * width + x];
+        return x < 0 || y < 0 || x >= width || y >= height ? 0.0f
+                                                           : mag[static_cast<std::size_t>(y) * width + x];
     };
     for_each_plane_row(width, height, cost::kSimple * 2, [&](int y) {
         for (int x = 0; x < width; ++x) {
@@ -79,8 +85,8 @@ std::vector<float> thin(const std::vector<float>& mag, const std::vector<std::ui
 
 }  // namespace
 
-int canny_edges_rgb24(const std::uint8_t* src, std::uint8_t* dst, int width, int height, double sigma, double low,
-                      double high) noexcept
+int canny_edges_rgb24(const std::uint8_t* src, std::uint8_t* dst, int width, int height, double sigma,
+                      double low, double high) noexcept
 {
     if (bad(src, dst, width, height) || !(sigma >= 0) || !(low >= 0) || !(high >= 0)) return 0;
     try {
@@ -134,7 +140,8 @@ int emboss_rgb24(const std::uint8_t* src, std::uint8_t* dst, int width, int heig
     try {
         const std::vector<std::uint8_t> grey = grey_plane(src, width, height);
         const double a = angleDegrees * 3.14159265358979323846 / 180;
-        const int dx = static_cast<int>(std::lround(std::cos(a))), dy = static_cast<int>(-std::lround(std::sin(a)));
+        const int dx = static_cast<int>(std::lround(std::cos(a))),
+                  dy = static_cast<int>(-std::lround(std::sin(a)));
         depth = std::min(depth, 1000.0);
         const auto g = [&](int x, int y) {
             return static_cast<int>(grey[static_cast<std::size_t>(std::clamp(y, 0, height - 1)) * width +
@@ -153,7 +160,8 @@ int emboss_rgb24(const std::uint8_t* src, std::uint8_t* dst, int width, int heig
     }
 }
 
-int bevel_rgb24(const std::uint8_t* src, std::uint8_t* dst, int width, int height, int size, double strength) noexcept
+int bevel_rgb24(const std::uint8_t* src, std::uint8_t* dst, int width, int height, int size,
+                double strength) noexcept
 {
     if (bad(src, dst, width, height) || size < 0 || !(strength >= 0)) return 0;
     strength = std::min(strength, 1.0);

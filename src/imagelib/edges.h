@@ -19,8 +19,8 @@ namespace mve::il {
 //     equal pixels keeps exactly one;
 //  4. hysteresis: survivors with m >= high (and m > 0) are edges, and so are
 //     survivors with m >= low joined to an edge through 8-neighbours.
-int canny_edges_rgb24(const std::uint8_t* src, std::uint8_t* dst, int width, int height, double sigma, double low,
-                      double high) noexcept;
+int canny_edges_rgb24(const std::uint8_t* src, std::uint8_t* dst, int width, int height, double sigma,
+                      double low, double high) noexcept;
 
 // Emboss: a grey relief lit from `angleDegrees` (0 from the right, 90 from
 // above): 128 + depth * (grey ahead - grey behind) one pixel along the light,

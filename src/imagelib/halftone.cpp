@@ -10,7 +10,8 @@ namespace mve::il {
 int halftone_rgb24(const std::uint8_t* src, std::uint8_t* dst, int width, int height, double cellSize,
                    double angleDegrees) noexcept
 {
-    if (!src || !dst || src == dst || width <= 0 || height <= 0 || !(cellSize >= 2) || !std::isfinite(angleDegrees))
+    if (!src || !dst || src == dst || width <= 0 || height <= 0 || !(cellSize >= 2) ||
+        !std::isfinite(angleDegrees))
         return 0;
     constexpr double kPi = 3.14159265358979323846;
     constexpr double kScreenTurn[3] = {15, 75, 45};

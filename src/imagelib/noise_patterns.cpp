@@ -11,20 +11,31 @@ namespace mve::il {
 
 namespace {
 
-double fade(double t) noexcept { return t * t * t * (t * (t * 6 - 15) + 10); }
+double fade(double t) noexcept
+{
+    return t * t * t * (t * (t * 6 - 15) + 10);
+}
 
 // One of eight unit-ish gradients chosen by the hash, dotted with (x, y).
 double gradient(int hash, double x, double y) noexcept
 {
     switch (hash & 7) {
-        case 0: return x + y;
-        case 1: return -x + y;
-        case 2: return x - y;
-        case 3: return -x - y;
-        case 4: return x;
-        case 5: return -x;
-        case 6: return y;
-        default: return -y;
+        case 0:
+            return x + y;
+        case 1:
+            return -x + y;
+        case 2:
+            return x - y;
+        case 3:
+            return -x - y;
+        case 4:
+            return x;
+        case 5:
+            return -x;
+        case 6:
+            return y;
+        default:
+            return -y;
     }
 }
 
@@ -47,7 +58,8 @@ GradientNoise::GradientNoise(std::uint32_t seed) noexcept
 double GradientNoise::at(double x, double y) const noexcept
 {
     const double fx = std::floor(x), fy = std::floor(y);
-    const int ix = static_cast<int>(static_cast<long long>(fx) & 255), iy = static_cast<int>(static_cast<long long>(fy) & 255);
+    const int ix = static_cast<int>(static_cast<long long>(fx) & 255),
+              iy = static_cast<int>(static_cast<long long>(fy) & 255);
     x -= fx;
     y -= fy;
     const double u = fade(x), v = fade(y);
@@ -78,8 +90,8 @@ double cell_random(int cx, int cy, int salt, std::uint32_t seed) noexcept
     return (cell_hash(cx, cy, salt, seed) >> 8) / 16777216.0;
 }
 
-int fractal_noise_rgb24(std::uint8_t* rgb, int width, int height, double cellSize, int octaves, NoiseKind kind,
-                        std::uint32_t seed) noexcept
+int fractal_noise_rgb24(std::uint8_t* rgb, int width, int height, double cellSize, int octaves,
+                        NoiseKind kind, std::uint32_t seed) noexcept
 {
     if (bad_picture(rgb, width, height) || !(cellSize >= 1) || octaves < 1 || octaves > 12) return 0;
     const GradientNoise noise(seed);

@@ -40,8 +40,8 @@ enum class NoiseKind { Plain, Turbulence };
 // Writes that grey level into the three colour channels of every pixel of
 // an RGB24 picture (rows width * 3 bytes). Non-zero on success; 0 for bad
 // arguments (cellSize < 1, octaves outside 1..12).
-int fractal_noise_rgb24(std::uint8_t* rgb, int width, int height, double cellSize, int octaves, NoiseKind kind,
-                        std::uint32_t seed) noexcept;
+int fractal_noise_rgb24(std::uint8_t* rgb, int width, int height, double cellSize, int octaves,
+                        NoiseKind kind, std::uint32_t seed) noexcept;
 
 // Coloured noise over an RGB24 picture: each channel of each pixel moves
 // towards an independent uniform random level by amount 0..1

@@ -32,7 +32,8 @@ inline std::uint8_t sharpen_channel(int o, int b, double amount, int threshold)
 // Adds the scaled difference between the picture and its blur (packed
 // rows of width * bpp bytes) back to the picture.
 void add_back_detail(const std::uint8_t* src, int width, int height, int bpp, int srcRowBytes,
-                     const std::uint8_t* blurred, std::uint8_t* dst, int dstRowBytes, double amount, int threshold)
+                     const std::uint8_t* blurred, std::uint8_t* dst, int dstRowBytes, double amount,
+                     int threshold)
 {
     const std::size_t row = static_cast<std::size_t>(width) * bpp;
     for_each_plane_row(width, height, cost::kBlend, [&](int y) {
@@ -74,15 +75,17 @@ int unsharp_mask(const std::uint8_t* src, int width, int height, int bpp, int sr
         if (!blur_image(src, width, height, blurred.data(), bpp, srcRowBytes, static_cast<int>(row), radius,
                         1.0, 0))
             return 0;
-        add_back_detail(src, width, height, bpp, srcRowBytes, blurred.data(), dst, dstRowBytes, amount, threshold);
+        add_back_detail(src, width, height, bpp, srcRowBytes, blurred.data(), dst, dstRowBytes, amount,
+                        threshold);
         return 1;
     } catch (...) {
         return 0;
     }
 }
 
-int unsharp_mask_sigma(const std::uint8_t* src, int width, int height, int bpp, int srcRowBytes, std::uint8_t* dst,
-                       int dstRowBytes, double amount, double sigma, int threshold) noexcept
+int unsharp_mask_sigma(const std::uint8_t* src, int width, int height, int bpp, int srcRowBytes,
+                       std::uint8_t* dst, int dstRowBytes, double amount, double sigma,
+                       int threshold) noexcept
 {
     if (bad_sharpen_arguments(src, width, height, bpp, srcRowBytes, dst, dstRowBytes, amount, threshold) ||
         !(sigma >= 0))
@@ -93,14 +96,16 @@ int unsharp_mask_sigma(const std::uint8_t* src, int width, int height, int bpp, 
         if (!gaussian_blur(src, width, height, bpp, srcRowBytes, blurred.data(), static_cast<int>(row),
                            std::min(sigma, 1000.0)))
             return 0;
-        add_back_detail(src, width, height, bpp, srcRowBytes, blurred.data(), dst, dstRowBytes, amount, threshold);
+        add_back_detail(src, width, height, bpp, srcRowBytes, blurred.data(), dst, dstRowBytes, amount,
+                        threshold);
         return 1;
     } catch (...) {
         return 0;
     }
 }
 
-int sharpen_3x3(const std::uint8_t* src, int width, int height, int bpp, std::uint8_t* dst, double amount) noexcept
+int sharpen_3x3(const std::uint8_t* src, int width, int height, int bpp, std::uint8_t* dst,
+                double amount) noexcept
 {
     const int row = width * bpp;
     if (bad_sharpen_arguments(src, width, height, bpp, row, dst, row, amount, 0) || src == dst) return 0;

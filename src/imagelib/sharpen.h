@@ -21,7 +21,8 @@ int unsharp_mask(const std::uint8_t* src, int width, int height, int bytesPerPix
 // The same unsharp mask with the blur's standard deviation `sigma` given
 // directly (any sigma >= 0; 0 leaves the picture as it is).
 int unsharp_mask_sigma(const std::uint8_t* src, int width, int height, int bytesPerPixel, int srcRowBytes,
-                       std::uint8_t* dst, int dstRowBytes, double amount, double sigma, int threshold) noexcept;
+                       std::uint8_t* dst, int dstRowBytes, double amount, double sigma,
+                       int threshold) noexcept;
 
 // The strong 3 x 3 sharpen: each colour channel o becomes
 //     clamp(round(o + amount * (o - mean of its 8 neighbours)), 0, 255)

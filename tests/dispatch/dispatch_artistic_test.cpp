@@ -33,7 +33,8 @@ struct ArtisticFamilies : DispatchFixture {
 TEST_F(ArtisticFamilies, NegativeInvertsAndTwiceRestores)
 {
     canvas(3, 2);
-    const auto picture = opaque({{10, 20, 30}, {0, 128, 255}, {200, 100, 50}, {1, 2, 3}, {254, 253, 252}, {77, 0, 9}});
+    const auto picture =
+        opaque({{10, 20, 30}, {0, 128, 255}, {200, 100, 50}, {1, 2, 3}, {254, 253, 252}, {77, 0, 9}});
     set_layer(picture);
     ASSERT_EQ(process("Negative"), 1);
     const auto once = layer32();
@@ -47,13 +48,18 @@ TEST_F(ArtisticFamilies, PosterizeAtTwoLevelsAndSolarizeSplitAtTheirLevel)
 {
     // p1 = 20: f1 = 2, two levels: below 128 -> 0, from 128 on -> 255.
     canvas(3, 2);
-    set_layer(opaque({{0, 127, 128}, {255, 64, 200}, {1, 126, 129}, {100, 150, 250}, {127, 127, 127}, {128, 128, 128}}));
+    set_layer(opaque(
+        {{0, 127, 128}, {255, 64, 200}, {1, 126, 129}, {100, 150, 250}, {127, 127, 127}, {128, 128, 128}}));
     ASSERT_EQ(process("Posterize", with_p({20})), 1);
-    EXPECT_EQ(layer32(), opaque({{0, 0, 255}, {255, 0, 255}, {0, 0, 255}, {0, 255, 255}, {0, 0, 0}, {255, 255, 255}}));
+    EXPECT_EQ(layer32(),
+              opaque({{0, 0, 255}, {255, 0, 255}, {0, 0, 255}, {0, 255, 255}, {0, 0, 0}, {255, 255, 255}}));
     // Solarize p1 = 500: threshold trunc(50 * 2.559) = 127; above it v -> 255 - v.
-    set_layer(opaque({{0, 127, 128}, {255, 64, 200}, {1, 126, 129}, {100, 150, 250}, {127, 127, 127}, {128, 128, 128}}));
+    set_layer(opaque(
+        {{0, 127, 128}, {255, 64, 200}, {1, 126, 129}, {100, 150, 250}, {127, 127, 127}, {128, 128, 128}}));
     ASSERT_EQ(process("Solarize", with_p({500})), 1);
-    EXPECT_EQ(layer32(), opaque({{0, 127, 127}, {0, 64, 55}, {1, 126, 126}, {100, 105, 5}, {127, 127, 127}, {127, 127, 127}}));
+    EXPECT_EQ(
+        layer32(),
+        opaque({{0, 127, 127}, {0, 64, 55}, {1, 126, 126}, {100, 105, 5}, {127, 127, 127}, {127, 127, 127}}));
 }
 
 TEST_F(ArtisticFamilies, GrayscaleGivesEqualChannelsOfTheLuma)
@@ -70,7 +76,8 @@ TEST_F(ArtisticFamilies, SurfaceBlurAndNoiseReduction2AreOneOperation)
     canvas(5, 5);
     std::vector<std::uint8_t> picture;
     for (int k = 0; k < 25; ++k)
-        picture.insert(picture.end(), {std::uint8_t(k * 10), std::uint8_t(250 - k * 7), std::uint8_t(k % 2 ? 200 : 30), 255});
+        picture.insert(picture.end(), {std::uint8_t(k * 10), std::uint8_t(250 - k * 7),
+                                       std::uint8_t(k % 2 ? 200 : 30), 255});
     const Call c = with_p({300, 600});
     set_layer(picture);
     ASSERT_EQ(process("Surface Blur", c), 1);
@@ -102,7 +109,8 @@ TEST_F(ArtisticFamilies, CannyMarksAStepOnePixelThickOnItsDarkSide)
     for (int c = 0; c < 3; ++c) {
         const auto values = channel(c);
         for (int y = 0; y < 3; ++y)
-            EXPECT_EQ(std::vector<int>(values.begin() + y * 6, values.begin() + y * 6 + 6), row) << "row " << y;
+            EXPECT_EQ(std::vector<int>(values.begin() + y * 6, values.begin() + y * 6 + 6), row)
+                << "row " << y;
     }
     // A flat picture has no edges at any threshold.
     set_layer(solid({90, 90, 90, 255}));
@@ -123,7 +131,8 @@ TEST_F(ArtisticFamilies, UnsharpMaskThresholdAndEdgeOvershoot)
 {
     // A 6 x 1 step 50 | 200 with amount 1 (p2 = 1000) and blur sigma 4.2 (p3 = 1000).
     canvas(6, 1);
-    const auto step = opaque({{50, 50, 50}, {50, 50, 50}, {50, 50, 50}, {200, 200, 200}, {200, 200, 200}, {200, 200, 200}});
+    const auto step =
+        opaque({{50, 50, 50}, {50, 50, 50}, {50, 50, 50}, {200, 200, 200}, {200, 200, 200}, {200, 200, 200}});
     // Threshold trunc(100 * 2.559) = 255: no difference exceeds it, nothing changes.
     set_layer(step);
     ASSERT_EQ(process("Unsharp Mask", with_p({1000, 1000, 1000})), 1);
@@ -155,10 +164,31 @@ TEST_F(ArtisticFamilies, GeneratedNoiseReproducesFromItsSeed)
 namespace {
 
 const char* const kColourOnlyEffects[] = {
-    "Oil Paint",  "Stipple",      "Negative",  "Posterize",  "Solarize",     "Watercolor Tint", "Surface Blur",
-    "Noise Reduction 2", "Dust and Scratches", "Halftone", "Color Noise", "Hugo Noise", "Perlin Noise",
-    "Sharpen",    "Sharpen More", "Unsharp Mask", "Bevel",   "Crackle",      "Gausy",           "Scribble",
-    "Grayscale",  "Emboss",       "Fingerprint", "Edge2",    "Feather",
+    "Oil Paint",
+    "Stipple",
+    "Negative",
+    "Posterize",
+    "Solarize",
+    "Watercolor Tint",
+    "Surface Blur",
+    "Noise Reduction 2",
+    "Dust and Scratches",
+    "Halftone",
+    "Color Noise",
+    "Hugo Noise",
+    "Perlin Noise",
+    "Sharpen",
+    "Sharpen More",
+    "Unsharp Mask",
+    "Bevel",
+    "Crackle",
+    "Gausy",
+    "Scribble",
+    "Grayscale",
+    "Emboss",
+    "Fingerprint",
+    "Edge2",
+    "Feather",
 };
 
 struct AlphaKept : ArtisticFamilies, ::testing::WithParamInterface<const char*> {};
@@ -171,8 +201,8 @@ TEST_P(AlphaKept, EffectChangesColourOnly)
     canvas(5, 4);
     std::vector<std::uint8_t> picture;
     for (int k = 0; k < 20; ++k)
-        picture.insert(picture.end(), {std::uint8_t(k * 13), std::uint8_t(255 - k * 11), std::uint8_t(k * 40 % 256),
-                                       std::uint8_t(k == 0 ? 0 : k * 13 + 8)});
+        picture.insert(picture.end(), {std::uint8_t(k * 13), std::uint8_t(255 - k * 11),
+                                       std::uint8_t(k * 40 % 256), std::uint8_t(k == 0 ? 0 : k * 13 + 8)});
     set_layer(picture);
     ASSERT_EQ(process(GetParam(), with_p({500, 500, 500, 500, 500, 500})), 1);
     const auto after = layer32();

@@ -79,7 +79,7 @@ TEST(ToneTables, PosterizeBandsAndTheFastPathMatchTheTable)
     apply_tone_table(s, src.data(), plain.data(), src.size());
     mve::set_fast_paths(true);
     EXPECT_EQ(fast, plain);
-    EXPECT_EQ(fast[1], 7);         // 7 <= 100 kept
+    EXPECT_EQ(fast[1], 7);           // 7 <= 100 kept
     EXPECT_EQ(fast[20], 255 - 140);  // 140 > 100 inverted
 }
 
@@ -89,7 +89,8 @@ TEST(Halftone, InkCoversTheShareOfTheTone)
     // inks about 1 - 128 / 255 = 0.498 of the pixels of each screen.
     const int n = 60;
     Bytes dst(n * n * 3);
-    for (const auto& [level, lo, hi] : {std::tuple{255, 0.0, 0.0}, std::tuple{0, 1.0, 1.0}, std::tuple{128, 0.45, 0.55}}) {
+    for (const auto& [level, lo, hi] :
+         {std::tuple{255, 0.0, 0.0}, std::tuple{0, 1.0, 1.0}, std::tuple{128, 0.45, 0.55}}) {
         const Bytes src(n * n * 3, static_cast<std::uint8_t>(level));
         ASSERT_EQ(halftone_rgb24(src.data(), dst.data(), n, n, 6, 0), 1);
         for (int c = 0; c < 3; ++c) {
