@@ -47,4 +47,17 @@ inline mve::ipl::EffectArgs p_args(int p1, int p2 = 0)
     return a;
 }
 
+// op(src, dst) on a picture of w x h pixels once per iteration, reported
+// in Mpixels/s.
+template <class Op>
+void run_on_buffers(benchmark::State& state, const std::vector<std::uint8_t>& src, int w, int h, Op&& op)
+{
+    std::vector<std::uint8_t> dst(src.size());
+    for (auto _ : state) {
+        op(src.data(), dst.data());
+        benchmark::DoNotOptimize(dst.data());
+    }
+    report_mpixels(state, static_cast<double>(w) * h);
+}
+
 }  // namespace effect_scene

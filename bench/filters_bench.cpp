@@ -52,13 +52,7 @@ template <class Op>
 void run_ours(benchmark::State& state, bool shapes, Op op)
 {
     const Threads threads(state);
-    const Pixels& src = picture(shapes);
-    Pixels dst(src.size());
-    for (auto _ : state) {
-        op(src.data(), dst.data());
-        benchmark::DoNotOptimize(dst.data());
-    }
-    report_mpixels(state, static_cast<double>(k4KW) * k4KH);
+    effect_scene::run_on_buffers(state, picture(shapes), k4KW, k4KH, op);
 }
 
 template <class Op>

@@ -30,6 +30,8 @@ constexpr FamilyTable kFamilies[] = {
     tone_family,
     colour_family,
     magick_family,
+    artistic_family,
+    edge_family,
 };
 
 std::vector<Entry> gather()

@@ -28,5 +28,7 @@ std::span<const Entry> script_distortion_family() noexcept;
 std::span<const Entry> tone_family() noexcept;
 std::span<const Entry> colour_family() noexcept;
 std::span<const Entry> magick_family() noexcept;
+std::span<const Entry> artistic_family() noexcept;
+std::span<const Entry> edge_family() noexcept;
 
 }  // namespace mve::dispatch

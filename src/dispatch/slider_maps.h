@@ -16,6 +16,20 @@ inline long long slider(const Frame& f, int n, double scale)
     return static_cast<long long>(static_cast<double>(f.a.f[n - 1]) * scale);
 }
 
+// fN * scale held within [lo, hi] (not truncated), N counted from 1.
+inline double slider_within(const Frame& f, int n, double scale, double lo, double hi)
+{
+    const double v = static_cast<double>(f.a.f[n - 1]) * scale;
+    return v < lo ? lo : v > hi ? hi : v;
+}
+
+// trunc(fN * scale) held within [lo, hi].
+inline int slider_int_within(const Frame& f, int n, double scale, int lo, int hi)
+{
+    const long long v = slider(f, n, scale);
+    return static_cast<int>(v < lo ? lo : v > hi ? hi : v);
+}
+
 // A centre placed by two sliders as percentages of the canvas (pN = 500 is
 // the middle); both sliders at 0 mean the middle, so a call that leaves them
 // out centres the effect.
