@@ -13,6 +13,7 @@
 #include "imagelib/artistic_tones.h"
 #include "imagelib/edges.h"
 #include "imagelib/sharpen.h"
+#include "magick_threads.h"
 
 namespace {
 
@@ -31,13 +32,7 @@ const Pixels& picture()
     return rgb;
 }
 
-struct Threads {
-    ThreadScope engine;
-    explicit Threads(benchmark::State& s) : engine(static_cast<int>(s.range(0)))
-    {
-        MagickSetResourceLimit(ThreadResource, static_cast<MagickSizeType>(s.range(0)));
-    }
-};
+using Threads = MagickThreads;
 
 template <class Op>
 void run_ours(benchmark::State& state, Op op)

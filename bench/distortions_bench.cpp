@@ -11,6 +11,7 @@
 
 #include "effect_scene.h"
 #include "imagelib/image_script.h"
+#include "magick_threads.h"
 
 namespace {
 
@@ -24,13 +25,7 @@ const Pixels& picture()
     return p;
 }
 
-struct Threads {
-    ThreadScope engine;
-    explicit Threads(benchmark::State& s) : engine(static_cast<int>(s.range(0)))
-    {
-        MagickSetResourceLimit(ThreadResource, static_cast<MagickSizeType>(s.range(0)));
-    }
-};
+using Threads = MagickThreads;
 
 // One script step with its defaults changed by {slot, value}.
 void run_step(benchmark::State& state, int id, std::initializer_list<std::pair<int, double>> values)

@@ -16,6 +16,7 @@
 #include "imagelib/glows.h"
 #include "imagelib/rank_filters.h"
 #include "imagelib/transforms.h"
+#include "magick_threads.h"
 
 namespace {
 
@@ -39,11 +40,9 @@ const Pixels& picture(bool shapes)
     return shapes ? holed : plain;
 }
 
-struct Threads {
-    ThreadScope engine;
-    explicit Threads(benchmark::State& s) : engine(static_cast<int>(s.range(0)))
+struct Threads : MagickThreads {
+    explicit Threads(benchmark::State& s) : MagickThreads(s)
     {
-        MagickSetResourceLimit(ThreadResource, static_cast<MagickSizeType>(s.range(0)));
         vips_concurrency_set(static_cast<int>(s.range(0)));
     }
 };

@@ -16,6 +16,7 @@
 #include "effect_scene.h"
 #include "imagelib/noise.h"
 #include "imagelib/tone_curves.h"
+#include "magick_threads.h"
 
 namespace {
 
@@ -29,13 +30,7 @@ const Pixels& picture()
     return plain;
 }
 
-struct Threads {
-    ThreadScope engine;
-    explicit Threads(benchmark::State& s) : engine(static_cast<int>(s.range(0)))
-    {
-        MagickSetResourceLimit(ThreadResource, static_cast<MagickSizeType>(s.range(0)));
-    }
-};
+using Threads = MagickThreads;
 
 template <class Op>
 void run_ours(benchmark::State& state, Op op)
