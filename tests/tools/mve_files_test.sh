@@ -3,11 +3,7 @@
 # outputs back (size, mode, resolution); --quality must change the JPEG.
 set -euo pipefail
 mve=$1
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-cd "$dir"
-py=/usr/bin/python3
-fail() { echo "FAILED: $*" >&2; exit 1; }
+source "$(dirname "$0")/scratch.sh"
 
 $py - <<'PY'
 import random

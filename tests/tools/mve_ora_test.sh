@@ -5,11 +5,7 @@
 # layer; broken documents fail with one line and leave no output behind.
 set -euo pipefail
 mve=$1
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-cd "$dir"
-py=/usr/bin/python3
-fail() { echo "FAILED: $*" >&2; exit 1; }
+source "$(dirname "$0")/scratch.sh"
 
 $py - <<'PY'
 import io, struct, zipfile, zlib

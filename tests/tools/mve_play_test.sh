@@ -6,11 +6,7 @@
 set -euo pipefail
 mve=$1
 filters=$2
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-cd "$dir"
-py=/usr/bin/python3
-fail() { echo "FAILED: $*" >&2; exit 1; }
+source "$(dirname "$0")/scratch.sh"
 
 # 64 x 48, white but for a dark band in rows 12..23: the filter's band is
 # floor(48 / 4) = 12 rows, so it records one stroke at y = 12 of size 12 from

@@ -4,10 +4,7 @@
 # (250, 246, 236) and the last one shows paint.
 set -euo pipefail
 mve=$1
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-cd "$dir"
-fail() { echo "FAILED: $*" >&2; exit 1; }
+source "$(dirname "$0")/scratch.sh"
 
 said=$("$mve" record rec --ms 50 --size 96x64 --dabs-per-frame 10)
 frames=$(echo "$said" | sed -n 's/.* in \([0-9]*\) frames.*/\1/p')
