@@ -7,6 +7,7 @@
 
 #include "core/parallel.h"
 #include "core/runtime.h"
+#include "imagelib/byte_pair_table.h"
 
 namespace mve::il {
 
@@ -17,19 +18,8 @@ bool bad(const std::uint8_t* src, const std::uint8_t* dst, int width, int height
     return !src || !dst || width <= 0 || height <= 0;
 }
 
-// Lookups of byte pairs: entry (hi << 8 | lo) holds table[hi] << 8 | table[lo],
-// so one load and one store map two bytes whatever the byte order of the pair.
-struct PairTable {
-    std::unique_ptr<std::uint16_t[]> pairs{new std::uint16_t[65536]};
-    explicit PairTable(const ToneTable& t) noexcept
-    {
-        for (int hi = 0; hi < 256; ++hi)
-            for (int lo = 0; lo < 256; ++lo)
-                pairs[hi << 8 | lo] = static_cast<std::uint16_t>(t[hi] << 8 | t[lo]);
-    }
-};
-
-void apply_pairs(const PairTable& pt, const std::uint8_t* src, std::uint8_t* dst, std::size_t count) noexcept
+void apply_pairs(const BytePairTable& pt, const std::uint8_t* src, std::uint8_t* dst,
+                 std::size_t count) noexcept
 {
     std::size_t k = 0;
     for (; k + 8 <= count; k += 8) {
@@ -89,9 +79,9 @@ void apply_tone_table(const ToneTable& table, const std::uint8_t* src, std::uint
         });
         return;
     }
-    std::unique_ptr<PairTable> pairs;
+    std::unique_ptr<BytePairTable> pairs;
     try {
-        pairs = std::make_unique<PairTable>(table);
+        pairs = std::make_unique<BytePairTable>(table.data(), table.data());
     } catch (...) {
         for (std::size_t k = 0; k < count; ++k) dst[k] = table[src[k]];
         return;

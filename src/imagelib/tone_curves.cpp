@@ -11,6 +11,7 @@
 #include "core/colour_models.h"
 #include "core/parallel.h"
 #include "core/runtime.h"
+#include "imagelib/byte_pair_table.h"
 #include "imagelib/histogram.h"
 
 namespace mve::il {
@@ -50,32 +51,38 @@ void map_row(std::uint8_t* p, int width, const ToneTables& t) noexcept
     }
 }
 
-// Pictures from this many pixels take the pair tables: building them costs
+// Pictures from this many pixels take the pair table: building them costs
 // about as much as mapping this many pixels byte by byte.
 constexpr std::size_t kPairTableMinPixels = 1 << 17;
 
-// The same through two 65536-entry tables of byte pairs, (R, G) and (B, A)
-// (alpha maps to itself): two reads per pixel instead of three, with one
-// 32-bit load and store. The bytes are those of map_row.
-struct PairTables {
-    std::vector<std::uint16_t> redGreen, blueAlpha;
-    explicit PairTables(const ToneTables& t) : redGreen(65536), blueAlpha(65536)
-    {
-        for (std::uint32_t pair = 0; pair < 65536; ++pair) {
-            redGreen[pair] = static_cast<std::uint16_t>(t.rgb[0][pair & 0xFF] | t.rgb[1][pair >> 8] << 8);
-            blueAlpha[pair] = static_cast<std::uint16_t>(t.rgb[2][pair & 0xFF] | (pair & 0xFF00));
-        }
+// Two pixels of one 64-bit word mapped with the (R, G) pair table and the
+// blue byte table; alpha is kept. The bytes are those of map_row.
+inline std::uint64_t map_two_pixels(std::uint64_t v, const std::uint16_t* __restrict redGreen,
+                                    const std::uint8_t* __restrict blue) noexcept
+{
+    constexpr std::uint64_t kAlphas = 0xFF000000FF000000ull;
+    return std::uint64_t{redGreen[v & 0xFFFF]} | std::uint64_t{blue[(v >> 16) & 0xFF]} << 16 |
+           std::uint64_t{redGreen[(v >> 32) & 0xFFFF]} << 32 | std::uint64_t{blue[(v >> 48) & 0xFF]} << 48 |
+           (v & kAlphas);
+}
+
+// The fast form of map_row: (R, G) through one pair lookup, two pixels per
+// load and store. The local restrict pointers tell the compiler that the
+// picture's stores do not change the tables, so they stay in registers.
+void map_row_pairs(std::uint8_t* __restrict p, int width, const BytePairTable& redGreen,
+                   const ToneTables& t) noexcept
+{
+    const std::uint16_t* __restrict pairs = redGreen.pairs.get();
+    const std::uint8_t* __restrict blue = t.rgb[2];
+    int x = 0;
+    for (; x + 2 <= width; x += 2, p += 8) {
+        std::uint64_t v;
+        std::memcpy(&v, p, 8);
+        v = map_two_pixels(v, pairs, blue);
+        std::memcpy(p, &v, 8);
     }
-    void map_row(std::uint8_t* p, int width) const noexcept
-    {
-        for (int x = 0; x < width; ++x, p += 4) {
-            std::uint32_t v;
-            std::memcpy(&v, p, 4);
-            v = redGreen[v & 0xFFFF] | static_cast<std::uint32_t>(blueAlpha[v >> 16]) << 16;
-            std::memcpy(p, &v, 4);
-        }
-    }
-};
+    if (x < width) map_row(p, 1, t);
+}
 
 // Each pixel's grey (R + G + B) / 3 through the tables: channel c becomes t.rgb[c][grey].
 int apply_grey_tables(std::uint8_t* rgba, int width, int height, const ToneTables& t) noexcept
@@ -149,9 +156,9 @@ int apply_tone_tables(std::uint8_t* rgba, int width, int height, const ToneTable
     if (!valid(rgba, width, height)) return 0;
     if (fast_paths_enabled() && static_cast<std::size_t>(width) * height >= kPairTableMinPixels) {
         try {
-            const PairTables pairs(t);
+            const BytePairTable redGreen(t.rgb[0], t.rgb[1]);
             for_each_plane_row(width, height, cost::kCopy,
-                               [&](int y) { pairs.map_row(row_of(rgba, width, y), width); });
+                               [&](int y) { map_row_pairs(row_of(rgba, width, y), width, redGreen, t); });
             return 1;
         } catch (const std::bad_alloc&) {
             // No room for the pair tables: the byte tables do the same.

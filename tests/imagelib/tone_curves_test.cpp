@@ -15,7 +15,7 @@ namespace {
 
 using Pixels = std::vector<std::uint8_t>;
 
-constexpr int kW = 512, kH = 300;  // above the size that takes the pair tables
+constexpr int kW = 511, kH = 300;  // above the size that takes the pair tables; odd rows
 
 Pixels varied()
 {
@@ -49,6 +49,27 @@ TEST(ToneCurves, PairTablesGiveTheBytesOfTheByteTables)
         if (k % 4 == 3) continue;
         const double expected = std::min((in[k] - 127.5) * 0.6 + 204.0, 255.0);
         EXPECT_NEAR(fast[k], expected, 0.5 + 1e-9) << k;
+    }
+}
+
+TEST(ToneCurves, EachChannelKeepsItsOwnTableOnTheFastPath)
+{
+    // Red inverted, green halved, blue kept: a byte landing in the wrong
+    // channel or alpha touched shows at once.
+    mve::il::ToneTables t;
+    for (int v = 0; v < 256; ++v) {
+        t.rgb[0][v] = static_cast<std::uint8_t>(255 - v);
+        t.rgb[1][v] = static_cast<std::uint8_t>(v / 2);
+        t.rgb[2][v] = static_cast<std::uint8_t>(v);
+    }
+    const Pixels in = varied();
+    Pixels p = in;
+    ASSERT_EQ(mve::il::apply_tone_tables(p.data(), kW, kH, t), 1);
+    for (std::size_t k = 0; k < in.size(); k += 4) {
+        ASSERT_EQ(p[k], 255 - in[k]) << k;
+        ASSERT_EQ(p[k + 1], in[k + 1] / 2) << k;
+        ASSERT_EQ(p[k + 2], in[k + 2]) << k;
+        ASSERT_EQ(p[k + 3], in[k + 3]) << k;
     }
 }
 
