@@ -132,16 +132,20 @@ struct Source {
     }
 };
 
-// Runs an inverse map over the picture. map(u, v) moves a continuous
-// destination position to its source position; false leaves the pixel clear.
-template <class Map>
-void warp(Picture pic, Outside outside, Map map)
+// Runs an inverse map over the picture, row by row: make_row(v) gives the map
+// of the row at height v, which is called for u in increasing order, so a map
+// may carry what it learnt from one pixel to the next. map(u, v) moves a
+// continuous destination position to its source position; false leaves the
+// pixel clear.
+template <class MakeRowMap>
+void warp_rows(Picture pic, Outside outside, MakeRowMap make_row)
 {
     const std::vector<std::uint8_t> copy(pic.bgra,
                                          pic.bgra + static_cast<std::size_t>(pic.width) * pic.height * 4);
     const Source src{copy.data(), pic.width, pic.height, outside};
     for_each_plane_row(pic.width, pic.height, cost::kFilter, [&](int y) {
         std::uint8_t* out = pic.bgra + static_cast<std::size_t>(y) * pic.width * 4;
+        auto&& map = make_row(y + 0.5);
         for (int x = 0; x < pic.width; ++x, out += 4) {
             double u = x + 0.5, v = y + 0.5;
             if (map(u, v))
@@ -150,6 +154,13 @@ void warp(Picture pic, Outside outside, Map map)
                 std::memset(out, 0, 4);
         }
     });
+}
+
+// The same map for every row.
+template <class Map>
+void warp(Picture pic, Outside outside, Map map)
+{
+    warp_rows(pic, outside, [&map](double) -> Map& { return map; });
 }
 
 // Rotates (u, v) about (cx, cy) by `a` radians (positive counter-clockwise on screen, y down).
@@ -196,6 +207,99 @@ void fx_sine_distortion(const IslStep& s, Picture pic, CrtRandom&)
     });
 }
 
+namespace {
+
+// A 2x2 matrix taking an offset from the centre (y up) into the first wedge.
+struct WedgeMap {
+    double xx, xy, yx, yy;
+};
+
+// The kaleidoscope's geometry. A point in wedge pair m (its angle from the
+// first mirror, over two wedges, floored) is turned back by m pairs when it
+// lies in the even wedge, or reflected in the mirror between the two wedges
+// when in the odd one: fixed matrices, built once per call. Pairs repeat every
+// `segments` (that many pairs make two full turns).
+struct Kaleidoscope {
+    int segments;
+    double wedge, start, cx, cy;
+    double width;  // rows run over u in [0, width]
+    std::vector<WedgeMap> turns, mirrors;
+
+    Kaleidoscope(int n, double startAngle, double centreX, double centreY, int pictureWidth)
+        : segments(n), wedge(2 * kPi / n), start(startAngle), cx(centreX), cy(centreY), width(pictureWidth)
+    {
+        for (int m = 0; m < segments; ++m) {
+            const double turn = m * 2 * wedge, mirror = 2 * (start + wedge * (m + 1));
+            turns.push_back({std::cos(turn), std::sin(turn), -std::sin(turn), std::cos(turn)});
+            mirrors.push_back({std::cos(mirror), std::sin(mirror), std::sin(mirror), -std::cos(mirror)});
+        }
+    }
+
+    // The matrix of the wedge holding offset (dx, dy).
+    const WedgeMap& wedge_of(double dx, double dy) const
+    {
+        const double a = (std::atan2(dy, dx) - start) / (2 * wedge);
+        const double pair = std::floor(a);
+        const auto m = static_cast<std::size_t>(wrap_index(static_cast<int>(pair), segments));
+        return a - pair <= 0.5 ? turns[m] : mirrors[m];
+    }
+
+    static void apply(const WedgeMap& w, double cx, double cy, double& u, double& v)
+    {
+        const double dx = u - cx, dy = cy - v;
+        u = cx + w.xx * dx + w.xy * dy;
+        v = cy - (w.yx * dx + w.yy * dy);
+    }
+
+    // The reference: every pixel finds its wedge.
+    bool operator()(double& u, double& v) const
+    {
+        apply(wedge_of(u - cx, cy - v), cx, cy, u, v);
+        return true;
+    }
+
+    // One row cut where the mirrors cross it: between two cuts the wedge does
+    // not change, so a pixel costs a comparison and a matrix instead of an
+    // arc tangent. A pixel within rounding of a cut may take the neighbouring
+    // wedge, which maps it to the same place: the mirrors join continuously.
+    // Only cuts inside the row count, and each piece takes its wedge from its
+    // middle: a far crossing of a mirror nearly parallel to the row would put
+    // that middle where the angle rounds onto the mirror.
+    struct Row {
+        const Kaleidoscope& k;
+        std::vector<double> cuts;             // ascending u
+        std::vector<const WedgeMap*> pieces;  // one more than cuts
+        std::size_t piece = 0;
+
+        Row(const Kaleidoscope& kal, double v) : k(kal)
+        {
+            const double dy = k.cy - v;
+            const auto cut_at = [&](double u) {
+                if (u > 0 && u < k.width) cuts.push_back(u);
+            };
+            if (dy == 0) cut_at(k.cx);  // the row through the centre turns at it
+            for (int j = 0; j < k.segments; ++j) {
+                const double mirror = k.start + j * k.wedge, sine = std::sin(mirror);
+                if (dy != 0 && dy * sine > 0) cut_at(k.cx + dy * std::cos(mirror) / sine);
+            }
+            std::sort(cuts.begin(), cuts.end());
+            for (std::size_t i = 0; i <= cuts.size(); ++i) {
+                const double from = i == 0 ? 0 : cuts[i - 1], to = i == cuts.size() ? k.width : cuts[i];
+                pieces.push_back(&k.wedge_of((from + to) / 2 - k.cx, dy));
+            }
+        }
+
+        bool operator()(double& u, double& v)
+        {
+            while (piece < cuts.size() && u >= cuts[piece]) ++piece;
+            apply(*pieces[piece], k.cx, k.cy, u, v);
+            return true;
+        }
+    };
+};
+
+}  // namespace
+
 // slot 0 segments (2..64), 1 turn of the mirrors (degrees), 2 and 3 the
 // centre (percent). The circle about the centre is cut into wedges of
 // 360 / segments degrees; every wedge shows the first one, mirrored in turn,
@@ -203,18 +307,12 @@ void fx_sine_distortion(const IslStep& s, Picture pic, CrtRandom&)
 void fx_kaleidoscope(const IslStep& s, Picture pic, CrtRandom&)
 {
     const int segments = slot_int(s, 0, 2, 64);
-    const double wedge = 2 * kPi / segments, start = clamped_slot(s, 1, -36000, 36000) * kPi / 180.0;
-    const double cx = centre_of(s, 2, pic.width), cy = centre_of(s, 3, pic.height);
-    warp(pic, Outside::Extend, [&](double& u, double& v) {
-        const double dx = u - cx, dy = cy - v, d = std::sqrt(dx * dx + dy * dy);
-        double a = std::fmod(std::atan2(dy, dx) - start, 2 * wedge);
-        if (a < 0) a += 2 * wedge;
-        if (a > wedge) a = 2 * wedge - a;  // odd wedges mirror the even ones
-        a += start;
-        u = cx + d * std::cos(a);
-        v = cy - d * std::sin(a);
-        return true;
-    });
+    const double start = clamped_slot(s, 1, -36000, 36000) * kPi / 180.0;
+    const Kaleidoscope k(segments, start, centre_of(s, 2, pic.width), centre_of(s, 3, pic.height), pic.width);
+    if (fast_paths_enabled())
+        warp_rows(pic, Outside::Extend, [&k](double v) { return Kaleidoscope::Row(k, v); });
+    else
+        warp(pic, Outside::Extend, k);
 }
 
 // slot 0 density (percent of columns scratched), 1 length (largest shift in

@@ -263,6 +263,29 @@ TEST(ImageScriptDistortions, IntegerSamplingStaysWithinOneOfTheReference)
     }
 }
 
+TEST(ImageScriptDistortions, KaleidoscopeRowCutsFindTheWedgesOfEveryPixel)
+{
+    // The fast form finds each row's wedges where the mirrors cross it; the
+    // reference asks every pixel's angle. Odd and even counts, turned mirrors,
+    // a centre on a pixel row (31 rows: 50 % is the middle of row 15, where
+    // the mirrors at 0 and 180 degrees lie along the row) and centres outside.
+    Pixels big(40 * 31 * 4);
+    for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 29 % 241);
+    const double cases[][4] = {{2, 0, 50, 50},    {3, 0, 50, 50},    {4, 45, 50, 50}, {5, 30, 25, 75},
+                               {6, -90, 150, 50}, {7, 10, -40, -30}, {64, 0, 50, 50}, {8, 22.5, 37.5, 0}};
+    for (const auto& c : cases) {
+        const auto once = [&](bool fast) {
+            set_fast_paths(fast);
+            Pixels p = run(kIslKaleidoscope, {{0, c[0]}, {1, c[1]}, {2, c[2]}, {3, c[3]}}, big, 40, 31);
+            set_fast_paths(true);
+            return p;
+        };
+        const Pixels reference = once(false), fast = once(true);
+        for (std::size_t i = 0; i < big.size(); ++i)
+            ASSERT_LE(std::abs(int(fast[i]) - int(reference[i])), 1) << c[0] << " segments, byte " << i;
+    }
+}
+
 TEST(ImageScriptDistortions, AbsurdValuesOnTinyPicturesStayInside)
 {
     const double absurd[] = {-1e9, 1e9, 0, std::numeric_limits<double>::quiet_NaN()};
