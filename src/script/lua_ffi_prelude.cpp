@@ -212,7 +212,7 @@ void push_kernel(lua_State* L, const char* name, Fn fn)
 
 bool install_ffi_pixel_functions(lua_State* L, LuaRun& run)
 {
-    const std::string source = prelude_source();
+    static const std::string source = prelude_source();  // the same text for every run
     if (luaL_loadbuffer(L, source.data(), source.size(), "=pixel functions") != 0) {
         lua_pop(L, 1);
         return false;
