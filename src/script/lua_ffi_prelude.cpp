@@ -25,7 +25,10 @@ namespace {
 // loader expands (see prelude_source): PIXEL_INDEX sets `i`, the pixel
 // index, or false off the canvas, truncating the coordinates toward zero;
 // TO_BYTE(v) turns v into v x 255 clamped to 0..255, NaN giving 0. A byte
-// store truncates the number (a C conversion), which is trunc(v x 255).
+// store truncates the number (a C conversion), which is trunc(v x 255). The
+// clamp is math.max and math.min, which compile to branch-free maxsd/minsd,
+// so saturating filters take no side exits; NaN is caught first because
+// their result for NaN is left to the machine.
 constexpr const char* kPixelIndex =
     "x, y = tonumber(x), tonumber(y) "
     "local i = false "
@@ -35,12 +38,12 @@ constexpr const char* kPixelIndex =
     "i = floor(y) * W + floor(x) "
     "end";
 constexpr const char* kToByte =
-    "$1 = tonumber($1) * 255 if $1 >= 255 then $1 = 255 elseif not ($1 >= 1) then $1 = 0 end";
+    "$1 = tonumber($1) * 255 if $1 ~= $1 then $1 = 0 end $1 = min(max($1, 0), 255)";
 
 constexpr const char* kPrelude = R"lua(
 local ffi = require("ffi")
 local src_p, dst_p, mask_p, W, H, kernels = ...
-local floor, ceil, tonumber, error = math.floor, math.ceil, tonumber, error
+local floor, ceil, min, max, tonumber, error = math.floor, math.ceil, math.min, math.max, tonumber, error
 
 local src = ffi.cast("const uint8_t*", src_p)
 local dst = ffi.cast("uint8_t*", dst_p)
