@@ -40,6 +40,11 @@ const char* kRgbLoop =
     "for y = 0, height - 1 do for x = 0, width - 1 do\n"
     "  local r, g, b = get_rgb(x, y) set_rgb(x, y, b, g, r)\n"
     "end end\n";
+// Half the channels clamp at 255: the setters' clamps on both sides.
+const char* kBrightLoop =
+    "for y = 0, height - 1 do for x = 0, width - 1 do\n"
+    "  local r, g, b = get_rgb(x, y) set_rgb(x, y, r * 1.5, g * 1.5, b * 1.5)\n"
+    "end end\n";
 const char* kHslLoop =
     "for y = 0, height - 1 do for x = 0, width - 1 do\n"
     "  local h, s, l = get_hsl(x, y) set_hsl(x, y, h, s, l * 0.9)\n"
@@ -180,6 +185,10 @@ void BM_Engine_EmptyFilter(benchmark::State& s)
     engine_filter(s, "empty", kEmpty, true);
 }
 void BM_Engine_RgbFilter(benchmark::State& s) { engine_filter(s, "rgb", kRgbLoop, true); }
+void BM_Engine_BrightRgbFilter(benchmark::State& s)
+{
+    engine_filter(s, "bright", kBrightLoop, true);
+}
 void BM_Engine_HslFilter(benchmark::State& s) { engine_filter(s, "hsl", kHslLoop, true); }
 void BM_Engine_ValueFilter(benchmark::State& s) { engine_filter(s, "value", kValueLoop, true); }
 void BM_EngineCFunctions_RgbFilter(benchmark::State& s) { engine_filter(s, "rgb_c", kRgbLoop, false); }
@@ -191,6 +200,7 @@ void BM_EngineCFunctions_ValueFilter(benchmark::State& s) { engine_filter(s, "va
 BENCHMARK(BM_PlainLua51CApi_RgbFilter)->Unit(benchmark::kMillisecond)->MinTime(1.0)->MeasureProcessCPUTime();
 BENCHMARK(BM_Engine_EmptyFilter)->Unit(benchmark::kMillisecond)->MinTime(1.0)->MeasureProcessCPUTime();
 BENCHMARK(BM_Engine_RgbFilter)->Unit(benchmark::kMillisecond)->MinTime(1.0)->MeasureProcessCPUTime();
+BENCHMARK(BM_Engine_BrightRgbFilter)->Unit(benchmark::kMillisecond)->MinTime(1.0)->MeasureProcessCPUTime();
 BENCHMARK(BM_Engine_HslFilter)->Unit(benchmark::kMillisecond)->MinTime(1.0)->MeasureProcessCPUTime();
 BENCHMARK(BM_Engine_ValueFilter)->Unit(benchmark::kMillisecond)->MinTime(1.0)->MeasureProcessCPUTime();
 BENCHMARK(BM_EngineCFunctions_RgbFilter)
