@@ -7,6 +7,11 @@
 // function pointers, so both forms give the same bytes; the tests run every
 // script on both. They need not look at the stop flag: the line profiler the
 // host runs beside every LuaJIT run (lua_host.cpp) ends compiled loops.
+#include <cstring>
+#include <regex>
+#include <sstream>
+#include <string>
+
 #include "script/lua_run.h"
 #include "script/pixel_kernels.h"
 
@@ -16,10 +21,29 @@ namespace mve::script {
 
 namespace {
 
+// The prelude's pixel functions spell their shared rules as two words the
+// loader expands (see prelude_source): PIXEL_INDEX sets `i`, the pixel
+// index, or false off the canvas, truncating the coordinates toward zero;
+// TO_BYTE(v) turns v into v x 255 clamped to 0..255, NaN giving 0. A byte
+// store truncates the number (a C conversion), which is trunc(v x 255). The
+// clamp is math.max and math.min, which compile to branch-free maxsd/minsd,
+// so saturating filters take no side exits; NaN is caught first because
+// their result for NaN is left to the machine.
+constexpr const char* kPixelIndex =
+    "x, y = tonumber(x), tonumber(y) "
+    "local i = false "
+    "if x > -1 and x < W and y > -1 and y < H then "
+    "if x < 0 then x = 0 end "
+    "if y < 0 then y = 0 end "
+    "i = floor(y) * W + floor(x) "
+    "end";
+constexpr const char* kToByte =
+    "$1 = tonumber($1) * 255 if $1 ~= $1 then $1 = 0 end $1 = min(max($1, 0), 255)";
+
 constexpr const char* kPrelude = R"lua(
 local ffi = require("ffi")
 local src_p, dst_p, mask_p, W, H, kernels = ...
-local floor, ceil, tonumber, error = math.floor, math.ceil, tonumber, error
+local floor, ceil, min, max, tonumber, error = math.floor, math.ceil, math.min, math.max, tonumber, error
 
 local src = ffi.cast("const uint8_t*", src_p)
 local dst = ffi.cast("uint8_t*", dst_p)
@@ -32,25 +56,6 @@ local set3T = "void (*)(uint8_t*, double, double, double)"
 local set4T = "void (*)(uint8_t*, double, double, double, double)"
 local out = ffi.new("double[4]")
 
--- The pixel index, or -1 off the canvas; coordinates truncate toward zero.
-local function at(x, y)
-  x, y = tonumber(x), tonumber(y)
-  if x > -1 and x < W and y > -1 and y < H then
-    if x < 0 then x = 0 end
-    if y < 0 then y = 0 end
-    return floor(y) * W + floor(x)
-  end
-  return -1
-end
-
--- trunc(v x 255) clamped to 0..255; NaN gives 0.
-local function byte(v)
-  v = tonumber(v) * 255
-  if v >= 255 then return 255 end
-  if v >= 1 then return floor(v) end
-  return 0
-end
-
 local c_single = single_buffer
 function single_buffer(flag)
   c_single(flag)
@@ -58,59 +63,59 @@ function single_buffer(flag)
 end
 
 function get_value(x, y)
-  local i = at(x, y)
-  if i < 0 then return 0 end
+  PIXEL_INDEX
+  if not i then return 0 end
   local p = i * 4
   return floor((rd[p] + rd[p + 1] + rd[p + 2]) / 3) * K
 end
 
 function set_value(x, y, v)
-  local i = at(x, y)
-  v = byte(v)
-  if i < 0 then return end
+  PIXEL_INDEX
+  TO_BYTE(v)
+  if not i then return end
   local p = i * 4
   dst[p], dst[p + 1], dst[p + 2] = v, v, v
 end
 
 function get_rgb(x, y)
-  local i = at(x, y)
-  if i < 0 then return 0, 0, 0 end
+  PIXEL_INDEX
+  if not i then return 0, 0, 0 end
   local p = i * 4
   return rd[p] * K, rd[p + 1] * K, rd[p + 2] * K
 end
 
 function set_rgb(x, y, r, g, b)
-  local i = at(x, y)
-  r, g, b = byte(r), byte(g), byte(b)
-  if i < 0 then return end
+  PIXEL_INDEX
+  TO_BYTE(r) TO_BYTE(g) TO_BYTE(b)
+  if not i then return end
   local p = i * 4
   dst[p], dst[p + 1], dst[p + 2] = r, g, b
 end
 
 function get_alpha(x, y)
-  local i = at(x, y)
-  if i < 0 then return 0 end
+  PIXEL_INDEX
+  if not i then return 0 end
   return rd[i * 4 + 3] * K
 end
 
 function set_alpha(x, y, a)
-  local i = at(x, y)
-  a = byte(a)
-  if i < 0 then return end
+  PIXEL_INDEX
+  TO_BYTE(a)
+  if not i then return end
   dst[i * 4 + 3] = a
 end
 
 function get_rgba(x, y)
-  local i = at(x, y)
-  if i < 0 then return 0, 0, 0, 0 end
+  PIXEL_INDEX
+  if not i then return 0, 0, 0, 0 end
   local p = i * 4
   return rd[p] * K, rd[p + 1] * K, rd[p + 2] * K, rd[p + 3] * K
 end
 
 function set_rgba(x, y, r, g, b, a)
-  local i = at(x, y)
-  r, g, b, a = byte(r), byte(g), byte(b), byte(a)
-  if i < 0 then return end
+  PIXEL_INDEX
+  TO_BYTE(r) TO_BYTE(g) TO_BYTE(b) TO_BYTE(a)
+  if not i then return end
   local p = i * 4
   dst[p], dst[p + 1], dst[p + 2], dst[p + 3] = r, g, b, a
 end
@@ -118,8 +123,8 @@ end
 local function getter3(fn)
   fn = ffi.cast(getT, fn)
   return function(x, y)
-    local i = at(x, y)
-    if i < 0 then return 0, 0, 0 end
+    PIXEL_INDEX
+    if not i then return 0, 0, 0 end
     fn(rd + i * 4, out)
     return out[0], out[1], out[2]
   end
@@ -128,10 +133,10 @@ end
 local function setter3(fn)
   fn = ffi.cast(set3T, fn)
   return function(x, y, a, b, c)
-    local i = at(x, y)
+    PIXEL_INDEX
     a, b, c = tonumber(a), tonumber(b), tonumber(c)
     if a == nil or b == nil or c == nil then error("number expected", 2) end
-    if i < 0 then return end
+    if not i then return end
     fn(dst + i * 4, a, b, c)
   end
 end
@@ -142,39 +147,58 @@ get_lab, set_lab = getter3(kernels.get_lab), setter3(kernels.set_lab)
 
 local get_cmyk_fn = ffi.cast(getT, kernels.get_cmyk)
 function get_cmyk(x, y)
-  local i = at(x, y)
-  if i < 0 then return 0, 0, 0, 0 end
+  PIXEL_INDEX
+  if not i then return 0, 0, 0, 0 end
   get_cmyk_fn(rd + i * 4, out)
   return out[0], out[1], out[2], out[3]
 end
 
 local set_cmyk_fn = ffi.cast(set4T, kernels.set_cmyk)
 function set_cmyk(x, y, c, m, ye, k)
-  local i = at(x, y)
+  PIXEL_INDEX
   c, m, ye, k = tonumber(c), tonumber(m), tonumber(ye), tonumber(k)
   if c == nil or m == nil or ye == nil or k == nil then error("number expected", 2) end
-  if i < 0 then return end
+  if not i then return end
   set_cmyk_fn(dst + i * 4, c, m, ye, k)
 end
 
 function get_mask(x, y)
-  local i = at(x, y)
-  if i < 0 or not mask then return 0 end
+  PIXEL_INDEX
+  if not i or not mask then return 0 end
   return mask[i] / 65535
 end
 
 -- The low 16 bits of trunc(v x 65535), with Lua's floor modulo; NaN and
 -- infinities store 0.
 function set_mask(x, y, v)
-  local i = at(x, y)
+  PIXEL_INDEX
   v = tonumber(v) * 65535
   if v >= 0 then v = floor(v) else v = ceil(v) end
   v = v % 65536
   if not (v >= 0 and v < 65536) then v = 0 end
-  if i < 0 or not mask then return end
+  if not i or not mask then return end
   mask[i] = v
 end
 )lua";
+
+// The prelude as it is loaded: the two words expanded, comments dropped and
+// everything joined onto one line. The line profiler that ends runaway
+// loops (lua_host.cpp) makes compiled code test its flag wherever a trace
+// enters another function or line; one line per function with its index and
+// byte rules written out keeps that to one test per pixel call instead of a
+// dozen (a get_rgb/set_rgb loop lost about a third of its time). Comments are
+// cut at "--", so the prelude keeps that out of its strings.
+std::string prelude_source()
+{
+    std::string text = std::regex_replace(kPrelude, std::regex(R"(TO_BYTE\((\w+)\))"), kToByte);
+    for (std::size_t at = text.find("PIXEL_INDEX"); at != std::string::npos;
+         at = text.find("PIXEL_INDEX", at))
+        text.replace(at, std::strlen("PIXEL_INDEX"), kPixelIndex);
+    std::string line;
+    std::istringstream lines(text);
+    for (std::string l; std::getline(lines, l);) line += l.substr(0, l.find("--")) + ' ';
+    return line;
+}
 
 void push_pointer(lua_State* L, const char* name, void* p)
 {
@@ -192,7 +216,8 @@ void push_kernel(lua_State* L, const char* name, Fn fn)
 
 bool install_ffi_pixel_functions(lua_State* L, LuaRun& run)
 {
-    if (luaL_loadbuffer(L, kPrelude, std::char_traits<char>::length(kPrelude), "=pixel functions") != 0) {
+    static const std::string source = prelude_source();  // the same text for every run
+    if (luaL_loadbuffer(L, source.data(), source.size(), "=pixel functions") != 0) {
         lua_pop(L, 1);
         return false;
     }

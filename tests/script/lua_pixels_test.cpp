@@ -99,6 +99,31 @@ TEST_P(LuaPixels, ColourModelSettersClampTheirInputs)
     EXPECT_EQ(layer_at(2, 1), (Rgba{127, 127, 127, 200}));
 }
 
+// The same rules inside a loop hot enough for LuaJIT to compile, where
+// clamps, truncation and off-canvas calls run as machine code.
+TEST_P(LuaPixels, CompiledLoopsKeepTheRules)
+{
+    make(4, 1, std::vector<Rgba>(4, {10, 20, 30, 40}));
+    ASSERT_EQ(run("local reds = {1.5, -0.2, 0/0, 0.999, 0.5}\n"
+                  "local offCanvas = 0\n"
+                  "for n = 1, 300 do\n"
+                  "  for x = 0, 4 do\n"  // x = 4 is off the canvas
+                  "    set_rgb(x, 0, reds[x + 1], 0.5, 1e300)\n"
+                  "    local r, g, b = get_rgb(x - 5, 0)\n"
+                  "    offCanvas = offCanvas + r + g + b + get_value(x, -1)\n"
+                  "  end\n"
+                  "end\n"
+                  "message_box(tostring(offCanvas), 'o')\n"),
+              FilterOutcome::Done);
+    EXPECT_EQ(texts(), std::vector<std::string>{"0"});
+    // Red: 382.5 clamps to 255, -51 to 0, NaN stores 0, 254.745 -> 254;
+    // green 127.5 -> 127, blue clamps to 255; alpha untouched.
+    EXPECT_EQ(layer_at(0, 0), (Rgba{255, 127, 255, 40}));
+    EXPECT_EQ(layer_at(1, 0), (Rgba{0, 127, 255, 40}));
+    EXPECT_EQ(layer_at(2, 0), (Rgba{0, 127, 255, 40}));
+    EXPECT_EQ(layer_at(3, 0), (Rgba{254, 127, 255, 40}));
+}
+
 TEST_P(LuaPixels, ReadsSeeTheSourceUntilSingleBufferMode)
 {
     make(2, 1, {kRed, kBlue});
