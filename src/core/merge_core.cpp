@@ -44,6 +44,7 @@ struct MergeJob {
     bool emptyWhenDestEmpty;  // modes 20, 21, 27, 28, 29 need something beneath
     u32 alphaLayerOpacity;
     FloatBatchKernel kernel;  // the packed float stage, or null for the scalar one
+    FloatRunKernel run;       // its form for runs straight from the planes (null with kernel)
     bool fast;                // shortcuts allowed (fast_paths_enabled())
     bool plain;               // a packed kernel, and no mask, level or opacity scaling the source
 };
@@ -76,19 +77,6 @@ inline bool opaque4(const std::uint16_t* s)
     return ((p[0] & p[1] & p[2] & p[3]) >> 56) == 0xFF;
 }
 
-// Four pixels that all go straight to the float stage when nothing scales
-// the source: sources not transparent (and, for the Normal rule, not
-// opaque), destinations not transparent.
-template <bool NormalRule>
-inline bool float_stage4(const std::uint16_t* s, const std::uint16_t* d)
-{
-    for (int k = 0; k < 4; ++k) {
-        const u32 a = s[k * 4 + 3];
-        if (a == 0 || d[k * 4 + 3] == 0 || (NormalRule && a > 0xFEFF)) return false;
-    }
-    return true;
-}
-
 // One row of the general path: steps 1..10 for every pixel.
 template <int BM, SourceKind Kind>
 void merge_row(const MergeJob& j, int y)
@@ -99,15 +87,20 @@ void merge_row(const MergeJob& j, int y)
     std::uint16_t* d = j.dst + static_cast<std::size_t>(j.dy + y) * j.dstStride + j.dx * 4;
     FloatBatch batch;
     batch.lockAlpha = j.lockAlpha;
+    int retryAt = 0;  // where the run kernel may be tried again after it refused a group
     for (int x = 0; x < j.w; ++x, s += 4, d += 4) {
         u32 a = s[3];
         // 1. Colour modes skip transparent source pixels before any arithmetic
-        // (four at a time along transparent stretches).
+        // (four at a time along transparent stretches). With nothing scaling
+        // the source, runs that go straight to the float stage skip steps 2..8.
         if constexpr (Kind == SourceKind::Colour) {
-            if (j.plain && x + 4 <= j.w && float_stage4<BM == kNormal>(s, d)) {
-                queue_four(batch, j.kernel, s, d);
-                x += 3, s += 12, d += 12;
-                continue;
+            if (j.plain && x >= retryAt) {
+                const int done = j.run(s, d, j.w - x, j.lockAlpha);
+                if (done > 0) {
+                    x += done - 1, s += 4 * (done - 1), d += 4 * (done - 1);
+                    continue;
+                }
+                retryAt = x + 4;
             }
             if (a == 0) {
                 if (j.fast)
@@ -171,6 +164,7 @@ void merge_row_normal_plain(const MergeJob& j, int y)
     const std::uint16_t* s = j.src + static_cast<std::size_t>(j.sy + y) * j.srcStride + j.sx * 4;
     std::uint16_t* d = j.dst + static_cast<std::size_t>(j.dy + y) * j.dstStride + j.dx * 4;
     FloatBatch batch;
+    int retryAt = 0;  // as in merge_row
     int x = 0;
     while (x < j.w) {
         const u32 a = s[x * 4 + 3];
@@ -190,10 +184,13 @@ void merge_row_normal_plain(const MergeJob& j, int y)
         }
         std::uint16_t* dp = d + x * 4;
         const std::uint16_t* sp = s + x * 4;
-        if (j.kernel && x + 4 <= j.w && float_stage4<true>(sp, dp)) {
-            queue_four(batch, j.kernel, sp, dp);
-            x += 4;
-            continue;
+        if (j.run && x >= retryAt) {
+            const int done = j.run(sp, dp, j.w - x, false);
+            if (done > 0) {
+                x += done;
+                continue;
+            }
+            retryAt = x + 4;
         }
         if (dp[3] == 0) {
             std::memcpy(dp, sp, 8);
@@ -270,7 +267,9 @@ void merge_rgba64(const std::uint16_t* src, int sx, int sy, int w, int h, int sr
         j.emptyWhenDestEmpty = blend_needs_destination(mode);
         j.alphaLayerOpacity = core_state().layers.alphaLayerOpacity;
         j.fast = fast_paths_enabled();
-        j.kernel = float_batch_kernel(float_stage_mode(j, sameAlphaMode));
+        const FloatKernels kernels = float_kernels(float_stage_mode(j, sameAlphaMode));
+        j.kernel = kernels.batch;
+        j.run = kernels.run;
         j.plain = j.kernel && !j.mask && j.level1 == 256 && !j.scaleByOpacity;
         const RowFn row = choose_row(j, sameAlphaMode);
         for_each_plane_row(w, h, cost::kBlend, [&](int y) { row(j, y); });

@@ -92,9 +92,9 @@ inline Lanes4 select(Lanes4 mask, Lanes4 a, Lanes4 b) noexcept
 
 namespace simd_detail {
 
-FloatBatchKernel avx2_kernel(int mode)
+FloatKernels avx2_kernels(int mode)
 {
-    return simd::kernel_for<Lanes4>(mode);
+    return simd::kernels_for<Lanes4>(mode);
 }
 
 }  // namespace simd_detail
