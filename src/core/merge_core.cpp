@@ -11,6 +11,7 @@
 // no packed form; both give the same bits.
 #include "core/merge_core.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -69,12 +70,15 @@ inline bool transparent4(const std::uint16_t* s)
     load4(s, p);
     return ((p[0] | p[1] | p[2] | p[3]) >> 48) == 0;
 }
-// All four alphas are above 0xFEFF, i.e. their high bytes are 0xFF.
-inline bool opaque4(const std::uint16_t* s)
+// Copies four source pixels to d when all four alphas are above 0xFEFF
+// (their high bytes 0xFF); says whether it did.
+inline bool copy_opaque4(const std::uint16_t* s, std::uint16_t* d)
 {
     std::uint64_t p[4];
     load4(s, p);
-    return ((p[0] & p[1] & p[2] & p[3]) >> 56) == 0xFF;
+    if (((p[0] & p[1] & p[2] & p[3]) >> 56) != 0xFF) return false;
+    std::memcpy(d, p, 32);
+    return true;
 }
 
 // One row of the general path: steps 1..10 for every pixel.
@@ -174,12 +178,12 @@ void merge_row_normal_plain(const MergeJob& j, int y)
             continue;
         }
         if (a > 0xFEFF) {
-            // A run of opaque source pixels is one copy.
-            int end = x + 1;
-            while (end + 4 <= j.w && opaque4(s + end * 4)) end += 4;
-            while (end < j.w && s[end * 4 + 3] > 0xFEFF) ++end;
-            std::memcpy(d + x * 4, s + x * 4, static_cast<std::size_t>(end - x) * 8);
-            x = end;
+            // A run of opaque source pixels is copied as it is scanned, so
+            // each pixel is read once.
+            std::memcpy(d + x * 4, s + x * 4, 8);
+            ++x;
+            while (x + 4 <= j.w && copy_opaque4(s + x * 4, d + x * 4)) x += 4;
+            for (; x < j.w && s[x * 4 + 3] > 0xFEFF; ++x) std::memcpy(d + x * 4, s + x * 4, 8);
             continue;
         }
         std::uint16_t* dp = d + x * 4;
