@@ -4,6 +4,7 @@
 // pixel, so the case can be replayed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -97,6 +98,67 @@ TEST(MergePackedStage, KernelMatchesScalarStageForEveryMode)
                             << i << " channel " << c << " source " << s[0] << ' ' << s[1] << ' ' << s[2]
                             << ' ' << s[3] << " destination " << d[0] << ' ' << d[1] << ' ' << d[2] << ' '
                             << d[3];
+                }
+            }
+        }
+    }
+}
+
+TEST(MergePackedStage, RunKernelMatchesScalarStageAndStopsAtTheFirstRefusedGroup)
+{
+    // Rows of blendable pixels (alphas not 0; under the Normal rule the
+    // source alpha at most 0xFEFF), with one refused pixel put in at a
+    // seeded place in half the rows. The kernel must blend exactly the whole
+    // groups of four before that pixel, each as the scalar stage does, and
+    // leave everything after untouched.
+    for (const SimdLevel level : levels_here()) {
+        AtLevel at(level);
+        for (int mode = 0; mode <= kSilhouette; ++mode) {
+            const FloatRunKernel run = float_kernels(mode).run;
+            ASSERT_EQ(run != nullptr, has_packed_form(blend_formula_of(mode))) << "mode " << mode;
+            if (!run) continue;
+            const bool normalRule = blend_formula_of(mode) == kNormal;
+            for (std::uint32_t seed = 1; seed <= 200; ++seed) {
+                std::mt19937 rng(seed * 7919 + static_cast<std::uint32_t>(mode));
+                const int count = 1 + static_cast<int>(rng() % 23);
+                std::vector<std::uint16_t> src(static_cast<std::size_t>(count) * 4), dst(src.size());
+                for (int i = 0; i < count; ++i)
+                    for (int c = 0; c < 4; ++c) {
+                        std::uint16_t sv = value(rng), dv = value(rng);
+                        if (c == 3) {
+                            sv = std::max<std::uint16_t>(sv, 1), dv = std::max<std::uint16_t>(dv, 1);
+                            if (normalRule) sv = std::min<std::uint16_t>(sv, 0xFEFF);
+                        }
+                        src[static_cast<std::size_t>(i) * 4 + c] = sv,
+                                                              dst[static_cast<std::size_t>(i) * 4 + c] = dv;
+                    }
+                int refused = count;
+                if (seed % 2 == 0) {
+                    refused = static_cast<int>(rng() % static_cast<std::uint32_t>(count));
+                    const int kind = static_cast<int>(rng() % (normalRule ? 3 : 2));
+                    std::uint16_t* alpha = kind == 1 ? &dst[static_cast<std::size_t>(refused) * 4 + 3]
+                                                     : &src[static_cast<std::size_t>(refused) * 4 + 3];
+                    *alpha = kind == 2 ? 0xFF00 : 0;
+                }
+                const bool lock = seed % 3 == 0;
+                const std::vector<std::uint16_t> before = dst;
+                const int done = run(src.data(), dst.data(), count, lock);
+                ASSERT_EQ(done, refused / 4 * 4)
+                    << "mode " << mode << ' ' << level_name(level) << " seed " << seed;
+                for (int i = 0; i < count; ++i) {
+                    const std::uint16_t* d0 = &before[static_cast<std::size_t>(i) * 4];
+                    const std::uint16_t* s0 = &src[static_cast<std::size_t>(i) * 4];
+                    const std::uint32_t s[4] = {s0[0], s0[1], s0[2], s0[3]},
+                                        d[4] = {d0[0], d0[1], d0[2], d0[3]};
+                    std::uint32_t want[4] = {d[0], d[1], d[2], d[3]};
+                    if (i < done) {
+                        blend_float16(mode, s, d, want);
+                        if (lock) want[3] = d[3];
+                    }
+                    for (int c = 0; c < 4; ++c)
+                        ASSERT_EQ(dst[static_cast<std::size_t>(i) * 4 + c], want[c])
+                            << "mode " << mode << ' ' << level_name(level) << " seed " << seed << " pixel "
+                            << i << " channel " << c;
                 }
             }
         }
