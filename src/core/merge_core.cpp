@@ -11,6 +11,8 @@
 // no packed form; both give the same bits.
 #include "core/merge_core.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -63,12 +65,22 @@ inline void load4(const std::uint16_t* s, std::uint64_t p[4])
 {
     std::memcpy(p, s, 32);
 }
-// All four alphas are 0.
-inline bool transparent4(const std::uint16_t* s)
+// Skips groups of transparent source pixels from pixel x of the row s of w
+// pixels: returns the first x at which a group of four (eight while there is
+// room) has some alpha that is not 0, or fewer than four pixels are left.
+// Alphas are the 16-bit words 3 and 7 of each 16-byte register.
+inline int skip_transparent(const std::uint16_t* s, int x, int w)
 {
-    std::uint64_t p[4];
-    load4(s, p);
-    return ((p[0] | p[1] | p[2] | p[3]) >> 48) == 0;
+    const __m128i zero = _mm_setzero_si128();
+    auto empty = [zero](__m128i v) {
+        return (_mm_movemask_epi8(_mm_cmpeq_epi16(v, zero)) & 0xC0C0) == 0xC0C0;
+    };
+    auto at = [s](int i) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i * 4)); };
+    for (; x + 8 <= w; x += 8)
+        if (!empty(_mm_or_si128(_mm_or_si128(at(x), at(x + 2)), _mm_or_si128(at(x + 4), at(x + 6))))) break;
+    for (; x + 4 <= w; x += 4)
+        if (!empty(_mm_or_si128(at(x), at(x + 2)))) break;
+    return x;
 }
 // Copies four source pixels to d when all four alphas are above 0xFEFF
 // (their high bytes 0xFF); says whether it did.
@@ -107,8 +119,10 @@ void merge_row(const MergeJob& j, int y)
                 retryAt = x + 4;
             }
             if (a == 0) {
-                if (j.fast)
-                    while (x + 4 < j.w && transparent4(s + 4)) x += 4, s += 16, d += 16;
+                if (j.fast) {
+                    const int skip = skip_transparent(s, 1, j.w - x) - 1;
+                    x += skip, s += 4 * skip, d += 4 * skip;
+                }
                 continue;
             }
         }
@@ -173,8 +187,7 @@ void merge_row_normal_plain(const MergeJob& j, int y)
     while (x < j.w) {
         const u32 a = s[x * 4 + 3];
         if (a == 0) {
-            ++x;
-            while (x + 4 <= j.w && transparent4(s + x * 4)) x += 4;
+            x = skip_transparent(s, x + 1, j.w);
             continue;
         }
         if (a > 0xFEFF) {

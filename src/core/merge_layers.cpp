@@ -64,11 +64,14 @@ bool merge_layer_into_rect(CoreState& e, int index, std::uint16_t* buffer, int x
 void merge_visible_rect(CoreState& e, std::uint16_t* buffer, int x, int y, int w, int h) noexcept
 {
     if (!buffer || !host_rect_allowed(w, h)) return;
-    std::memset(buffer, 0, static_cast<std::size_t>(w) * h * 8);
-    // The background is copied, not blended; its opacity is ignored.
+    // The background is copied, not blended; its opacity is ignored. The
+    // buffer is cleared first unless the background covers all of it.
     const LayerRecord& background = e.layers.table[1];
-    if (background.present() && background.visible == 1) {
-        const ClipRect r = clip_rect(x, y, w, h, background.width, background.height);
+    const bool copied = background.present() && background.visible == 1;
+    const ClipRect r = copied ? clip_rect(x, y, w, h, background.width, background.height) : ClipRect{};
+    if (!copied || r.width() != w || r.height() != h)
+        std::memset(buffer, 0, static_cast<std::size_t>(w) * h * 8);
+    if (copied) {
         const long long dx = r.x0 - static_cast<long long>(x), dy = r.y0 - static_cast<long long>(y);
         for (int row = 0; row < r.height(); ++row)
             std::memcpy(buffer + (static_cast<std::size_t>(dy + row) * w + static_cast<std::size_t>(dx)) * 4,
