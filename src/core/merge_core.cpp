@@ -7,8 +7,8 @@
 // formula and per kind of source (colour mode, alpha mode, alpha mode with
 // the same-alpha-mode flag), so the pixel loop holds no mode switch for the
 // colour modes. The float stage runs packed, several pixels per register
-// (core/merge_float_batch.h), unless the fast paths are off or the mode has
-// no packed form; both give the same bits.
+// (core/merge_float_batch.h), unless the fast paths are off; both give the
+// same bits.
 #include "core/merge_core.h"
 
 #include <emmintrin.h>

@@ -5,9 +5,9 @@
 // batch kernel blends the queue and writes it back. Every pixel's result is
 // bit-identical to formulas::blend16 on it.
 //
-// The kernel is chosen once per merge: by mode (the bitwise and HSL
-// formulas have no packed form), by the fast-path switch, and by the widest
-// vector level the processor has and the ceiling allows (below).
+// The kernel is chosen once per merge: by mode, by the fast-path switch,
+// and by the widest vector level the processor has and the ceiling allows
+// (below).
 #pragma once
 
 #include <emmintrin.h>
@@ -17,14 +17,6 @@
 #include "core/blend_modes.h"
 
 namespace mve {
-
-// Whether a blend formula has a packed form. The bitwise modes (truncations
-// to integers) and the HSL modes (single-precision colour models) stay scalar.
-constexpr bool has_packed_form(int formula)
-{
-    return !(formula == kAnd || formula == kOr || formula == kXor ||
-             (formula >= kColorize && formula <= kHslColor));
-}
 
 struct FloatBatch {
     static constexpr int kSize = 64;
@@ -48,7 +40,7 @@ using FloatBatchKernel = void (*)(FloatBatch&);
 // takes the pixel there through the general steps.
 using FloatRunKernel = int (*)(const std::uint16_t* src, std::uint16_t* dst, int count, bool lockAlpha);
 
-// The two packed forms of one mode: both null when it has none.
+// The two packed forms of one mode.
 struct FloatKernels {
     FloatBatchKernel batch = nullptr;
     FloatRunKernel run = nullptr;
@@ -76,8 +68,7 @@ inline void flush(FloatBatch& batch, FloatBatchKernel kernel)
 
 // The packed kernels for blend mode `mode` (as the merge core dispatches it:
 // the mode number, or 0 for the modes that blend as Normal), or nulls when
-// the scalar stage must run: fast paths off, no packed form, or the scalar
-// level forced.
+// the scalar stage must run: fast paths off or the scalar level forced.
 FloatKernels float_kernels(int mode);
 
 inline FloatBatchKernel float_batch_kernel(int mode)

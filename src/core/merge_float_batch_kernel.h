@@ -162,15 +162,12 @@ int blend_run(const std::uint16_t* s, std::uint16_t* d, int count, bool lockAlph
     return x;
 }
 
-// The kernels of a mode for lane type V, or nulls when its formula has no packed form.
+// The kernels of a mode for lane type V.
 template <class V>
 FloatKernels kernels_for(int mode)
 {
     return dispatch_formula_mode(mode, []<int M>() -> FloatKernels {
-        if constexpr (mve::has_packed_form(formulas::formula_of(M)))
-            return {&blend_batch<M, V>, &blend_run<M, V>};
-        else
-            return {};
+        return {&blend_batch<M, V>, &blend_run<M, V>};
     });
 }
 
