@@ -266,7 +266,8 @@ RowFn choose_row(const MergeJob& j, bool sameAlphaMode)
 
 void merge_rgba64(const std::uint16_t* src, int sx, int sy, int w, int h, int srcStride,
                   const std::uint16_t* maskPlane, std::uint16_t* dst, int dx, int dy, int dstStride, int mode,
-                  int maskMode, int opacity, int level, bool lockAlpha, bool sameAlphaMode) noexcept
+                  int maskMode, int opacity, int level, bool lockAlpha, bool sameAlphaMode,
+                  bool callerOnly) noexcept
 {
     guarded("MergeRGBA64 Excpt", [&] {
         if (!src || !dst || w <= 0 || h <= 0) return;
@@ -289,7 +290,7 @@ void merge_rgba64(const std::uint16_t* src, int sx, int sy, int w, int h, int sr
         j.run = kernels.run;
         j.plain = j.kernel && !j.mask && j.level1 == 256 && !j.scaleByOpacity;
         const RowFn row = choose_row(j, sameAlphaMode);
-        for_each_plane_row(w, h, cost::kBlend, [&](int y) { row(j, y); });
+        for_each_plane_row(w, h, callerOnly ? 0.0 : cost::kBlend, [&](int y) { row(j, y); });
     });
 }
 
