@@ -94,13 +94,20 @@ struct Quad {
         _mm_store_si128(reinterpret_cast<__m128i*>(c[2]), _mm_unpacklo_epi16(ba, zero));
         _mm_store_si128(reinterpret_cast<__m128i*>(c[3]), _mm_unpackhi_epi16(ba, zero));
     }
-    // Two lanes of 32-bit values 0..65535 packed to 16 bits (SSE2 has only
+    // Four 32-bit values read as two halves: the SSE2 kernels write them
+    // that way, and a load spanning two separate stores stalls.
+    static __m128i load_halves(const std::uint32_t* p)
+    {
+        return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
+                                  _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 2)));
+    }
+    // Two rows of 32-bit values 0..65535 packed to 16 bits (SSE2 has only
     // the signed saturating pack, hence the shift by 32768 and back).
     static __m128i pack16(const std::uint32_t* lo, const std::uint32_t* hi)
     {
         const __m128i bias = _mm_set1_epi32(32768);
-        const __m128i a = _mm_sub_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(lo)), bias);
-        const __m128i b = _mm_sub_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(hi)), bias);
+        const __m128i a = _mm_sub_epi32(load_halves(lo), bias);
+        const __m128i b = _mm_sub_epi32(load_halves(hi), bias);
         return _mm_xor_si128(_mm_packs_epi32(a, b), _mm_set1_epi16(static_cast<short>(0x8000)));
     }
     // The inverse of split: four pixels stored at d[0..15].
