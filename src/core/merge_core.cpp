@@ -7,10 +7,13 @@
 // formula and per kind of source (colour mode, alpha mode, alpha mode with
 // the same-alpha-mode flag), so the pixel loop holds no mode switch for the
 // colour modes. The float stage runs packed, several pixels per register
-// (core/merge_float_batch.h), unless the fast paths are off or the mode has
-// no packed form; both give the same bits.
+// (core/merge_float_batch.h), unless the fast paths are off; both give the
+// same bits.
 #include "core/merge_core.h"
 
+#include <emmintrin.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -44,6 +47,7 @@ struct MergeJob {
     bool emptyWhenDestEmpty;  // modes 20, 21, 27, 28, 29 need something beneath
     u32 alphaLayerOpacity;
     FloatBatchKernel kernel;  // the packed float stage, or null for the scalar one
+    FloatRunKernel run;       // its form for runs straight from the planes (null with kernel)
     bool fast;                // shortcuts allowed (fast_paths_enabled())
     bool plain;               // a packed kernel, and no mask, level or opacity scaling the source
 };
@@ -61,31 +65,31 @@ inline void load4(const std::uint16_t* s, std::uint64_t p[4])
 {
     std::memcpy(p, s, 32);
 }
-// All four alphas are 0.
-inline bool transparent4(const std::uint16_t* s)
+// Skips groups of transparent source pixels from pixel x of the row s of w
+// pixels: returns the first x at which a group of four (eight while there is
+// room) has some alpha that is not 0, or fewer than four pixels are left.
+// Alphas are the 16-bit words 3 and 7 of each 16-byte register.
+inline int skip_transparent(const std::uint16_t* s, int x, int w)
+{
+    const __m128i zero = _mm_setzero_si128();
+    auto empty = [zero](__m128i v) {
+        return (_mm_movemask_epi8(_mm_cmpeq_epi16(v, zero)) & 0xC0C0) == 0xC0C0;
+    };
+    auto at = [s](int i) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i * 4)); };
+    for (; x + 8 <= w; x += 8)
+        if (!empty(_mm_or_si128(_mm_or_si128(at(x), at(x + 2)), _mm_or_si128(at(x + 4), at(x + 6))))) break;
+    for (; x + 4 <= w; x += 4)
+        if (!empty(_mm_or_si128(at(x), at(x + 2)))) break;
+    return x;
+}
+// Copies four source pixels to d when all four alphas are above 0xFEFF
+// (their high bytes 0xFF); says whether it did.
+inline bool copy_opaque4(const std::uint16_t* s, std::uint16_t* d)
 {
     std::uint64_t p[4];
     load4(s, p);
-    return ((p[0] | p[1] | p[2] | p[3]) >> 48) == 0;
-}
-// All four alphas are above 0xFEFF, i.e. their high bytes are 0xFF.
-inline bool opaque4(const std::uint16_t* s)
-{
-    std::uint64_t p[4];
-    load4(s, p);
-    return ((p[0] & p[1] & p[2] & p[3]) >> 56) == 0xFF;
-}
-
-// Four pixels that all go straight to the float stage when nothing scales
-// the source: sources not transparent (and, for the Normal rule, not
-// opaque), destinations not transparent.
-template <bool NormalRule>
-inline bool float_stage4(const std::uint16_t* s, const std::uint16_t* d)
-{
-    for (int k = 0; k < 4; ++k) {
-        const u32 a = s[k * 4 + 3];
-        if (a == 0 || d[k * 4 + 3] == 0 || (NormalRule && a > 0xFEFF)) return false;
-    }
+    if (((p[0] & p[1] & p[2] & p[3]) >> 56) != 0xFF) return false;
+    std::memcpy(d, p, 32);
     return true;
 }
 
@@ -99,19 +103,26 @@ void merge_row(const MergeJob& j, int y)
     std::uint16_t* d = j.dst + static_cast<std::size_t>(j.dy + y) * j.dstStride + j.dx * 4;
     FloatBatch batch;
     batch.lockAlpha = j.lockAlpha;
+    int retryAt = 0;  // where the run kernel may be tried again after it refused a group
     for (int x = 0; x < j.w; ++x, s += 4, d += 4) {
         u32 a = s[3];
         // 1. Colour modes skip transparent source pixels before any arithmetic
-        // (four at a time along transparent stretches).
+        // (four at a time along transparent stretches). With nothing scaling
+        // the source, runs that go straight to the float stage skip steps 2..8.
         if constexpr (Kind == SourceKind::Colour) {
-            if (j.plain && x + 4 <= j.w && float_stage4<BM == kNormal>(s, d)) {
-                queue_four(batch, j.kernel, s, d);
-                x += 3, s += 12, d += 12;
-                continue;
+            if (j.plain && x >= retryAt) {
+                const int done = j.run(s, d, j.w - x, j.lockAlpha);
+                if (done > 0) {
+                    x += done - 1, s += 4 * (done - 1), d += 4 * (done - 1);
+                    continue;
+                }
+                retryAt = x + 4;
             }
             if (a == 0) {
-                if (j.fast)
-                    while (x + 4 < j.w && transparent4(s + 4)) x += 4, s += 16, d += 16;
+                if (j.fast) {
+                    const int skip = skip_transparent(s, 1, j.w - x) - 1;
+                    x += skip, s += 4 * skip, d += 4 * skip;
+                }
                 continue;
             }
         }
@@ -171,29 +182,32 @@ void merge_row_normal_plain(const MergeJob& j, int y)
     const std::uint16_t* s = j.src + static_cast<std::size_t>(j.sy + y) * j.srcStride + j.sx * 4;
     std::uint16_t* d = j.dst + static_cast<std::size_t>(j.dy + y) * j.dstStride + j.dx * 4;
     FloatBatch batch;
+    int retryAt = 0;  // as in merge_row
     int x = 0;
     while (x < j.w) {
         const u32 a = s[x * 4 + 3];
         if (a == 0) {
-            ++x;
-            while (x + 4 <= j.w && transparent4(s + x * 4)) x += 4;
+            x = skip_transparent(s, x + 1, j.w);
             continue;
         }
         if (a > 0xFEFF) {
-            // A run of opaque source pixels is one copy.
-            int end = x + 1;
-            while (end + 4 <= j.w && opaque4(s + end * 4)) end += 4;
-            while (end < j.w && s[end * 4 + 3] > 0xFEFF) ++end;
-            std::memcpy(d + x * 4, s + x * 4, static_cast<std::size_t>(end - x) * 8);
-            x = end;
+            // A run of opaque source pixels is copied as it is scanned, so
+            // each pixel is read once.
+            std::memcpy(d + x * 4, s + x * 4, 8);
+            ++x;
+            while (x + 4 <= j.w && copy_opaque4(s + x * 4, d + x * 4)) x += 4;
+            for (; x < j.w && s[x * 4 + 3] > 0xFEFF; ++x) std::memcpy(d + x * 4, s + x * 4, 8);
             continue;
         }
         std::uint16_t* dp = d + x * 4;
         const std::uint16_t* sp = s + x * 4;
-        if (j.kernel && x + 4 <= j.w && float_stage4<true>(sp, dp)) {
-            queue_four(batch, j.kernel, sp, dp);
-            x += 4;
-            continue;
+        if (j.run && x >= retryAt) {
+            const int done = j.run(sp, dp, j.w - x, false);
+            if (done > 0) {
+                x += done;
+                continue;
+            }
+            retryAt = x + 4;
         }
         if (dp[3] == 0) {
             std::memcpy(dp, sp, 8);
@@ -252,7 +266,8 @@ RowFn choose_row(const MergeJob& j, bool sameAlphaMode)
 
 void merge_rgba64(const std::uint16_t* src, int sx, int sy, int w, int h, int srcStride,
                   const std::uint16_t* maskPlane, std::uint16_t* dst, int dx, int dy, int dstStride, int mode,
-                  int maskMode, int opacity, int level, bool lockAlpha, bool sameAlphaMode) noexcept
+                  int maskMode, int opacity, int level, bool lockAlpha, bool sameAlphaMode,
+                  bool callerOnly) noexcept
 {
     guarded("MergeRGBA64 Excpt", [&] {
         if (!src || !dst || w <= 0 || h <= 0) return;
@@ -270,10 +285,12 @@ void merge_rgba64(const std::uint16_t* src, int sx, int sy, int w, int h, int sr
         j.emptyWhenDestEmpty = blend_needs_destination(mode);
         j.alphaLayerOpacity = core_state().layers.alphaLayerOpacity;
         j.fast = fast_paths_enabled();
-        j.kernel = float_batch_kernel(float_stage_mode(j, sameAlphaMode));
+        const FloatKernels kernels = float_kernels(float_stage_mode(j, sameAlphaMode));
+        j.kernel = kernels.batch;
+        j.run = kernels.run;
         j.plain = j.kernel && !j.mask && j.level1 == 256 && !j.scaleByOpacity;
         const RowFn row = choose_row(j, sameAlphaMode);
-        for_each_plane_row(w, h, cost::kBlend, [&](int y) { row(j, y); });
+        for_each_plane_row(w, h, callerOnly ? 0.0 : cost::kBlend, [&](int y) { row(j, y); });
     });
 }
 

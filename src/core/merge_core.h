@@ -23,8 +23,11 @@ constexpr int kLayerMaskMode = 51;  // the layer-mask mode that enables the mask
 // clipped: both rectangles must lie inside their planes. Null planes or an
 // empty rectangle write nothing. Rows run in parallel for large rectangles.
 // A failure records "MergeRGBA64 Excpt" (the core never lets one escape).
+// callerOnly keeps every row on the calling thread, for a caller that runs
+// the merge inside a row loop of its own.
 void merge_rgba64(const std::uint16_t* src, int sx, int sy, int w, int h, int srcStride,
                   const std::uint16_t* maskPlane, std::uint16_t* dst, int dx, int dy, int dstStride, int mode,
-                  int maskMode, int opacity, int level, bool lockAlpha, bool sameAlphaMode) noexcept;
+                  int maskMode, int opacity, int level, bool lockAlpha, bool sameAlphaMode,
+                  bool callerOnly = false) noexcept;
 
 }  // namespace mve

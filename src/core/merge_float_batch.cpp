@@ -15,9 +15,9 @@ namespace mve {
 
 namespace simd_detail {
 
-FloatBatchKernel sse2_kernel(int mode)
+FloatKernels sse2_kernels(int mode)
 {
-    return simd::kernel_for<simd::Lanes2>(mode);
+    return simd::kernels_for<simd::Lanes2>(mode);
 }
 
 }  // namespace simd_detail
@@ -67,18 +67,18 @@ SimdLevel simd_level_in_force() noexcept
     return static_cast<int>(cap) < static_cast<int>(cpu) ? cap : cpu;
 }
 
-FloatBatchKernel float_batch_kernel(int mode)
+FloatKernels float_kernels(int mode)
 {
-    if (!fast_paths_enabled()) return nullptr;
+    if (!fast_paths_enabled()) return {};
     switch (simd_level_in_force()) {
         case SimdLevel::Avx2:
-            return simd_detail::avx2_kernel(mode);
+            return simd_detail::avx2_kernels(mode);
         case SimdLevel::Sse2:
-            return simd_detail::sse2_kernel(mode);
+            return simd_detail::sse2_kernels(mode);
         case SimdLevel::Scalar:
             break;
     }
-    return nullptr;
+    return {};
 }
 
 }  // namespace mve

@@ -37,6 +37,8 @@ struct Lanes4 {
     {
         return {_mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)))};
     }
+    __m128 to_floats() const noexcept { return _mm256_cvtpd_ps(v); }
+    static Lanes4 from_floats(__m128 f) noexcept { return {_mm256_cvtps_pd(f)}; }
     void truncate_to(std::uint32_t* p) const noexcept
     {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_cvttpd_epi32(v));
@@ -92,9 +94,9 @@ inline Lanes4 select(Lanes4 mask, Lanes4 a, Lanes4 b) noexcept
 
 namespace simd_detail {
 
-FloatBatchKernel avx2_kernel(int mode)
+FloatKernels avx2_kernels(int mode)
 {
-    return simd::kernel_for<Lanes4>(mode);
+    return simd::kernels_for<Lanes4>(mode);
 }
 
 }  // namespace simd_detail

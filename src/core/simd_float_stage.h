@@ -14,7 +14,10 @@
 // would be compiled twice for different processors.
 #pragma once
 
+#include <cstdint>
+
 #include "core/blend_modes.h"
+#include "core/simd_hsl_stage.h"
 
 namespace mve::simd {
 
@@ -121,13 +124,23 @@ inline V separable(V sc, V dc, V sa, V da, V invSa, V invDa)
         const V r = select(less_equal(t, zero), zero, select(less(zero, sc), t * sa / sc, two));
         return r + rest_rule(sc, dc, invSa, invDa);
     }
+    if constexpr (M == kAnd || M == kOr || M == kXor) {
+        // x = trunc(Sc Sa 65535), y = trunc(Dc 65535) (both at most 65791),
+        // Rc = (x op y) / 65535; the integers pass through memory.
+        const V full = V::splat(65535.0);
+        alignas(32) std::uint32_t x[4], y[4];
+        (sc * sa * full).truncate_to(x);
+        (dc * full).truncate_to(y);
+        for (int k = 0; k < V::kWidth; ++k)
+            x[k] = M == kAnd ? (x[k] & y[k]) : M == kOr ? (x[k] | y[k]) : (x[k] ^ y[k]);
+        return V::from_u32(x) / full;
+    }
     if constexpr (M == kAdd) return sc + dc;
     if constexpr (M == kSubtract) return sc + dc - sa * da;
     if constexpr (M == kTexturize3) return dc;
 }
 
-// Premultiplied result of formula M on pixel lanes (a formula with a packed
-// form: has_packed_form in core/merge_float_batch.h).
+// Premultiplied result of formula M on pixel lanes.
 template <int M, class V>
 inline void blend_lanes(const PixelLanes<V>& p, V rc[3])
 {
@@ -135,6 +148,8 @@ inline void blend_lanes(const PixelLanes<V>& p, V rc[3])
         colour_shift<M>(p, rc);
     } else if constexpr (M == kTexturize || M == kTexturize2) {
         texturize<M>(p, rc);
+    } else if constexpr (M >= kColorize && M <= kHslColor) {
+        hsl_blend_lanes<M>(p.s, p.dc, p.sa, rc);
     } else {
         const V one = V::splat(1.0);
         const V invSa = one - p.sa, invDa = one - p.da;

@@ -23,7 +23,10 @@ struct Lanes2 {
     {
         return {_mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)))};
     }
-    // Lanes holding values in [0, 65280], truncated towards zero.
+    // The lanes rounded to float (the first two of four; the others 0), and back.
+    __m128 to_floats() const noexcept { return _mm_cvtpd_ps(v); }
+    static Lanes2 from_floats(__m128 f) noexcept { return {_mm_cvtps_pd(f)}; }
+    // Lanes holding values in [0, 65791], truncated towards zero.
     void truncate_to(std::uint32_t* p) const noexcept
     {
         _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_cvttpd_epi32(v));

@@ -14,6 +14,8 @@
 #include "core/merge_pixel.h"
 #include "core/runtime.h"
 #include "engine/engine.h"
+#include "morvane/morvane.h"
+#include "support/worker_threads.h"
 
 namespace mve {
 namespace {
@@ -361,6 +363,38 @@ TEST(MergeFloatStage, StraightFormAndAlphaModeStep)
     a = 0x2000;
     EXPECT_EQ(alpha_mode_step_same(kAlphaSmoothLum5, r, g, b, a, 1000, clear), kMultiply);
     EXPECT_FALSE(clear);
+}
+
+TEST(MergeComposite, BandsOfRowsGiveTheLayerByLayerResultOnAnyThreadCount)
+{
+    // A 64 x 1300 canvas spans three bands of rows (the last one partial).
+    // The composite must equal the background with each layer merged whole
+    // in turn, on one thread and on two.
+    const int w = 64, h = 1300;
+    const std::size_t values = static_cast<std::size_t>(w) * h * 4;
+    MVE_CreateImage(nullptr, w, h, 64, 0);
+    const char* modes[] = {"Normal", "Multiply", "HSL Hue", "Normal"};
+    std::mt19937 rng(28);
+    std::vector<std::uint16_t> plane(values);
+    for (int index = 1; index <= 5; ++index) {
+        for (std::size_t i = 0; i < values; ++i)
+            plane[i] = i % 4 == 3 && index > 1 && rng() % 3 == 0 ? 0 : static_cast<std::uint16_t>(rng());
+        ASSERT_EQ(MVE_CreateLayer(index, w, h), 1);
+        MVE_SetLayerData(plane.data(), index);
+        MVE_SetLayerOptions(index, 1, 0, index == 3 ? 60 : 100, index == 1 ? "Normal" : modes[index - 2]);
+    }
+    std::vector<std::uint16_t> layered(values);
+    MVE_GetLayerData(layered.data(), 1);
+    for (int index = 2; index <= 5; ++index) ASSERT_EQ(MVE_MergeLayerInto(index, layered.data()), 1);
+    for (const int threads : {1, 2}) {
+        WorkerThreads scope(threads);
+        std::vector<std::uint16_t> composite(values);
+        MVE_Merge(composite.data());
+        for (std::size_t i = 0; i < values; ++i)
+            ASSERT_EQ(composite[i], layered[i])
+                << threads << " threads, pixel " << i / 4 << " channel " << i % 4;
+    }
+    MVE_DeleteImage();
 }
 
 }  // namespace
