@@ -30,11 +30,28 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-enum class X11Read { Ok, Empty, Failed, NoDisplay, Ours };
+enum class X11Read { Ok, Empty, Failed, Ours };
 
-// Reads the CLIPBOARD selection over a connection of its own. `ourWindow`
-// (0 for none): when it owns the selection the result is Ours.
-X11Read read_x11_clipboard(unsigned long ourWindow, ClipboardContent& out);
+// Reads the CLIPBOARD selection over a display connection of its own, kept
+// open from one read to the next (opening one costs more than a small read).
+class SelectionReader {
+public:
+    // Null when no display can be opened.
+    static std::unique_ptr<SelectionReader> open();
+    ~SelectionReader();  // closes the connection
+
+    // The selection's picture. `ourWindow` (0 for none): when the server
+    // names it as the owner the result is Ours and nothing is transferred.
+    X11Read read(unsigned long ourWindow, ClipboardContent& out);
+    // False once the connection's server went away.
+    bool alive() const noexcept;
+
+    struct Impl;
+
+private:
+    explicit SelectionReader(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
 
 // Installs, once, the protocol-error and I/O-error handlers that keep our
 // connections' errors (a reader that vanished, a server that went away) from

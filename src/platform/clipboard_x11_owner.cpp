@@ -56,7 +56,6 @@ struct SelectionOwner::Impl {
     std::condition_variable answered;
     std::shared_ptr<const ClipboardOffer> pending;  // handed over, not yet owned
     std::shared_ptr<const ClipboardOffer> offer;    // while the selection is ours
-    std::shared_ptr<const std::vector<std::uint8_t>> pngBytes, bmpBytes;
     bool ownRequested = false;
     bool ownDone = false, ownOk = false;
     std::atomic<bool> quit{false}, dead{false};
@@ -192,8 +191,6 @@ void SelectionOwner::Impl::run()
                     if (event.xselectionclear.selection == clipboard) {
                         std::lock_guard<std::mutex> hold(lock);
                         offer.reset();
-                        pngBytes.reset();
-                        bmpBytes.reset();
                     }
                     break;
                 case PropertyNotify:
@@ -224,32 +221,25 @@ void SelectionOwner::Impl::take_selection()
     XSetSelectionOwner(display, clipboard, window, CurrentTime);
     const bool ours = XGetSelectionOwner(display, clipboard) == window;
     std::lock_guard<std::mutex> hold(lock);
-    if (ours) {
-        offer = next;
-        pngBytes = std::shared_ptr<const std::vector<std::uint8_t>>(next, &next->png);  // shares, no copy
-        bmpBytes.reset();
-    }
+    if (ours) offer = next;
     ownOk = ours;
     ownDone = true;
     answered.notify_all();
 }
 
-// The bytes of a target we serve, or null. The BMP copy is made on the first
-// request for it and kept while the offer stands.
+// The bytes of a target we serve, or null. They belong to the offer (made
+// on the first request for them) and are shared with it, not copied.
 std::shared_ptr<const std::vector<std::uint8_t>> SelectionOwner::Impl::bytes_for(Atom target)
 {
-    std::lock_guard<std::mutex> hold(lock);
-    if (!offer) return nullptr;
-    if (target == pngAtom) return pngBytes;
-    if (target == bmpAtom && offer->makeBmp) {
-        if (!bmpBytes) {
-            std::vector<std::uint8_t> made = offer->makeBmp(offer->png);
-            if (made.empty()) return nullptr;
-            bmpBytes = std::make_shared<const std::vector<std::uint8_t>>(std::move(made));
-        }
-        return bmpBytes;
+    std::shared_ptr<const ClipboardOffer> o;
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        o = offer;
     }
-    return nullptr;
+    if (!o || (target != pngAtom && target != bmpAtom)) return nullptr;
+    const std::vector<std::uint8_t>& bytes = target == pngAtom ? o->png() : o->bmp();
+    if (bytes.empty()) return nullptr;
+    return std::shared_ptr<const std::vector<std::uint8_t>>(o, &bytes);
 }
 
 void SelectionOwner::Impl::answer(const XSelectionRequestEvent& request)
@@ -269,9 +259,8 @@ void SelectionOwner::Impl::answer(const XSelectionRequestEvent& request)
             std::lock_guard<std::mutex> hold(lock);
             if (offer) {
                 Atom list[3] = {targets, pngAtom, bmpAtom};
-                const int count = offer->makeBmp ? 3 : 2;
                 XChangeProperty(display, request.requestor, property, atomType, 32, PropModeReplace,
-                                reinterpret_cast<unsigned char*>(list), count);
+                                reinterpret_cast<unsigned char*>(list), 3);
                 reply.property = property;
             }
         } else if (auto data = bytes_for(request.target)) {

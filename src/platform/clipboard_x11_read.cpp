@@ -1,11 +1,14 @@
 // Reading the CLIPBOARD selection over a display connection of its own, and
 // the protocol-error handler shared by our connections.
 //
-// The reader asks the owner to convert the selection to image/png, then
-// image/bmp, then image/jpeg, onto a property of a window of ours, and waits
-// for the answer at most kClipboardTimeoutMs per step. An INCR answer is
-// collected piece by piece (each piece read and deleted, an empty piece ends
-// it); a claimed or collected size above kMaxClipboardBytes fails.
+// The reader first asks the server who owns the selection: when that is our
+// own window nothing is transferred. Otherwise it asks the owner to convert
+// the selection to image/png, then image/bmp, then image/jpeg, onto a
+// property of a window of ours, and waits for the answer at most
+// kClipboardTimeoutMs per step, sleeping in poll() on the connection. An
+// INCR answer is collected piece by piece (each piece read and deleted, an
+// empty piece ends it); a claimed or collected size above kMaxClipboardBytes
+// fails.
 #if defined(MVE_WITH_X11)
 
 #include <X11/Xatom.h>
@@ -15,6 +18,7 @@
 #include <unistd.h>
 #include <chrono>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 #include <set>
 #include <vector>
@@ -65,26 +69,17 @@ void on_io_exit(Display*, void* lost)
 
 using Clock = std::chrono::steady_clock;
 
-// One reading connection with its window and property.
-struct Reader {
+}  // namespace
+
+// The reading connection with its window, its property and the atoms it uses.
+struct SelectionReader::Impl {
     Display* display = nullptr;
     Window window = 0;
-    Atom property = 0, incr = 0;
+    Atom selection = 0, property = 0, incr = 0;
+    Atom targets[3] = {0, 0, 0};
     bool lost = false;
 
-    Reader()
-    {
-        install_x11_error_handler();
-        display = XOpenDisplay(nullptr);
-        if (!display) return;
-        track_x11_display(display, true);
-        XSetIOErrorExitHandler(display, on_io_exit, &lost);
-        window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
-        XSelectInput(display, window, PropertyChangeMask);
-        property = XInternAtom(display, "MVE_CLIPBOARD", False);
-        incr = XInternAtom(display, "INCR", False);
-    }
-    ~Reader()
+    ~Impl()
     {
         if (!display) return;
         if (!lost) XDestroyWindow(display, window);
@@ -176,6 +171,16 @@ struct Reader {
     }
 };
 
+namespace {
+
+// What the reader asks for, in order of preference.
+constexpr struct {
+    const char* name;
+    ClipboardFormat format;
+} kTargets[] = {{"image/png", ClipboardFormat::Png},
+                {"image/bmp", ClipboardFormat::Bmp},
+                {"image/jpeg", ClipboardFormat::Jpeg}};
+
 }  // namespace
 
 void install_x11_error_handler()
@@ -209,24 +214,49 @@ void track_x11_display(void* display, bool ours)
         ourDisplays.erase(static_cast<Display*>(display));
 }
 
-X11Read read_x11_clipboard(unsigned long ourWindow, ClipboardContent& out)
+std::unique_ptr<SelectionReader> SelectionReader::open()
 {
-    Reader r;
-    if (!r.display) return X11Read::NoDisplay;
-    const Atom selection = XInternAtom(r.display, "CLIPBOARD", False);
-    const Window owner = XGetSelectionOwner(r.display, selection);
+    install_x11_error_handler();
+    auto impl = std::make_unique<Impl>();
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return nullptr;
+    impl->display = d;
+    track_x11_display(d, true);
+    XSetIOErrorExitHandler(d, on_io_exit, &impl->lost);
+    impl->window = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+    XSelectInput(d, impl->window, PropertyChangeMask);
+    impl->selection = XInternAtom(d, "CLIPBOARD", False);
+    impl->property = XInternAtom(d, "MVE_CLIPBOARD", False);
+    impl->incr = XInternAtom(d, "INCR", False);
+    for (std::size_t i = 0; i < std::size(kTargets); ++i)
+        impl->targets[i] = XInternAtom(d, kTargets[i].name, False);
+    return std::unique_ptr<SelectionReader>(new SelectionReader(std::move(impl)));
+}
+
+SelectionReader::SelectionReader(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+SelectionReader::~SelectionReader() = default;
+
+bool SelectionReader::alive() const noexcept
+{
+    return !impl_->lost;
+}
+
+X11Read SelectionReader::read(unsigned long ourWindow, ClipboardContent& out)
+{
+    Impl& r = *impl_;
+    if (r.lost) return X11Read::Failed;
+    // Earlier reads left the events of their own property changes queued.
+    while (XPending(r.display) > 0 && !r.lost) {
+        XEvent stale;
+        XNextEvent(r.display, &stale);
+    }
+    const Window owner = XGetSelectionOwner(r.display, r.selection);
     if (r.lost) return X11Read::Failed;
     if (owner == None) return X11Read::Empty;
     if (ourWindow != 0 && owner == ourWindow) return X11Read::Ours;
-    static const struct {
-        const char* name;
-        ClipboardFormat format;
-    } kTargets[] = {{"image/png", ClipboardFormat::Png},
-                    {"image/bmp", ClipboardFormat::Bmp},
-                    {"image/jpeg", ClipboardFormat::Jpeg}};
-    for (const auto& t : kTargets) {
-        const X11Read got = r.convert(selection, XInternAtom(r.display, t.name, False), out.bytes);
-        if (got == X11Read::Ok) out.format = t.format;
+    for (std::size_t i = 0; i < std::size(kTargets); ++i) {
+        const X11Read got = r.convert(r.selection, r.targets[i], out.bytes);
+        if (got == X11Read::Ok) out.format = kTargets[i].format;
         if (got != X11Read::Empty) return got;  // a picture, or an owner that stopped answering
     }
     return X11Read::Empty;
