@@ -60,9 +60,14 @@ private:
 void install_x11_error_handler();
 // Marks a connection (a Display*) as ours for that handler, or no longer ours.
 void track_x11_display(void* display, bool ours);
-// Closes a connection of ours and stops tracking it. A connection whose
-// server went away (`lost`) cannot be closed by Xlib without hanging: its
-// socket is closed and the record kept.
+// True when the connection's server has closed it (checked on the socket,
+// without Xlib). Callers ask before reading events: a connection Xlib finds
+// broken while reading events can no longer be closed (XCloseDisplay then
+// waits forever), one found broken here can.
+bool x11_server_hung_up(void* display) noexcept;
+// Closes a connection of ours and stops tracking it. A connection Xlib found
+// broken (`lost`) cannot be closed without hanging: its socket is closed and
+// its record kept, reachable, until the process ends.
 void close_x11_display(void* display, bool lost);
 
 }  // namespace mve::platform

@@ -58,7 +58,9 @@ struct SelectionOwner::Impl {
     std::shared_ptr<const ClipboardOffer> offer;    // while the selection is ours
     bool ownRequested = false;
     bool ownDone = false, ownOk = false;
-    std::atomic<bool> quit{false}, dead{false};
+    std::atomic<bool> quit{false};
+    std::atomic<bool> dead{false};    // the service stopped: its server went away
+    std::atomic<bool> broken{false};  // Xlib found the connection broken (it cannot be closed)
     std::list<Transfer> transfers;  // service thread only
 
     ~Impl();
@@ -78,7 +80,9 @@ namespace {
 // instead of exit(), and the service then stops.
 void on_io_exit(Display*, void* userData)
 {
-    static_cast<SelectionOwner::Impl*>(userData)->dead = true;
+    auto* impl = static_cast<SelectionOwner::Impl*>(userData);
+    impl->broken = true;
+    impl->dead = true;
 }
 
 }  // namespace
@@ -122,7 +126,7 @@ SelectionOwner::Impl::~Impl()
     if (thread.joinable()) thread.join();
     if (display) {
         if (!dead) XDestroyWindow(display, window);  // the selection goes with the window
-        close_x11_display(display, dead);
+        close_x11_display(display, broken);
     }
     for (int fd : wake)
         if (fd >= 0) close(fd);
@@ -180,6 +184,7 @@ void SelectionOwner::Impl::run()
             ownRequested = false;
         }
         if (wantOwn) take_selection();
+        if (x11_server_hung_up(display)) break;  // the service stops; its connection closes as usual
         while (!dead && XPending(display) > 0) {
             XEvent event;
             XNextEvent(display, &event);

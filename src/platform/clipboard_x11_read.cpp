@@ -14,6 +14,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <unistd.h>
 #include <chrono>
@@ -31,10 +32,15 @@ namespace {
 
 std::mutex handlerLock;
 std::set<Display*> ourDisplays;
-// Connections whose server went away. Xlib cannot close them (XCloseDisplay
-// waits forever on the broken connection's lock), so they are kept here,
-// reachable, with their socket closed.
-std::vector<Display*> lostDisplays;
+// Connections Xlib found broken while reading events. It cannot close them
+// (XCloseDisplay waits forever for the event reader that never finished), so
+// they are kept here with their socket closed. The list is never destroyed:
+// it must outlive the static destructors, as the leak checker runs after them.
+std::vector<Display*>& lost_displays()
+{
+    static auto* lost = new std::vector<Display*>;
+    return *lost;
+}
 XErrorHandler previousHandler = nullptr;
 XIOErrorHandler previousIoHandler = nullptr;
 
@@ -92,6 +98,7 @@ struct SelectionReader::Impl {
     {
         const auto deadline = Clock::now() + std::chrono::milliseconds(kClipboardTimeoutMs);
         while (!lost) {
+            if (x11_server_hung_up(display)) return false;  // closed as usual later
             while (!lost && XPending(display) > 0) {
                 XNextEvent(display, &event);
                 if (match(event)) return true;
@@ -193,6 +200,12 @@ void install_x11_error_handler()
     });
 }
 
+bool x11_server_hung_up(void* display) noexcept
+{
+    char byte = 0;
+    return recv(ConnectionNumber(static_cast<Display*>(display)), &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+}
+
 void close_x11_display(void* display, bool lost)
 {
     Display* d = static_cast<Display*>(display);
@@ -201,7 +214,7 @@ void close_x11_display(void* display, bool lost)
     ourDisplays.erase(d);
     if (lost) {
         close(ConnectionNumber(d));
-        lostDisplays.push_back(d);
+        lost_displays().push_back(d);
     }
 }
 
@@ -238,13 +251,13 @@ SelectionReader::~SelectionReader() = default;
 
 bool SelectionReader::alive() const noexcept
 {
-    return !impl_->lost;
+    return !impl_->lost && !x11_server_hung_up(impl_->display);
 }
 
 X11Read SelectionReader::read(unsigned long ourWindow, ClipboardContent& out)
 {
     Impl& r = *impl_;
-    if (r.lost) return X11Read::Failed;
+    if (!alive()) return X11Read::Failed;
     // Earlier reads left the events of their own property changes queued.
     while (XPending(r.display) > 0 && !r.lost) {
         XEvent stale;
