@@ -3,12 +3,13 @@
 // same copy-then-paste with the same PNG in the same run.
 //
 // Engine/ThroughServer: the engine puts the layer-sized picture on the
-//   clipboard (PNG encoding, taking the selection) and reads it back over a
-//   second connection through the server (conversion request, incremental
-//   transfer from the service thread, PNG decoding) - what another program
-//   pasting from the engine costs, plus the engine's own decode.
-// Engine/OwnSelection: the same copy, then the engine's own paste, which
-//   takes its own picture without a round trip through the server.
+//   clipboard (taking the selection, keeping the pixels) and another
+//   connection reads it through the server: the conversion request, the PNG
+//   encoding on the service thread, the incremental transfer and the PNG
+//   decoding - what another program pasting from the engine costs.
+// Engine/OwnSelection: the same copy, then the engine's own paste: the
+//   server names the engine's window as the owner, and the pixels it holds
+//   are staged without encoding, decoding or transfer.
 // Xclip: `xclip -i` with the engine's PNG file (until it owns the selection),
 //   then `xclip -o` into a file: two process starts and the transfer, no
 //   encoding or decoding.
