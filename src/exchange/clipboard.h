@@ -27,9 +27,9 @@ ClipPicture make_picture(int width, int height);  // zeroed (transparent)
 // encoding fails.
 std::vector<std::uint8_t> encode_clipboard_png(const std::uint8_t* rgba, int width, int height);
 
-// Puts a picture (copied) on the clipboard. False when the selection could
-// not be taken.
-bool put_on_clipboard(Engine& e, const std::uint8_t* rgba, int width, int height);
+// Puts a picture on the clipboard (it is kept there as it is; the PNG is made
+// when first asked for). False when the selection could not be taken.
+bool put_on_clipboard(Engine& e, ClipPicture picture);
 // Puts ready PNG bytes on the clipboard when they decode to a picture.
 bool put_png_on_clipboard(Engine& e, std::vector<std::uint8_t> png);
 

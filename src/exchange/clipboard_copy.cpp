@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "core/guard.h"
 #include "core/transfer.h"
@@ -33,8 +34,8 @@ ClipPicture current_layer_picture(Engine& e, bool useMask)
 
 void copy_layer_to_clipboard(Engine& e, bool useMask)
 {
-    const ClipPicture p = current_layer_picture(e, useMask);
-    if (!p.empty()) put_on_clipboard(e, p.data(), p.width, p.height);
+    ClipPicture p = current_layer_picture(e, useMask);
+    if (!p.empty()) put_on_clipboard(e, std::move(p));
 }
 
 void copy_host_picture_to_clipboard(Engine& e, const std::uint8_t* pixels, int x, int y, int w, int h,
@@ -45,7 +46,7 @@ void copy_host_picture_to_clipboard(Engine& e, const std::uint8_t* pixels, int x
     ClipPicture p = make_picture(w, h);
     std::memcpy(p.data(), pixels, p.rgba.size());
     if (useMask && e.mask.enabled) mask::apply_to_alpha_rect(e, p.data(), w * 4, x, y, x + w - 1, y + h - 1);
-    put_on_clipboard(e, p.data(), w, h);
+    put_on_clipboard(e, std::move(p));
 }
 
 void copy_layer_rect_to_clipboard(Engine& e, int x0, int y0, int x1, int y1)
@@ -62,7 +63,7 @@ void copy_layer_rect_to_clipboard(Engine& e, int x0, int y0, int x1, int y1)
     ClipPicture crop = make_picture(r.right - r.left, r.bottom - r.top);
     require(il::crop_image(layer.data(), layer.width, layer.height, layer.width * 4, crop.data(),
                            crop.width * 4, r, 4) != 0);
-    put_on_clipboard(e, crop.data(), crop.width, crop.height);
+    put_on_clipboard(e, std::move(crop));
 }
 
 void flip_clipboard(Engine& e, bool horizontal)
@@ -73,7 +74,7 @@ void flip_clipboard(Engine& e, bool horizontal)
         il::horizontal_flip_image(s.pixels.data(), s.width, s.height, 4, s.width * 4);
     else
         il::vertical_flip_image(s.pixels.data(), s.width * 4, s.height);
-    put_on_clipboard(e, s.pixels.data(), s.width, s.height);
+    put_on_clipboard(e, staged_picture(s));
     delete_staging(s);
 }
 
@@ -87,8 +88,7 @@ bool clipboard_to_file(Engine& e, const char* path, const char* extension, int d
 bool file_to_clipboard(Engine& e, const char* path)
 {
     if (!read_into_staging(e.exchange.staging, decode_file(path))) return false;
-    const StagingImage& s = e.exchange.staging;
-    return put_on_clipboard(e, s.pixels.data(), s.width, s.height);
+    return put_on_clipboard(e, staged_picture(e.exchange.staging));
 }
 
 }  // namespace mve::exchange

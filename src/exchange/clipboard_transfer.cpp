@@ -1,6 +1,7 @@
-// Pictures to and from the platform clipboard: PNG out (a BMP copy made only
-// when another program asks for image/bmp), PNG, BMP or JPEG in, always
-// through the staging image; and the two exports that let a host carry the
+// Pictures to and from the platform clipboard: our own picture kept as
+// pixels (PNG, and BMP for programs that know only that, made when first
+// asked for), PNG, BMP or JPEG in from other programs, always through the
+// staging image; and the two exports that let a host carry the
 // PNG bytes itself (toolkits that own the clipboard, as on Wayland).
 #include <cstring>
 #include <memory>
@@ -27,19 +28,52 @@ struct DestCloser {
     void operator()(il::ImageDest* d) const noexcept { il::discard_dest(d); }
 };
 
-// BMP of a clipboard PNG for programs that ask for image/bmp only, made when
-// one asks (24-bit: BMP readers widely ignore a fourth channel).
-std::vector<std::uint8_t> bmp_from_png(const std::vector<std::uint8_t>& png)
+// Our picture on the clipboard. The pixels are kept as they are: our own
+// paste takes them back without encoding or decoding. The PNG is made when
+// another program or the host first asks for it (unless the host handed it
+// over ready), the BMP likewise for programs that ask only for image/bmp.
+class PictureOffer final : public platform::ClipboardOffer {
+public:
+    PictureOffer(ClipPicture picture, std::vector<std::uint8_t> readyPng)
+        : picture_(std::move(picture)), readyPng_(std::move(readyPng))
+    {
+    }
+    const ClipPicture& picture() const noexcept { return picture_; }
+
+protected:
+    std::vector<std::uint8_t> make_png() const override
+    {
+        if (!readyPng_.empty()) return readyPng_;
+        return encode_clipboard_png(picture_.data(), picture_.width, picture_.height);
+    }
+    // 24-bit: BMP readers widely ignore a fourth channel.
+    std::vector<std::uint8_t> make_bmp() const override
+    {
+        const int w = picture_.width, h = picture_.height;
+        std::vector<std::uint8_t> rgb(static_cast<std::size_t>(w) * h * 3);
+        core::rgba_to_rgb(rgb.data(), w, h, picture_.data());
+        std::unique_ptr<il::ImageDest, DestCloser> dest(il::open_memory_dest());
+        if (!dest || !il::write_bmp(dest.get(), rgb.data(), w, h, w * 3, 24, 0, 0, 0)) return {};
+        return std::move(dest->bytes);
+    }
+
+private:
+    ClipPicture picture_;
+    std::vector<std::uint8_t> readyPng_;
+};
+
+bool offer_picture(Engine& e, ClipPicture picture, std::vector<std::uint8_t> readyPng)
 {
-    int w = 0, h = 0;
-    Decoded d;
-    d.pixels.reset(il::decode_png(png.data(), png.size(), &w, &h));
-    if (!d) return {};
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(w) * h * 3);
-    core::rgba_to_rgb(rgb.data(), w, h, d.pixels.get());
-    std::unique_ptr<il::ImageDest, DestCloser> dest(il::open_memory_dest());
-    if (!dest || !il::write_bmp(dest.get(), rgb.data(), w, h, w * 3, 24, 0, 0, 0)) return {};
-    return std::move(dest->bytes);
+    if (picture.empty()) return false;
+    return platform::offer_clipboard(
+        e.platform, std::make_shared<const PictureOffer>(std::move(picture), std::move(readyPng)));
+}
+
+// Our own offer's picture, or null when the offer is not ours.
+const ClipPicture* own_picture(const platform::ClipboardContent& c)
+{
+    const auto* offer = dynamic_cast<const PictureOffer*>(c.own.get());
+    return offer ? &offer->picture() : nullptr;
 }
 
 // A decoded clipboard picture and the format its bytes turned out to be.
@@ -101,12 +135,9 @@ std::vector<std::uint8_t> encode_clipboard_png(const std::uint8_t* rgba, int wid
     return std::move(dest->bytes);
 }
 
-bool put_on_clipboard(Engine& e, const std::uint8_t* rgba, int width, int height)
+bool put_on_clipboard(Engine& e, ClipPicture picture)
 {
-    auto offer = std::make_shared<platform::ClipboardOffer>();
-    offer->png = encode_clipboard_png(rgba, width, height);
-    offer->makeBmp = bmp_from_png;
-    return platform::offer_clipboard(e.platform, std::move(offer));
+    return offer_picture(e, std::move(picture), {});
 }
 
 bool put_png_on_clipboard(Engine& e, std::vector<std::uint8_t> png)
@@ -115,10 +146,9 @@ bool put_png_on_clipboard(Engine& e, std::vector<std::uint8_t> png)
     Decoded d;
     d.pixels.reset(il::decode_png(png.data(), png.size(), &w, &h));
     if (!d) return false;
-    auto offer = std::make_shared<platform::ClipboardOffer>();
-    offer->png = std::move(png);
-    offer->makeBmp = bmp_from_png;
-    return platform::offer_clipboard(e.platform, std::move(offer));
+    ClipPicture picture = make_picture(w, h);
+    std::memcpy(picture.data(), d.pixels.get(), picture.rgba.size());
+    return offer_picture(e, std::move(picture), std::move(png));
 }
 
 ClipRead read_clipboard_into_staging(Engine& e)
@@ -132,6 +162,9 @@ ClipRead read_clipboard_into_staging(Engine& e)
         case platform::ReadResult::Ok:
             break;
     }
+    if (const ClipPicture* own = own_picture(content))
+        return stage_rgba32(e.exchange.staging, own->data(), own->width, own->height) ? ClipRead::Ok
+                                                                                      : ClipRead::Failed;
     const ClipDecoded d = decode_clipboard(content);
     if (!d) return ClipRead::Failed;
     return read_into_staging(e.exchange.staging, d) ? ClipRead::Ok : ClipRead::Failed;
@@ -148,6 +181,7 @@ std::vector<std::uint8_t> clipboard_png(Engine& e)
 {
     platform::ClipboardContent content;
     if (platform::read_clipboard(e.platform, content) != platform::ReadResult::Ok) return {};
+    if (content.own) return content.own->png();
     const ClipDecoded d = decode_clipboard(content);
     if (!d) return {};  // only bytes that decode are handed on
     if (d.format == platform::ClipboardFormat::Png) return std::move(content.bytes);

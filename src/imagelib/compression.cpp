@@ -14,13 +14,21 @@ int effective_level(int level) noexcept
     return (level >= 1 && level <= 12) ? level : kDefaultDeflateLevel;
 }
 
-// One compressor per level, kept for the life of the process: creating one
-// allocates several hundred KB of match-finder tables. The host calls from
-// one thread, so the cache needs no lock.
+// One compressor per level and thread, kept for the life of the thread:
+// creating one allocates several hundred KB of match-finder tables. A
+// compressor is not safe to share, and besides the host's thread the
+// clipboard's service thread encodes (a picture another program asks for).
 libdeflate_compressor* compressor_for(int level) noexcept
 {
-    static libdeflate_compressor* cache[13] = {};
-    libdeflate_compressor*& c = cache[level];
+    struct Cache {
+        libdeflate_compressor* byLevel[13] = {};
+        ~Cache()
+        {
+            for (libdeflate_compressor* c : byLevel) libdeflate_free_compressor(c);
+        }
+    };
+    thread_local Cache cache;
+    libdeflate_compressor*& c = cache.byLevel[level];
     if (!c) c = libdeflate_alloc_compressor(level);
     return c;
 }

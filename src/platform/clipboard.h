@@ -7,8 +7,8 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/platform_state.h"
@@ -23,18 +23,35 @@ inline constexpr int kClipboardTimeoutMs = 3000;
 // Largest picture accepted from another program, encoded.
 inline constexpr std::size_t kMaxClipboardBytes = std::size_t(512) << 20;
 
-// What the engine puts on the clipboard: the picture as PNG, and an optional
-// maker of a BMP copy (from the PNG) for programs that ask only for image/bmp.
-struct ClipboardOffer {
-    std::vector<std::uint8_t> png;
-    std::function<std::vector<std::uint8_t>(const std::vector<std::uint8_t>& png)> makeBmp;
+// What the engine puts on the clipboard: the offering layer keeps its
+// picture and makes the encodings. Each is made on the first request for it
+// (copying within the engine needs none) and kept while the offer stands;
+// both may be asked for from any thread.
+class ClipboardOffer {
+public:
+    virtual ~ClipboardOffer() = default;
+    // The picture as PNG; empty when it could not be made.
+    const std::vector<std::uint8_t>& png() const;
+    // A BMP copy for programs that ask only for image/bmp; empty when none.
+    const std::vector<std::uint8_t>& bmp() const;
+
+protected:
+    virtual std::vector<std::uint8_t> make_png() const = 0;
+    virtual std::vector<std::uint8_t> make_bmp() const = 0;
+
+private:
+    mutable std::once_flag pngMade_, bmpMade_;
+    mutable std::vector<std::uint8_t> png_, bmp_;
 };
 
 enum class ClipboardFormat { Png, Bmp, Jpeg };
 
+// What a read found: another program's bytes, or our own offer (then no
+// bytes: the offering layer takes its picture from the offer).
 struct ClipboardContent {
     std::vector<std::uint8_t> bytes;
     ClipboardFormat format = ClipboardFormat::Png;
+    std::shared_ptr<const ClipboardOffer> own;
 };
 
 enum class ReadResult {
@@ -47,12 +64,14 @@ enum class ReadResult {
 // False when a display is open but the selection could not be taken.
 bool offer_clipboard(PlatformState& p, std::shared_ptr<const ClipboardOffer> offer);
 
-// Reads the clipboard's picture. Our own offer is returned without a round
-// trip through the server.
+// Reads the clipboard's picture. While the selection is ours (the server
+// names our window as its owner) our own offer is returned, without a
+// transfer through the server.
 ReadResult read_clipboard(PlatformState& p, ClipboardContent& out);
 
-// Stops the service thread (the selection is given up) and joins it; the
-// in-process store is kept. The next offer starts a new service.
+// Stops the service thread (the selection is given up), joins it and closes
+// both display connections (the service's and the reader's); the in-process
+// store is kept. The next offer starts a new service.
 void stop_clipboard_service(PlatformState& p) noexcept;
 
 // True while a service thread owns the selection on an X display.

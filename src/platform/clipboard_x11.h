@@ -30,11 +30,28 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-enum class X11Read { Ok, Empty, Failed, NoDisplay, Ours };
+enum class X11Read { Ok, Empty, Failed, Ours };
 
-// Reads the CLIPBOARD selection over a connection of its own. `ourWindow`
-// (0 for none): when it owns the selection the result is Ours.
-X11Read read_x11_clipboard(unsigned long ourWindow, ClipboardContent& out);
+// Reads the CLIPBOARD selection over a display connection of its own, kept
+// open from one read to the next (opening one costs more than a small read).
+class SelectionReader {
+public:
+    // Null when no display can be opened.
+    static std::unique_ptr<SelectionReader> open();
+    ~SelectionReader();  // closes the connection
+
+    // The selection's picture. `ourWindow` (0 for none): when the server
+    // names it as the owner the result is Ours and nothing is transferred.
+    X11Read read(unsigned long ourWindow, ClipboardContent& out);
+    // False once the connection's server went away.
+    bool alive() const noexcept;
+
+    struct Impl;
+
+private:
+    explicit SelectionReader(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
 
 // Installs, once, the protocol-error and I/O-error handlers that keep our
 // connections' errors (a reader that vanished, a server that went away) from
@@ -43,9 +60,14 @@ X11Read read_x11_clipboard(unsigned long ourWindow, ClipboardContent& out);
 void install_x11_error_handler();
 // Marks a connection (a Display*) as ours for that handler, or no longer ours.
 void track_x11_display(void* display, bool ours);
-// Closes a connection of ours and stops tracking it. A connection whose
-// server went away (`lost`) cannot be closed by Xlib without hanging: its
-// socket is closed and the record kept.
+// True when the connection's server has closed it (checked on the socket,
+// without Xlib). Callers ask before reading events: a connection Xlib finds
+// broken while reading events can no longer be closed (XCloseDisplay then
+// waits forever), one found broken here can.
+bool x11_server_hung_up(void* display) noexcept;
+// Closes a connection of ours and stops tracking it. A connection Xlib found
+// broken (`lost`) cannot be closed without hanging: its socket is closed and
+// its record kept, reachable, until the process ends.
 void close_x11_display(void* display, bool lost);
 
 }  // namespace mve::platform

@@ -56,10 +56,11 @@ struct SelectionOwner::Impl {
     std::condition_variable answered;
     std::shared_ptr<const ClipboardOffer> pending;  // handed over, not yet owned
     std::shared_ptr<const ClipboardOffer> offer;    // while the selection is ours
-    std::shared_ptr<const std::vector<std::uint8_t>> pngBytes, bmpBytes;
     bool ownRequested = false;
     bool ownDone = false, ownOk = false;
-    std::atomic<bool> quit{false}, dead{false};
+    std::atomic<bool> quit{false};
+    std::atomic<bool> dead{false};    // the service stopped: its server went away
+    std::atomic<bool> broken{false};  // Xlib found the connection broken (it cannot be closed)
     std::list<Transfer> transfers;  // service thread only
 
     ~Impl();
@@ -79,7 +80,9 @@ namespace {
 // instead of exit(), and the service then stops.
 void on_io_exit(Display*, void* userData)
 {
-    static_cast<SelectionOwner::Impl*>(userData)->dead = true;
+    auto* impl = static_cast<SelectionOwner::Impl*>(userData);
+    impl->broken = true;
+    impl->dead = true;
 }
 
 }  // namespace
@@ -123,7 +126,7 @@ SelectionOwner::Impl::~Impl()
     if (thread.joinable()) thread.join();
     if (display) {
         if (!dead) XDestroyWindow(display, window);  // the selection goes with the window
-        close_x11_display(display, dead);
+        close_x11_display(display, broken);
     }
     for (int fd : wake)
         if (fd >= 0) close(fd);
@@ -181,6 +184,7 @@ void SelectionOwner::Impl::run()
             ownRequested = false;
         }
         if (wantOwn) take_selection();
+        if (x11_server_hung_up(display)) break;  // the service stops; its connection closes as usual
         while (!dead && XPending(display) > 0) {
             XEvent event;
             XNextEvent(display, &event);
@@ -192,8 +196,6 @@ void SelectionOwner::Impl::run()
                     if (event.xselectionclear.selection == clipboard) {
                         std::lock_guard<std::mutex> hold(lock);
                         offer.reset();
-                        pngBytes.reset();
-                        bmpBytes.reset();
                     }
                     break;
                 case PropertyNotify:
@@ -224,32 +226,25 @@ void SelectionOwner::Impl::take_selection()
     XSetSelectionOwner(display, clipboard, window, CurrentTime);
     const bool ours = XGetSelectionOwner(display, clipboard) == window;
     std::lock_guard<std::mutex> hold(lock);
-    if (ours) {
-        offer = next;
-        pngBytes = std::shared_ptr<const std::vector<std::uint8_t>>(next, &next->png);  // shares, no copy
-        bmpBytes.reset();
-    }
+    if (ours) offer = next;
     ownOk = ours;
     ownDone = true;
     answered.notify_all();
 }
 
-// The bytes of a target we serve, or null. The BMP copy is made on the first
-// request for it and kept while the offer stands.
+// The bytes of a target we serve, or null. They belong to the offer (made
+// on the first request for them) and are shared with it, not copied.
 std::shared_ptr<const std::vector<std::uint8_t>> SelectionOwner::Impl::bytes_for(Atom target)
 {
-    std::lock_guard<std::mutex> hold(lock);
-    if (!offer) return nullptr;
-    if (target == pngAtom) return pngBytes;
-    if (target == bmpAtom && offer->makeBmp) {
-        if (!bmpBytes) {
-            std::vector<std::uint8_t> made = offer->makeBmp(offer->png);
-            if (made.empty()) return nullptr;
-            bmpBytes = std::make_shared<const std::vector<std::uint8_t>>(std::move(made));
-        }
-        return bmpBytes;
+    std::shared_ptr<const ClipboardOffer> o;
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        o = offer;
     }
-    return nullptr;
+    if (!o || (target != pngAtom && target != bmpAtom)) return nullptr;
+    const std::vector<std::uint8_t>& bytes = target == pngAtom ? o->png() : o->bmp();
+    if (bytes.empty()) return nullptr;
+    return std::shared_ptr<const std::vector<std::uint8_t>>(o, &bytes);
 }
 
 void SelectionOwner::Impl::answer(const XSelectionRequestEvent& request)
@@ -269,9 +264,8 @@ void SelectionOwner::Impl::answer(const XSelectionRequestEvent& request)
             std::lock_guard<std::mutex> hold(lock);
             if (offer) {
                 Atom list[3] = {targets, pngAtom, bmpAtom};
-                const int count = offer->makeBmp ? 3 : 2;
                 XChangeProperty(display, request.requestor, property, atomType, 32, PropModeReplace,
-                                reinterpret_cast<unsigned char*>(list), count);
+                                reinterpret_cast<unsigned char*>(list), 3);
                 reply.property = property;
             }
         } else if (auto data = bytes_for(request.target)) {

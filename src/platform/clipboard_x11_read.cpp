@@ -1,20 +1,25 @@
 // Reading the CLIPBOARD selection over a display connection of its own, and
 // the protocol-error handler shared by our connections.
 //
-// The reader asks the owner to convert the selection to image/png, then
-// image/bmp, then image/jpeg, onto a property of a window of ours, and waits
-// for the answer at most kClipboardTimeoutMs per step. An INCR answer is
-// collected piece by piece (each piece read and deleted, an empty piece ends
-// it); a claimed or collected size above kMaxClipboardBytes fails.
+// The reader first asks the server who owns the selection: when that is our
+// own window nothing is transferred. Otherwise it asks the owner to convert
+// the selection to image/png, then image/bmp, then image/jpeg, onto a
+// property of a window of ours, and waits for the answer at most
+// kClipboardTimeoutMs per step, sleeping in poll() on the connection. An
+// INCR answer is collected piece by piece (each piece read and deleted, an
+// empty piece ends it); a claimed or collected size above kMaxClipboardBytes
+// fails.
 #if defined(MVE_WITH_X11)
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <unistd.h>
 #include <chrono>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 #include <set>
 #include <vector>
@@ -27,10 +32,15 @@ namespace {
 
 std::mutex handlerLock;
 std::set<Display*> ourDisplays;
-// Connections whose server went away. Xlib cannot close them (XCloseDisplay
-// waits forever on the broken connection's lock), so they are kept here,
-// reachable, with their socket closed.
-std::vector<Display*> lostDisplays;
+// Connections Xlib found broken while reading events. It cannot close them
+// (XCloseDisplay waits forever for the event reader that never finished), so
+// they are kept here with their socket closed. The list is never destroyed:
+// it must outlive the static destructors, as the leak checker runs after them.
+std::vector<Display*>& lost_displays()
+{
+    static auto* lost = new std::vector<Display*>;
+    return *lost;
+}
 XErrorHandler previousHandler = nullptr;
 XIOErrorHandler previousIoHandler = nullptr;
 
@@ -65,26 +75,17 @@ void on_io_exit(Display*, void* lost)
 
 using Clock = std::chrono::steady_clock;
 
-// One reading connection with its window and property.
-struct Reader {
+}  // namespace
+
+// The reading connection with its window, its property and the atoms it uses.
+struct SelectionReader::Impl {
     Display* display = nullptr;
     Window window = 0;
-    Atom property = 0, incr = 0;
+    Atom selection = 0, property = 0, incr = 0;
+    Atom targets[3] = {0, 0, 0};
     bool lost = false;
 
-    Reader()
-    {
-        install_x11_error_handler();
-        display = XOpenDisplay(nullptr);
-        if (!display) return;
-        track_x11_display(display, true);
-        XSetIOErrorExitHandler(display, on_io_exit, &lost);
-        window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
-        XSelectInput(display, window, PropertyChangeMask);
-        property = XInternAtom(display, "MVE_CLIPBOARD", False);
-        incr = XInternAtom(display, "INCR", False);
-    }
-    ~Reader()
+    ~Impl()
     {
         if (!display) return;
         if (!lost) XDestroyWindow(display, window);
@@ -97,6 +98,7 @@ struct Reader {
     {
         const auto deadline = Clock::now() + std::chrono::milliseconds(kClipboardTimeoutMs);
         while (!lost) {
+            if (x11_server_hung_up(display)) return false;  // closed as usual later
             while (!lost && XPending(display) > 0) {
                 XNextEvent(display, &event);
                 if (match(event)) return true;
@@ -176,6 +178,16 @@ struct Reader {
     }
 };
 
+namespace {
+
+// What the reader asks for, in order of preference.
+constexpr struct {
+    const char* name;
+    ClipboardFormat format;
+} kTargets[] = {{"image/png", ClipboardFormat::Png},
+                {"image/bmp", ClipboardFormat::Bmp},
+                {"image/jpeg", ClipboardFormat::Jpeg}};
+
 }  // namespace
 
 void install_x11_error_handler()
@@ -188,6 +200,12 @@ void install_x11_error_handler()
     });
 }
 
+bool x11_server_hung_up(void* display) noexcept
+{
+    char byte = 0;
+    return recv(ConnectionNumber(static_cast<Display*>(display)), &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+}
+
 void close_x11_display(void* display, bool lost)
 {
     Display* d = static_cast<Display*>(display);
@@ -196,7 +214,7 @@ void close_x11_display(void* display, bool lost)
     ourDisplays.erase(d);
     if (lost) {
         close(ConnectionNumber(d));
-        lostDisplays.push_back(d);
+        lost_displays().push_back(d);
     }
 }
 
@@ -209,24 +227,49 @@ void track_x11_display(void* display, bool ours)
         ourDisplays.erase(static_cast<Display*>(display));
 }
 
-X11Read read_x11_clipboard(unsigned long ourWindow, ClipboardContent& out)
+std::unique_ptr<SelectionReader> SelectionReader::open()
 {
-    Reader r;
-    if (!r.display) return X11Read::NoDisplay;
-    const Atom selection = XInternAtom(r.display, "CLIPBOARD", False);
-    const Window owner = XGetSelectionOwner(r.display, selection);
+    install_x11_error_handler();
+    auto impl = std::make_unique<Impl>();
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return nullptr;
+    impl->display = d;
+    track_x11_display(d, true);
+    XSetIOErrorExitHandler(d, on_io_exit, &impl->lost);
+    impl->window = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+    XSelectInput(d, impl->window, PropertyChangeMask);
+    impl->selection = XInternAtom(d, "CLIPBOARD", False);
+    impl->property = XInternAtom(d, "MVE_CLIPBOARD", False);
+    impl->incr = XInternAtom(d, "INCR", False);
+    for (std::size_t i = 0; i < std::size(kTargets); ++i)
+        impl->targets[i] = XInternAtom(d, kTargets[i].name, False);
+    return std::unique_ptr<SelectionReader>(new SelectionReader(std::move(impl)));
+}
+
+SelectionReader::SelectionReader(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+SelectionReader::~SelectionReader() = default;
+
+bool SelectionReader::alive() const noexcept
+{
+    return !impl_->lost && !x11_server_hung_up(impl_->display);
+}
+
+X11Read SelectionReader::read(unsigned long ourWindow, ClipboardContent& out)
+{
+    Impl& r = *impl_;
+    if (!alive()) return X11Read::Failed;
+    // Earlier reads left the events of their own property changes queued.
+    while (XPending(r.display) > 0 && !r.lost) {
+        XEvent stale;
+        XNextEvent(r.display, &stale);
+    }
+    const Window owner = XGetSelectionOwner(r.display, r.selection);
     if (r.lost) return X11Read::Failed;
     if (owner == None) return X11Read::Empty;
     if (ourWindow != 0 && owner == ourWindow) return X11Read::Ours;
-    static const struct {
-        const char* name;
-        ClipboardFormat format;
-    } kTargets[] = {{"image/png", ClipboardFormat::Png},
-                    {"image/bmp", ClipboardFormat::Bmp},
-                    {"image/jpeg", ClipboardFormat::Jpeg}};
-    for (const auto& t : kTargets) {
-        const X11Read got = r.convert(selection, XInternAtom(r.display, t.name, False), out.bytes);
-        if (got == X11Read::Ok) out.format = t.format;
+    for (std::size_t i = 0; i < std::size(kTargets); ++i) {
+        const X11Read got = r.convert(r.selection, r.targets[i], out.bytes);
+        if (got == X11Read::Ok) out.format = kTargets[i].format;
         if (got != X11Read::Empty) return got;  // a picture, or an owner that stopped answering
     }
     return X11Read::Empty;

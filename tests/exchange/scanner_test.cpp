@@ -23,13 +23,11 @@
 // thread) on some scan modes. The leak checker is told to ignore what that
 // library allocates; the test keeps it loaded (see config_dir) so that its
 // frames can be named. Fontconfig, loading its default configuration for the
-// text tests, leaves one small block unreachable in the same way, and so does
-// the clipboard service's X connection (Xlib's and xcb's blocks), which the
-// engine keeps until the program ends, after the checker has run. (One list
+// text tests, leaves one small block unreachable in the same way. (One list
 // for the whole unit-test program: the checker reads a single function.)
 extern "C" const char* __lsan_default_suppressions()
 {
-    return "leak:libsane-test.so\nleak:libfontconfig.so\nleak:XOpenDisplay\nleak:xcb_connect_to_fd\nleak:libX11.so\n";
+    return "leak:libsane-test.so\nleak:libfontconfig.so\n";
 }
 #endif
 

@@ -12,6 +12,7 @@
 #include <X11/Xlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -341,6 +342,69 @@ TEST_F(ClipboardX11, ServerThatGoesAwayLeavesNoHangAndServiceRestarts)
     int w = 0, h = 0;
     EXPECT_EQ(decoded_pixels(out, &w, &h), picture);
     unlink(out.c_str());
+}
+
+// The top-level windows on the server, seen over a connection of the test's own.
+std::vector<Window> top_windows()
+{
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return {};
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    std::vector<Window> list;
+    if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count))
+        list.assign(children, children + count);
+    if (children) XFree(children);
+    XCloseDisplay(d);
+    return list;
+}
+
+TEST_F(ClipboardX11, OwnPictureGivesWayToAnotherOwnerAndConnectionsCloseWithTheCanvas)
+{
+    const std::vector<Window> before = top_windows();
+    const Bytes mine = {10, 20, 30, 255, 40, 50, 60, 128};
+    MVE_RGBA32ToClipboardRect(mine.data(), 0, 0, 2, 1, 0);
+    ASSERT_EQ(MVE_FromClipboard(), 1);
+    Bytes staged(8);
+    MVE_GetNewRGBA32(staged.data());
+    EXPECT_EQ(staged, mine);
+    // The engine's windows: the service's and the reader's, one per connection.
+    std::vector<Window> engineWindows;
+    for (Window w : top_windows())
+        if (std::find(before.begin(), before.end(), w) == before.end()) engineWindows.push_back(w);
+    EXPECT_EQ(engineWindows.size(), 2u);
+
+    // Another program takes the selection: the engine's next paste is that
+    // program's picture, not the one it still holds.
+    const Bytes theirs = {1, 2, 3, 255, 4, 5, 6, 255};
+    const std::vector<std::uint8_t> theirPng = mve::exchange::encode_clipboard_png(theirs.data(), 2, 1);
+    const std::string path = temp_path("theirs.png");
+    save(path, Bytes(theirPng.begin(), theirPng.end()));
+    xclip_in("image/png", path);
+    ASSERT_EQ(MVE_FromClipboard(), 1);
+    MVE_GetNewRGBA32(staged.data());
+    EXPECT_EQ(staged, theirs);
+    Bytes png(theirPng.size());
+    ASSERT_EQ(MVE_GetClipboardPNG(png.data(), static_cast<int>(png.size())), static_cast<int>(png.size()));
+    EXPECT_TRUE(png == Bytes(theirPng.begin(), theirPng.end()));
+
+    // Ours again: the PNG is made when the host asks for it.
+    MVE_RGBA32ToClipboardRect(mine.data(), 0, 0, 2, 1, 0);
+    const int size = MVE_GetClipboardPNG(nullptr, 0);
+    ASSERT_GT(size, 0);
+    png.assign(size, 0);
+    ASSERT_EQ(MVE_GetClipboardPNG(png.data(), size), size);
+    int w = 0, h = 0;
+    std::uint8_t* block = mve::il::decode_png(png.data(), png.size(), &w, &h);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(Bytes(block, block + 8), mine);
+    mve::il::release_block(block);
+
+    // Both connections close with the canvas, and their windows with them.
+    MVE_DeleteImage();
+    const std::vector<Window> after = top_windows();
+    for (Window w : engineWindows) EXPECT_EQ(std::find(after.begin(), after.end(), w), after.end()) << w;
+    unlink(path.c_str());
 }
 
 TEST_F(ClipboardX11, DeleteImageAndHostExitGiveTheSelectionUp)

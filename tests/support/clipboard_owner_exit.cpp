@@ -2,15 +2,6 @@
 // service thread still owns the selection: the process must end on its own.
 #include "morvane/morvane.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-// The service's X connection (Xlib's and xcb's blocks) is kept until the
-// process ends, after the leak checker has run.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:XOpenDisplay\nleak:xcb_connect_to_fd\nleak:libX11.so\n";
-}
-#endif
-
 int main()
 {
     const unsigned char pixels[8] = {1, 2, 3, 255, 4, 5, 6, 255};
