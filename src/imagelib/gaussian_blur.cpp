@@ -1,7 +1,7 @@
 // Separable Gaussian blur (see gaussian_blur.h).
 //
-// Below sigma 3 the sampled kernel runs in fixed point (gaussian_fixed.h).
-// From 3 on, the recursive filter: both passes work on a padded line of floats: the samples of a few rows
+// Below sigma 8 the sampled kernel runs in fixed point (gaussian_fixed.h).
+// From 8 on, the recursive filter: both passes work on a padded line of floats: the samples of a few rows
 // side by side (or of a strip of columns) with the edge sample repeated on either side, so the filters
 // (gaussian_lines.h) need no edge cases inside and have several independent lanes per sample to keep vector
 // registers busy. The row pass keeps its result as 16-bit fixed point (value * 256) for the column pass; the
