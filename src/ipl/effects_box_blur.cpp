@@ -116,7 +116,8 @@ void for_each_band(const Geometry& g, std::vector<Scratch>& scratch, Band band)
     const int rows = std::max(4 * (2 * g.r + 1), (g.height + 4 * threads - 1) / (4 * threads));
     const int bands = (g.height + rows - 1) / rows;
     for_each_row(0, bands, static_cast<double>(rows) * g.width * 2 * cost::kSimple, [&](int b) {
-        band(b * rows, std::min(g.height, (b + 1) * rows), scratch[static_cast<std::size_t>(worker_slot()) % scratch.size()]);
+        band(b * rows, std::min(g.height, (b + 1) * rows),
+             scratch[static_cast<std::size_t>(worker_slot()) % scratch.size()]);
     });
 }
 
@@ -181,8 +182,8 @@ void horizontal_row(const std::uint8_t* pad, std::uint8_t* out, const Geometry& 
 
 // Horizontal pass; `in` may equal `out` because each row is first copied into
 // its padded line. With `copy`, each row of `in` is also copied there.
-void horizontal_pass(const std::uint8_t* in, std::uint8_t* out, const Geometry& g, std::vector<Scratch>& scratch,
-                     std::uint8_t* copy = nullptr)
+void horizontal_pass(const std::uint8_t* in, std::uint8_t* out, const Geometry& g,
+                     std::vector<Scratch>& scratch, std::uint8_t* copy = nullptr)
 {
     const std::size_t stride = g.stride();
     for_each_row(0, g.height, g.width * cost::kSimple, [&](int y) {
@@ -203,20 +204,23 @@ void fused_round(const std::uint8_t* in, std::uint8_t* out, const Geometry& g, s
     for_each_band(g, scratch, [&](int y0, int y1, Scratch& s) {
         std::uint8_t* pad = s.pad.data();
         std::uint8_t* line = pad + static_cast<std::size_t>(g.r) * 4;
-        vertical_band(in, g, y0, y1, s.sums.data(), [&](int) { return line; }, [&](int y) {
-            if (g.wrap) wrap_margins(pad, g);
-            horizontal_row(pad, out + static_cast<std::size_t>(y) * g.stride(), g);
-        });
+        vertical_band(
+            in, g, y0, y1, s.sums.data(), [&](int) { return line; },
+            [&](int y) {
+                if (g.wrap) wrap_margins(pad, g);
+                horizontal_row(pad, out + static_cast<std::size_t>(y) * g.stride(), g);
+            });
     });
 }
 
 // The vertical pass alone (in != out).
-void vertical_pass(const std::uint8_t* in, std::uint8_t* out, const Geometry& g, std::vector<Scratch>& scratch)
+void vertical_pass(const std::uint8_t* in, std::uint8_t* out, const Geometry& g,
+                   std::vector<Scratch>& scratch)
 {
     for_each_band(g, scratch, [&](int y0, int y1, Scratch& s) {
         vertical_band(
-            in, g, y0, y1, s.sums.data(), [&](int y) { return out + static_cast<std::size_t>(y) * g.stride(); },
-            [](int) {});
+            in, g, y0, y1, s.sums.data(),
+            [&](int y) { return out + static_cast<std::size_t>(y) * g.stride(); }, [](int) {});
     });
 }
 
