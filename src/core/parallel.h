@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 #include "core/runtime.h"
@@ -78,6 +79,19 @@ template <class F>
 void for_each_plane_row(int width, int rows, double pixelNs, F&& body)
 {
     for_each_row(0, rows, std::max(width, 0) * pixelNs, static_cast<F&&>(body));
+}
+
+// memcpy of `bytes` bytes (the two ranges apart) in blocks on the worker
+// threads: a large picture copied on one thread holds up every other one.
+inline void copy_in_parallel(void* dst, const void* src, std::size_t bytes)
+{
+    constexpr std::size_t kBlock = std::size_t{1} << 16;
+    const auto blocks = static_cast<int>((bytes + kBlock - 1) / kBlock);
+    for_each_row(0, blocks, kBlock / 4 * cost::kCopy, [&](int b) {
+        const std::size_t at = static_cast<std::size_t>(b) * kBlock;
+        std::memcpy(static_cast<char*>(dst) + at, static_cast<const char*>(src) + at,
+                    std::min(kBlock, bytes - at));
+    });
 }
 
 }  // namespace mve

@@ -1,14 +1,12 @@
 // Separable Gaussian blur (see gaussian_blur.h).
 //
-// Both passes work on a padded line of floats: the samples of a few rows side
-// by side (or of a strip of columns) with the edge sample repeated on either
-// side, so the filters (gaussian_lines.h) need no edge cases inside and have
-// several independent lanes per sample to keep vector registers busy. The row
-// pass keeps its result as 16-bit fixed point (value * 256) for the column
-// pass; the column pass filters strips a few dozen pixels wide, whose lines of
-// floats stay in cache.
-// Rows and strips are independent, so both passes run on the worker threads
-// and give the same result on any number of them.
+// Below sigma 8 the sampled kernel runs in fixed point (gaussian_fixed.h).
+// From 8 on, the recursive filter: both passes work on a padded line of floats: the samples of a few rows
+// side by side (or of a strip of columns) with the edge sample repeated on either side, so the filters
+// (gaussian_lines.h) need no edge cases inside and have several independent lanes per sample to keep vector
+// registers busy. The row pass keeps its result as 16-bit fixed point (value * 256) for the column pass; the
+// column pass filters strips a few dozen pixels wide, whose lines of floats stay in cache. Rows and strips
+// are independent, so both passes run on the worker threads and give the same result on any number of them.
 #include "imagelib/gaussian_blur.h"
 
 #include <algorithm>
@@ -18,17 +16,18 @@
 
 #include "core/memory.h"
 #include "core/parallel.h"
+#include "imagelib/gaussian_fixed.h"
 #include "imagelib/gaussian_lines.h"
 
 namespace mve::il {
 
 namespace {
 
-constexpr double kRecursiveFrom = 3.0;  // sigma from which the recursive filter runs
+constexpr double kRecursiveFrom = 8.0;  // sigma from which the recursive filter runs
 constexpr int kStripPixels = 128;       // width of a column strip
 constexpr int kRowGroup = 8;            // rows filtered side by side in the row pass
 static_assert(kStripPixels * 4 <= gauss::kMaxLanes && kRowGroup * 4 <= gauss::kMaxLanes);
-static_assert(2 * 9 + 1 <= gauss::kMaxTaps);  // the sampled kernel's radius is at most ceil(3 * 3)
+static_assert(3 * kRecursiveFrom <= gauss::kMaxFixedRadius);  // the fixed-point kernel's radius fits
 
 // The recursive filter's coefficients (Young and van Vliet, 1995), divided by
 // b0: w[n] = B x[n] + c1 w[n-1] + c2 w[n-2] + c3 w[n-3], run forward and then
@@ -49,48 +48,22 @@ gauss::Recursive recursive_for(double sigma) noexcept
     return {static_cast<float>(1 - sum), c1, c2, c3};
 }
 
-// The sampled kernel exp(-k^2 / 2 sigma^2), k = -r..r, r = ceil(3 sigma), summing to 1.
-std::vector<float> sampled_kernel(double sigma)
-{
-    const int r = static_cast<int>(std::ceil(3 * sigma));
-    std::vector<float> taps(static_cast<std::size_t>(2 * r + 1));
-    double sum = 0;
-    for (int k = -r; k <= r; ++k)
-        sum += taps[static_cast<std::size_t>(k + r)] =
-            static_cast<float>(std::exp(-k * k / (2 * sigma * sigma)));
-    for (float& t : taps) t = static_cast<float>(t / sum);
-    return taps;
-}
-
-// One blur: the filter, its padding and the per-thread lines.
+// The recursive blur: its coefficients, its padding and the per-thread lines.
 struct Blur {
-    bool recursive = false;
     gauss::Recursive coeffs{};
-    std::vector<float> taps;
     int pad = 0;  // edge samples added on each side of a line
 
     explicit Blur(double sigma)
+        : coeffs(recursive_for(sigma)), pad(static_cast<int>(std::ceil(3 * sigma)) + 3)
     {
-        recursive = sigma >= kRecursiveFrom;
-        if (recursive) {
-            coeffs = recursive_for(sigma);
-            pad = static_cast<int>(std::ceil(3 * sigma)) + 3;
-        } else {
-            taps = sampled_kernel(sigma);
-            pad = static_cast<int>(taps.size() / 2);
-        }
     }
 
     // Filters a padded line of n + 2 * pad samples of k floats; returns where
     // the n results start.
-    const float* run(float* line, float* spare, int n, int k) const noexcept
+    const float* run(float* line, int n, int k) const noexcept
     {
-        if (recursive) {
-            gauss::recursive_line(line, n + 2 * pad, k, coeffs);
-            return line + static_cast<std::size_t>(pad) * k;
-        }
-        gauss::convolve_line(line, spare, n, k, taps.data(), static_cast<int>(taps.size()));
-        return spare;
+        gauss::recursive_line(line, n + 2 * pad, k, coeffs);
+        return line + static_cast<std::size_t>(pad) * k;
     }
 };
 
@@ -115,7 +88,6 @@ void row_pass(const Blur& blur, const std::uint8_t* src, int width, int height, 
         const int rows = std::min(kRowGroup, height - y0);
         const int k = rows * C;  // floats per sample
         float* line = s.floats.data();
-        float* spare = line + static_cast<std::size_t>(padded) * k;
         for (int r = 0; r < rows; ++r) {
             const std::uint8_t* in = src + static_cast<std::size_t>(y0 + r) * srcRowBytes;
             for (int x = 0; x < padded; ++x) {
@@ -124,7 +96,7 @@ void row_pass(const Blur& blur, const std::uint8_t* src, int width, int height, 
                 for (int c = 0; c < C; ++c) l[c] = p[c];
             }
         }
-        const float* out = blur.run(line, spare, width, k);
+        const float* out = blur.run(line, width, k);
         std::uint16_t* fixed = s.fixed.data();
         gauss::to_fixed(out, fixed, width * k);
         for (int r = 0; r < rows; ++r) {
@@ -146,7 +118,6 @@ void column_pass(const Blur& blur, const std::uint16_t* mid, int width, int heig
         const int x0 = strip * kStripPixels;
         const int k = (std::min(width, x0 + kStripPixels) - x0) * channels;  // floats per sample
         float* line = scratch[static_cast<std::size_t>(worker_slot()) % scratch.size()].floats.data();
-        float* spare = line + static_cast<std::size_t>(padded) * k;
         for (int y = 0; y < padded; ++y) {
             const std::uint16_t* in =
                 mid + static_cast<std::size_t>(std::clamp(y - blur.pad, 0, height - 1)) * rowValues +
@@ -154,7 +125,7 @@ void column_pass(const Blur& blur, const std::uint16_t* mid, int width, int heig
             float* l = line + static_cast<std::size_t>(y) * k;
             for (int j = 0; j < k; ++j) l[j] = in[j] * (1.0f / 256.0f);
         }
-        const float* out = blur.run(line, spare, height, k);
+        const float* out = blur.run(line, height, k);
         for (int y = 0; y < height; ++y)
             gauss::to_bytes(out + static_cast<std::size_t>(y) * k,
                             dst + static_cast<std::size_t>(y) * dstRowBytes + static_cast<std::size_t>(x0) * channels,
@@ -162,43 +133,51 @@ void column_pass(const Blur& blur, const std::uint16_t* mid, int width, int heig
     });
 }
 
-// The sampled kernel down the columns, one output row at a time from whole
-// rows of `mid` (edge rows repeated): no line to fill, every access along a row.
-void column_rows_pass(const Blur& blur, const std::uint16_t* mid, int width, int height, int channels,
-                      std::uint8_t* dst, int dstRowBytes)
-{
-    const int count = static_cast<int>(blur.taps.size());
-    float taps[gauss::kMaxTaps];
-    for (int t = 0; t < count; ++t) taps[t] = blur.taps[static_cast<std::size_t>(t)] * (1.0f / 256.0f);
-    const std::size_t rowValues = static_cast<std::size_t>(width) * channels;
-    for_each_row(0, height, static_cast<double>(width) * count * cost::kSimple, [&](int y) {
-        const std::uint16_t* rows[gauss::kMaxTaps];
-        for (int t = 0; t < count; ++t)
-            rows[t] = mid + static_cast<std::size_t>(std::clamp(y + t - blur.pad, 0, height - 1)) * rowValues;
-        gauss::convolve_rows(rows, taps, count, dst + static_cast<std::size_t>(y) * dstRowBytes,
-                             static_cast<int>(rowValues));
-    });
-}
-
 template <int C>
 void blur_channels(const Blur& blur, const std::uint8_t* src, int width, int height, int srcRowBytes,
                    std::uint8_t* dst, int dstRowBytes, std::uint16_t* mid)
 {
-    // One line and one spare (for the kernel's output) per thread, sized for
-    // the longer of a padded row and a padded strip.
-    const std::size_t rowFloats = static_cast<std::size_t>(width + 2 * blur.pad) * kRowGroup * C * 2;
-    const std::size_t stripFloats =
-        blur.recursive ? static_cast<std::size_t>(height + 2 * blur.pad) * kStripPixels * C : 0;
+    // One line per thread, sized for the longer of a padded row group and a
+    // padded strip.
+    const std::size_t rowFloats = static_cast<std::size_t>(width + 2 * blur.pad) * kRowGroup * C;
+    const std::size_t stripFloats = static_cast<std::size_t>(height + 2 * blur.pad) * kStripPixels * C;
     std::vector<Scratch> scratch(static_cast<std::size_t>(thread_count()));
     for (auto& s : scratch) {
         s.floats.resize(std::max(rowFloats, stripFloats));
         s.fixed.resize(static_cast<std::size_t>(width) * kRowGroup * C);
     }
     row_pass<C>(blur, src, width, height, srcRowBytes, mid, scratch);
-    if (blur.recursive)
-        column_pass(blur, mid, width, height, C, dst, dstRowBytes, scratch);
-    else
-        column_rows_pass(blur, mid, width, height, C, dst, dstRowBytes);
+    column_pass(blur, mid, width, height, C, dst, dstRowBytes, scratch);
+}
+
+bool overlap(const std::uint8_t* a, int aRowBytes, const std::uint8_t* b, int bRowBytes, int height,
+             std::size_t rowBytes) noexcept
+{
+    const auto end = [&](const std::uint8_t* p, int stride) {
+        return p + static_cast<std::size_t>(height - 1) * stride + rowBytes;
+    };
+    return a < end(b, bRowBytes) && b < end(a, aRowBytes);
+}
+
+// The fixed-point blur writes rows while later bands still read theirs, so a
+// source that shares memory with the destination is copied first.
+int fixed_point_blur(const std::uint8_t* src, int width, int height, int channels, int srcRowBytes,
+                     std::uint8_t* dst, int dstRowBytes, double sigma)
+{
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * channels;
+    Plane8 copy;
+    if (overlap(src, srcRowBytes, dst, dstRowBytes, height, rowBytes)) {
+        if (!copy.allocate(rowBytes * static_cast<std::size_t>(height))) return 0;
+        for_each_row(0, height, static_cast<double>(width) * cost::kCopy, [&](int y) {
+            std::memcpy(copy.data() + y * rowBytes, src + static_cast<std::size_t>(y) * srcRowBytes,
+                        rowBytes);
+        });
+        src = copy.data();
+        srcRowBytes = static_cast<int>(rowBytes);
+    }
+    gauss::fixed_blur(src, width, height, channels, srcRowBytes, dst, dstRowBytes,
+                      gauss::fixed_kernel(sigma));
+    return 1;
 }
 
 }  // namespace
@@ -220,6 +199,8 @@ int gaussian_blur(const std::uint8_t* src, int width, int height, int channels, 
     // than towards its mean; the cap keeps the padding bounded.
     sigma = std::min(sigma, static_cast<double>(std::max(width, height)));
     try {
+        if (sigma < kRecursiveFrom)
+            return fixed_point_blur(src, width, height, channels, srcRowBytes, dst, dstRowBytes, sigma);
         const Blur blur(sigma);
         Plane16 mid;
         if (!mid.allocate(rowBytes * static_cast<std::size_t>(height))) return 0;

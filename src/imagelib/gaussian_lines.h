@@ -1,4 +1,4 @@
-// The line filters of the Gaussian blur: a padded line of n samples of k
+// The recursive Gaussian blur's line filters: a padded line of n samples of k
 // floats each (k interleaved channels, or channels of several rows or
 // columns side by side), filtered along its samples. Every lane is filtered
 // on its own, so the width k changes nothing in any lane's result.
@@ -24,23 +24,6 @@ struct Recursive {
 constexpr int kMaxLanes = 512;
 void recursive_line(float* v, int n, int k, const Recursive& c) noexcept;
 void recursive_line_reference(float* v, int n, int k, const Recursive& c) noexcept;
-
-// out[i] = sum over t of taps[t] * in[i + t] for n outputs, the sum started at
-// 0 and taken in tap order; `in` holds n + count - 1 samples.
-void convolve_line(const float* in, float* out, int n, int k, const float* taps, int count) noexcept;
-void convolve_line_reference(const float* in, float* out, int n, int k, const float* taps,
-                             int count) noexcept;
-
-// The sampled kernel down the columns of whole rows, with no line to fill:
-// out[j] = the byte of the sum over t of taps[t] * rows[t][j] for n values,
-// the sum taken in tap order. The rows hold 16-bit fixed point (v * 256); the
-// taps come already divided by 256, which, being a power of two, gives the
-// same products as dividing the values.
-constexpr int kMaxTaps = 32;  // count <= kMaxTaps
-void convolve_rows(const std::uint16_t* const* rows, const float* taps, int count, std::uint8_t* out,
-                   int n) noexcept;
-void convolve_rows_reference(const std::uint16_t* const* rows, const float* taps, int count, std::uint8_t* out,
-                             int n) noexcept;
 
 // count floats rounded to 16-bit fixed point (v * 256) or to bytes, both
 // clamped, half rounding up.

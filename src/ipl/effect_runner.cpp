@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/guard.h"
+#include "core/parallel.h"
 #include "core/transfer.h"
 #include "engine/engine.h"
 #include "morvane/morvane.h"
@@ -118,7 +119,7 @@ bool run_named_effect_on(const char* name, std::uint8_t* src, std::uint8_t* dst,
     Engine& e = engine();
     EffectBlock& block = e.ipl.effectBlock;
     fill_block(block, src, dst, width, height, chain, args);
-    if (chain == 0 && src != dst) std::memcpy(dst, src, image_bytes(width, height));
+    if (chain == 0 && src != dst) copy_in_parallel(dst, src, image_bytes(width, height));
     EffectServices services;
     services.writeBack = e.canvas.width == width && e.canvas.height == height;
     services.mask = mask_for(e, width, height);
@@ -135,7 +136,7 @@ void EffectRun::set_mask(int x, int y, double v) noexcept
 
 void EffectRun::copy() noexcept
 {
-    if (b.src != b.dst) std::memcpy(b.src, b.dst, image_bytes(b.width, b.height));
+    if (b.src != b.dst) copy_in_parallel(b.src, b.dst, image_bytes(b.width, b.height));
 }
 
 void EffectRun::flush() noexcept

@@ -4,9 +4,11 @@
 //   out = trunc(sum / count), count = samples inside the image (cut border)
 //   or 2r + 1 (I3 = 1: samples wrap with a period of size - 1).
 // Running sums make every pass O(1) per pixel whatever the radius. Vertical
-// passes work on strips of byte columns, horizontal passes on rows; both run
-// on the worker threads when large enough. Results do not depend on the
-// number of threads: every output byte is written by one iteration.
+// passes sweep bands of whole rows (so memory is read in order), and hand
+// each row straight to the horizontal pass while it is in cache; bands and
+// rows run on the worker threads. Results do not depend on the number of
+// threads: every output byte is written by one iteration, from exact sums.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -28,8 +30,6 @@ namespace {
 constexpr int kFloatDivideLimit = 4096;
 // Keeps 255 * (2r + 1) inside 32 bits.
 constexpr int kMaxRadius = 1 << 20;
-// Byte columns per strip of a vertical pass.
-constexpr int kStrip = 256;
 
 // Index of sample j of a line of n samples when the window wraps with period
 // n - 1: one before the first is n - 2, one after the last is 1.
@@ -51,26 +51,38 @@ struct Geometry {
 // Samples inside the image of the window centred on i in a line of n.
 inline int cut_count(int i, int r, int n) noexcept { return std::min(n - 1, i + r) - std::max(0, i - r) + 1; }
 
-// Vertical pass over byte columns c0..c1 of `in` into `out` (in != out).
-void vertical_strip(const std::uint8_t* in, std::uint8_t* out, const Geometry& g, int c0, int c1)
+// Per-thread scratch: the window sums of a vertical pass and the padded line
+// of a horizontal pass.
+struct Scratch {
+    std::vector<int> sums;
+    std::vector<std::uint8_t> pad;
+};
+
+// Vertical pass over rows [y0, y1) of `in`: window sums of every byte column
+// of the whole row, started afresh at y0 so that bands of rows can run on
+// different threads (integer sums give the same rows wherever a band starts).
+// Row y is written to target(y), then finished(y) is called.
+template <class Target, class Finished>
+void vertical_band(const std::uint8_t* in, const Geometry& g, int y0, int y1, int* sum, Target target,
+                   Finished finished)
 {
-    const int H = g.height, r = g.r, n = c1 - c0;
+    const int H = g.height, r = g.r, n = g.width * 4;
     const std::size_t stride = g.stride();
-    int sum[kStrip] = {};
     // Row j of the window, or null for a row outside the image (cut border).
     auto row = [&](int j) -> const std::uint8_t* {
-        if (j >= 0 && j < H) return in + static_cast<std::size_t>(j) * stride + c0;
-        return g.wrap ? in + static_cast<std::size_t>(wrap_index(j, H)) * stride + c0 : nullptr;
+        if (j >= 0 && j < H) return in + static_cast<std::size_t>(j) * stride;
+        return g.wrap ? in + static_cast<std::size_t>(wrap_index(j, H)) * stride : nullptr;
     };
-    for (int j = -r; j <= r; ++j)
+    std::fill(sum, sum + n, 0);
+    for (int j = y0 - r; j <= y0 + r; ++j)
         if (const std::uint8_t* p = row(j))
             for (int k = 0; k < n; ++k) sum[k] += p[k];
     const int full = 2 * r + 1;
     const float invFull = 1.0f / static_cast<float>(full);
-    for (int y = 0; y < H; ++y) {
+    for (int y = y0; y < y1; ++y) {
         const int count = g.wrap ? full : cut_count(y, r, H);
         const float inv = count == full ? invFull : 1.0f / static_cast<float>(count);
-        std::uint8_t* o = out + static_cast<std::size_t>(y) * stride + c0;
+        std::uint8_t* o = target(y);
         const std::uint8_t* add = row(y + r + 1);
         const std::uint8_t* sub = row(y - r);
         if (count <= kFloatDivideLimit && add && sub) {
@@ -79,27 +91,44 @@ void vertical_strip(const std::uint8_t* in, std::uint8_t* out, const Geometry& g
                 o[k] = static_cast<std::uint8_t>((static_cast<float>(sum[k]) + 0.5f) * inv);
                 sum[k] += add[k] - sub[k];
             }
-            continue;
+        } else {
+            if (count <= kFloatDivideLimit)
+                for (int k = 0; k < n; ++k)
+                    o[k] = static_cast<std::uint8_t>((static_cast<float>(sum[k]) + 0.5f) * inv);
+            else
+                for (int k = 0; k < n; ++k) o[k] = static_cast<std::uint8_t>(sum[k] / count);
+            if (add)
+                for (int k = 0; k < n; ++k) sum[k] += add[k];
+            if (sub)
+                for (int k = 0; k < n; ++k) sum[k] -= sub[k];
         }
-        if (count <= kFloatDivideLimit)
-            for (int k = 0; k < n; ++k)
-                o[k] = static_cast<std::uint8_t>((static_cast<float>(sum[k]) + 0.5f) * inv);
-        else
-            for (int k = 0; k < n; ++k) o[k] = static_cast<std::uint8_t>(sum[k] / count);
-        if (add)
-            for (int k = 0; k < n; ++k) sum[k] += add[k];
-        if (sub)
-            for (int k = 0; k < n; ++k) sum[k] -= sub[k];
+        finished(y);
     }
 }
 
-void vertical_pass(const std::uint8_t* in, std::uint8_t* out, const Geometry& g)
+// Runs band(y0, y1, scratch) over bands of rows on the worker threads: a few
+// bands per thread, each tall enough that starting its window sums (2r + 1
+// rows) stays a small part of its work.
+template <class Band>
+void for_each_band(const Geometry& g, std::vector<Scratch>& scratch, Band band)
 {
-    const int columns = g.width * 4;
-    const int strips = (columns + kStrip - 1) / kStrip;
-    for_each_row(0, strips, double(kStrip) / 4 * g.height * cost::kSimple, [&](int s) {
-        vertical_strip(in, out, g, s * kStrip, std::min(columns, (s + 1) * kStrip));
+    const int threads = thread_count();
+    const int rows = std::max(4 * (2 * g.r + 1), (g.height + 4 * threads - 1) / (4 * threads));
+    const int bands = (g.height + rows - 1) / rows;
+    for_each_row(0, bands, static_cast<double>(rows) * g.width * 2 * cost::kSimple, [&](int b) {
+        band(b * rows, std::min(g.height, (b + 1) * rows),
+             scratch[static_cast<std::size_t>(worker_slot()) % scratch.size()]);
     });
+}
+
+// The wrap margins of a padded line whose row is in place: r + 1 pixels on
+// each side taken from the row with the wrap period.
+void wrap_margins(std::uint8_t* pad, const Geometry& g)
+{
+    const int W = g.width, r = g.r;
+    const std::uint8_t* row = pad + static_cast<std::size_t>(r) * 4;
+    for (int j = -r; j < 0; ++j) std::memcpy(pad + (j + r) * 4, row + wrap_index(j, W) * 4, 4);
+    for (int j = W; j <= W + r; ++j) std::memcpy(pad + (j + r) * 4, row + wrap_index(j, W) * 4, 4);
 }
 
 // One row of a horizontal pass. `pad` holds the row's pixels at index r..r+W-1
@@ -152,22 +181,46 @@ void horizontal_row(const std::uint8_t* pad, std::uint8_t* out, const Geometry& 
 }
 
 // Horizontal pass; `in` may equal `out` because each row is first copied into
-// its padded line.
+// its padded line. With `copy`, each row of `in` is also copied there.
 void horizontal_pass(const std::uint8_t* in, std::uint8_t* out, const Geometry& g,
-                     std::vector<std::vector<std::uint8_t>>& lines)
+                     std::vector<Scratch>& scratch, std::uint8_t* copy = nullptr)
 {
-    const int W = g.width, r = g.r;
-    const std::size_t padPixels = static_cast<std::size_t>(W) + 2 * static_cast<std::size_t>(r) + 1;
-    for (auto& line : lines) line.assign(padPixels * 4, 0);
+    const std::size_t stride = g.stride();
     for_each_row(0, g.height, g.width * cost::kSimple, [&](int y) {
-        std::uint8_t* pad = lines[static_cast<std::size_t>(worker_slot()) % lines.size()].data();
-        const std::uint8_t* src = in + static_cast<std::size_t>(y) * g.stride();
-        std::memcpy(pad + static_cast<std::size_t>(r) * 4, src, g.stride());
-        if (g.wrap) {
-            for (int j = -r; j < 0; ++j) std::memcpy(pad + (j + r) * 4, src + wrap_index(j, W) * 4, 4);
-            for (int j = W; j <= W + r; ++j) std::memcpy(pad + (j + r) * 4, src + wrap_index(j, W) * 4, 4);
-        }  // cut: the margins stay zero and the count shrinks instead
-        horizontal_row(pad, out + static_cast<std::size_t>(y) * g.stride(), g);
+        std::uint8_t* pad = scratch[static_cast<std::size_t>(worker_slot()) % scratch.size()].pad.data();
+        const std::size_t at = static_cast<std::size_t>(y) * stride;
+        std::memcpy(pad + static_cast<std::size_t>(g.r) * 4, in + at, stride);
+        if (copy) std::memcpy(copy + at, in + at, stride);
+        if (g.wrap) wrap_margins(pad, g);  // cut: the margins stay zero and the count shrinks instead
+        horizontal_row(pad, out + at, g);
+    });
+}
+
+// One round (in != out): the vertical pass of `in`, each of its rows going
+// straight into the padded line of the horizontal pass, which writes `out`.
+// The vertical result never leaves the cache.
+void fused_round(const std::uint8_t* in, std::uint8_t* out, const Geometry& g, std::vector<Scratch>& scratch)
+{
+    for_each_band(g, scratch, [&](int y0, int y1, Scratch& s) {
+        std::uint8_t* pad = s.pad.data();
+        std::uint8_t* line = pad + static_cast<std::size_t>(g.r) * 4;
+        vertical_band(
+            in, g, y0, y1, s.sums.data(), [&](int) { return line; },
+            [&](int y) {
+                if (g.wrap) wrap_margins(pad, g);
+                horizontal_row(pad, out + static_cast<std::size_t>(y) * g.stride(), g);
+            });
+    });
+}
+
+// The vertical pass alone (in != out).
+void vertical_pass(const std::uint8_t* in, std::uint8_t* out, const Geometry& g,
+                   std::vector<Scratch>& scratch)
+{
+    for_each_band(g, scratch, [&](int y0, int y1, Scratch& s) {
+        vertical_band(
+            in, g, y0, y1, s.sums.data(),
+            [&](int y) { return out + static_cast<std::size_t>(y) * g.stride(); }, [](int) {});
     });
 }
 
@@ -178,29 +231,26 @@ void box_blur_buffers(std::uint8_t* src, std::uint8_t* dst, int width, int heigh
 {
     if (!src || !dst || src == dst || width <= 0 || height <= 0) return;
     const Geometry g{width, height, std::clamp(r, 0, kMaxRadius), wrap};
-    std::vector<std::vector<std::uint8_t>> lines(static_cast<std::size_t>(thread_count()));
+    std::vector<Scratch> scratch(static_cast<std::size_t>(thread_count()));
+    for (Scratch& s : scratch) {
+        s.sums.assign(g.stride(), 0);
+        s.pad.assign((static_cast<std::size_t>(width) + 2 * static_cast<std::size_t>(g.r) + 1) * 4, 0);
+    }
+    // The last round's vertical pass runs alone: its result must be kept.
     if (readDestination) {
-        // Reading the destination: passes alternate between the two buffers
-        // and the fifth lands in the source by itself.
-        vertical_pass(dst, src, g);
-        horizontal_pass(src, src, g, lines);
-        vertical_pass(src, dst, g);
-        horizontal_pass(dst, dst, g, lines);
-        vertical_pass(dst, src, g);
-        horizontal_pass(src, dst, g, lines);
+        // Reading the destination: rounds alternate between the two buffers
+        // and the fifth pass lands in the source by itself.
+        fused_round(dst, src, g, scratch);
+        fused_round(src, dst, g, scratch);
+        vertical_pass(dst, src, g, scratch);
+        horizontal_pass(src, dst, g, scratch);
         return;
     }
-    vertical_pass(src, dst, g);
-    horizontal_pass(dst, dst, g, lines);
-    vertical_pass(dst, src, g);
-    horizontal_pass(src, src, g, lines);
-    vertical_pass(src, dst, g);
-    // The source holds the fifth pass, as the copy before the last pass leaves it.
-    const std::size_t stride = g.stride();
-    for_each_row(0, height, width * cost::kCopy, [&](int y) {
-        std::memcpy(src + static_cast<std::size_t>(y) * stride, dst + static_cast<std::size_t>(y) * stride, stride);
-    });
-    horizontal_pass(dst, dst, g, lines);
+    fused_round(src, dst, g, scratch);
+    fused_round(dst, src, g, scratch);
+    vertical_pass(src, dst, g, scratch);
+    // The source keeps the fifth pass, as a copy before the last pass leaves it.
+    horizontal_pass(dst, dst, g, scratch, src);
 }
 
 void box_blur(EffectRun& run)

@@ -1,7 +1,6 @@
-// The Gaussian blur's line filters: the roundings and the row-wise column
-// kernel worked by hand, and every vector path against its plain loop (same
-// bits) on seeded random lines of odd sizes, then whole blurs with the fast
-// paths on and off.
+// The recursive Gaussian blur's line filters: the roundings worked by hand,
+// and every vector path against its plain loop (same bits) on seeded random
+// lines of odd sizes, then whole blurs with the fast paths on and off.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -48,23 +47,8 @@ TEST(GaussianLines, RoundingWorkedByHand)
     EXPECT_EQ(fixed, (std::vector<std::uint16_t>{0, 0, 256, 1, 65535, 65535, 128, 512, 0}));
 }
 
-TEST(GaussianLines, RowWiseColumnKernelWorkedByHand)
-{
-    // Taps 1/4, 1/2, 1/4 (divided by 256 for the fixed-point rows) over rows
-    // of 9 values 0, 100 and 200 (times 256): 0/4 + 100/2 + 200/4 = 100; the
-    // ninth value (the scalar tail) has 40, 41, 43: 10 + 20.5 + 10.75 = 41.25.
-    std::vector<std::uint16_t> r0(9, 0), r1(9, 100 * 256), r2(9, 200 * 256);
-    r0[8] = 40 * 256, r1[8] = 41 * 256, r2[8] = 43 * 256;
-    const std::uint16_t* rows[] = {r0.data(), r1.data(), r2.data()};
-    const float taps[] = {0.25f / 256, 0.5f / 256, 0.25f / 256};
-    std::vector<std::uint8_t> out(9);
-    gauss::convolve_rows(rows, taps, 3, out.data(), 9);
-    EXPECT_EQ(out, (std::vector<std::uint8_t>{100, 100, 100, 100, 100, 100, 100, 100, 41}));
-}
-
 TEST(GaussianLines, VectorFiltersMatchThePlainLoops)
 {
-    const float taps[] = {0.05f, 0.1f, 0.2f, 0.3f, 0.2f, 0.1f, 0.05f};
     const gauss::Recursive rec{0.2f, 1.6f, -0.95f, 0.15f};
     for (unsigned start = 1; start <= 24; ++start) {
         unsigned seed = start;
@@ -72,24 +56,10 @@ TEST(GaussianLines, VectorFiltersMatchThePlainLoops)
         const int lanes[] = {1, 3, 4, 7, 12, 16, 20, 128};
         const int k = lanes[start % 8];
         const std::vector<float> in = random_floats(static_cast<std::size_t>(n + 6) * k, seed);
-        std::vector<float> fast(static_cast<std::size_t>(n) * k), slow(fast.size());
-        gauss::convolve_line(in.data(), fast.data(), n, k, taps, 7);
-        gauss::convolve_line_reference(in.data(), slow.data(), n, k, taps, 7);
-        EXPECT_TRUE(same_bits(fast, slow)) << "convolve, seed " << start << " n " << n << " k " << k;
         std::vector<float> rfast = in, rslow = in;
         gauss::recursive_line(rfast.data(), n + 6, k, rec);
         gauss::recursive_line_reference(rslow.data(), n + 6, k, rec);
         EXPECT_TRUE(same_bits(rfast, rslow)) << "recursive, seed " << start << " n " << n << " k " << k;
-        std::vector<std::uint16_t> rowData(static_cast<std::size_t>(7) * n);
-        for (auto& v : rowData) v = static_cast<std::uint16_t>(next(seed));
-        const std::uint16_t* rows[7];
-        for (int t = 0; t < 7; ++t) rows[t] = rowData.data() + static_cast<std::size_t>(t) * n;
-        float scaled[7];
-        for (int t = 0; t < 7; ++t) scaled[t] = taps[t] / 256;
-        std::vector<std::uint8_t> bfast(static_cast<std::size_t>(n)), bslow(bfast.size());
-        gauss::convolve_rows(rows, scaled, 7, bfast.data(), n);
-        gauss::convolve_rows_reference(rows, scaled, 7, bslow.data(), n);
-        EXPECT_EQ(bfast, bslow) << "rows, seed " << start << " n " << n;
     }
 }
 
