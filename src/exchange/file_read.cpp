@@ -9,6 +9,7 @@
 #include "imagelib/block_placement.h"
 #include "imagelib/library.h"
 #include "imagelib/magick_route.h"
+#include "imagelib/metafile.h"
 #include "imagelib/reading.h"
 #include "morvane/morvane.h"
 
@@ -62,6 +63,16 @@ Decoded adopt_block(std::uint8_t* block, int width, int height) noexcept
     return d;
 }
 
+// Metafiles are drawn at the canvas size (their own size without a canvas)
+// over the brush colour, whose high bytes make the 0x00BBGGRR background.
+std::uint8_t* render_for_canvas(const il::ImageSource& s, int* width, int* height) noexcept
+{
+    const Engine& e = engine();
+    const auto& c = e.brush.color;
+    const std::uint32_t background = (c[0] >> 8) | ((c[1] >> 8) << 8) | (static_cast<std::uint32_t>(c[2] >> 8) << 16);
+    return il::render_metafile(s.here(), s.remaining(), e.canvas.width, e.canvas.height, background, width, height);
+}
+
 }  // namespace
 
 void Decoded::Free::operator()(std::uint8_t* p) const noexcept
@@ -73,9 +84,10 @@ Decoded decode_file(const char* path) noexcept
 {
     Source source(il::open_file_source(path));
     if (!source) return {};
-    // Metafiles (types 7 and 8) have no renderer here; they read as unreadable.
     int w = 0, h = 0;
-    std::uint8_t* block = il::read_image_to_rgba(source.get(), &w, &h);
+    const int type = il::guess_file_type(source.get());
+    std::uint8_t* block = type == il::kTypeWMF || type == il::kTypeEMF ? render_for_canvas(*source, &w, &h)
+                                                                       : il::read_image_to_rgba(source.get(), &w, &h);
     return adopt_block(block, w, h);
 }
 

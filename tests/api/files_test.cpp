@@ -337,10 +337,10 @@ TEST_F(FilesTest, FailedSaveKeepsTheOldFile)
     const std::string p = path("keep.png");
     ASSERT_EQ(MVE_WriteToFileRGBA32(kPicture.data(), 3, 2, p.c_str(), ".png", 72), 1);
     const Bytes before = file_bytes(p);
-    // Nothing to write, an extension the writer does not know, a metafile.
+    // Nothing to write, an extension the writer does not know, one the 24-bit writer does not have.
     EXPECT_EQ(MVE_WriteToFileRGBA32(nullptr, 3, 2, p.c_str(), ".png", 72), 0);
     EXPECT_EQ(MVE_WriteToFileRGBA32(kPicture.data(), 3, 2, p.c_str(), ".xyz", 72), 0);
-    EXPECT_EQ(MVE_WriteToFileRGB24(kPicture.data(), 3, 2, p.c_str(), ".emf", 72), 0);
+    EXPECT_EQ(MVE_WriteToFileRGB24(kPicture.data(), 3, 2, p.c_str(), ".tga", 72), 0);
     EXPECT_EQ(file_bytes(p), before);
     // The disk "fills up": files may not grow beyond 4 KB, and a noisy 128x128 PNG needs more.
     Bytes noise(128 * 128 * 4);
