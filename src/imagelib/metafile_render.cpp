@@ -441,6 +441,9 @@ void MetafilePainter::draw_dib(double x, double y, double w, double h, int sx, i
         cairo_rectangle(cr_, 0, 0, sw, sh);
         cairo_set_source_surface(cr_, image, -sx, -top);
         cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
+        // Enlarged bitmaps repeat their pixels, as the playing program's
+        // default stretch mode does; reduced ones are smoothed.
+        if (output_scale() >= 1) cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
         cairo_fill(cr_);
         cairo_restore(cr_);
     }

@@ -158,6 +158,61 @@ TEST(Metafile, EmfShapesOverTheBackground)
     EXPECT_EQ(wide.at(16, 3), kGreen);
 }
 
+// Ring: the square 0..10 with the square 3..7 inside, both clockwise.
+Bytes emf_ring(bool winding)
+{
+    Emf e(10);
+    e.record(39, {1, 0, kRed, 0});
+    e.record(37, {1});
+    e.record(37, {0x80000008u});
+    if (winding) e.record(19, {2});  // SetPolyFillMode winding
+    put32(e.bytes, 91);  // PolyPolygon16: bounds, 2 polygons, 8 points, counts 4 and 4, points
+    put32(e.bytes, 72);
+    for (std::uint32_t v : {0u, 0u, 0u, 0u, 2u, 8u, 4u, 4u}) put32(e.bytes, v);
+    for (int v : {0, 0, 10, 0, 10, 10, 0, 10, 3, 3, 7, 3, 7, 7, 3, 7}) put16(e.bytes, v);
+    return e.done();
+}
+
+TEST(Metafile, EmfFillModesPathsAndSavedStates)
+{
+    // Alternate fill leaves the inner square open, winding fills it.
+    const Picture alternate = render(emf_ring(false), 10, 10), winding = render(emf_ring(true), 10, 10);
+    EXPECT_EQ(alternate.at(1, 1), kRed);
+    EXPECT_EQ(alternate.at(5, 5), kGreen);
+    EXPECT_EQ(winding.at(1, 1), kRed);
+    EXPECT_EQ(winding.at(5, 5), kRed);
+
+    Emf e(10);
+    e.record(39, {1, 0, kRed, 0});
+    e.record(39, {2, 0, kBlue, 0});
+    e.record(37, {0x80000008u});
+    e.record(37, {1});
+    e.record(33, {});                  // SaveDC with the red brush
+    e.record(37, {2});
+    e.record(43, {0, 0, 2, 2});        // blue
+    e.record(34, {0xFFFFFFFFu});       // RestoreDC -1: red again
+    e.record(43, {8, 8, 10, 10});      // red
+    e.record(59, {});                  // BeginPath: the outline 3..7 is only collected
+    e.record(27, {3, 3});
+    e.record(54, {7, 3});
+    e.record(54, {7, 7});
+    e.record(54, {3, 7});
+    e.record(61, {});
+    e.record(60, {});
+    e.record(62, {0, 0, 0, 0});        // FillPath
+    e.record(42, {0, 6, 4, 10});       // Ellipse centred (2, 8), radius 2
+    const Picture p = render(e.done(), 10, 10);
+    EXPECT_EQ(p.at(0, 0), kBlue);
+    EXPECT_EQ(p.at(9, 9), kRed);
+    EXPECT_EQ(p.at(4, 4), kRed);  // inside the path
+    EXPECT_EQ(p.at(2, 4), kGreen);
+    // Pixels wholly inside or outside the circle (edges are smoothed): every
+    // corner of pixel (1, 7) lies within 1.5 of the centre, the nearest point
+    // of pixel (0, 5), (1, 6), lies 2.2 from it.
+    EXPECT_EQ(p.at(1, 7), kRed);
+    EXPECT_EQ(p.at(0, 5), kGreen);
+}
+
 // Window (50, 50) extent (200, 200) shown in the frame: logical x lands on (x - 50) / 20 of 10 pixels.
 Bytes wmf_window_picture(bool placeable)
 {
