@@ -21,8 +21,8 @@
 namespace mve::il {
 
 constexpr std::uint32_t kMaxMetafileRecords = 1u << 20;
-constexpr int kMaxMetafileObjects = 1 << 16;    // object table entries
-constexpr int kMaxMetafileSavedStates = 1024;   // SaveDC nesting
+constexpr int kMaxMetafileObjects = 1 << 16;   // object table entries
+constexpr int kMaxMetafileSavedStates = 1024;  // SaveDC nesting
 
 // Renders a WMF or EMF file in memory to a newly allocated RGBA32 block
 // (alpha 255) of width x height pixels (0 x 0: the picture's own size);
@@ -34,7 +34,9 @@ std::uint8_t* render_metafile(const std::uint8_t* data, std::size_t size, int wi
 // EMF: frame and reference device from the pixel size and dpi; WMF: a
 // placeable file whose bounding box is the pixel size at `dpi` units per
 // inch (sides up to 32767). Non-zero on success.
-int write_emf(ImageDest* dest, const std::uint8_t* rgb, int width, int height, int rowBytes, int dpi) noexcept;
-int write_wmf(ImageDest* dest, const std::uint8_t* rgb, int width, int height, int rowBytes, int dpi) noexcept;
+int write_emf(ImageDest* dest, const std::uint8_t* rgb, int width, int height, int rowBytes,
+              int dpi) noexcept;
+int write_wmf(ImageDest* dest, const std::uint8_t* rgb, int width, int height, int rowBytes,
+              int dpi) noexcept;
 
 }  // namespace mve::il

@@ -16,7 +16,10 @@ public:
     std::size_t size() const { return size_; }
     const std::uint8_t* data() const { return data_; }
     bool ok() const { return !short_; }
-    bool has(std::size_t offset, std::size_t bytes) const { return offset <= size_ && bytes <= size_ - offset; }
+    bool has(std::size_t offset, std::size_t bytes) const
+    {
+        return offset <= size_ && bytes <= size_ - offset;
+    }
 
     std::uint32_t u32(std::size_t at) const
     {

@@ -14,17 +14,63 @@ namespace mve::il {
 namespace {
 
 enum EmfRecord : std::uint32_t {
-    kHeader = 1, kPolyBezier = 2, kPolygon = 3, kPolyline = 4, kPolyBezierTo = 5, kPolylineTo = 6,
-    kPolyPolyline = 7, kPolyPolygon = 8, kSetWindowExt = 9, kSetWindowOrg = 10, kSetViewportExt = 11,
-    kSetViewportOrg = 12, kEof = 14, kSetMapMode = 17, kSetPolyFillMode = 19, kMoveTo = 27,
-    kIntersectClipRect = 30, kScaleViewportExt = 31, kScaleWindowExt = 32, kSaveDC = 33, kRestoreDC = 34,
-    kSetWorldTransform = 35, kModifyWorldTransform = 36, kSelectObject = 37, kCreatePen = 38,
-    kCreateBrushIndirect = 39, kDeleteObject = 40, kEllipse = 42, kRectangle = 43, kRoundRect = 44, kArc = 45,
-    kChord = 46, kPie = 47, kCreatePalette = 49, kLineTo = 54, kBeginPath = 59, kEndPath = 60, kCloseFigure = 61,
-    kFillPath = 62, kStrokeAndFillPath = 63, kStrokePath = 64, kAbortPath = 68, kExtSelectClipRgn = 75,
-    kBitBlt = 76, kStretchBlt = 77, kStretchDIBits = 81, kExtCreateFontIndirectW = 82, kPolyBezier16 = 85,
-    kPolygon16 = 86, kPolyline16 = 87, kPolyBezierTo16 = 88, kPolylineTo16 = 89, kPolyPolyline16 = 90,
-    kPolyPolygon16 = 91, kCreateMonoBrush = 93, kCreateDIBPatternBrushPt = 94, kExtCreatePen = 95,
+    kHeader = 1,
+    kPolyBezier = 2,
+    kPolygon = 3,
+    kPolyline = 4,
+    kPolyBezierTo = 5,
+    kPolylineTo = 6,
+    kPolyPolyline = 7,
+    kPolyPolygon = 8,
+    kSetWindowExt = 9,
+    kSetWindowOrg = 10,
+    kSetViewportExt = 11,
+    kSetViewportOrg = 12,
+    kEof = 14,
+    kSetMapMode = 17,
+    kSetPolyFillMode = 19,
+    kMoveTo = 27,
+    kIntersectClipRect = 30,
+    kScaleViewportExt = 31,
+    kScaleWindowExt = 32,
+    kSaveDC = 33,
+    kRestoreDC = 34,
+    kSetWorldTransform = 35,
+    kModifyWorldTransform = 36,
+    kSelectObject = 37,
+    kCreatePen = 38,
+    kCreateBrushIndirect = 39,
+    kDeleteObject = 40,
+    kEllipse = 42,
+    kRectangle = 43,
+    kRoundRect = 44,
+    kArc = 45,
+    kChord = 46,
+    kPie = 47,
+    kCreatePalette = 49,
+    kLineTo = 54,
+    kBeginPath = 59,
+    kEndPath = 60,
+    kCloseFigure = 61,
+    kFillPath = 62,
+    kStrokeAndFillPath = 63,
+    kStrokePath = 64,
+    kAbortPath = 68,
+    kExtSelectClipRgn = 75,
+    kBitBlt = 76,
+    kStretchBlt = 77,
+    kStretchDIBits = 81,
+    kExtCreateFontIndirectW = 82,
+    kPolyBezier16 = 85,
+    kPolygon16 = 86,
+    kPolyline16 = 87,
+    kPolyBezierTo16 = 88,
+    kPolylineTo16 = 89,
+    kPolyPolyline16 = 90,
+    kPolyPolygon16 = 91,
+    kCreateMonoBrush = 93,
+    kCreateDIBPatternBrushPt = 94,
+    kExtCreatePen = 95,
 };
 
 constexpr std::uint32_t kStockObject = 0x80000000u;
@@ -47,9 +93,9 @@ std::vector<MetaPoint> read_points(const RecordView& r, std::size_t count, std::
 // XFORM products in the row-vector convention: a applied first, then b.
 void multiply(const double* a, const double* b, double* out)
 {
-    const double r[6] = {a[0] * b[0] + a[1] * b[2], a[0] * b[1] + a[1] * b[3], a[2] * b[0] + a[3] * b[2],
-                         a[2] * b[1] + a[3] * b[3], a[4] * b[0] + a[5] * b[2] + b[4],
-                         a[4] * b[1] + a[5] * b[3] + b[5]};
+    const double r[6] = {a[0] * b[0] + a[1] * b[2],        a[0] * b[1] + a[1] * b[3],
+                         a[2] * b[0] + a[3] * b[2],        a[2] * b[1] + a[3] * b[3],
+                         a[4] * b[0] + a[5] * b[2] + b[4], a[4] * b[1] + a[5] * b[3] + b[5]};
     for (int i = 0; i < 6; ++i) out[i] = r[i];
 }
 
@@ -62,11 +108,20 @@ void world_transform(MetafilePainter& p, const RecordView& r, std::uint32_t mode
     for (double v : x)
         if (!std::isfinite(v)) return;
     switch (mode) {
-        case 1: std::copy(kIdentity, kIdentity + 6, w); break;
-        case 2: multiply(x, w, w); break;
-        case 3: multiply(w, x, w); break;
-        case 4: std::copy(x, x + 6, w); break;
-        default: break;
+        case 1:
+            std::copy(kIdentity, kIdentity + 6, w);
+            break;
+        case 2:
+            multiply(x, w, w);
+            break;
+        case 3:
+            multiply(w, x, w);
+            break;
+        case 4:
+            std::copy(x, x + 6, w);
+            break;
+        default:
+            break;
     }
 }
 
@@ -107,8 +162,9 @@ MetaObject brush_object(std::uint32_t style, std::uint32_t colour)
 }
 
 // A block copy: a DIB stretched onto the destination, or a brush fill without one.
-void block_copy(MetafilePainter& p, const RecordView& r, double x, double y, double w, double h, int sx, int sy,
-                int sw, int sh, std::uint32_t rop, std::size_t infoAt, std::size_t bitsAt, std::uint32_t usage)
+void block_copy(MetafilePainter& p, const RecordView& r, double x, double y, double w, double h, int sx,
+                int sy, int sw, int sh, std::uint32_t rop, std::size_t infoAt, std::size_t bitsAt,
+                std::uint32_t usage)
 {
     const std::uint32_t offInfo = r.u32(infoAt), infoSize = r.u32(infoAt + 4);
     const std::uint32_t offBits = r.u32(bitsAt), bitsSize = r.u32(bitsAt + 4);
@@ -125,24 +181,46 @@ void play(MetafilePainter& p, std::uint32_t type, const RecordView& r)
     const bool small = type >= kPolyBezier16 && type <= kPolyPolygon16;
     MetaState& s = p.state();
     switch (type) {
-        case kPolyBezier: case kPolyBezier16: case kPolyBezierTo: case kPolyBezierTo16:
+        case kPolyBezier:
+        case kPolyBezier16:
+        case kPolyBezierTo:
+        case kPolyBezierTo16:
             p.bezier(read_points(r, r.u32(24), 28, small), type == kPolyBezierTo || type == kPolyBezierTo16);
             break;
-        case kPolygon: case kPolygon16: {
+        case kPolygon:
+        case kPolygon16: {
             const std::vector<MetaPoint> points = read_points(r, r.u32(24), 28, small);
             p.polygons(points, {static_cast<std::uint32_t>(points.size())});
             break;
         }
-        case kPolyline: case kPolyline16: case kPolylineTo: case kPolylineTo16:
+        case kPolyline:
+        case kPolyline16:
+        case kPolylineTo:
+        case kPolylineTo16:
             p.polyline(read_points(r, r.u32(24), 28, small), type == kPolylineTo || type == kPolylineTo16);
             break;
-        case kPolyPolyline: case kPolyPolyline16: poly_polygon(p, r, small, false); break;
-        case kPolyPolygon: case kPolyPolygon16: poly_polygon(p, r, small, true); break;
-        case kSetWindowExt: s.windowExtX = r.s32(8), s.windowExtY = r.s32(12); break;
-        case kSetWindowOrg: s.windowOrgX = r.s32(8), s.windowOrgY = r.s32(12); break;
-        case kSetViewportExt: s.viewportExtX = r.s32(8), s.viewportExtY = r.s32(12); break;
-        case kSetViewportOrg: s.viewportOrgX = r.s32(8), s.viewportOrgY = r.s32(12); break;
-        case kScaleViewportExt: case kScaleWindowExt: {
+        case kPolyPolyline:
+        case kPolyPolyline16:
+            poly_polygon(p, r, small, false);
+            break;
+        case kPolyPolygon:
+        case kPolyPolygon16:
+            poly_polygon(p, r, small, true);
+            break;
+        case kSetWindowExt:
+            s.windowExtX = r.s32(8), s.windowExtY = r.s32(12);
+            break;
+        case kSetWindowOrg:
+            s.windowOrgX = r.s32(8), s.windowOrgY = r.s32(12);
+            break;
+        case kSetViewportExt:
+            s.viewportExtX = r.s32(8), s.viewportExtY = r.s32(12);
+            break;
+        case kSetViewportOrg:
+            s.viewportOrgX = r.s32(8), s.viewportOrgY = r.s32(12);
+            break;
+        case kScaleViewportExt:
+        case kScaleWindowExt: {
             const std::int32_t xd = r.s32(12), yd = r.s32(20);
             if (xd == 0 || yd == 0) break;
             double& ex = type == kScaleWindowExt ? s.windowExtX : s.viewportExtX;
@@ -151,25 +229,47 @@ void play(MetafilePainter& p, std::uint32_t type, const RecordView& r)
             ey = ey * r.s32(16) / yd;
             break;
         }
-        case kSetMapMode: s.mapMode = r.s32(8); break;
-        case kSetPolyFillMode: s.winding = r.u32(8) == 2; break;
-        case kMoveTo: p.move_to({double(r.s32(8)), double(r.s32(12))}); break;
-        case kLineTo: p.line_to({double(r.s32(8)), double(r.s32(12))}); break;
-        case kIntersectClipRect: p.intersect_clip(r.s32(8), r.s32(12), r.s32(16), r.s32(20)); break;
+        case kSetMapMode:
+            s.mapMode = r.s32(8);
+            break;
+        case kSetPolyFillMode:
+            s.winding = r.u32(8) == 2;
+            break;
+        case kMoveTo:
+            p.move_to({double(r.s32(8)), double(r.s32(12))});
+            break;
+        case kLineTo:
+            p.line_to({double(r.s32(8)), double(r.s32(12))});
+            break;
+        case kIntersectClipRect:
+            p.intersect_clip(r.s32(8), r.s32(12), r.s32(16), r.s32(20));
+            break;
         case kExtSelectClipRgn:
             if (r.u32(8) == 0 && r.u32(12) == kRegionCopy) p.reset_clip();
             break;
-        case kSaveDC: p.save_state(); break;
-        case kRestoreDC: p.restore_state(r.s32(8)); break;
-        case kSetWorldTransform: world_transform(p, r, 4); break;
-        case kModifyWorldTransform: world_transform(p, r, r.u32(32)); break;
+        case kSaveDC:
+            p.save_state();
+            break;
+        case kRestoreDC:
+            p.restore_state(r.s32(8));
+            break;
+        case kSetWorldTransform:
+            world_transform(p, r, 4);
+            break;
+        case kModifyWorldTransform:
+            world_transform(p, r, r.u32(32));
+            break;
         case kSelectObject: {
             const std::uint32_t id = r.u32(8);
             (id & kStockObject) ? p.select_stock_object(id & ~kStockObject) : p.select_object(id);
             break;
         }
-        case kDeleteObject: p.delete_object(r.u32(8)); break;
-        case kCreatePen: p.set_object(r.u32(8), pen_object(r.u32(12), r.s32(16), r.u32(24))); break;
+        case kDeleteObject:
+            p.delete_object(r.u32(8));
+            break;
+        case kCreatePen:
+            p.set_object(r.u32(8), pen_object(r.u32(12), r.s32(16), r.u32(24)));
+            break;
         case kExtCreatePen: {
             const std::uint32_t style = r.u32(28);
             const bool geometric = (style & 0x00010000u) != 0;
@@ -178,18 +278,32 @@ void play(MetafilePainter& p, std::uint32_t type, const RecordView& r)
             p.set_object(r.u32(8), pen);
             break;
         }
-        case kCreateBrushIndirect: p.set_object(r.u32(8), brush_object(r.u32(12), r.u32(16))); break;
-        case kCreateMonoBrush: case kCreateDIBPatternBrushPt: p.set_object(r.u32(8), brush_object(3, 0)); break;
-        case kCreatePalette: case kExtCreateFontIndirectW: {
+        case kCreateBrushIndirect:
+            p.set_object(r.u32(8), brush_object(r.u32(12), r.u32(16)));
+            break;
+        case kCreateMonoBrush:
+        case kCreateDIBPatternBrushPt:
+            p.set_object(r.u32(8), brush_object(3, 0));
+            break;
+        case kCreatePalette:
+        case kExtCreateFontIndirectW: {
             MetaObject other;
             other.kind = MetaObject::kOther;
             p.set_object(r.u32(8), other);
             break;
         }
-        case kEllipse: p.ellipse(r.s32(8), r.s32(12), r.s32(16), r.s32(20)); break;
-        case kRectangle: p.rectangle(r.s32(8), r.s32(12), r.s32(16), r.s32(20)); break;
-        case kRoundRect: p.rectangle(r.s32(8), r.s32(12), r.s32(16), r.s32(20), r.s32(24), r.s32(28)); break;
-        case kArc: case kChord: case kPie: {
+        case kEllipse:
+            p.ellipse(r.s32(8), r.s32(12), r.s32(16), r.s32(20));
+            break;
+        case kRectangle:
+            p.rectangle(r.s32(8), r.s32(12), r.s32(16), r.s32(20));
+            break;
+        case kRoundRect:
+            p.rectangle(r.s32(8), r.s32(12), r.s32(16), r.s32(20), r.s32(24), r.s32(28));
+            break;
+        case kArc:
+        case kChord:
+        case kPie: {
             const auto kind = type == kArc     ? MetafilePainter::ArcKind::kArc
                               : type == kChord ? MetafilePainter::ArcKind::kChord
                                                : MetafilePainter::ArcKind::kPie;
@@ -197,25 +311,41 @@ void play(MetafilePainter& p, std::uint32_t type, const RecordView& r)
                   {double(r.s32(32)), double(r.s32(36))});
             break;
         }
-        case kBeginPath: p.begin_path(); break;
-        case kEndPath: p.end_path(); break;
-        case kCloseFigure: p.close_figure(); break;
-        case kFillPath: p.paint_path(true, false); break;
-        case kStrokeAndFillPath: p.paint_path(true, true); break;
-        case kStrokePath: p.paint_path(false, true); break;
-        case kAbortPath: p.abort_path(); break;
+        case kBeginPath:
+            p.begin_path();
+            break;
+        case kEndPath:
+            p.end_path();
+            break;
+        case kCloseFigure:
+            p.close_figure();
+            break;
+        case kFillPath:
+            p.paint_path(true, false);
+            break;
+        case kStrokeAndFillPath:
+            p.paint_path(true, true);
+            break;
+        case kStrokePath:
+            p.paint_path(false, true);
+            break;
+        case kAbortPath:
+            p.abort_path();
+            break;
         case kStretchDIBits:
             block_copy(p, r, r.s32(24), r.s32(28), r.s32(72), r.s32(76), r.s32(32), r.s32(36), r.s32(40),
                        r.s32(44), r.u32(68), 48, 56, r.u32(64));
             break;
-        case kBitBlt: case kStretchBlt: {
+        case kBitBlt:
+        case kStretchBlt: {
             const std::int32_t w = r.s32(32), h = r.s32(36);
             const bool stretch = type == kStretchBlt;
             block_copy(p, r, r.s32(24), r.s32(28), w, h, r.s32(44), r.s32(48), stretch ? r.s32(100) : w,
                        stretch ? r.s32(104) : h, r.u32(40), 84, 92, r.u32(80));
             break;
         }
-        default: break;  // text, palettes, regions and the rest are not drawn
+        default:
+            break;  // text, palettes, regions and the rest are not drawn
     }
 }
 
@@ -233,7 +363,8 @@ bool read_header(const RecordView& h, EmfHeader* out)
     // The reference device's size in millimetres, from the micrometre field when present.
     double mmX = h.s32(80), mmY = h.s32(84);
     const std::uint32_t offDescription = h.u32(64);
-    if (h.size() >= 108 && (offDescription == 0 || offDescription >= 108) && h.s32(100) > 0 && h.s32(104) > 0) {
+    if (h.size() >= 108 && (offDescription == 0 || offDescription >= 108) && h.s32(100) > 0 &&
+        h.s32(104) > 0) {
         mmX = h.s32(100) / 1000.0;
         mmY = h.s32(104) / 1000.0;
     }

@@ -16,14 +16,40 @@ namespace mve::il {
 namespace {
 
 enum WmfRecord : std::uint16_t {
-    kEof = 0x0000, kSaveDC = 0x001E, kCreatePalette = 0x00F7, kSetMapMode = 0x0103, kSetPolyFillMode = 0x0106,
-    kRestoreDC = 0x0127, kSelectObject = 0x012D, kDibCreatePatternBrush = 0x0142, kDeleteObject = 0x01F0,
-    kCreatePatternBrush = 0x01F9, kSetWindowOrg = 0x020B, kSetWindowExt = 0x020C, kOffsetWindowOrg = 0x020F,
-    kLineTo = 0x0213, kMoveTo = 0x0214, kCreatePenIndirect = 0x02FA, kCreateFontIndirect = 0x02FB,
-    kCreateBrushIndirect = 0x02FC, kPolygon = 0x0324, kPolyline = 0x0325, kScaleWindowExt = 0x0410,
-    kIntersectClipRect = 0x0416, kEllipse = 0x0418, kRectangle = 0x041B, kPolyPolygon = 0x0538,
-    kRoundRect = 0x061C, kPatBlt = 0x061D, kCreateRegion = 0x06FF, kArc = 0x0817, kPie = 0x081A,
-    kChord = 0x0830, kDibBitBlt = 0x0940, kDibStretchBlt = 0x0B41, kStretchDib = 0x0F43,
+    kEof = 0x0000,
+    kSaveDC = 0x001E,
+    kCreatePalette = 0x00F7,
+    kSetMapMode = 0x0103,
+    kSetPolyFillMode = 0x0106,
+    kRestoreDC = 0x0127,
+    kSelectObject = 0x012D,
+    kDibCreatePatternBrush = 0x0142,
+    kDeleteObject = 0x01F0,
+    kCreatePatternBrush = 0x01F9,
+    kSetWindowOrg = 0x020B,
+    kSetWindowExt = 0x020C,
+    kOffsetWindowOrg = 0x020F,
+    kLineTo = 0x0213,
+    kMoveTo = 0x0214,
+    kCreatePenIndirect = 0x02FA,
+    kCreateFontIndirect = 0x02FB,
+    kCreateBrushIndirect = 0x02FC,
+    kPolygon = 0x0324,
+    kPolyline = 0x0325,
+    kScaleWindowExt = 0x0410,
+    kIntersectClipRect = 0x0416,
+    kEllipse = 0x0418,
+    kRectangle = 0x041B,
+    kPolyPolygon = 0x0538,
+    kRoundRect = 0x061C,
+    kPatBlt = 0x061D,
+    kCreateRegion = 0x06FF,
+    kArc = 0x0817,
+    kPie = 0x081A,
+    kChord = 0x0830,
+    kDibBitBlt = 0x0940,
+    kDibStretchBlt = 0x0B41,
+    kStretchDib = 0x0F43,
 };
 
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7u;
@@ -84,27 +110,51 @@ void play(MetafilePainter& p, std::uint16_t function, const RecordView& r)
 {
     MetaState& s = p.state();
     switch (function) {
-        case kSetWindowOrg: s.windowOrgX = word(r, 1), s.windowOrgY = word(r, 0); break;
-        case kSetWindowExt: s.windowExtX = word(r, 1), s.windowExtY = word(r, 0); break;
-        case kOffsetWindowOrg: s.windowOrgX += word(r, 1), s.windowOrgY += word(r, 0); break;
+        case kSetWindowOrg:
+            s.windowOrgX = word(r, 1), s.windowOrgY = word(r, 0);
+            break;
+        case kSetWindowExt:
+            s.windowExtX = word(r, 1), s.windowExtY = word(r, 0);
+            break;
+        case kOffsetWindowOrg:
+            s.windowOrgX += word(r, 1), s.windowOrgY += word(r, 0);
+            break;
         case kScaleWindowExt:
             if (word(r, 0) != 0 && word(r, 2) != 0) {
                 s.windowExtX = s.windowExtX * word(r, 3) / word(r, 2);
                 s.windowExtY = s.windowExtY * word(r, 1) / word(r, 0);
             }
             break;
-        case kSetMapMode: s.mapMode = r.s16(6) == kMapIsotropic ? kMapIsotropic : kMapAnisotropic; break;
-        case kSetPolyFillMode: s.winding = word(r, 0) == 2; break;
-        case kSaveDC: p.save_state(); break;
-        case kRestoreDC: p.restore_state(static_cast<int>(word(r, 0))); break;
-        case kMoveTo: p.move_to({word(r, 1), word(r, 0)}); break;
-        case kLineTo: p.line_to({word(r, 1), word(r, 0)}); break;
-        case kRectangle: p.rectangle(word(r, 3), word(r, 2), word(r, 1), word(r, 0)); break;
+        case kSetMapMode:
+            s.mapMode = r.s16(6) == kMapIsotropic ? kMapIsotropic : kMapAnisotropic;
+            break;
+        case kSetPolyFillMode:
+            s.winding = word(r, 0) == 2;
+            break;
+        case kSaveDC:
+            p.save_state();
+            break;
+        case kRestoreDC:
+            p.restore_state(static_cast<int>(word(r, 0)));
+            break;
+        case kMoveTo:
+            p.move_to({word(r, 1), word(r, 0)});
+            break;
+        case kLineTo:
+            p.line_to({word(r, 1), word(r, 0)});
+            break;
+        case kRectangle:
+            p.rectangle(word(r, 3), word(r, 2), word(r, 1), word(r, 0));
+            break;
         case kRoundRect:
             p.rectangle(word(r, 5), word(r, 4), word(r, 3), word(r, 2), word(r, 1), word(r, 0));
             break;
-        case kEllipse: p.ellipse(word(r, 3), word(r, 2), word(r, 1), word(r, 0)); break;
-        case kArc: case kPie: case kChord: {
+        case kEllipse:
+            p.ellipse(word(r, 3), word(r, 2), word(r, 1), word(r, 0));
+            break;
+        case kArc:
+        case kPie:
+        case kChord: {
             const auto kind = function == kArc   ? MetafilePainter::ArcKind::kArc
                               : function == kPie ? MetafilePainter::ArcKind::kPie
                                                  : MetafilePainter::ArcKind::kChord;
@@ -112,10 +162,13 @@ void play(MetafilePainter& p, std::uint16_t function, const RecordView& r)
                   {word(r, 1), word(r, 0)});
             break;
         }
-        case kPolygon: case kPolyline: {
+        case kPolygon:
+        case kPolyline: {
             const std::vector<MetaPoint> points = read_points(r, r.u16(6), 8);
-            if (function == kPolygon) p.polygons(points, {static_cast<std::uint32_t>(points.size())});
-            else p.polyline(points, false);
+            if (function == kPolygon)
+                p.polygons(points, {static_cast<std::uint32_t>(points.size())});
+            else
+                p.polyline(points, false);
             break;
         }
         case kPolyPolygon: {
@@ -140,29 +193,44 @@ void play(MetafilePainter& p, std::uint16_t function, const RecordView& r)
             p.add_object(brush);
             break;
         }
-        case kCreatePatternBrush: case kDibCreatePatternBrush: p.add_object(other_object(true)); break;
-        case kCreatePalette: case kCreateFontIndirect: case kCreateRegion: p.add_object(other_object(false)); break;
-        case kSelectObject: p.select_object(r.u16(6)); break;
-        case kDeleteObject: p.delete_object(r.u16(6)); break;
-        case kIntersectClipRect: p.intersect_clip(word(r, 3), word(r, 2), word(r, 1), word(r, 0)); break;
+        case kCreatePatternBrush:
+        case kDibCreatePatternBrush:
+            p.add_object(other_object(true));
+            break;
+        case kCreatePalette:
+        case kCreateFontIndirect:
+        case kCreateRegion:
+            p.add_object(other_object(false));
+            break;
+        case kSelectObject:
+            p.select_object(r.u16(6));
+            break;
+        case kDeleteObject:
+            p.delete_object(r.u16(6));
+            break;
+        case kIntersectClipRect:
+            p.intersect_clip(word(r, 3), word(r, 2), word(r, 1), word(r, 0));
+            break;
         case kPatBlt:
             if (r.u32(6) == kPatCopy)
-                p.fill_rectangle_with_brush(word(r, 5), word(r, 4), word(r, 5) + word(r, 3), word(r, 4) + word(r, 2));
+                p.fill_rectangle_with_brush(word(r, 5), word(r, 4), word(r, 5) + word(r, 3),
+                                            word(r, 4) + word(r, 2));
             break;
         case kStretchDib:
             if (r.u16(10) == 0)  // colours given as RGB, not palette indices
                 stretch_dib(p, r, r.u32(6), word(r, 10), word(r, 9), word(r, 8), word(r, 7), int(word(r, 6)),
                             int(word(r, 5)), int(word(r, 4)), int(word(r, 3)), 28);
             break;
-        case kDibStretchBlt: case kDibBitBlt: {
+        case kDibStretchBlt:
+        case kDibBitBlt: {
             // Without a bitmap the record is a brush fill with one reserved word more.
             const bool stretch = function == kDibStretchBlt;
             const std::uint32_t rop = r.u32(6);
             if (r.size() == 2 * std::size_t((function >> 8) + 3)) {
                 if (rop == kPatCopy) {
                     const int d = stretch ? 7 : 5;  // parameter of the destination height
-                    p.fill_rectangle_with_brush(word(r, d + 3), word(r, d + 2), word(r, d + 3) + word(r, d + 1),
-                                                word(r, d + 2) + word(r, d));
+                    p.fill_rectangle_with_brush(word(r, d + 3), word(r, d + 2),
+                                                word(r, d + 3) + word(r, d + 1), word(r, d + 2) + word(r, d));
                 }
                 break;
             }
@@ -174,7 +242,8 @@ void play(MetafilePainter& p, std::uint16_t function, const RecordView& r)
                             int(word(r, 2)), int(word(r, 5)), int(word(r, 4)), 22);
             break;
         }
-        default: break;  // text, palettes, regions and the rest are not drawn
+        default:
+            break;  // text, palettes, regions and the rest are not drawn
     }
 }
 
@@ -225,7 +294,8 @@ std::uint8_t* render_wmf(const std::uint8_t* data, std::size_t size, int width, 
     if (frame.width < 0) frame.left += frame.width, frame.width = -frame.width;
     if (frame.height < 0) frame.top += frame.height, frame.height = -frame.height;
     if (!(frame.width > 0 && frame.height > 0)) return nullptr;
-    if (!metafile_output_size(frame.width * 96 / unitsPerInch, frame.height * 96 / unitsPerInch, &width, &height))
+    if (!metafile_output_size(frame.width * 96 / unitsPerInch, frame.height * 96 / unitsPerInch, &width,
+                              &height))
         return nullptr;
     MetafilePainter painter;
     if (!painter.begin(width, height, background, frame, 1, 1, file.u16(headerAt + 10))) return nullptr;

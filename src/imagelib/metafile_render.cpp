@@ -10,8 +10,9 @@
 #include <numbers>
 
 #include "imagelib/block_placement.h"
-#include "imagelib/metafile.h"
 #include "imagelib/library.h"
+#include "imagelib/metafile.h"
+#include "imagelib/metafile_bytes.h"
 #include "imagelib/reading.h"
 
 namespace mve::il {
@@ -23,21 +24,26 @@ void set_colour(cairo_t* cr, std::uint32_t c)
     cairo_set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0);
 }
 
-std::uint32_t le32(const std::uint8_t* p)
-{
-    return p[0] | (p[1] << 8u) | (p[2] << 16u) | (static_cast<std::uint32_t>(p[3]) << 24u);
-}
-
 // Window-to-viewport scale of the fixed map modes: device pixels per logical unit.
 void map_mode_scale(const MetaState& s, double ppmmX, double ppmmY, double* sx, double* sy)
 {
     double mm = 0;  // millimetres per logical unit of a metric or English mode (y grows upwards)
     switch (s.mapMode) {
-        case kMapLoMetric: mm = 0.1; break;
-        case kMapHiMetric: mm = 0.01; break;
-        case kMapLoEnglish: mm = 0.254; break;
-        case kMapHiEnglish: mm = 0.0254; break;
-        case kMapTwips: mm = 25.4 / 1440; break;
+        case kMapLoMetric:
+            mm = 0.1;
+            break;
+        case kMapHiMetric:
+            mm = 0.01;
+            break;
+        case kMapLoEnglish:
+            mm = 0.254;
+            break;
+        case kMapHiEnglish:
+            mm = 0.0254;
+            break;
+        case kMapTwips:
+            mm = 25.4 / 1440;
+            break;
         case kMapIsotropic:
         case kMapAnisotropic:
             *sx = s.viewportExtX / (s.windowExtX != 0 ? s.windowExtX : 1);
@@ -48,7 +54,9 @@ void map_mode_scale(const MetaState& s, double ppmmX, double ppmmY, double* sx, 
                 *sy = std::copysign(m, *sy);
             }
             return;
-        default: *sx = *sy = 1; return;
+        default:
+            *sx = *sy = 1;
+            return;
     }
     *sx = ppmmX * mm;
     *sy = -ppmmY * mm;
@@ -61,10 +69,22 @@ cairo_surface_t* decode_dib(const std::uint8_t* info, std::size_t infoSize, cons
     const std::size_t total = 14 + infoSize + bitsSize;
     if (infoSize < 12 || total > 0xFFFFFFFFu) return nullptr;
     std::vector<std::uint8_t> file(total);
-    const std::uint32_t size = static_cast<std::uint32_t>(total), offset = static_cast<std::uint32_t>(14 + infoSize);
-    const std::uint8_t head[14] = {'B', 'M', std::uint8_t(size), std::uint8_t(size >> 8), std::uint8_t(size >> 16),
-                                   std::uint8_t(size >> 24), 0, 0, 0, 0, std::uint8_t(offset),
-                                   std::uint8_t(offset >> 8), std::uint8_t(offset >> 16), std::uint8_t(offset >> 24)};
+    const std::uint32_t size = static_cast<std::uint32_t>(total),
+                        offset = static_cast<std::uint32_t>(14 + infoSize);
+    const std::uint8_t head[14] = {'B',
+                                   'M',
+                                   std::uint8_t(size),
+                                   std::uint8_t(size >> 8),
+                                   std::uint8_t(size >> 16),
+                                   std::uint8_t(size >> 24),
+                                   0,
+                                   0,
+                                   0,
+                                   0,
+                                   std::uint8_t(offset),
+                                   std::uint8_t(offset >> 8),
+                                   std::uint8_t(offset >> 16),
+                                   std::uint8_t(offset >> 24)};
     std::memcpy(file.data(), head, 14);
     std::memcpy(file.data() + 14, info, infoSize);
     if (bitsSize) std::memcpy(file.data() + offset, bits, bitsSize);
@@ -150,8 +170,10 @@ bool MetafilePainter::use_logical_matrix()
     map_mode_scale(s, pixelsPerMmX_, pixelsPerMmY_, &sx, &sy);
     cairo_matrix_t world, page, output, m;
     cairo_matrix_init(&world, s.world[0], s.world[1], s.world[2], s.world[3], s.world[4], s.world[5]);
-    cairo_matrix_init(&page, sx, 0, 0, sy, s.viewportOrgX - s.windowOrgX * sx, s.viewportOrgY - s.windowOrgY * sy);
-    cairo_matrix_init(&output, scale_, 0, 0, scale_, offsetX_ - frame_.left * scale_, offsetY_ - frame_.top * scale_);
+    cairo_matrix_init(&page, sx, 0, 0, sy, s.viewportOrgX - s.windowOrgX * sx,
+                      s.viewportOrgY - s.windowOrgY * sy);
+    cairo_matrix_init(&output, scale_, 0, 0, scale_, offsetX_ - frame_.left * scale_,
+                      offsetY_ - frame_.top * scale_);
     cairo_matrix_multiply(&m, &world, &page);
     cairo_matrix_multiply(&m, &m, &output);
     const double det = m.xx * m.yy - m.xy * m.yx;
@@ -279,7 +301,8 @@ void MetafilePainter::polyline(const std::vector<MetaPoint>& points, bool fromPo
     start_figure();
     const MetaPoint first = fromPosition ? state_.position : points[0];
     if (!fromPosition || !cairo_has_current_point(cr_)) cairo_move_to(cr_, first.x, first.y);
-    for (std::size_t i = fromPosition ? 0 : 1; i < points.size(); ++i) cairo_line_to(cr_, points[i].x, points[i].y);
+    for (std::size_t i = fromPosition ? 0 : 1; i < points.size(); ++i)
+        cairo_line_to(cr_, points[i].x, points[i].y);
     if (fromPosition) state_.position = points.back();
     finish_shape(false);
 }
@@ -319,7 +342,8 @@ void MetafilePainter::rectangle(double l, double t, double r, double b, double c
     if (l > r) std::swap(l, r);
     if (t > b) std::swap(t, b);
     start_figure();
-    const double rx = std::min(std::fabs(cornerW) / 2, (r - l) / 2), ry = std::min(std::fabs(cornerH) / 2, (b - t) / 2);
+    const double rx = std::min(std::fabs(cornerW) / 2, (r - l) / 2),
+                 ry = std::min(std::fabs(cornerH) / 2, (b - t) / 2);
     if (rx > 0 && ry > 0) {
         // Quarter ellipses at the corners, clockwise from the top right.
         constexpr double kQuarter = std::numbers::pi / 2;
@@ -356,7 +380,8 @@ void MetafilePainter::ellipse(double l, double t, double r, double b)
 
 // Arcs run counter-clockwise on the page from the ray through `start` to the
 // ray through `end`; equal rays make the whole ellipse.
-void MetafilePainter::arc(ArcKind kind, double l, double t, double r, double b, MetaPoint start, MetaPoint end)
+void MetafilePainter::arc(ArcKind kind, double l, double t, double r, double b, MetaPoint start,
+                          MetaPoint end)
 {
     const double rx = std::fabs(r - l) / 2, ry = std::fabs(b - t) / 2;
     if (rx <= 0 || ry <= 0 || !use_logical_matrix()) return;
@@ -365,8 +390,10 @@ void MetafilePainter::arc(ArcKind kind, double l, double t, double r, double b, 
     double a2 = std::atan2((end.y - cy) / ry, (end.x - cx) / rx);
     if (a2 == a1) a2 -= 2 * std::numbers::pi;
     start_figure();
-    if (kind == ArcKind::kPie) cairo_move_to(cr_, cx, cy);
-    else cairo_new_sub_path(cr_);
+    if (kind == ArcKind::kPie)
+        cairo_move_to(cr_, cx, cy);
+    else
+        cairo_new_sub_path(cr_);
     cairo_save(cr_);
     cairo_translate(cr_, cx, cy);
     cairo_scale(cr_, rx, ry);
@@ -428,7 +455,7 @@ void MetafilePainter::draw_dib(double x, double y, double w, double h, int sx, i
 {
     if (recording_ || sw <= 0 || sh <= 0 || w == 0 || h == 0 || infoSize < 12) return;
     // Bottom-up DIBs (positive height) count the source rectangle from the bottom row.
-    const bool bottomUp = infoSize >= 40 ? static_cast<std::int32_t>(le32(info + 8)) > 0 : true;
+    const bool bottomUp = infoSize >= 40 ? RecordView(info, infoSize).s32(8) > 0 : true;
     cairo_surface_t* image = decode_dib(info, infoSize, bits, bitsSize);
     if (!image) return;
     const int imageH = cairo_image_surface_get_height(image);

@@ -18,7 +18,7 @@ struct MetaPoint {
 
 struct MetaPen {
     bool visible = true;
-    double width = 0;  // logical units; 0 draws one output pixel wide
+    double width = 0;          // logical units; 0 draws one output pixel wide
     std::uint32_t colour = 0;  // 0x00BBGGRR
 };
 
@@ -111,7 +111,8 @@ public:
     // A DIB (BITMAPINFO header and colour table, then the bits) stretched
     // from source rectangle (sx, sy, sw, sh) onto the logical rectangle.
     void draw_dib(double x, double y, double w, double h, int sx, int sy, int sw, int sh,
-                  const std::uint8_t* info, std::size_t infoSize, const std::uint8_t* bits, std::size_t bitsSize);
+                  const std::uint8_t* info, std::size_t infoSize, const std::uint8_t* bits,
+                  std::size_t bitsSize);
 
 private:
     bool use_logical_matrix();

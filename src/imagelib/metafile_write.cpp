@@ -85,8 +85,12 @@ int write_emf(ImageDest* dest, const std::uint8_t* rgb, int width, int height, i
         const std::uint32_t headerSize = 108, blitSize = 80 + 40 + bitsSize, eofSize = 20;
         const std::uint32_t total = headerSize + blitSize + eofSize;
         // Frame in hundredths of a millimetre (inclusive), reference device = the picture.
-        const auto hundredths = [dpi](int px) { return static_cast<std::uint32_t>(std::lround(px * 2540.0 / dpi)); };
-        const auto micrometres = [dpi](int px) { return static_cast<std::uint32_t>(std::lround(px * 25400.0 / dpi)); };
+        const auto hundredths = [dpi](int px) {
+            return static_cast<std::uint32_t>(std::lround(px * 2540.0 / dpi));
+        };
+        const auto micrometres = [dpi](int px) {
+            return static_cast<std::uint32_t>(std::lround(px * 25400.0 / dpi));
+        };
         Bytes b;
         b.u32(1);  // header
         b.u32(headerSize);
@@ -143,8 +147,8 @@ int write_wmf(ImageDest* dest, const std::uint8_t* rgb, int width, int height, i
         const std::uint32_t totalWords = 9 + 5 + 5 + blitWords + 3;
         Bytes b;
         // Placeable header; its checksum is the XOR of the ten words before it.
-        const std::uint16_t placeable[10] = {0xCDD7, 0x9AC6, 0, 0, 0, std::uint16_t(width), std::uint16_t(height),
-                                             std::uint16_t(dpi), 0, 0};
+        const std::uint16_t placeable[10] = {
+            0xCDD7, 0x9AC6, 0, 0, 0, std::uint16_t(width), std::uint16_t(height), std::uint16_t(dpi), 0, 0};
         std::uint16_t checksum = 0;
         for (std::uint16_t w : placeable) {
             b.u16(w);

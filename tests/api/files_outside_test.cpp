@@ -77,11 +77,13 @@ TEST(FilesOutside, MetafilesReadByImageMagickAndPil)
     ASSERT_EQ(MVE_WriteToFileRGB24(rgb.data(), 30, 20, wmf.c_str(), ".wmf", 72), 1);
     ASSERT_EQ(MVE_WriteToFileRGB24(rgb.data(), 30, 20, emf.c_str(), ".emf", 72), 1);
     EXPECT_EQ(run("identify -format '%m %w %h\\n' " + wmf + " 2>&1"), "WMF 30 20");
-    EXPECT_EQ(run("convert " + wmf + " -alpha off -depth 8 -format '%[hex:u.p{2,2}] %[hex:u.p{25,2}] %[hex:u.p{2,15}] "
+    EXPECT_EQ(run("convert " + wmf +
+                  " -alpha off -depth 8 -format '%[hex:u.p{2,2}] %[hex:u.p{25,2}] %[hex:u.p{2,15}] "
                   "%[hex:u.p{25,15}]' info: 2>&1"),
               "FFFF28 00FF28 FF0028 000028");
-    const std::string pil = "/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
-                            "print(im.format, im.info.get('wmf_bbox'))\" ";
+    const std::string pil =
+        "/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
+        "print(im.format, im.info.get('wmf_bbox'))\" ";
     EXPECT_EQ(run(pil + wmf + " 2>&1"), "WMF (0, 0, 30, 20)");
     EXPECT_EQ(run(pil + emf + " 2>&1"), "WMF (0, 0, 29, 19)");
     std::remove(wmf.c_str());

@@ -348,6 +348,14 @@ TEST_F(FilesTest, MetafilesDrawnAtTheCanvasSizeOverTheBrushColour)
         EXPECT_EQ(back, rgb);
         EXPECT_EQ(MVE_ReadFromFileRGB24(other.data(), 4, 2, p.c_str()), 0);
     }
+    // A bitmap larger than the buffer is still drawn (reduced to the canvas).
+    const std::string big = path("big.emf");
+    Bytes uniform(6 * 4 * 3), small(3 * 2 * 3);
+    for (std::size_t i = 0; i < uniform.size(); i += 3)
+        uniform[i] = 7, uniform[i + 1] = 77, uniform[i + 2] = 177;
+    ASSERT_EQ(MVE_WriteToFileRGB24(uniform.data(), 6, 4, big.c_str(), ".emf", 96), 1);
+    EXPECT_EQ(MVE_ReadFromFileRGB24(small.data(), 3, 2, big.c_str()), 1);
+    EXPECT_EQ(small, Bytes(uniform.begin(), uniform.begin() + 18));
     MVE_DeleteImage();
     MVE_CreateImage(nullptr, 5, 2, 8, 0);
     for (const char* ext : {".emf", ".wmf"}) {

@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 256 * 1024) return 0;
     for (int side : {24, 0}) {
         int width = 0, height = 0;
-        std::uint8_t* pixels = mve::il::render_metafile(data, size, side, side * 3 / 4, 0x336699, &width, &height);
+        std::uint8_t* pixels =
+            mve::il::render_metafile(data, size, side, side * 3 / 4, 0x336699, &width, &height);
         if (pixels) {
             volatile std::uint8_t last = pixels[static_cast<std::size_t>(width) * height * 4 - 1];
             (void)last;

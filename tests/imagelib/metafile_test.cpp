@@ -108,7 +108,8 @@ struct Picture {
 Picture render(const Bytes& file, int width, int height, std::uint32_t background = kGreen)
 {
     Picture pic;
-    std::uint8_t* block = render_metafile(file.data(), file.size(), width, height, background, &pic.w, &pic.h);
+    std::uint8_t* block =
+        render_metafile(file.data(), file.size(), width, height, background, &pic.w, &pic.h);
     if (!block) return pic;
     pic.rgba.assign(block, block + static_cast<std::size_t>(pic.w) * pic.h * 4);
     release_block(block);
@@ -119,13 +120,13 @@ Picture render(const Bytes& file, int width, int height, std::uint32_t backgroun
 Bytes emf_shapes()
 {
     Emf e(10);
-    e.record(39, {1, 0, kRed, 0});            // CreateBrushIndirect slot 1, solid red
-    e.record(39, {2, 0, kBlue, 0});           // slot 2, solid blue
-    e.record(37, {0x80000008u});              // SelectObject: stock null pen
+    e.record(39, {1, 0, kRed, 0});   // CreateBrushIndirect slot 1, solid red
+    e.record(39, {2, 0, kBlue, 0});  // slot 2, solid blue
+    e.record(37, {0x80000008u});     // SelectObject: stock null pen
     e.record(37, {1});
-    e.record(43, {2, 2, 6, 6});               // Rectangle
+    e.record(43, {2, 2, 6, 6});  // Rectangle
     e.record(37, {2});
-    e.poly16(86, {6, 0, 10, 0, 10, 4});       // Polygon16
+    e.poly16(86, {6, 0, 10, 0, 10, 4});  // Polygon16
     return e.done();
 }
 
@@ -166,7 +167,7 @@ Bytes emf_ring(bool winding)
     e.record(37, {1});
     e.record(37, {0x80000008u});
     if (winding) e.record(19, {2});  // SetPolyFillMode winding
-    put32(e.bytes, 91);  // PolyPolygon16: bounds, 2 polygons, 8 points, counts 4 and 4, points
+    put32(e.bytes, 91);              // PolyPolygon16: bounds, 2 polygons, 8 points, counts 4 and 4, points
     put32(e.bytes, 72);
     for (std::uint32_t v : {0u, 0u, 0u, 0u, 2u, 8u, 4u, 4u}) put32(e.bytes, v);
     for (int v : {0, 0, 10, 0, 10, 10, 0, 10, 3, 3, 7, 3, 7, 7, 3, 7}) put16(e.bytes, v);
@@ -187,20 +188,20 @@ TEST(Metafile, EmfFillModesPathsAndSavedStates)
     e.record(39, {2, 0, kBlue, 0});
     e.record(37, {0x80000008u});
     e.record(37, {1});
-    e.record(33, {});                  // SaveDC with the red brush
+    e.record(33, {});  // SaveDC with the red brush
     e.record(37, {2});
-    e.record(43, {0, 0, 2, 2});        // blue
-    e.record(34, {0xFFFFFFFFu});       // RestoreDC -1: red again
-    e.record(43, {8, 8, 10, 10});      // red
-    e.record(59, {});                  // BeginPath: the outline 3..7 is only collected
+    e.record(43, {0, 0, 2, 2});    // blue
+    e.record(34, {0xFFFFFFFFu});   // RestoreDC -1: red again
+    e.record(43, {8, 8, 10, 10});  // red
+    e.record(59, {});              // BeginPath: the outline 3..7 is only collected
     e.record(27, {3, 3});
     e.record(54, {7, 3});
     e.record(54, {7, 7});
     e.record(54, {3, 7});
     e.record(61, {});
     e.record(60, {});
-    e.record(62, {0, 0, 0, 0});        // FillPath
-    e.record(42, {0, 6, 4, 10});       // Ellipse centred (2, 8), radius 2
+    e.record(62, {0, 0, 0, 0});   // FillPath
+    e.record(42, {0, 6, 4, 10});  // Ellipse centred (2, 8), radius 2
     const Picture p = render(e.done(), 10, 10);
     EXPECT_EQ(p.at(0, 0), kBlue);
     EXPECT_EQ(p.at(9, 9), kRed);
@@ -217,14 +218,14 @@ TEST(Metafile, EmfFillModesPathsAndSavedStates)
 Bytes wmf_window_picture(bool placeable)
 {
     Bytes b = wmf_header(placeable, 2);
-    wmf_record(b, 0x0103, {8});                         // SetMapMode anisotropic
-    wmf_record(b, 0x020B, {50, 50});                    // SetWindowOrg y, x
-    wmf_record(b, 0x020C, {200, 200});                  // SetWindowExt y, x
-    wmf_record(b, 0x02FA, {5, 0, 0, 0, 0});             // CreatePenIndirect: null pen -> slot 0
-    wmf_record(b, 0x02FC, {0, kRed & 0xFFFF, 0, 0});    // CreateBrushIndirect solid red -> slot 1
+    wmf_record(b, 0x0103, {8});                       // SetMapMode anisotropic
+    wmf_record(b, 0x020B, {50, 50});                  // SetWindowOrg y, x
+    wmf_record(b, 0x020C, {200, 200});                // SetWindowExt y, x
+    wmf_record(b, 0x02FA, {5, 0, 0, 0, 0});           // CreatePenIndirect: null pen -> slot 0
+    wmf_record(b, 0x02FC, {0, kRed & 0xFFFF, 0, 0});  // CreateBrushIndirect solid red -> slot 1
     wmf_record(b, 0x012D, {0});
     wmf_record(b, 0x012D, {1});
-    wmf_record(b, 0x041B, {170, 170, 90, 90});          // Rectangle b, r, t, l: pixels 2..6
+    wmf_record(b, 0x041B, {170, 170, 90, 90});  // Rectangle b, r, t, l: pixels 2..6
     wmf_record(b, 0x0000, {});
     return b;
 }
@@ -259,8 +260,8 @@ Bytes sample_rgb()
     return p;
 }
 
-Bytes encode(int (*write)(ImageDest*, const std::uint8_t*, int, int, int, int), const Bytes& rgb, int w, int h,
-             int dpi)
+Bytes encode(int (*write)(ImageDest*, const std::uint8_t*, int, int, int, int), const Bytes& rgb, int w,
+             int h, int dpi)
 {
     ImageDest* dest = open_memory_dest();
     EXPECT_EQ(write(dest, rgb.data(), w, h, w * 3, dpi), 1);
