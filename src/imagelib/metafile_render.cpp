@@ -185,6 +185,27 @@ bool MetafilePainter::use_logical_matrix()
     return true;
 }
 
+// Points land within this many output pixels of the origin, or their shape is
+// not drawn: cairo's fixed-point coordinates end at 2^23, and the number of
+// segments of an arc or curve grows with its size on the output.
+constexpr double kReach = 1 << 22;
+
+bool MetafilePainter::within_reach(const MetaPoint* points, std::size_t count) const
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        double x = points[i].x, y = points[i].y;
+        cairo_user_to_device(cr_, &x, &y);
+        if (!(std::fabs(x) <= kReach && std::fabs(y) <= kReach)) return false;
+    }
+    return true;
+}
+
+bool MetafilePainter::box_within_reach(double l, double t, double r, double b) const
+{
+    const MetaPoint corners[4] = {{l, t}, {r, t}, {r, b}, {l, b}};
+    return within_reach(corners, 4);
+}
+
 double MetafilePainter::output_scale() const
 {
     cairo_matrix_t m;
@@ -194,7 +215,7 @@ double MetafilePainter::output_scale() const
 
 void MetafilePainter::stroke_current(bool preserve)
 {
-    const double width = std::max(1.0, state_.pen.width * output_scale());
+    const double width = std::clamp(state_.pen.width * output_scale(), 1.0, kReach);
     cairo_save(cr_);
     cairo_identity_matrix(cr_);
     cairo_set_line_width(cr_, width);
@@ -287,7 +308,7 @@ void MetafilePainter::delete_object(std::size_t slot)
 void MetafilePainter::move_to(MetaPoint p)
 {
     state_.position = p;
-    if (recording_ && use_logical_matrix()) cairo_move_to(cr_, p.x, p.y);
+    if (recording_ && use_logical_matrix() && within_reach(&p, 1)) cairo_move_to(cr_, p.x, p.y);
 }
 
 void MetafilePainter::line_to(MetaPoint p)
@@ -297,7 +318,9 @@ void MetafilePainter::line_to(MetaPoint p)
 
 void MetafilePainter::polyline(const std::vector<MetaPoint>& points, bool fromPosition)
 {
-    if (points.empty() || !use_logical_matrix()) return;
+    if (points.empty() || !use_logical_matrix() || !within_reach(points.data(), points.size()) ||
+        (fromPosition && !within_reach(&state_.position, 1)))
+        return;
     start_figure();
     const MetaPoint first = fromPosition ? state_.position : points[0];
     if (!fromPosition || !cairo_has_current_point(cr_)) cairo_move_to(cr_, first.x, first.y);
@@ -309,7 +332,9 @@ void MetafilePainter::polyline(const std::vector<MetaPoint>& points, bool fromPo
 
 void MetafilePainter::bezier(const std::vector<MetaPoint>& points, bool fromPosition)
 {
-    if (points.empty() || !use_logical_matrix()) return;
+    if (points.empty() || !use_logical_matrix() || !within_reach(points.data(), points.size()) ||
+        (fromPosition && !within_reach(&state_.position, 1)))
+        return;
     start_figure();
     const MetaPoint first = fromPosition ? state_.position : points[0];
     if (!fromPosition || !cairo_has_current_point(cr_)) cairo_move_to(cr_, first.x, first.y);
@@ -323,7 +348,7 @@ void MetafilePainter::bezier(const std::vector<MetaPoint>& points, bool fromPosi
 
 void MetafilePainter::polygons(const std::vector<MetaPoint>& points, const std::vector<std::uint32_t>& counts)
 {
-    if (!use_logical_matrix()) return;
+    if (!use_logical_matrix() || !within_reach(points.data(), points.size())) return;
     start_figure();
     std::size_t at = 0;
     for (std::uint32_t n : counts) {
@@ -338,7 +363,7 @@ void MetafilePainter::polygons(const std::vector<MetaPoint>& points, const std::
 
 void MetafilePainter::rectangle(double l, double t, double r, double b, double cornerW, double cornerH)
 {
-    if (!use_logical_matrix()) return;
+    if (!use_logical_matrix() || !box_within_reach(l, t, r, b)) return;
     if (l > r) std::swap(l, r);
     if (t > b) std::swap(t, b);
     start_figure();
@@ -366,7 +391,7 @@ void MetafilePainter::rectangle(double l, double t, double r, double b, double c
 void MetafilePainter::ellipse(double l, double t, double r, double b)
 {
     const double rx = std::fabs(r - l) / 2, ry = std::fabs(b - t) / 2;
-    if (rx <= 0 || ry <= 0 || !use_logical_matrix()) return;
+    if (rx <= 0 || ry <= 0 || !use_logical_matrix() || !box_within_reach(l, t, r, b)) return;
     start_figure();
     cairo_new_sub_path(cr_);
     cairo_save(cr_);
@@ -384,7 +409,7 @@ void MetafilePainter::arc(ArcKind kind, double l, double t, double r, double b, 
                           MetaPoint end)
 {
     const double rx = std::fabs(r - l) / 2, ry = std::fabs(b - t) / 2;
-    if (rx <= 0 || ry <= 0 || !use_logical_matrix()) return;
+    if (rx <= 0 || ry <= 0 || !use_logical_matrix() || !box_within_reach(l, t, r, b)) return;
     const double cx = (l + r) / 2, cy = (t + b) / 2;
     const double a1 = std::atan2((start.y - cy) / ry, (start.x - cx) / rx);
     double a2 = std::atan2((end.y - cy) / ry, (end.x - cx) / rx);
@@ -405,7 +430,7 @@ void MetafilePainter::arc(ArcKind kind, double l, double t, double r, double b, 
 
 void MetafilePainter::fill_rectangle_with_brush(double l, double t, double r, double b)
 {
-    if (recording_ || !state_.brush.visible || !use_logical_matrix()) return;
+    if (recording_ || !state_.brush.visible || !use_logical_matrix() || !box_within_reach(l, t, r, b)) return;
     cairo_new_path(cr_);
     cairo_rectangle(cr_, l, t, r - l, b - t);
     fill_current(false);
@@ -438,7 +463,7 @@ void MetafilePainter::paint_path(bool fill, bool stroke)
 
 void MetafilePainter::intersect_clip(double l, double t, double r, double b)
 {
-    if (recording_ || !use_logical_matrix()) return;
+    if (recording_ || !use_logical_matrix() || !box_within_reach(l, t, r, b)) return;
     cairo_new_path(cr_);
     cairo_rectangle(cr_, std::min(l, r), std::min(t, b), std::fabs(r - l), std::fabs(b - t));
     cairo_clip(cr_);
@@ -460,7 +485,8 @@ void MetafilePainter::draw_dib(double x, double y, double w, double h, int sx, i
     if (!image) return;
     const int imageH = cairo_image_surface_get_height(image);
     const int top = bottomUp ? imageH - sy - sh : sy;
-    if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS && use_logical_matrix()) {
+    if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS && use_logical_matrix() &&
+        box_within_reach(x, y, x + w, y + h)) {
         cairo_save(cr_);
         cairo_translate(cr_, x, y);
         cairo_scale(cr_, w / sw, h / sh);

@@ -116,6 +116,8 @@ public:
 
 private:
     bool use_logical_matrix();
+    bool within_reach(const MetaPoint* points, std::size_t count) const;
+    bool box_within_reach(double l, double t, double r, double b) const;
     void start_figure();
     void finish_shape(bool closed);
     void stroke_current(bool preserve);
