@@ -171,7 +171,10 @@ void BM_PlainLua51CApi_RgbFilter(benchmark::State& state)
                                                         benchmark::Counter::kInvert);
 }
 
-void BM_Engine_RgbFilter(benchmark::State& s) { engine_filter(s, "rgb", kRgbLoop, true); }
+void BM_Engine_RgbFilter(benchmark::State& s)
+{
+    engine_filter(s, "rgb", kRgbLoop, true);
+}
 void BM_Engine_HslFilter(benchmark::State& s) { engine_filter(s, "hsl", kHslLoop, true); }
 void BM_Engine_ValueFilter(benchmark::State& s) { engine_filter(s, "value", kValueLoop, true); }
 void BM_EngineCFunctions_RgbFilter(benchmark::State& s) { engine_filter(s, "rgb_c", kRgbLoop, false); }

@@ -55,9 +55,9 @@ bool merge_layer_into_rect(CoreState& e, int index, std::uint16_t* buffer, int x
     if (r.empty()) return true;
     const std::uint16_t* mask = layer_mask_of(e, index);
     merge_rgba64(layer->pixels.data(), r.x0, r.y0, r.width(), r.height(), layer->stride, mask, buffer,
-                 static_cast<int>(r.x0 - static_cast<long long>(x)), static_cast<int>(r.y0 - static_cast<long long>(y)),
-                 w * 4, layer->blendMode, mask ? kLayerMaskMode : 0,
-                 layer->opacity, 255, false, false);
+                 static_cast<int>(r.x0 - static_cast<long long>(x)),
+                 static_cast<int>(r.y0 - static_cast<long long>(y)), w * 4, layer->blendMode,
+                 mask ? kLayerMaskMode : 0, layer->opacity, 255, false, false);
     return true;
 }
 

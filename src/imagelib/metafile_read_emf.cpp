@@ -74,7 +74,6 @@ enum EmfRecord : std::uint32_t {
 };
 
 constexpr std::uint32_t kStockObject = 0x80000000u;
-constexpr std::uint32_t kSrcCopy = 0x00CC0020u, kPatCopy = 0x00F00021u;
 constexpr std::uint32_t kRegionCopy = 5;
 
 // Points of a poly record: a count at `countAt`, points from `pointsAt`, 16 or 32 bits a coordinate.
@@ -169,10 +168,10 @@ void block_copy(MetafilePainter& p, const RecordView& r, double x, double y, dou
     const std::uint32_t offInfo = r.u32(infoAt), infoSize = r.u32(infoAt + 4);
     const std::uint32_t offBits = r.u32(bitsAt), bitsSize = r.u32(bitsAt + 4);
     if (infoSize == 0) {
-        if (rop == kPatCopy) p.fill_rectangle_with_brush(x, y, x + w, y + h);
+        if (rop == kRopPatternCopy) p.fill_rectangle_with_brush(x, y, x + w, y + h);
         return;
     }
-    if (rop != kSrcCopy || usage != 0 || !r.has(offInfo, infoSize) || !r.has(offBits, bitsSize)) return;
+    if (rop != kRopSourceCopy || usage != 0 || !r.has(offInfo, infoSize) || !r.has(offBits, bitsSize)) return;
     p.draw_dib(x, y, w, h, sx, sy, sw, sh, r.data() + offInfo, infoSize, r.data() + offBits, bitsSize);
 }
 

@@ -53,7 +53,6 @@ enum WmfRecord : std::uint16_t {
 };
 
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7u;
-constexpr std::uint32_t kSrcCopy = 0x00CC0020u, kPatCopy = 0x00F00021u;
 
 // Parameter i (a signed word) of a record.
 double word(const RecordView& r, int i)
@@ -93,7 +92,7 @@ void stretch_dib(MetafilePainter& p, const RecordView& r, std::uint32_t rop, dou
                  double h, int sx, int sy, int sw, int sh, std::size_t dibAt)
 {
     const std::size_t info = dib_info_size(r, dibAt);
-    if (rop != kSrcCopy || info == 0) return;
+    if (rop != kRopSourceCopy || info == 0) return;
     p.draw_dib(x, y, w, h, sx, sy, sw, sh, r.data() + dibAt, info, r.data() + dibAt + info,
                r.size() - dibAt - info);
 }
@@ -212,7 +211,7 @@ void play(MetafilePainter& p, std::uint16_t function, const RecordView& r)
             p.intersect_clip(word(r, 3), word(r, 2), word(r, 1), word(r, 0));
             break;
         case kPatBlt:
-            if (r.u32(6) == kPatCopy)
+            if (r.u32(6) == kRopPatternCopy)
                 p.fill_rectangle_with_brush(word(r, 5), word(r, 4), word(r, 5) + word(r, 3),
                                             word(r, 4) + word(r, 2));
             break;
@@ -227,7 +226,7 @@ void play(MetafilePainter& p, std::uint16_t function, const RecordView& r)
             const bool stretch = function == kDibStretchBlt;
             const std::uint32_t rop = r.u32(6);
             if (r.size() == 2 * std::size_t((function >> 8) + 3)) {
-                if (rop == kPatCopy) {
+                if (rop == kRopPatternCopy) {
                     const int d = stretch ? 7 : 5;  // parameter of the destination height
                     p.fill_rectangle_with_brush(word(r, d + 3), word(r, d + 2),
                                                 word(r, d + 3) + word(r, d + 1), word(r, d + 2) + word(r, d));

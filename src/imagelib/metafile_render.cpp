@@ -316,14 +316,22 @@ void MetafilePainter::line_to(MetaPoint p)
     polyline({p}, true);
 }
 
-void MetafilePainter::polyline(const std::vector<MetaPoint>& points, bool fromPosition)
+// Starts an open figure at the first point, or continues from the current
+// position; false when the points cannot be drawn.
+bool MetafilePainter::start_open_figure(const std::vector<MetaPoint>& points, bool fromPosition)
 {
     if (points.empty() || !use_logical_matrix() || !within_reach(points.data(), points.size()) ||
         (fromPosition && !within_reach(&state_.position, 1)))
-        return;
+        return false;
     start_figure();
     const MetaPoint first = fromPosition ? state_.position : points[0];
     if (!fromPosition || !cairo_has_current_point(cr_)) cairo_move_to(cr_, first.x, first.y);
+    return true;
+}
+
+void MetafilePainter::polyline(const std::vector<MetaPoint>& points, bool fromPosition)
+{
+    if (!start_open_figure(points, fromPosition)) return;
     for (std::size_t i = fromPosition ? 0 : 1; i < points.size(); ++i)
         cairo_line_to(cr_, points[i].x, points[i].y);
     if (fromPosition) state_.position = points.back();
@@ -332,12 +340,7 @@ void MetafilePainter::polyline(const std::vector<MetaPoint>& points, bool fromPo
 
 void MetafilePainter::bezier(const std::vector<MetaPoint>& points, bool fromPosition)
 {
-    if (points.empty() || !use_logical_matrix() || !within_reach(points.data(), points.size()) ||
-        (fromPosition && !within_reach(&state_.position, 1)))
-        return;
-    start_figure();
-    const MetaPoint first = fromPosition ? state_.position : points[0];
-    if (!fromPosition || !cairo_has_current_point(cr_)) cairo_move_to(cr_, first.x, first.y);
+    if (!start_open_figure(points, fromPosition)) return;
     std::size_t i = fromPosition ? 0 : 1;
     for (; i + 3 <= points.size(); i += 3)
         cairo_curve_to(cr_, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, points[i + 2].x,

@@ -12,6 +12,10 @@
 
 namespace mve::il {
 
+// Raster operations of the block copies: the bitmap as it is, the brush.
+constexpr std::uint32_t kRopSourceCopy = 0x00CC0020u;
+constexpr std::uint32_t kRopPatternCopy = 0x00F00021u;
+
 struct MetaPoint {
     double x = 0, y = 0;
 };
@@ -119,6 +123,7 @@ private:
     bool within_reach(const MetaPoint* points, std::size_t count) const;
     bool box_within_reach(double l, double t, double r, double b) const;
     void start_figure();
+    bool start_open_figure(const std::vector<MetaPoint>& points, bool fromPosition);
     void finish_shape(bool closed);
     void stroke_current(bool preserve);
     void fill_current(bool preserve);

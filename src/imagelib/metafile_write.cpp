@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "imagelib/metafile.h"
+#include "imagelib/metafile_render.h"
 
 namespace mve::il {
 
 namespace {
 
-constexpr std::uint32_t kSrcCopy = 0x00CC0020u;
 constexpr int kDefaultDpi = 96;
 
 class Bytes {
@@ -122,7 +122,7 @@ int write_emf(ImageDest* dest, const std::uint8_t* rgb, int width, int height, i
         b.u32(120);
         b.u32(bitsSize);
         b.u32(0);  // RGB colours
-        b.u32(kSrcCopy);
+        b.u32(kRopSourceCopy);
         b.u32(static_cast<std::uint32_t>(width));
         b.u32(static_cast<std::uint32_t>(height));
         put_dib_header(b, width, height, dpi);
@@ -170,7 +170,7 @@ int write_wmf(ImageDest* dest, const std::uint8_t* rgb, int width, int height, i
         b.u16(static_cast<std::uint32_t>(width));
         b.u32(blitWords);  // StretchDIB of the whole picture
         b.u16(0x0F43);
-        b.u32(kSrcCopy);
+        b.u32(kRopSourceCopy);
         b.u16(0);  // RGB colours
         for (int v : {height, width, 0, 0, height, width, 0, 0}) b.u16(static_cast<std::uint32_t>(v));
         put_dib_header(b, width, height, dpi);
