@@ -127,7 +127,7 @@ void world_transform(MetafilePainter& p, const RecordView& r, std::uint32_t mode
 void poly_polygon(MetafilePainter& p, const RecordView& r, bool small, bool closed)
 {
     const std::uint32_t polys = r.u32(24), total = r.u32(28);
-    if (polys > (r.size() - 32) / 4) return;
+    if (r.size() < 32 || polys > (r.size() - 32) / 4) return;
     std::vector<std::uint32_t> counts(polys);
     for (std::uint32_t i = 0; i < polys; ++i) counts[i] = r.u32(32 + 4 * i);
     const std::vector<MetaPoint> points = read_points(r, total, 32 + 4 * std::size_t{polys}, small);

@@ -29,7 +29,8 @@
 // for the whole unit-test program: the checker reads a single function.)
 extern "C" const char* __lsan_default_suppressions()
 {
-    return "leak:libsane-test.so\nleak:libfontconfig.so\nleak:XOpenDisplay\nleak:xcb_connect_to_fd\nleak:libX11.so\n";
+    return "leak:libsane-test.so\nleak:libfontconfig.so\nleak:XOpenDisplay\nleak:xcb_connect_to_fd\nleak:"
+           "libX11.so\n";
 }
 #endif
 

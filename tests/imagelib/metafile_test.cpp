@@ -333,6 +333,15 @@ TEST(Metafile, MalformedFilesAreRefused)
     EXPECT_TRUE(refused(huge, 0, 0));
     EXPECT_TRUE(refused(emf, 100000, 100000));  // beyond the raster limit
 
+    // A poly-polygon record too short for its fields, claiming four billion
+    // polygons, is skipped without allocating; the rest is drawn.
+    Emf shortPoly(10);
+    shortPoly.record(39, {1, 0, kRed, 0}).record(37, {1}).record(8, {0, 0, 0, 0, 0xFFFFFFF0u});
+    shortPoly.record(43, {0, 0, 10, 10});
+    const Picture drawn = render(shortPoly.done(), 10, 10);
+    ASSERT_EQ(drawn.w, 10);
+    EXPECT_EQ(drawn.at(5, 5), kRed);
+
     Bytes wmf = wmf_window_picture(true);
     EXPECT_TRUE(refused(Bytes(wmf.begin(), wmf.end() - 8), 0, 0));  // the last records cut
     Bytes words = wmf;
