@@ -144,7 +144,8 @@ void convolve_line(const float* in, float* out, int n, int k, const float* taps,
         for (; j + 4 <= k; j += 4) {
             __m128 a = _mm_setzero_ps();
             const float* p = s + j;
-            for (int t = 0; t < count; ++t, p += k) a = _mm_add_ps(a, _mm_mul_ps(_mm_set1_ps(taps[t]), _mm_loadu_ps(p)));
+            for (int t = 0; t < count; ++t, p += k)
+                a = _mm_add_ps(a, _mm_mul_ps(_mm_set1_ps(taps[t]), _mm_loadu_ps(p)));
             _mm_storeu_ps(o + j, a);
         }
         for (; j < k; ++j) {
@@ -155,8 +156,8 @@ void convolve_line(const float* in, float* out, int n, int k, const float* taps,
     }
 }
 
-void convolve_rows_reference(const std::uint16_t* const* rows, const float* taps, int count, std::uint8_t* out,
-                             int n) noexcept
+void convolve_rows_reference(const std::uint16_t* const* rows, const float* taps, int count,
+                             std::uint8_t* out, int n) noexcept
 {
     for (int j = 0; j < n; ++j) {
         float sum = 0;

@@ -39,8 +39,8 @@ void convolve_line_reference(const float* in, float* out, int n, int k, const fl
 constexpr int kMaxTaps = 32;  // count <= kMaxTaps
 void convolve_rows(const std::uint16_t* const* rows, const float* taps, int count, std::uint8_t* out,
                    int n) noexcept;
-void convolve_rows_reference(const std::uint16_t* const* rows, const float* taps, int count, std::uint8_t* out,
-                             int n) noexcept;
+void convolve_rows_reference(const std::uint16_t* const* rows, const float* taps, int count,
+                             std::uint8_t* out, int n) noexcept;
 
 // count floats rounded to 16-bit fixed point (v * 256) or to bytes, both
 // clamped, half rounding up.

@@ -487,7 +487,7 @@ void MetafilePainter::draw_dib(double x, double y, double w, double h, int sx, i
     cairo_surface_t* image = decode_dib(info, infoSize, bits, bitsSize);
     if (!image) return;
     const int imageH = cairo_image_surface_get_height(image);
-    const int top = bottomUp ? imageH - sy - sh : sy;
+    const double top = bottomUp ? static_cast<double>(imageH) - sy - sh : sy;  // no int overflow
     if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS && use_logical_matrix() &&
         box_within_reach(x, y, x + w, y + h)) {
         cairo_save(cr_);
@@ -495,7 +495,7 @@ void MetafilePainter::draw_dib(double x, double y, double w, double h, int sx, i
         cairo_scale(cr_, w / sw, h / sh);
         cairo_new_path(cr_);
         cairo_rectangle(cr_, 0, 0, sw, sh);
-        cairo_set_source_surface(cr_, image, -sx, -top);
+        cairo_set_source_surface(cr_, image, -static_cast<double>(sx), -top);
         cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
         // Enlarged bitmaps repeat their pixels, as the playing program's
         // default stretch mode does; reduced ones are smoothed.

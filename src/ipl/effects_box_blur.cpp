@@ -97,9 +97,8 @@ void vertical_pass(const std::uint8_t* in, std::uint8_t* out, const Geometry& g)
 {
     const int columns = g.width * 4;
     const int strips = (columns + kStrip - 1) / kStrip;
-    for_each_row(0, strips, double(kStrip) / 4 * g.height * cost::kSimple, [&](int s) {
-        vertical_strip(in, out, g, s * kStrip, std::min(columns, (s + 1) * kStrip));
-    });
+    for_each_row(0, strips, double(kStrip) / 4 * g.height * cost::kSimple,
+                 [&](int s) { vertical_strip(in, out, g, s * kStrip, std::min(columns, (s + 1) * kStrip)); });
 }
 
 // One row of a horizontal pass. `pad` holds the row's pixels at index r..r+W-1
@@ -198,7 +197,8 @@ void box_blur_buffers(std::uint8_t* src, std::uint8_t* dst, int width, int heigh
     // The source holds the fifth pass, as the copy before the last pass leaves it.
     const std::size_t stride = g.stride();
     for_each_row(0, height, width * cost::kCopy, [&](int y) {
-        std::memcpy(src + static_cast<std::size_t>(y) * stride, dst + static_cast<std::size_t>(y) * stride, stride);
+        std::memcpy(src + static_cast<std::size_t>(y) * stride, dst + static_cast<std::size_t>(y) * stride,
+                    stride);
     });
     horizontal_pass(dst, dst, g, lines);
 }

@@ -75,8 +75,8 @@ TEST_F(EffectsBoxBlur, RunningSumsMatchWindowSums)
 {
     struct Case {
         int w, h, r;
-    } cases[] = {{7, 5, 1}, {7, 5, 2}, {5, 7, 9}, {1, 6, 2}, {6, 1, 3}, {2, 2, 1},
-                 {40, 30, 4}, {33, 3, 40}, {12, 3, 2100}, {3, 2, 2100}};
+    } cases[] = {{7, 5, 1}, {7, 5, 2},   {5, 7, 9},   {1, 6, 2},     {6, 1, 3},
+                 {2, 2, 1}, {40, 30, 4}, {33, 3, 40}, {12, 3, 2100}, {3, 2, 2100}};
     std::uint32_t seed = 1;
     for (const Case& k : cases)
         for (bool wrap : {false, true})
