@@ -9,6 +9,7 @@
 #include "imagelib/block_placement.h"
 #include "imagelib/library.h"
 #include "imagelib/magick_route.h"
+#include "imagelib/metafile.h"
 #include "imagelib/reading.h"
 #include "morvane/morvane.h"
 
@@ -62,6 +63,18 @@ Decoded adopt_block(std::uint8_t* block, int width, int height) noexcept
     return d;
 }
 
+// Metafiles are drawn at the canvas size (their own size without a canvas)
+// over the brush colour, whose high bytes make the 0x00BBGGRR background.
+std::uint8_t* render_for_canvas(const il::ImageSource& s, int* width, int* height) noexcept
+{
+    const Engine& e = engine();
+    const auto& c = e.brush.color;
+    const std::uint32_t background =
+        (c[0] >> 8) | ((c[1] >> 8) << 8) | (static_cast<std::uint32_t>(c[2] >> 8) << 16);
+    return il::render_metafile(s.here(), s.remaining(), e.canvas.width, e.canvas.height, background, width,
+                               height);
+}
+
 }  // namespace
 
 void Decoded::Free::operator()(std::uint8_t* p) const noexcept
@@ -69,14 +82,29 @@ void Decoded::Free::operator()(std::uint8_t* p) const noexcept
     il::release_block(p);
 }
 
+// Decodes a source; a picture wider or taller than maxWidth x maxHeight (when
+// given) is refused unread. A metafile is drawn at the canvas size whatever
+// it holds, so the bound does not reach the bitmaps inside it.
+static Decoded decode_source(il::ImageSource* source, int maxWidth, int maxHeight) noexcept
+{
+    int w = 0, h = 0;
+    const int type = il::guess_file_type(source);
+    std::uint8_t* block = nullptr;
+    if (type == il::kTypeWMF || type == il::kTypeEMF) {
+        block = render_for_canvas(*source, &w, &h);
+    } else if (maxWidth <= 0) {
+        block = il::read_image_to_rgba(source, &w, &h);
+    } else {
+        const il::DecodeBound bound(maxWidth, maxHeight);
+        block = il::read_image_to_rgba(source, &w, &h);
+    }
+    return adopt_block(block, w, h);
+}
+
 Decoded decode_file(const char* path) noexcept
 {
     Source source(il::open_file_source(path));
-    if (!source) return {};
-    // Metafiles (types 7 and 8) have no renderer here; they read as unreadable.
-    int w = 0, h = 0;
-    std::uint8_t* block = il::read_image_to_rgba(source.get(), &w, &h);
-    return adopt_block(block, w, h);
+    return source ? decode_source(source.get(), 0, 0) : Decoded{};
 }
 
 Decoded decode_file_magick(const char* path) noexcept
@@ -140,8 +168,9 @@ bool read_into_buffer(const char* path, std::uint8_t* out, int width, int height
 {
     if (!out || width <= 0 || height <= 0) return false;
     // Only a picture of exactly this size is used: a larger header is refused unread.
-    const il::DecodeBound bound(width, height);
-    const Decoded d = decode_file(path);
+    Source source(il::open_file_source(path));
+    if (!source) return false;
+    const Decoded d = decode_source(source.get(), width, height);
     if (!d || d.width != width || d.height != height) return false;
     const std::uint8_t* p = d.pixels.get();
     const std::size_t n = static_cast<std::size_t>(width) * height;

@@ -9,6 +9,7 @@
 #include "core/guard.h"
 #include "core/merge_layers.h"
 #include "exchange/exchange.h"
+#include "imagelib/metafile.h"
 #include "imagelib/writing.h"
 #include "morvane/morvane.h"
 
@@ -62,7 +63,9 @@ bool encode_rgb24(il::ImageDest* dest, const std::string& ext, const std::uint8_
     if (ext == ".jpg") return il::write_jpg(dest, px, w, h, w * 3, quality, 24, dpi, dpi, 1) != 0;
     if (ext == ".pcx") return il::write_pcx(dest, px, w, h, w * 3, 24) != 0;
     if (ext == ".psd") return il::write_psd(dest, px, w, h, w * 3, 24) != 0;
-    return false;  // ".emf" and ".wmf" have no metafile writer here
+    if (ext == ".emf") return il::write_emf(dest, px, w, h, w * 3, dpi) != 0;
+    if (ext == ".wmf") return il::write_wmf(dest, px, w, h, w * 3, dpi) != 0;
+    return false;
 }
 
 bool encode_rgba32(il::ImageDest* dest, const std::string& ext, const std::uint8_t* px, int w, int h, int dpi)

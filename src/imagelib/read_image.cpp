@@ -39,6 +39,10 @@ int type_of(const std::uint8_t* p, std::size_t n, const std::string& extension)
     if (n >= 4 && std::memcmp(p, "GIF8", 4) == 0) return kTypeGIF;
     if (n >= 4 && std::memcmp(p, "8BPS", 4) == 0) return kTypePSD;
     if (n >= 4 && le32(p) == 0x9AC6CDD7u) return kTypeWMF;  // placeable metafile
+    // A metafile without the placeable header: file type, header words, version.
+    if (n >= 18 && (le16(p) == 1 || le16(p) == 2) && le16(p + 2) == 9 &&
+        (le16(p + 4) == 0x300 || le16(p + 4) == 0x100))
+        return kTypeWMF;
     if (n >= 44 && le32(p) == 1 && std::memcmp(p + 40, " EMF", 4) == 0) return kTypeEMF;
     if (n >= 12 && std::memcmp(p, "RIFF", 4) == 0 && std::memcmp(p + 8, "WEBP", 4) == 0) return kTypeWEBP;
     if (n >= 128 && p[0] == 0x0A && p[1] <= 5 && p[2] <= 1) return kTypePCX;

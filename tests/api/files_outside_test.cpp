@@ -59,4 +59,35 @@ TEST(FilesOutside, PilAndIdentifyReadOurFiles)
     }
 }
 
+// ImageMagick reads our WMF through libwmf and draws the same quadrants; PIL
+// identifies both metafiles and finds the EMF's inclusive bounds.
+TEST(FilesOutside, MetafilesReadByImageMagickAndPil)
+{
+    // 30 x 20: red full on the left half, green full on the top half, blue 40.
+    std::vector<unsigned char> rgb(30 * 20 * 3);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 30; ++x) {
+            unsigned char* p = &rgb[(y * 30 + x) * 3];
+            p[0] = x < 15 ? 255 : 0;
+            p[1] = y < 10 ? 255 : 0;
+            p[2] = 40;
+        }
+    const std::string base = ::testing::TempDir() + "mve_outside_meta_" + std::to_string(getpid());
+    const std::string wmf = base + ".wmf", emf = base + ".emf";
+    ASSERT_EQ(MVE_WriteToFileRGB24(rgb.data(), 30, 20, wmf.c_str(), ".wmf", 72), 1);
+    ASSERT_EQ(MVE_WriteToFileRGB24(rgb.data(), 30, 20, emf.c_str(), ".emf", 72), 1);
+    EXPECT_EQ(run("identify -format '%m %w %h\\n' " + wmf + " 2>&1"), "WMF 30 20");
+    EXPECT_EQ(run("convert " + wmf +
+                  " -alpha off -depth 8 -format '%[hex:u.p{2,2}] %[hex:u.p{25,2}] %[hex:u.p{2,15}] "
+                  "%[hex:u.p{25,15}]' info: 2>&1"),
+              "FFFF28 00FF28 FF0028 000028");
+    const std::string pil =
+        "/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
+        "print(im.format, im.info.get('wmf_bbox'))\" ";
+    EXPECT_EQ(run(pil + wmf + " 2>&1"), "WMF (0, 0, 30, 20)");
+    EXPECT_EQ(run(pil + emf + " 2>&1"), "WMF (0, 0, 29, 19)");
+    std::remove(wmf.c_str());
+    std::remove(emf.c_str());
+}
+
 }  // namespace

@@ -331,16 +331,64 @@ TEST_F(FilesTest, ImageMagickRouteRefusesScriptsAndFileReaders)
     EXPECT_EQ(rgba, kPicture);
 }
 
+// Metafiles are drawn at the canvas size over the brush colour: the host
+// buffer readers take them only at that size, and a 3 x 2 picture in a 5 x 2
+// canvas keeps its shape, centred, one brush-coloured column either side.
+TEST_F(FilesTest, MetafilesDrawnAtTheCanvasSizeOverTheBrushColour)
+{
+    const Bytes rgb = rgb_of(kPicture);
+    MVE_SetColor(200, 100, 50);
+    MVE_CreateImage(nullptr, 3, 2, 8, 0);
+    for (const char* ext : {".emf", ".wmf"}) {
+        SCOPED_TRACE(ext);
+        const std::string p = path(std::string("meta") + ext);
+        ASSERT_EQ(MVE_WriteToFileRGB24(rgb.data(), 3, 2, p.c_str(), ext, 96), 1);
+        Bytes back(3 * 2 * 3), other(4 * 2 * 3);
+        EXPECT_EQ(MVE_ReadFromFileRGB24(back.data(), 3, 2, p.c_str()), 1);
+        EXPECT_EQ(back, rgb);
+        EXPECT_EQ(MVE_ReadFromFileRGB24(other.data(), 4, 2, p.c_str()), 0);
+    }
+    // A bitmap larger than the buffer is still drawn (reduced to the canvas).
+    const std::string big = path("big.emf");
+    Bytes uniform(6 * 4 * 3), small(3 * 2 * 3);
+    for (std::size_t i = 0; i < uniform.size(); i += 3)
+        uniform[i] = 7, uniform[i + 1] = 77, uniform[i + 2] = 177;
+    ASSERT_EQ(MVE_WriteToFileRGB24(uniform.data(), 6, 4, big.c_str(), ".emf", 96), 1);
+    EXPECT_EQ(MVE_ReadFromFileRGB24(small.data(), 3, 2, big.c_str()), 1);
+    EXPECT_EQ(small, Bytes(uniform.begin(), uniform.begin() + 18));
+    MVE_DeleteImage();
+    MVE_CreateImage(nullptr, 5, 2, 8, 0);
+    for (const char* ext : {".emf", ".wmf"}) {
+        SCOPED_TRACE(ext);
+        ASSERT_EQ(MVE_ReadFromFile(path(std::string("meta") + ext).c_str()), 1);
+        ASSERT_EQ(MVE_GetNewRGBAWidth(), 5);
+        Bytes staged(5 * 2 * 4);
+        MVE_GetNewRGBA32(staged.data());
+        for (int y = 0; y < 2; ++y) {
+            for (int x = 0; x < 5; ++x) {
+                const unsigned char* s = &staged[(y * 5 + x) * 4];
+                const bool margin = x == 0 || x == 4;
+                const unsigned char* want = margin ? nullptr : &rgb[(y * 3 + x - 1) * 3];
+                EXPECT_EQ(s[0], margin ? 200 : want[0]) << x << "," << y;
+                EXPECT_EQ(s[1], margin ? 100 : want[1]) << x << "," << y;
+                EXPECT_EQ(s[2], margin ? 50 : want[2]) << x << "," << y;
+                EXPECT_EQ(s[3], 255);
+            }
+        }
+    }
+    MVE_DeleteImage();
+}
+
 // A failed save never destroys the file it would have replaced, and leaves no temporary behind.
 TEST_F(FilesTest, FailedSaveKeepsTheOldFile)
 {
     const std::string p = path("keep.png");
     ASSERT_EQ(MVE_WriteToFileRGBA32(kPicture.data(), 3, 2, p.c_str(), ".png", 72), 1);
     const Bytes before = file_bytes(p);
-    // Nothing to write, an extension the writer does not know, a metafile.
+    // Nothing to write, an extension the writer does not know, one the 24-bit writer does not have.
     EXPECT_EQ(MVE_WriteToFileRGBA32(nullptr, 3, 2, p.c_str(), ".png", 72), 0);
     EXPECT_EQ(MVE_WriteToFileRGBA32(kPicture.data(), 3, 2, p.c_str(), ".xyz", 72), 0);
-    EXPECT_EQ(MVE_WriteToFileRGB24(kPicture.data(), 3, 2, p.c_str(), ".emf", 72), 0);
+    EXPECT_EQ(MVE_WriteToFileRGB24(kPicture.data(), 3, 2, p.c_str(), ".tga", 72), 0);
     EXPECT_EQ(file_bytes(p), before);
     // The disk "fills up": files may not grow beyond 4 KB, and a noisy 128x128 PNG needs more.
     Bytes noise(128 * 128 * 4);

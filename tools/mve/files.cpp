@@ -86,7 +86,8 @@ int run_convert(const ConvertArgs& a)
     MVE_SetWriteJPGQuality(0);
     MVE_DeleteNewRGBA();
     if (!ok)
-        return fail("convert", "cannot write %s (writable: .png .jpg .bmp .gif .tif .tga .pcx .psd .ora)",
+        return fail("convert",
+                    "cannot write %s (writable: .png .jpg .bmp .gif .tif .tga .pcx .psd .emf .wmf .ora)",
                     a.out.c_str());
     std::printf("%s: %dx%d, %d dpi\n", a.out.c_str(), MVE_GetNewRGBAWidth(), MVE_GetNewRGBAHeight(), dpi);
     return 0;
@@ -109,7 +110,8 @@ void setup_files(CLI::App& mve)
     auto* convert = mve.add_subcommand(
         "convert", "Convert a picture by the output's extension, or a layered .ora document into a .ora or a picture");
     convert->add_option("IN", a.in, "Input picture or .ora document")->required();
-    convert->add_option("OUT", a.out, "Output: .png .jpg .bmp .gif .tif .tga .pcx .psd or .ora")->required();
+    convert->add_option("OUT", a.out, "Output: .png .jpg .bmp .gif .tif .tga .pcx .psd .emf .wmf or .ora")
+        ->required();
     convert->add_option("--dpi", a.dpi, "Resolution written (default: the input's)")->check(CLI::PositiveNumber);
     convert->add_option("--quality", a.quality, "JPEG quality 1..100")->check(CLI::Range(1, 100));
     convert->add_option("--effect", a.effect, "Effect applied to one layer of a .ora document (see mve effects)");
