@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace mve::il {
 
@@ -36,7 +37,54 @@ public:
     std::int16_t s16(std::size_t at) const { return static_cast<std::int16_t>(u16(at)); }
     float f32(std::size_t at) const { return std::bit_cast<float>(u32(at)); }
 
+    // Text fields as UTF-8, ending at a NUL or after `count` characters;
+    // empty when they do not fit in the record. UTF-16 pairs surrogates
+    // (a lone one becomes U+FFFD); single bytes are read as Latin-1.
+    std::string utf16(std::size_t at, std::size_t count) const
+    {
+        std::string out;
+        if (count > size_ / 2 || !has(at, count * 2)) return out;
+        for (std::size_t i = 0; i < count; ++i) {
+            std::uint32_t c = u16(at + 2 * i);
+            if (c == 0) break;
+            if (c >= 0xD800 && c < 0xE000) {
+                const std::uint32_t low = i + 1 < count ? u16(at + 2 * i + 2) : 0;
+                const bool paired = c < 0xDC00 && low >= 0xDC00 && low < 0xE000;
+                c = paired ? 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00) : 0xFFFD;
+                i += paired;
+            }
+            append_utf8(out, c);
+        }
+        return out;
+    }
+    std::string latin1(std::size_t at, std::size_t count) const
+    {
+        std::string out;
+        if (!has(at, count)) return out;
+        for (std::size_t i = 0; i < count && data_[at + i] != 0; ++i) append_utf8(out, data_[at + i]);
+        return out;
+    }
+
 private:
+    static void append_utf8(std::string& out, std::uint32_t c)
+    {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | c >> 6);
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | c >> 12);
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | c >> 18);
+            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+
     bool need(std::size_t at, std::size_t bytes) const
     {
         if (has(at, bytes)) return true;

@@ -29,6 +29,8 @@ enum EmfRecord : std::uint32_t {
     kEof = 14,
     kSetMapMode = 17,
     kSetPolyFillMode = 19,
+    kSetTextAlign = 22,
+    kSetTextColor = 24,
     kMoveTo = 27,
     kIntersectClipRect = 30,
     kScaleViewportExt = 31,
@@ -61,6 +63,8 @@ enum EmfRecord : std::uint32_t {
     kStretchBlt = 77,
     kStretchDIBits = 81,
     kExtCreateFontIndirectW = 82,
+    kExtTextOutA = 83,
+    kExtTextOutW = 84,
     kPolyBezier16 = 85,
     kPolygon16 = 86,
     kPolyline16 = 87,
@@ -284,8 +288,31 @@ void play(MetafilePainter& p, std::uint32_t type, const RecordView& r)
         case kCreateDIBPatternBrushPt:
             p.set_object(r.u32(8), brush_object(3, 0));
             break;
-        case kCreatePalette:
         case kExtCreateFontIndirectW: {
+            // The LOGFONTW: height, width, escapement, orientation, weight,
+            // italic byte, ..., a face of 32 UTF-16 characters at 28.
+            MetaObject font;
+            font.kind = MetaObject::kFont;
+            font.font = MetaFont{double(r.s32(12)), double(r.s32(20)), r.s32(28), (r.u32(32) & 0xFF) != 0,
+                                 r.utf16(40, 32)};
+            p.set_object(r.u32(8), font);
+            break;
+        }
+        case kSetTextColor:
+            s.textColour = r.u32(8) & 0xFFFFFF;
+            break;
+        case kSetTextAlign:
+            s.textAlign = r.u32(8);
+            break;
+        case kExtTextOutA:
+        case kExtTextOutW: {
+            // The text block at 36: reference point, character count, string offset.
+            const std::uint32_t chars = r.u32(44), at = r.u32(48);
+            const std::string text = type == kExtTextOutW ? r.utf16(at, chars) : r.latin1(at, chars);
+            p.text({double(r.s32(36)), double(r.s32(40))}, text);
+            break;
+        }
+        case kCreatePalette: {
             MetaObject other;
             other.kind = MetaObject::kOther;
             p.set_object(r.u32(8), other);

@@ -4,6 +4,7 @@
 // is always mapped onto that frame (isotropically when the file asks for it),
 // so the viewport records, which belong to the program playing the file,
 // are not followed.
+#include <algorithm>
 #include <vector>
 
 #include "imagelib/metafile.h"
@@ -21,6 +22,10 @@ enum WmfRecord : std::uint16_t {
     kCreatePalette = 0x00F7,
     kSetMapMode = 0x0103,
     kSetPolyFillMode = 0x0106,
+    kSetTextAlign = 0x012E,
+    kSetTextColor = 0x0209,
+    kTextOut = 0x0521,
+    kExtTextOut = 0x0A32,
     kRestoreDC = 0x0127,
     kSelectObject = 0x012D,
     kDibCreatePatternBrush = 0x0142,
@@ -196,8 +201,35 @@ void play(MetafilePainter& p, std::uint16_t function, const RecordView& r)
         case kDibCreatePatternBrush:
             p.add_object(other_object(true));
             break;
+        case kCreateFontIndirect: {
+            // Height, width, escapement, orientation, weight, italic byte, ...,
+            // a face of 32 bytes at 24.
+            MetaObject font;
+            font.kind = MetaObject::kFont;
+            font.font = MetaFont{double(r.s16(6)), double(r.s16(10)), r.s16(14), (r.u16(16) & 0xFF) != 0,
+                                 r.latin1(24, std::min<std::size_t>(32, r.size() > 24 ? r.size() - 24 : 0))};
+            p.add_object(font);
+            break;
+        }
+        case kSetTextColor:
+            s.textColour = r.u32(6) & 0xFFFFFF;
+            break;
+        case kSetTextAlign:
+            s.textAlign = r.u16(6);
+            break;
+        case kTextOut: {
+            // Length, the bytes padded to a word, then y and x.
+            const std::size_t length = r.u16(6), after = 8 + ((length + 1) & ~std::size_t{1});
+            p.text({double(r.s16(after + 2)), double(r.s16(after))}, r.latin1(8, length));
+            break;
+        }
+        case kExtTextOut: {
+            // y, x, length, options, a rectangle when clipped or opaque, the bytes.
+            const std::size_t length = r.u16(10), at = (r.u16(12) & 0x0006) != 0 ? 22 : 14;
+            p.text({double(r.s16(8)), double(r.s16(6))}, r.latin1(at, length));
+            break;
+        }
         case kCreatePalette:
-        case kCreateFontIndirect:
         case kCreateRegion:
             p.add_object(other_object(false));
             break;

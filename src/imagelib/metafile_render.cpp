@@ -289,6 +289,7 @@ void MetafilePainter::select_object(std::size_t slot)
     const MetaObject& o = objects_[slot];
     if (o.kind == MetaObject::kPen) state_.pen = o.pen;
     if (o.kind == MetaObject::kBrush) state_.brush = o.brush;
+    if (o.kind == MetaObject::kFont) state_.font = o.font;
 }
 
 void MetafilePainter::select_stock_object(std::uint32_t id)
@@ -475,6 +476,70 @@ void MetafilePainter::intersect_clip(double l, double t, double r, double b)
 void MetafilePainter::reset_clip()
 {
     cairo_reset_clip(cr_);
+}
+
+// Text is laid out on the output, not in logical units: the reference point
+// and the font height go through the mapping, and the glyphs are drawn
+// upright (turned by the escapement only), so a map mode whose y axis grows
+// upwards does not draw them upside down. Glyphs come from fontconfig's
+// match for the face name, without shaping: metafile text is short labels.
+void MetafilePainter::text(MetaPoint at, std::string utf8)
+{
+    // A default font height (logical units) and the largest drawn (output
+    // pixels); text records are lines, so longer ones are cut (at a character).
+    constexpr double kDefaultHeight = 12, kMaxPixels = 2048;
+    constexpr std::size_t kMaxBytes = 4096;
+    if (utf8.size() > kMaxBytes) {
+        std::size_t end = kMaxBytes;
+        while (end > 0 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) --end;
+        utf8.resize(end);
+    }
+    const bool fromPosition = (state_.textAlign & kTextUpdatePosition) != 0;
+    const MetaPoint origin = fromPosition ? state_.position : at;
+    if (recording_ || utf8.empty() || !use_logical_matrix() || !within_reach(&origin, 1)) return;
+    const MetaFont& f = state_.font;
+    double x = origin.x, y = origin.y, hx = 0, hy = f.height != 0 ? std::fabs(f.height) : kDefaultHeight;
+    cairo_user_to_device(cr_, &x, &y);
+    cairo_user_to_device_distance(cr_, &hx, &hy);
+    const double pixels = std::hypot(hx, hy);
+    if (!(pixels >= 0.5 && pixels <= kMaxPixels)) return;
+
+    cairo_save(cr_);
+    cairo_identity_matrix(cr_);
+    cairo_select_font_face(cr_, f.face.empty() ? "sans-serif" : f.face.c_str(),
+                           f.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                           f.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr_, pixels);
+    cairo_font_extents_t fe;
+    cairo_font_extents(cr_, &fe);
+    if (f.height > 0 && fe.ascent + fe.descent > 0) {  // a cell height: ascent plus descent
+        cairo_set_font_size(cr_, pixels * pixels / (fe.ascent + fe.descent));
+        cairo_font_extents(cr_, &fe);
+    }
+    cairo_text_extents_t te;
+    cairo_text_extents(cr_, utf8.c_str(), &te);
+    const std::uint32_t horizontal = state_.textAlign & kTextCentre,
+                        vertical = state_.textAlign & kTextBaseline;
+    const double dx = horizontal == kTextCentre  ? -te.x_advance / 2
+                      : horizontal == kTextRight ? -te.x_advance
+                                                 : 0;
+    const double dy = vertical == kTextBaseline ? 0 : vertical == kTextBottom ? -fe.descent : fe.ascent;
+    const double angle = -f.escapement / 10 * std::numbers::pi / 180;  // anticlockwise on a y-down output
+    cairo_translate(cr_, x, y);
+    cairo_rotate(cr_, angle);
+    cairo_move_to(cr_, dx, dy);
+    set_colour(cr_, state_.textColour);
+    cairo_show_text(cr_, utf8.c_str());
+    if (fromPosition && horizontal != kTextCentre) {
+        // The position moves past the text (back over it when right-aligned), in logical units.
+        double ax = (horizontal == kTextRight ? -1 : 1) * te.x_advance * std::cos(angle);
+        double ay = (horizontal == kTextRight ? -1 : 1) * te.x_advance * std::sin(angle);
+        cairo_restore(cr_);  // back to the logical matrix
+        cairo_device_to_user_distance(cr_, &ax, &ay);
+        state_.position = {origin.x + ax, origin.y + ay};
+        return;
+    }
+    cairo_restore(cr_);
 }
 
 void MetafilePainter::draw_dib(double x, double y, double w, double h, int sx, int sy, int sw, int sh,

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace mve::il {
@@ -31,10 +32,23 @@ struct MetaBrush {
     std::uint32_t colour = 0xFFFFFF;
 };
 
+struct MetaFont {
+    double height = 0;      // logical units; below 0 the em height, above 0 the cell height, 0 a default
+    double escapement = 0;  // tenths of a degree, anticlockwise
+    int weight = 400;       // 700 and up draw bold
+    bool italic = false;
+    std::string face;  // UTF-8; empty asks for the default sans face
+};
+
+// Text alignment flags of the files.
+constexpr std::uint32_t kTextUpdatePosition = 1, kTextRight = 2, kTextCentre = 6, kTextBottom = 8,
+                        kTextBaseline = 24;
+
 struct MetaObject {
-    enum Kind { kEmpty, kPen, kBrush, kOther } kind = kEmpty;
+    enum Kind { kEmpty, kPen, kBrush, kFont, kOther } kind = kEmpty;
     MetaPen pen;
     MetaBrush brush;
+    MetaFont font;
 };
 
 // Map modes as the files number them.
@@ -58,6 +72,9 @@ struct MetaState {
     MetaBrush brush;
     bool winding = false;  // polygon fill mode: alternate (even-odd) or winding
     MetaPoint position;
+    MetaFont font;
+    std::uint32_t textColour = 0;
+    std::uint32_t textAlign = 0;  // kText* flags; 0 is left, top
 };
 
 // The device rectangle the picture occupies (device units), mapped onto the output.
@@ -111,6 +128,10 @@ public:
 
     void intersect_clip(double l, double t, double r, double b);
     void reset_clip();
+
+    // UTF-8 text with the selected font, its reference point at `at` (or the
+    // current position, which it then advances, under kTextUpdatePosition).
+    void text(MetaPoint at, std::string utf8);
 
     // A DIB (BITMAPINFO header and colour table, then the bits) stretched
     // from source rectangle (sx, sy, sw, sh) onto the logical rectangle.

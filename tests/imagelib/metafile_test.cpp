@@ -3,12 +3,15 @@
 // files read back to the same pixels, and malformed files refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "imagelib/library.h"
 #include "imagelib/metafile.h"
+#include "imagelib/metafile_render.h"
 #include "imagelib/reading.h"
 #include "imagelib/sources.h"
 
@@ -305,6 +308,126 @@ TEST(Metafile, WritersReadBackToTheSamePixels)
     Bytes wide(40000 * 3);
     EXPECT_EQ(write_wmf(dest, wide.data(), 40000, 1, 40000 * 3, 72), 0);
     close_dest(dest);
+}
+
+// Where a picture differs from its background: the box and the busiest row.
+struct Ink {
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1, count = 0, busiestRow = -1;
+};
+Ink ink_of(const Picture& p, std::uint32_t background)
+{
+    Ink ink;
+    int best = 0;
+    for (int y = 0; y < p.h; ++y) {
+        int row = 0;
+        for (int x = 0; x < p.w; ++x) {
+            if (p.at(x, y) == background) continue;
+            ++row;
+            ink.left = std::min(ink.left, x), ink.right = std::max(ink.right, x);
+            ink.top = std::min(ink.top, y), ink.bottom = std::max(ink.bottom, y);
+        }
+        ink.count += row;
+        if (row > best) best = row, ink.busiestRow = y;
+    }
+    return ink;
+}
+
+// An EMF drawing "T" with a 20-unit em (ExtCreateFontIndirectW, SetTextColor,
+// SetTextAlign, ExtTextOutW) at (x, y) on a 60 x 60 frame.
+Bytes emf_text(std::uint32_t align, int x, int y)
+{
+    Emf e(60);
+    Bytes
+        font;  // slot 1, LOGFONTW: height -20, width, escapement, orientation, weight 400, 8 flag bytes, face
+    for (std::uint32_t v : {1u, std::uint32_t(-20), 0u, 0u, 0u, 400u, 0u, 0u}) put32(font, v);
+    for (char c : std::string("DejaVu Sans")) put16(font, c);
+    font.resize(4 + 92, 0);  // the face fills 32 characters
+    put32(e.bytes, 82);
+    put32(e.bytes, static_cast<std::uint32_t>(8 + font.size()));
+    e.bytes.insert(e.bytes.end(), font.begin(), font.end());
+    e.record(37, {1});
+    e.record(24, {kBlue});
+    e.record(22, {align});
+    // ExtTextOutW: bounds, graphics mode, scales, then the text block: the
+    // point, one character, its offset (76), options, rectangle, no spacing.
+    e.record(84, {0, 0, 0, 0, 1, 0, 0, std::uint32_t(x), std::uint32_t(y), 1, 76, 0, 0, 0, 0, 0, 0, 'T'});
+    return e.done();
+}
+
+TEST(Metafile, TextIsDrawnUprightAtItsAlignedReferencePoint)
+{
+    // Left and top at (5, 5): the glyph lies right of and below the point,
+    // within one em (20) of it, in the text colour; a T is busiest in its
+    // bar, at its top (drawn upside down it would be busiest at its foot).
+    const Picture top = render(emf_text(0, 5, 5), 60, 60);
+    const Ink a = ink_of(top, kGreen);
+    ASSERT_GT(a.count, 20);
+    const std::uint32_t bar = top.at(a.left + (a.right - a.left) / 2, a.top + 1);  // antialiased edges
+    EXPECT_GT(bar >> 16, 0xC0u);
+    EXPECT_LT(bar >> 8 & 0xFF, 0x40u);
+    EXPECT_GE(a.left, 4);  // the glyph may start a fraction of a pixel before the point
+    EXPECT_GE(a.top, 5);
+    EXPECT_LE(a.right, 25);
+    EXPECT_LE(a.bottom, 25);
+    EXPECT_LE(a.busiestRow, a.top + (a.bottom - a.top) / 3);
+    // Right and baseline at (50, 40): the T ends left of x = 50 and stands on
+    // the line y = 40 (no descender; antialiasing may reach one pixel below).
+    const Ink b = ink_of(render(emf_text(kTextRight | kTextBaseline, 50, 40), 60, 60), kGreen);
+    ASSERT_GT(b.count, 20);
+    EXPECT_LE(b.right, 50);
+    EXPECT_GE(b.left, 30);
+    EXPECT_GE(b.bottom, 38);
+    EXPECT_LE(b.bottom, 40);
+    EXPECT_LE(b.top, 30);
+}
+
+TEST(Metafile, WmfTextThroughTheWindowMapping)
+{
+    // Window 200 x 200 units drawn into 100 x 100 pixels: a 40-unit em is 20
+    // pixels, and TextOut at (20, 20) puts the top left of "T" at pixel (10, 10).
+    Bytes b = wmf_header(false, 1);
+    wmf_record(b, 0x020B, {0, 0});      // SetWindowOrg y, x
+    wmf_record(b, 0x020C, {200, 200});  // SetWindowExt y, x
+    std::initializer_list<int> font = {-40,
+                                       0,
+                                       0,
+                                       0,
+                                       400,
+                                       0,
+                                       0,
+                                       0,
+                                       0,
+                                       'D' | 'e' << 8,
+                                       'j' | 'a' << 8,
+                                       'V' | 'u' << 8,
+                                       ' ' | 'S' << 8,
+                                       'a' | 'n' << 8,
+                                       's',
+                                       0,
+                                       0,
+                                       0,
+                                       0,
+                                       0,
+                                       0,
+                                       0,
+                                       0,
+                                       0,
+                                       0};
+    wmf_record(b, 0x02FB, font);              // CreateFontIndirect -> slot 0
+    wmf_record(b, 0x012D, {0});               // SelectObject
+    wmf_record(b, 0x0209, {kRed, 0});         // SetTextColor
+    wmf_record(b, 0x0521, {1, 'T', 20, 20});  // TextOut: length, the byte padded, y, x
+    wmf_record(b, 0x0000, {});
+    const Picture p = render(b, 100, 100);
+    ASSERT_EQ(p.w, 100);
+    const Ink ink = ink_of(p, kGreen);
+    ASSERT_GT(ink.count, 20);
+    EXPECT_GE(ink.left, 9);
+    EXPECT_GE(ink.top, 10);
+    EXPECT_LE(ink.right, 30);
+    EXPECT_LE(ink.bottom, 30);
+    EXPECT_LE(ink.busiestRow, ink.top + (ink.bottom - ink.top) / 3);
+    EXPECT_GT(p.at(ink.left + (ink.right - ink.left) / 2, ink.top + 1) & 0xFF, 0xC0u);
 }
 
 void set32(Bytes& b, std::size_t at, std::uint32_t v)
