@@ -12,12 +12,7 @@
 #include "core/merge_float_batch.h"
 #include "core/merge_formulas.h"
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+#include "core/avx2_code_begin.h"
 
 #include "core/merge_float_batch_kernel.h"
 #include "core/simd_float_stage.h"
@@ -103,8 +98,4 @@ FloatKernels avx2_kernels(int mode)
 
 }  // namespace mve
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+#include "core/avx2_code_end.h"

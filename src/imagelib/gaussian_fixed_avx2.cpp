@@ -8,12 +8,7 @@
 
 #include "imagelib/gaussian_fixed.h"
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+#include "core/avx2_code_begin.h"
 
 #include "imagelib/gaussian_fixed_loops.h"
 
@@ -71,8 +66,4 @@ int fixed_column_avx2(const std::int16_t* const* rows, const FixedKernel& k, std
 
 }  // namespace mve::il::gauss
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+#include "core/avx2_code_end.h"
