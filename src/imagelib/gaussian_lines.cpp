@@ -12,7 +12,6 @@ namespace mve::il::gauss {
 namespace {
 
 float* sample(float* v, int i, int k) noexcept { return v + static_cast<std::size_t>(i) * k; }
-const float* sample(const float* v, int i, int k) noexcept { return v + static_cast<std::size_t>(i) * k; }
 
 // One step of the recursive filter on lanes [j, j + 4): all four inputs are
 // read before w is written (at the line's ends some of them are w itself).
