@@ -79,28 +79,48 @@ void load_rgba32_plain_reference(const std::uint8_t* in, std::uint16_t* out, std
     }
 }
 
+namespace {
+
+// Widens pixels [0, end) of a row bound for a layer, four at a time, and
+// returns where it stopped. A layer row being loaded is not read again soon:
+// on aligned rows the stores bypass the cache, which saves reading the old
+// row in first (half the memory traffic of the load). With hideTransparent
+// a pixel of alpha 0 becomes (0, 0, 0, 0).
+template <bool HideTransparent>
+std::size_t widen_into_layer_row(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels) noexcept
+{
+    const bool aligned = reinterpret_cast<std::uintptr_t>(out) % 16 == 0;
+    const __m128i zero = _mm_setzero_si128();
+    std::size_t i = 0;
+    for (; i + 4 <= pixels; i += 4) {
+        __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i * 4));
+        if constexpr (HideTransparent) px = _mm_andnot_si128(alpha_zero(px), px);
+        if (aligned) {
+            auto* d = reinterpret_cast<__m128i*>(out + i * 4);
+            _mm_stream_si128(d, _mm_unpacklo_epi8(zero, px));
+            _mm_stream_si128(d + 1, _mm_unpackhi_epi8(zero, px));
+        } else {
+            store_widened(out + i * 4, px);
+        }
+    }
+    if (aligned) _mm_sfence();
+    return i;
+}
+
+}  // namespace
+
+void rgba32_to_rgba64_layer_row(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels) noexcept
+{
+    const std::size_t i = fast_paths_enabled() ? widen_into_layer_row<false>(in, out, pixels) : 0;
+    rgba32_to_rgba64_reference(in + i * 4, out + i * 4, pixels - i);
+}
+
 void load_rgba32_plain(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels, bool lockAlpha) noexcept
 {
     std::size_t i = 0;
     if (fast_paths_enabled()) {
         if (!lockAlpha) {
-            // A layer row being loaded is not read again soon: on aligned
-            // rows the stores bypass the cache, which saves reading the old
-            // row in first.
-            const bool aligned = reinterpret_cast<std::uintptr_t>(out) % 16 == 0;
-            const __m128i zero = _mm_setzero_si128();
-            for (; i + 4 <= pixels; i += 4) {
-                __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i * 4));
-                px = _mm_andnot_si128(alpha_zero(px), px);
-                if (aligned) {
-                    auto* d = reinterpret_cast<__m128i*>(out + i * 4);
-                    _mm_stream_si128(d, _mm_unpacklo_epi8(zero, px));
-                    _mm_stream_si128(d + 1, _mm_unpackhi_epi8(zero, px));
-                } else {
-                    store_widened(out + i * 4, px);
-                }
-            }
-            if (aligned) _mm_sfence();
+            i = widen_into_layer_row<true>(in, out, pixels);
         } else {
             // Colour widened, the layer's alpha words kept.
             const __m128i keepAlpha = _mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0);

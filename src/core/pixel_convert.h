@@ -10,6 +10,9 @@ namespace mve {
 
 // `pixels` packed RGBA32 pixels into RGBA64 (each value v becomes v << 8).
 void rgba32_to_rgba64(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels) noexcept;
+// The same into a layer row that is not read again soon: on an aligned row
+// the stores bypass the cache.
+void rgba32_to_rgba64_layer_row(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels) noexcept;
 // `pixels` RGBA64 pixels into packed RGBA32 (each value becomes v >> 8).
 void rgba64_to_rgba32(const std::uint16_t* in, std::uint8_t* out, std::size_t pixels) noexcept;
 

@@ -138,7 +138,7 @@ void load_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int rowBytes, L
             if (lockAlpha)
                 load_rgba32_plain(s, d, n, true);
             else
-                rgba32_to_rgba64(s, d, n);
+                rgba32_to_rgba64_layer_row(s, d, n);
         } else {
             for (int i = i0; i < i1; ++i, s += 4, d += 4)
                 load_covered(d, s, load_coverage(cov, onLayer.x0 + (i - i0), onLayer.y0 + (j - j0)), lockAlpha);

@@ -4,6 +4,7 @@
 // seeded random rows of odd lengths.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -63,6 +64,14 @@ TEST(PixelConvert, VectorPathsMatchThePlainLoops)
         rgba32_to_rgba64(bytes.data(), fastWide.data(), pixels);
         rgba32_to_rgba64_reference(bytes.data(), slowWide.data(), pixels);
         EXPECT_EQ(fastWide, slowWide) << "seed " << start;
+        // The layer-row form streams on 16-byte aligned rows only: both an
+        // aligned and a misaligned destination.
+        for (std::size_t shift : {0, 1}) {
+            Words streamed(pixels * 4 + 4, 7);
+            rgba32_to_rgba64_layer_row(bytes.data(), streamed.data() + shift * 4, pixels);
+            EXPECT_TRUE(std::equal(slowWide.begin(), slowWide.end(), streamed.begin() + shift * 4))
+                << "seed " << start << " shift " << shift;
+        }
         Bytes fastNarrow(pixels * 4), slowNarrow(pixels * 4);
         rgba64_to_rgba32(layer.data(), fastNarrow.data(), pixels);
         rgba64_to_rgba32_reference(layer.data(), slowNarrow.data(), pixels);
