@@ -13,6 +13,7 @@
 #include "core/runtime.h"
 #include "imagelib/byte_pair_table.h"
 #include "imagelib/histogram.h"
+#include "imagelib/tone_linear.h"
 
 namespace mve::il {
 
@@ -178,7 +179,12 @@ int adjust_brightness_contrast(std::uint8_t* rgba, int width, int height, double
     const double k = c < 0 ? 1 + c : c >= 1 ? 1e6 : 1 / (1 - c);
     std::uint8_t table[256];
     for (int v = 0; v < 256; ++v) table[v] = clamp_byte((v - 127.5) * k + 127.5 + 255 * b);
-    return apply_tone_tables(rgba, width, height, same_tables(table));
+    const ToneTables tables = same_tables(table);
+    // The same line as k v + (128 - 127.5 k + 255 b), the 0.5 of the rounding included.
+    ToneLine line;
+    for (int c3 = 0; c3 < 3; ++c3) line.scale[c3] = k, line.offset[c3] = 128 - 127.5 * k + 255 * b;
+    if (apply_tone_line(rgba, width, height, line, tables)) return 1;
+    return apply_tone_tables(rgba, width, height, tables);
 }
 
 int adjust_gamma(std::uint8_t* rgba, int width, int height, double gamma) noexcept

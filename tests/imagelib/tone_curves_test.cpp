@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/merge_float_batch.h"
 #include "core/parallel.h"
 #include "core/runtime.h"
 #include "imagelib/histogram.h"
 #include "imagelib/tone_curves.h"
+#include "imagelib/tone_linear.h"
 
 namespace {
 
@@ -94,4 +96,49 @@ TEST(ToneCurves, HistogramCountsDoNotDependOnThreads)
         total += one.brightness[v];
     }
     EXPECT_EQ(total, one.visible);
+}
+
+TEST(ToneLine, TakenOnlyWhereItReproducesTheTablesByteForByte)
+{
+    // t[v] = min(floor(1.5 v + 3.75), 255) on every channel, on a picture of
+    // 13 x 3 (one step of eight pixels and a tail of five per row).
+    mve::il::ToneTables t;
+    for (int v = 0; v < 256; ++v)
+        for (auto& channel : t.rgb) channel[v] = static_cast<std::uint8_t>(std::min(255, (6 * v + 15) / 4));
+    const mve::il::ToneLine line{{1.5, 1.5, 1.5}, {3.75, 3.75, 3.75}};
+    const Pixels in = [] {
+        Pixels p(13 * 3 * 4);
+        for (std::size_t k = 0; k < p.size(); ++k) p[k] = static_cast<std::uint8_t>(k * 37 % 256);
+        return p;
+    }();
+    Pixels p = in;
+    const bool vectors = mve::simd_level_in_force() == mve::SimdLevel::Avx2;
+    ASSERT_EQ(mve::il::apply_tone_line(p.data(), 13, 3, line, t), vectors);
+    if (vectors)
+        for (std::size_t k = 0; k < in.size(); ++k)
+            ASSERT_EQ(p[k], k % 4 == 3 ? in[k] : std::min(255, (6 * in[k] + 15) / 4)) << k;
+    // One level off the line in one channel: the tables must be used instead.
+    t.rgb[1][200] = static_cast<std::uint8_t>(t.rgb[1][200] - 1);
+    p = in;
+    EXPECT_FALSE(mve::il::apply_tone_line(p.data(), 13, 3, line, t));
+    EXPECT_EQ(p, in);
+}
+
+TEST(ToneLine, BrightnessAndContrastGiveTheTableBytesOverTheSliderRange)
+{
+    // Every level in every channel, then the sliders' grid (value = slider x
+    // 0.02 - 1) with and without the fast paths.
+    Pixels in(256 * 4);
+    for (int v = 0; v < 256; ++v)
+        for (int k = 0; k < 4; ++k) in[v * 4 + k] = static_cast<std::uint8_t>((v + 85 * k) % 256);
+    for (int p1 = 0; p1 <= 1000; p1 += 25)
+        for (int p2 = 0; p2 <= 1000; p2 += 25) {
+            Pixels fast = in, plain = in;
+            const double b = p1 * 0.02 - 1, c = p2 * 0.02 - 1;
+            mve::il::adjust_brightness_contrast(fast.data(), 256, 1, b, c);
+            mve::set_fast_paths(false);
+            mve::il::adjust_brightness_contrast(plain.data(), 256, 1, b, c);
+            mve::set_fast_paths(true);
+            ASSERT_EQ(fast, plain) << "p1 " << p1 << " p2 " << p2;
+        }
 }
