@@ -106,9 +106,12 @@ void BM_MagickGaussianBlur(benchmark::State& state)
 
 // The dispatcher's cost: a cheap effect ("Basic Threshold") through
 // MVE_IPLImageProcess, against the same steps a host would call one by one
-// (refresh Src32, the runner, the write-back, the dirty mark), and against
-// the runner alone on the processing buffers.
-enum class Route { Dispatcher, HostSteps, RunnerOnly };
+// (refresh Src32, the runner, the write-back, the dirty mark), against a
+// host that calls the built-in effect export on its own copy of the layer
+// and loads the result, and against the runner alone on buffers (the
+// processing buffers, or the host's own through the export) without the
+// layer's round trip.
+enum class Route { Dispatcher, HostSteps, HostBuiltin, RunnerOnly, BuiltinOnly };
 
 void run_threshold(benchmark::State& state, Route route)
 {
@@ -136,8 +139,17 @@ void run_threshold(benchmark::State& state, Route route)
                 MVE_LoadRGBA32(mve::engine().ipl.dst32.data(), kHDW * 4, 1);
                 MVE_InvalidateDirtyUndoCanvas();
                 break;
+            case Route::HostBuiltin:
+                MVE_GetRGBA32(result.data(), kHDW * 4);
+                MVE_IPLRunBuiltinEffect("Basic Threshold", result.data(), kHDW, kHDH, 0.5, 0, 0, 0);
+                MVE_LoadRGBA32(result.data(), kHDW * 4, 1);
+                MVE_InvalidateDirtyUndoCanvas();
+                break;
             case Route::RunnerOnly:
                 mve::ipl::run_named_effect("Basic Threshold", 0, args);
+                break;
+            case Route::BuiltinOnly:
+                MVE_IPLRunBuiltinEffect("Basic Threshold", result.data(), kHDW, kHDH, 0.5, 0, 0, 0);
                 break;
         }
     }
@@ -156,6 +168,14 @@ void BM_ThresholdHostSteps(benchmark::State& s)
 void BM_ThresholdRunnerOnly(benchmark::State& s)
 {
     run_threshold(s, Route::RunnerOnly);
+}
+void BM_ThresholdHostBuiltin(benchmark::State& s)
+{
+    run_threshold(s, Route::HostBuiltin);
+}
+void BM_ThresholdBuiltinOnly(benchmark::State& s)
+{
+    run_threshold(s, Route::BuiltinOnly);
 }
 
 const bool started = [] {
@@ -194,6 +214,8 @@ BENCHMARK(BM_MagickGaussianBlur)
     ->UseRealTime();
 BENCHMARK(BM_ThresholdDispatcher)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ThresholdHostSteps)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ThresholdHostBuiltin)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ThresholdRunnerOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ThresholdBuiltinOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_MAIN();
