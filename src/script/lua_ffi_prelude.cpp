@@ -35,8 +35,9 @@ namespace {
 //   NaN giving 0. A byte store truncates the number (a C conversion), which
 //   is trunc(v x 255). The clamp is math.max and math.min, which compile to
 //   branch-free maxsd/minsd, so saturating filters take no side exits; NaN
-//   is caught first, by one test of the values' sum (NaN when any value is
-//   NaN), because the clamp's result for NaN is left to the machine.
+//   is caught first, because the clamp's result for NaN is left to the
+//   machine: one test of the values' sum, NaN when any value is NaN (or for
+//   inf + -inf, where the tests of the single values then find nothing).
 constexpr const char* kOnCanvas =
     "x, y = tonumber(x), tonumber(y) "
     "local on = x >= 0 and x < W and y >= 0 and y < H "
