@@ -167,6 +167,21 @@ TEST_P(LuaPixels, CompiledLoopsKeepTheEdgeRules)
     EXPECT_EQ(layer_at(2, 1), (Rgba{25, 25, 25, 255}));
 }
 
+// With the fast paths on LuaJIT the pixel functions are the prelude's Lua
+// functions (a prelude that failed to load would leave the C functions in
+// place and every other test passing); otherwise they are C functions.
+TEST_P(LuaPixels, PixelFunctionsComeFromThePreludeOnLuaJit)
+{
+    make(2, 1, {kRed, kBlue});
+    ASSERT_EQ(run("local names = {'get_rgb', 'set_rgb', 'get_hsl', 'set_cmyk', 'set_mask', 'single_buffer'}\n"
+                  "local kinds = {}\n"
+                  "for _, name in ipairs(names) do kinds[#kinds + 1] = debug.getinfo(_G[name], 'S').source end\n"
+                  "message_box(table.concat(kinds, ' '), 'k')\n"),
+              FilterOutcome::Done);
+    const std::string kind = mve::script::ffi_pixel_functions_available() ? "=pixel functions" : "=[C]";
+    EXPECT_EQ(texts(), std::vector<std::string>{kind + " " + kind + " " + kind + " " + kind + " " + kind + " " + kind});
+}
+
 TEST_P(LuaPixels, ReadsSeeTheSourceUntilSingleBufferMode)
 {
     make(2, 1, {kRed, kBlue});
