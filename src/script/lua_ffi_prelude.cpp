@@ -200,8 +200,8 @@ std::string to_bytes_code(const std::string& list)
         zeroNaN += "if " + n + " ~= " + n + " then " + n + " = 0 end ";
         clamped += sep + "min(max(" + n + ", 0), 255)";
     }
-    return names + " = " + scaled + " if " + sum + " ~= " + sum + " then " + zeroNaN + "end " + names + " = " +
-           clamped;
+    return names + " = " + scaled + " if " + sum + " ~= " + sum + " then " + zeroNaN + "end " + names +
+           " = " + clamped;
 }
 
 void replace_all(std::string& text, const std::string& word, const std::string& code)
@@ -248,7 +248,8 @@ const std::string& prelude_chunk()
         const std::string text = prelude_source();
         std::string bytecode;
         if (lua_State* L = luaL_newstate()) {
-            if (luaL_loadbuffer(L, text.data(), text.size(), kChunkName) == 0) lua_dump(L, append_chunk, &bytecode);
+            if (luaL_loadbuffer(L, text.data(), text.size(), kChunkName) == 0)
+                lua_dump(L, append_chunk, &bytecode);
             lua_close(L);
         }
         return bytecode.empty() ? text : bytecode;

@@ -173,13 +173,15 @@ TEST_P(LuaPixels, CompiledLoopsKeepTheEdgeRules)
 TEST_P(LuaPixels, PixelFunctionsComeFromThePreludeOnLuaJit)
 {
     make(2, 1, {kRed, kBlue});
-    ASSERT_EQ(run("local names = {'get_rgb', 'set_rgb', 'get_hsl', 'set_cmyk', 'set_mask', 'single_buffer'}\n"
-                  "local kinds = {}\n"
-                  "for _, name in ipairs(names) do kinds[#kinds + 1] = debug.getinfo(_G[name], 'S').source end\n"
-                  "message_box(table.concat(kinds, ' '), 'k')\n"),
-              FilterOutcome::Done);
+    ASSERT_EQ(
+        run("local names = {'get_rgb', 'set_rgb', 'get_hsl', 'set_cmyk', 'set_mask', 'single_buffer'}\n"
+            "local kinds = {}\n"
+            "for _, name in ipairs(names) do kinds[#kinds + 1] = debug.getinfo(_G[name], 'S').source end\n"
+            "message_box(table.concat(kinds, ' '), 'k')\n"),
+        FilterOutcome::Done);
     const std::string kind = mve::script::ffi_pixel_functions_available() ? "=pixel functions" : "=[C]";
-    EXPECT_EQ(texts(), std::vector<std::string>{kind + " " + kind + " " + kind + " " + kind + " " + kind + " " + kind});
+    EXPECT_EQ(texts(), std::vector<std::string>{kind + " " + kind + " " + kind + " " + kind + " " + kind +
+                                                " " + kind});
 }
 
 TEST_P(LuaPixels, ReadsSeeTheSourceUntilSingleBufferMode)
