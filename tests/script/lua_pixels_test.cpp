@@ -124,6 +124,66 @@ TEST_P(LuaPixels, CompiledLoopsKeepTheRules)
     EXPECT_EQ(layer_at(3, 0), (Rgba{254, 127, 255, 40}));
 }
 
+// Compiled loops over fractional and edge coordinates, and values where one
+// channel is NaN or the channels' sum is NaN without any NaN (inf and -inf),
+// then reads of Dst32 in single-buffer mode from a compiled loop.
+TEST_P(LuaPixels, CompiledLoopsKeepTheEdgeRules)
+{
+    make(3, 2, std::vector<Rgba>(6, {30, 60, 90, 200}));
+    ASSERT_EQ(run("local xs = {-0.5, 2.9, 1.5, -1, 0.2, 3, 1, 2}\n"
+                  "local ys = {0, 0.99, -0.7, 1, 1.5, 1, 1, -1}\n"
+                  "local rs = {0.2, 1e308, 0/0, 0.4, 0.6, 0.8, 1/0, 0.1}\n"
+                  "local gs = {0.5, -1e308, 0.3, 0.4, 0/0, 0.8, -1/0, 0.1}\n"
+                  "local bs = {1, 0.25, 0.7, 0.4, 0.6, 0/0, 0.5, 0.1}\n"
+                  "local bad = 0\n"
+                  "for n = 1, 300 do\n"
+                  "  for k = 1, 8 do set_rgb(xs[k], ys[k], rs[k], gs[k], bs[k]) end\n"
+                  "  set_rgba(2, 1.2, 0.5, 0.5, 0.5, 0/0)\n"
+                  "  if get_value(-0.9, -0.9) ~= 60 * 0.00392156862745098 then bad = bad + 1 end\n"
+                  "  if get_rgb(-1, 0) ~= 0 or get_rgb(0, 2) ~= 0 then bad = bad + 1 end\n"
+                  "end\n"
+                  "single_buffer(true)\n"
+                  "for n = 1, 300 do\n"
+                  "  local r, g, b, a = get_rgba(2.5, 1.9)\n"
+                  "  if r ~= 127 * 0.00392156862745098 or a ~= 0 then bad = bad + 1 end\n"
+                  "  if get_value(-0.2, 0) ~= 144 * 0.00392156862745098 then bad = bad + 1 end\n"
+                  "end\n"
+                  "single_buffer(false)\n"
+                  "set_rgba(2, 1, 0.1, 0.1, 0.1, 1)\n"
+                  "message_box(tostring(bad), 'b')\n"),
+              FilterOutcome::Done);
+    EXPECT_EQ(texts(), std::vector<std::string>{"0"});
+    // (-0.5, 0): 0.2 x 255 = 51, 127.5 -> 127, 255.
+    EXPECT_EQ(layer_at(0, 0), (Rgba{51, 127, 255, 200}));
+    // (1.5, -0.7): NaN -> 0, 76.5 -> 76, 178.5 -> 178.
+    EXPECT_EQ(layer_at(1, 0), (Rgba{0, 76, 178, 200}));
+    // (2.9, 0.99): inf clamps to 255, -inf to 0, 63.75 -> 63.
+    EXPECT_EQ(layer_at(2, 0), (Rgba{255, 0, 63, 200}));
+    // (0.2, 1.5): 153, NaN -> 0, 153.
+    EXPECT_EQ(layer_at(0, 1), (Rgba{153, 0, 153, 200}));
+    // (1, 1): inf and -inf again, 127.5 -> 127. (-1, 1), (3, 1) and (2, -1) fell off.
+    EXPECT_EQ(layer_at(1, 1), (Rgba{255, 0, 127, 200}));
+    // Read back as (127, 127, 127, 0) above, then 25.5 -> 25 and alpha 255.
+    EXPECT_EQ(layer_at(2, 1), (Rgba{25, 25, 25, 255}));
+}
+
+// With the fast paths on LuaJIT the pixel functions are the prelude's Lua
+// functions (a prelude that failed to load would leave the C functions in
+// place and every other test passing); otherwise they are C functions.
+TEST_P(LuaPixels, PixelFunctionsComeFromThePreludeOnLuaJit)
+{
+    make(2, 1, {kRed, kBlue});
+    ASSERT_EQ(
+        run("local names = {'get_rgb', 'set_rgb', 'get_hsl', 'set_cmyk', 'set_mask', 'single_buffer'}\n"
+            "local kinds = {}\n"
+            "for _, name in ipairs(names) do kinds[#kinds + 1] = debug.getinfo(_G[name], 'S').source end\n"
+            "message_box(table.concat(kinds, ' '), 'k')\n"),
+        FilterOutcome::Done);
+    const std::string kind = mve::script::ffi_pixel_functions_available() ? "=pixel functions" : "=[C]";
+    EXPECT_EQ(texts(), std::vector<std::string>{kind + " " + kind + " " + kind + " " + kind + " " + kind +
+                                                " " + kind});
+}
+
 TEST_P(LuaPixels, ReadsSeeTheSourceUntilSingleBufferMode)
 {
     make(2, 1, {kRed, kBlue});
