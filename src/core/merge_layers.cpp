@@ -136,7 +136,7 @@ void merge_layer(CoreState& e, int src, int dst)
     const int w = std::min({e.canvas.width, from->width, into->width});
     const int h = std::min({e.canvas.height, from->height, into->height});
     const std::uint16_t* mask = layer_mask_of(e, src);
-    merge_rgba64(from->pixels.data(), 0, 0, w, h, from->stride, mask, into->pixels.data(), 0, 0, into->stride,
+    merge_rgba64(from->pixels.data(), 0, 0, w, h, from->stride, mask, into->pixels.begin_write(), 0, 0, into->stride,
                  from->blendMode, mask ? kLayerMaskMode : 0, from->opacity, 255, false,
                  same_alpha_mode(from->blendMode, into->blendMode));
 }
@@ -163,7 +163,7 @@ void merge_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int index, int
     const std::size_t pixels = static_cast<std::size_t>(e.canvas.width) * h;
     require(converted.allocate(pixels * 4));
     rgba32_to_rgba64(buffer, converted.data(), pixels);
-    merge_rgba64(converted.data(), 0, 0, w, h, e.canvas.width * 4, nullptr, into->pixels.data(), 0, 0,
+    merge_rgba64(converted.data(), 0, 0, w, h, e.canvas.width * 4, nullptr, into->pixels.begin_write(), 0, 0,
                  into->stride, mode, 0, opacity, 255, false, same_alpha_mode(mode, into->blendMode));
 }
 
