@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/layer_pixels.h"
+#include "core/tile_occupancy.h"
 
 namespace mve {
 
@@ -32,6 +33,7 @@ struct LayerRecord {
     char modeName[kModeNameCapacity] = {};
     int blendMode = 0;
     int extents[4] = {0, 0, 0, 0};  // x0, y0, x1, y1; upper bounds exclusive
+    TileOccupancy occupancy;        // derived from pixels; valid at occupancy.generation only
 
     bool present() const noexcept { return static_cast<bool>(pixels); }
     // The rows to write for one operation: takes a new content generation.
