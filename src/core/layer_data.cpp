@@ -53,7 +53,8 @@ void set_layer_data(CoreState& e, const std::uint16_t* data, int index) noexcept
     if (ext.empty()) return;
     // The host's data is packed at the canvas width.
     copy_rows(bytes_of(layer->pixels.begin_write()), layer_row_bytes(*layer), bytes_of(data),
-              static_cast<std::size_t>(e.canvas.width) * 8, static_cast<std::size_t>(ext.width) * 8, ext.height);
+              static_cast<std::size_t>(e.canvas.width) * 8, static_cast<std::size_t>(ext.width) * 8,
+              ext.height);
 }
 
 void copy_layer_data(CoreState& e, int src, int dst) noexcept

@@ -89,8 +89,8 @@ const TileOccupancy* skippable_tiles(LayerRecord& layer, int x, int y, int w, in
 // merge_layer_rows for the rows [y, y + h) of the rectangle that starts at
 // column x and is w wide (the buffer's rows are w pixels), passing over the
 // layer's empty tiles: runs of occupied tiles are merged as they are.
-void merge_occupied_tiles(CoreState& e, int index, const TileOccupancy& map, std::uint16_t* buffer, int x, int y,
-                          int w, int h) noexcept
+void merge_occupied_tiles(CoreState& e, int index, const TileOccupancy& map, std::uint16_t* buffer, int x,
+                          int y, int w, int h) noexcept
 {
     const LayerRecord& layer = e.layers.table[index];
     const ClipRect r = clip_rect(x, y, w, h, layer.width, layer.height);
@@ -191,8 +191,8 @@ void merge_layer(CoreState& e, int src, int dst)
     const int w = std::min({e.canvas.width, from->width, into->width});
     const int h = std::min({e.canvas.height, from->height, into->height});
     const std::uint16_t* mask = layer_mask_of(e, src);
-    merge_rgba64(from->pixels.data(), 0, 0, w, h, from->stride, mask, into->pixels.begin_write(), 0, 0, into->stride,
-                 from->blendMode, mask ? kLayerMaskMode : 0, from->opacity, 255, false,
+    merge_rgba64(from->pixels.data(), 0, 0, w, h, from->stride, mask, into->pixels.begin_write(), 0, 0,
+                 into->stride, from->blendMode, mask ? kLayerMaskMode : 0, from->opacity, 255, false,
                  same_alpha_mode(from->blendMode, into->blendMode));
 }
 

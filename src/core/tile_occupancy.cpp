@@ -62,14 +62,14 @@ bool refresh_tile_occupancy(const LayerRecord& layer, TileOccupancy& map, int x0
     const int c0 = x0 / kOccupancyTile, c1 = (x1 - 1) / kOccupancyTile + 1;
     const int r0 = y0 / kOccupancyTile, r1 = (y1 - 1) / kOccupancyTile + 1;
     // Each task fills its own row of tiles.
-    for_each_row(r0, r1, static_cast<double>(c1 - c0) * kOccupancyTile * kOccupancyTile * cost::kCopy,
-                 [&](int row) {
-                     std::uint8_t* state = map.tiles.data() + static_cast<std::size_t>(row) * map.columns;
-                     for (int column = c0; column < c1; ++column)
-                         if (state[column] == TileOccupancy::kUnknown)
-                             state[column] = tile_has_alpha(layer, column, row) ? TileOccupancy::kOccupied
-                                                                                : TileOccupancy::kEmpty;
-                 });
+    for_each_row(
+        r0, r1, static_cast<double>(c1 - c0) * kOccupancyTile * kOccupancyTile * cost::kCopy, [&](int row) {
+            std::uint8_t* state = map.tiles.data() + static_cast<std::size_t>(row) * map.columns;
+            for (int column = c0; column < c1; ++column)
+                if (state[column] == TileOccupancy::kUnknown)
+                    state[column] =
+                        tile_has_alpha(layer, column, row) ? TileOccupancy::kOccupied : TileOccupancy::kEmpty;
+        });
     return true;
 }
 

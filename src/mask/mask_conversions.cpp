@@ -39,7 +39,8 @@ void with_current_layer(Engine& e, F&& body)
                            [&](int y) { body(p.row(y), std::as_const(*layer).row(y), ext.width); });
     } else {
         const LayerRows rows = layer->begin_write();
-        for_each_plane_row(ext.width, ext.height, cost::kSimple, [&](int y) { body(p.row(y), rows.row(y), ext.width); });
+        for_each_plane_row(ext.width, ext.height, cost::kSimple,
+                           [&](int y) { body(p.row(y), rows.row(y), ext.width); });
     }
 }
 

@@ -3,6 +3,7 @@
 // between records carries the generation along.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -11,34 +12,33 @@
 
 #include "engine/engine.h"
 #include "morvane/morvane.h"
+#include "support/canvas_fixture.h"
 
 using namespace mve;
 
 namespace {
 
-constexpr int W = 6, H = 5, M = 5;
+constexpr int W = 6, H = 5;
 
-struct LayerGeneration : ::testing::Test {
+// Layers 1 and 2, the second current, with undo, the processing buffers and
+// a solid 2-pixel brush painting at full strength.
+struct LayerGeneration : mve_test::CanvasFixture {
     void SetUp() override
     {
-        MVE_CreateImage(nullptr, W, H, M, 0);
-        ASSERT_EQ(MVE_CreateLayer(1, W, H), 1);
-        ASSERT_EQ(MVE_CreateLayer(2, W, H), 1);
-        MVE_SetLayer(2);
+        make(W, H, 2);
         MVE_SetUndoLevels(4);
         MVE_SetUndoMB(8);
         MVE_IPLAllocSrcBuffer32();
         MVE_IPLAllocDstBuffer32();
-        // A solid 2-pixel brush painting at full strength.
         MVE_SetSize(2);
         MVE_SetAlpha(100);
         MVE_SetMixMode(32, 0);
         Plane16& shape = engine().paint.brushShape;
-        for (std::size_t i = 0; i < shape.size(); ++i) shape[i] = 65535;
+        std::fill(shape.data(), shape.data() + shape.size(), 65535);
     }
     void TearDown() override
     {
-        MVE_DeleteImage();
+        CanvasFixture::TearDown();
         MVE_SetUndoLevels(0);
     }
 

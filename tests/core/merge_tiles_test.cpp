@@ -113,8 +113,9 @@ TEST_F(MergeTiles, SparseRandomStacksMatchTheFullMerge)
             for (int x = tx * 64; x < std::min(w, tx * 64 + 64); ++x) {
                 const unsigned k = rng() % 4;  // a mix of empty, opaque and partial pixels
                 const unsigned short a = k == 0 ? 0 : k == 1 ? 65535 : static_cast<unsigned short>(rng());
-                put(p, w, x, y, {static_cast<unsigned short>(rng()), static_cast<unsigned short>(rng()),
-                                 static_cast<unsigned short>(rng()), a});
+                put(p, w, x, y,
+                    {static_cast<unsigned short>(rng()), static_cast<unsigned short>(rng()),
+                     static_cast<unsigned short>(rng()), a});
             }
     };
     for (int index = 2; index <= 7; ++index) {

@@ -30,7 +30,8 @@ struct Rig {
     void fill(std::uint16_t r, std::uint16_t g, std::uint16_t b, std::uint16_t a)
     {
         std::uint16_t* p = layer.pixels.begin_write();
-        for (std::size_t i = 0; i < layer.pixels.size(); i += 4) p[i] = r, p[i + 1] = g, p[i + 2] = b, p[i + 3] = a;
+        for (std::size_t i = 0; i < layer.pixels.size(); i += 4)
+            p[i] = r, p[i + 1] = g, p[i + 2] = b, p[i + 3] = a;
     }
     void mask(std::uint16_t value)
     {

@@ -41,7 +41,10 @@ struct DabFeatures : ::testing::Test {
     {
         return engine().paint.brushShape[static_cast<std::size_t>(v) * M + u];
     }
-    static std::uint16_t* layer(int x, int y) { return engine().layers.table[2].begin_write().row(y) + x * 4; }
+    static std::uint16_t* layer(int x, int y)
+    {
+        return engine().layers.table[2].begin_write().row(y) + x * 4;
+    }
     static std::uint16_t* buffer(int u, int v)
     {
         return current_blend_buffer(engine()) + (static_cast<std::size_t>(v) * M + u) * 4;
