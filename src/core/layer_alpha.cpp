@@ -14,8 +14,9 @@ namespace {
 template <class F>
 void for_each_layer_pixel(LayerRecord& layer, F f)
 {
+    const LayerRows rows = layer.begin_write();
     for_each_plane_row(layer.width, layer.height, cost::kSimple, [&](int y) {
-        std::uint16_t* p = layer.row(y);
+        std::uint16_t* p = rows.row(y);
         for (int x = 0; x < layer.width; ++x, p += 4) f(p);
     });
 }

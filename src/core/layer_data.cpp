@@ -41,7 +41,7 @@ void set_rgba64_layer(CoreState& e, const std::uint16_t* buffer, int rowBytes, i
     if (!layer || !buffer) return;
     const Extent ext = canvas_extent(e, *layer);
     if (ext.empty() || !stride_holds(rowBytes, ext.width, 8)) return;
-    copy_rows(bytes_of(layer->pixels.data()), layer_row_bytes(*layer), bytes_of(buffer),
+    copy_rows(bytes_of(layer->pixels.begin_write()), layer_row_bytes(*layer), bytes_of(buffer),
               static_cast<std::size_t>(rowBytes), static_cast<std::size_t>(ext.width) * 8, ext.height);
 }
 
@@ -52,8 +52,9 @@ void set_layer_data(CoreState& e, const std::uint16_t* data, int index) noexcept
     const Extent ext = canvas_extent(e, *layer);
     if (ext.empty()) return;
     // The host's data is packed at the canvas width.
-    copy_rows(bytes_of(layer->pixels.data()), layer_row_bytes(*layer), bytes_of(data),
-              static_cast<std::size_t>(e.canvas.width) * 8, static_cast<std::size_t>(ext.width) * 8, ext.height);
+    copy_rows(bytes_of(layer->pixels.begin_write()), layer_row_bytes(*layer), bytes_of(data),
+              static_cast<std::size_t>(e.canvas.width) * 8, static_cast<std::size_t>(ext.width) * 8,
+              ext.height);
 }
 
 void copy_layer_data(CoreState& e, int src, int dst) noexcept
@@ -63,7 +64,7 @@ void copy_layer_data(CoreState& e, int src, int dst) noexcept
     if (!from || !to || from == to) return;
     const int w = std::min(from->width, to->width), h = std::min(from->height, to->height);
     if (w <= 0 || h <= 0) return;
-    copy_rows(bytes_of(to->pixels.data()), layer_row_bytes(*to), bytes_of(from->pixels.data()),
+    copy_rows(bytes_of(to->pixels.begin_write()), layer_row_bytes(*to), bytes_of(from->pixels.data()),
               layer_row_bytes(*from), static_cast<std::size_t>(w) * 8, h);
 }
 

@@ -57,7 +57,7 @@ void find_data_extents_ex(CoreState& e, int index, int* x0, int* y0, int* x1, in
 {
     const LayerRecord* layer = present_layer(e, index);
     if (!layer) return;
-    if (layer->width <= 0 || layer->height <= 0 || layer->pixels[3] == 0) {
+    if (layer->width <= 0 || layer->height <= 0 || layer->pixels.data()[3] == 0) {
         find_data_extents(e, index, x0, y0, x1, y1);
         return;
     }

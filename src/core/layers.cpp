@@ -51,7 +51,7 @@ int create_layer(CoreState& e, int index, int width, int height) noexcept
         const std::size_t values = static_cast<std::size_t>(width) * height * 4;
         if (!layer.present()) require(layer.pixels.allocate(values));
         // The background starts opaque white, every other layer transparent black.
-        std::memset(layer.pixels.data(), index == 1 ? 0xFF : 0x00, layer.pixels.bytes());
+        std::memset(layer.pixels.begin_write(), index == 1 ? 0xFF : 0x00, layer.pixels.bytes());
         recount_layers(e.layers);
         return 1;
     });

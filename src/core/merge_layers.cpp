@@ -2,6 +2,7 @@
 #include "core/merge_layers.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "core/blend_modes.h"
@@ -11,6 +12,8 @@
 #include "core/merge_core.h"
 #include "core/parallel.h"
 #include "core/pixel_convert.h"
+#include "core/runtime.h"
+#include "core/tile_occupancy.h"
 #include "morvane/morvane.h"
 
 namespace mve {
@@ -53,9 +56,10 @@ const std::uint16_t* layer_mask_of(CoreState& e, int k) noexcept
 
 namespace {
 
-// merge_layer_into_rect, its rows on the calling thread alone when callerOnly.
-bool merge_layer_rows(CoreState& e, int index, std::uint16_t* buffer, int x, int y, int w, int h,
-                      bool callerOnly) noexcept
+// merge_layer_into_rect into a buffer whose rows are bufferStride values
+// apart, its rows on the calling thread alone when callerOnly.
+bool merge_layer_rows(CoreState& e, int index, std::uint16_t* buffer, int bufferStride, int x, int y, int w,
+                      int h, bool callerOnly) noexcept
 {
     const LayerRecord* layer = present_layer(e, index);
     if (!layer || !buffer || !host_rect_allowed(w, h)) return false;
@@ -64,9 +68,51 @@ bool merge_layer_rows(CoreState& e, int index, std::uint16_t* buffer, int x, int
     const std::uint16_t* mask = layer_mask_of(e, index);
     merge_rgba64(layer->pixels.data(), r.x0, r.y0, r.width(), r.height(), layer->stride, mask, buffer,
                  static_cast<int>(r.x0 - static_cast<long long>(x)),
-                 static_cast<int>(r.y0 - static_cast<long long>(y)), w * 4, layer->blendMode,
+                 static_cast<int>(r.y0 - static_cast<long long>(y)), bufferStride, layer->blendMode,
                  mask ? kLayerMaskMode : 0, layer->opacity, 255, false, false, callerOnly);
     return true;
+}
+
+// The layer's tile map, brought up to date for the layer rectangle (x, y, w,
+// h), when the composite may skip its empty tiles: in a colour mode a source
+// pixel with alpha 0 changes nothing. Alpha modes act where the source is
+// transparent too, and are never skipped. Null when nothing may be skipped.
+const TileOccupancy* skippable_tiles(LayerRecord& layer, int x, int y, int w, int h) noexcept
+{
+    if (!fast_paths_enabled() || is_alpha_mode(layer.blendMode)) return nullptr;
+    const ClipRect r = clip_rect(x, y, w, h, layer.width, layer.height);
+    if (r.empty()) return nullptr;
+    if (!refresh_tile_occupancy(layer, layer.occupancy, r.x0, r.y0, r.x1, r.y1)) return nullptr;
+    return &layer.occupancy;
+}
+
+// merge_layer_rows for the rows [y, y + h) of the rectangle that starts at
+// column x and is w wide (the buffer's rows are w pixels), passing over the
+// layer's empty tiles: runs of occupied tiles are merged as they are.
+void merge_occupied_tiles(CoreState& e, int index, const TileOccupancy& map, std::uint16_t* buffer, int x,
+                          int y, int w, int h) noexcept
+{
+    const LayerRecord& layer = e.layers.table[index];
+    const ClipRect r = clip_rect(x, y, w, h, layer.width, layer.height);
+    const int stride = w * 4;
+    constexpr int T = kOccupancyTile;
+    for (int row = r.y0 / T; !r.empty() && row * T < r.y1; ++row) {
+        const int y0 = std::max(r.y0, row * T), y1 = std::min(r.y1, row * T + T);
+        const int last = (r.x1 - 1) / T;
+        for (int column = r.x0 / T; column <= last;) {
+            if (!map.occupied(column, row)) {
+                ++column;
+                continue;
+            }
+            int end = column;
+            while (end <= last && map.occupied(end, row)) ++end;
+            const int x0 = std::max(r.x0, column * T), x1 = std::min(r.x1, end * T);
+            std::uint16_t* at = buffer + static_cast<std::size_t>(y0 - static_cast<long long>(y)) * stride +
+                                static_cast<std::size_t>(x0 - static_cast<long long>(x)) * 4;
+            merge_layer_rows(e, index, at, stride, x0, y0, x1 - x0, y1 - y0, true);
+            column = end;
+        }
+    }
 }
 
 }  // namespace
@@ -74,7 +120,7 @@ bool merge_layer_rows(CoreState& e, int index, std::uint16_t* buffer, int x, int
 bool merge_layer_into_rect(CoreState& e, int index, std::uint16_t* buffer, int x, int y, int w,
                            int h) noexcept
 {
-    return merge_layer_rows(e, index, buffer, x, y, w, h, false);
+    return merge_layer_rows(e, index, buffer, w * 4, x, y, w, h, false);
 }
 
 void merge_visible_rect(CoreState& e, std::uint16_t* buffer, int x, int y, int w, int h) noexcept
@@ -93,6 +139,12 @@ void merge_visible_rect(CoreState& e, std::uint16_t* buffer, int x, int y, int w
             std::memcpy(buffer + (static_cast<std::size_t>(dy + row) * w + static_cast<std::size_t>(dx)) * 4,
                         background.row(r.y0 + row) + r.x0 * 4, static_cast<std::size_t>(r.width()) * 8);
     }
+    // Tile maps are brought up to date here, before the parallel bands read them.
+    std::array<const TileOccupancy*, kLayerCount> tiles{};
+    for (int index = 2; index < kLayerCount; ++index) {
+        LayerRecord& layer = e.layers.table[index];
+        if (layer.present() && layer.visible) tiles[index] = skippable_tiles(layer, x, y, w, h);
+    }
     // Every layer is merged into one band of rows before the next band, so
     // the band of the composite stays in the core's cache from layer to
     // layer instead of being fetched from memory once per layer. Each pixel
@@ -105,8 +157,11 @@ void merge_visible_rect(CoreState& e, std::uint16_t* buffer, int x, int y, int w
         std::uint16_t* rowsOut = buffer + static_cast<std::size_t>(top) * w * 4;
         for (int index = 2; index < kLayerCount; ++index) {
             const LayerRecord& layer = e.layers.table[index];
-            if (layer.present() && layer.visible)
-                merge_layer_rows(e, index, rowsOut, x, y + top, w, rows, true);
+            if (!layer.present() || !layer.visible) continue;
+            if (tiles[index])
+                merge_occupied_tiles(e, index, *tiles[index], rowsOut, x, y + top, w, rows);
+            else
+                merge_layer_rows(e, index, rowsOut, w * 4, x, y + top, w, rows, true);
         }
     });
 }
@@ -136,8 +191,8 @@ void merge_layer(CoreState& e, int src, int dst)
     const int w = std::min({e.canvas.width, from->width, into->width});
     const int h = std::min({e.canvas.height, from->height, into->height});
     const std::uint16_t* mask = layer_mask_of(e, src);
-    merge_rgba64(from->pixels.data(), 0, 0, w, h, from->stride, mask, into->pixels.data(), 0, 0, into->stride,
-                 from->blendMode, mask ? kLayerMaskMode : 0, from->opacity, 255, false,
+    merge_rgba64(from->pixels.data(), 0, 0, w, h, from->stride, mask, into->pixels.begin_write(), 0, 0,
+                 into->stride, from->blendMode, mask ? kLayerMaskMode : 0, from->opacity, 255, false,
                  same_alpha_mode(from->blendMode, into->blendMode));
 }
 
@@ -163,7 +218,7 @@ void merge_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int index, int
     const std::size_t pixels = static_cast<std::size_t>(e.canvas.width) * h;
     require(converted.allocate(pixels * 4));
     rgba32_to_rgba64(buffer, converted.data(), pixels);
-    merge_rgba64(converted.data(), 0, 0, w, h, e.canvas.width * 4, nullptr, into->pixels.data(), 0, 0,
+    merge_rgba64(converted.data(), 0, 0, w, h, e.canvas.width * 4, nullptr, into->pixels.begin_write(), 0, 0,
                  into->stride, mode, 0, opacity, 255, false, same_alpha_mode(mode, into->blendMode));
 }
 

@@ -29,7 +29,7 @@ void clear_paint_layer(CoreState& e) noexcept
 {
     LayerRecord& paint = e.layers.paint;
     if (!paint.present()) return;
-    std::memset(paint.pixels.data(), 0, paint.pixels.bytes());
+    std::memset(paint.pixels.begin_write(), 0, paint.pixels.bytes());
     set_empty_extents(e);
 }
 
@@ -56,12 +56,13 @@ void clear_paint_layer_old(CoreState& e) noexcept
 {
     LayerRecord& paint = e.layers.paint;
     if (!paint.present()) return;
-    std::memset(paint.pixels.data(), 0xFF, paint.pixels.bytes());
+    const LayerRows rows = paint.begin_write();
+    std::memset(rows.data, 0xFF, paint.pixels.bytes());
     // Only the part of the extents that lies on the plane is cleared.
     const int x0 = std::max(paint.extents[0], 0), y0 = std::max(paint.extents[1], 0);
     const int x1 = std::min(paint.extents[2], paint.width), y1 = std::min(paint.extents[3], paint.height);
     for (int y = y0; y < y1; ++y)
-        if (x1 > x0) std::memset(paint.row(y) + x0 * 4, 0, static_cast<std::size_t>(x1 - x0) * 8);
+        if (x1 > x0) std::memset(rows.row(y) + x0 * 4, 0, static_cast<std::size_t>(x1 - x0) * 8);
     set_empty_extents(e);
 }
 

@@ -13,8 +13,9 @@ namespace {
 // Every pixel of the layer becomes the four 16-bit values.
 void fill_layer(LayerRecord& layer, const std::uint16_t (&v)[4])
 {
+    const LayerRows rows = layer.begin_write();
     for (int y = 0; y < layer.height; ++y) {
-        std::uint16_t* d = layer.row(y);
+        std::uint16_t* d = rows.row(y);
         for (int x = 0; x < layer.width; ++x, d += 4) std::copy(v, v + 4, d);
     }
 }
@@ -38,8 +39,9 @@ void fill_through_mask(CoreState& e, LayerRecord& layer, const CoverageSource& c
                        const std::uint8_t (&v)[4])
 {
     const Extent ext = canvas_extent(e, layer);
+    const LayerRows rows = layer.begin_write();
     for (int y = 0; y < ext.height; ++y) {
-        std::uint16_t* d = layer.row(y);
+        std::uint16_t* d = rows.row(y);
         const std::uint16_t* mask = cov.mask + cov.at(0, y);
         for (int x = 0; x < ext.width; ++x, d += 4) {
             const std::uint32_t m = mask[x];

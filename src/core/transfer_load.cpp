@@ -63,9 +63,10 @@ void walk_rgb24(CoreState& e, LayerRecord& layer, const std::uint8_t* buffer, in
     const CoverageSource cov = coverage_source(e);
     const bool covered = masked && cov.engaged;
     if (!stride_holds(rowBytes, ext.width, 3)) return;
+    const LayerRows rows = layer.begin_write();
     for (int y = 0; y < ext.height; ++y) {
         const std::uint8_t* s = buffer_row(buffer, rowBytes, y);
-        std::uint16_t* d = layer.row(y);
+        std::uint16_t* d = rows.row(y);
         for (int x = 0; x < ext.width; ++x, s += 3, d += 4) {
             if (!covered) {
                 plain(s, d);
@@ -125,9 +126,10 @@ void load_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int rowBytes, L
     const int j0 = static_cast<int>(onLayer.y0 - static_cast<long long>(y));
     const int i1 = i0 + onLayer.width(), j1 = j0 + onLayer.height();
     const bool lockAlpha = layer.lockAlpha != 0;
+    const LayerRows rows = layer.begin_write();
     for_each_row(j0, j1, (i1 - i0) * (covered ? cost::kSimple : cost::kCopy), [&](int j) {
         const std::uint8_t* s = buffer_row(buffer, rowBytes, j) + static_cast<std::size_t>(i0) * 4;
-        std::uint16_t* d = layer.row(onLayer.y0 + (j - j0)) + static_cast<std::size_t>(onLayer.x0) * 4;
+        std::uint16_t* d = rows.row(onLayer.y0 + (j - j0)) + static_cast<std::size_t>(onLayer.x0) * 4;
         const std::size_t n = static_cast<std::size_t>(i1 - i0);
         const int canvasY = onLayer.y0 + (j - j0);
         if (!covered) {
@@ -187,9 +189,10 @@ void load_bgr24_into_current(CoreState& e, const std::uint8_t* bgr, int rowBytes
     const Extent ext = canvas_extent(e, *layer);
     const int w = std::min(width, ext.width), h = std::min(height, ext.height);
     if (w <= 0 || h <= 0 || !stride_holds(rowBytes, w, 3)) return;
+    const LayerRows rows = layer->begin_write();
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* s = bgr + static_cast<std::ptrdiff_t>(y) * rowBytes;
-        std::uint16_t* d = layer->row(y);
+        std::uint16_t* d = rows.row(y);
         // Input order B, G, R; the result is opaque at full 65535.
         for (int x = 0; x < w; ++x, s += 3, d += 4)
             d[0] = widen8(s[2]), d[1] = widen8(s[1]), d[2] = widen8(s[0]), d[3] = 0xFFFF;

@@ -40,8 +40,8 @@ void merge_write_back(Frame& f, std::uint8_t* buffer, int mode, int opacity)
     core::cover_rgba32(buffer, f.width, f.height);
     const Extent rows = canvas_extent(f.e, *layer);
     if (rows.empty()) return;
-    require(merge_rgba32_into_plane(buffer, f.width, rows.height, layer->pixels.data(), layer->stride, mode,
-                                    std::clamp(opacity, 0, 256), layer->lockAlpha != 0));
+    require(merge_rgba32_into_plane(buffer, f.width, rows.height, layer->pixels.begin_write(), layer->stride,
+                                    mode, std::clamp(opacity, 0, 256), layer->lockAlpha != 0));
 }
 
 void builtin(Frame& f, const char* name, int chain, const ipl::EffectArgs& args)

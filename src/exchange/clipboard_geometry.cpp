@@ -110,8 +110,8 @@ bool merge_picture(Engine& e, ClipPicture p, int x, int y, int opacity, bool toP
     rgba32_to_rgba64(p.data(), wide.data(), static_cast<std::size_t>(w) * h);
     const int mode = intoPaint ? kAlphaNormal : kNormal;
     const bool lockAlpha = intoPaint ? false : target->lockAlpha != 0;
-    merge_rgba64(wide.data(), 0, 0, w, h, w * 4, nullptr, target->pixels.data(), x0, y0, target->stride, mode,
-                 0, std::clamp(opacity, 0, 256), 255, lockAlpha, false);
+    merge_rgba64(wide.data(), 0, 0, w, h, w * 4, nullptr, target->pixels.begin_write(), x0, y0,
+                 target->stride, mode, 0, std::clamp(opacity, 0, 256), 255, lockAlpha, false);
     if (intoPaint) core::set_paint_layer_extents(e, 0, 0, e.canvas.width, e.canvas.height);
     return true;
 }

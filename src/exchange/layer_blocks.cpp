@@ -17,7 +17,7 @@ using namespace mve;
 namespace {
 
 // The layer's row when the layer has pixels and the row lies inside it.
-std::uint16_t* layer_row(CoreState& e, int layer, int row) noexcept
+const std::uint16_t* layer_row(CoreState& e, int layer, int row) noexcept
 {
     LayerRecord* l = present_layer(e, layer);
     if (!l || row < 0 || row >= l->height || l->width <= 0) return nullptr;
@@ -37,9 +37,9 @@ int get_layer_line_rle(CoreState& e, unsigned char* out, int layer, int row) noe
 
 void put_layer_line_rle(CoreState& e, const unsigned char* in, int layer, int row) noexcept
 {
-    std::uint16_t* pixels = layer_row(e, layer, row);
-    if (!in || !pixels) return;
-    rle_decode_rgba(in, kRleUnbounded, pixels, present_layer(e, layer)->width);
+    if (!in || !layer_row(e, layer, row)) return;
+    LayerRecord* l = present_layer(e, layer);
+    rle_decode_rgba(in, kRleUnbounded, l->begin_write().row(row), l->width);
 }
 
 int get_layer_compressed(CoreState& e, unsigned char* out, int outCapacity, int layer, int level)

@@ -80,7 +80,7 @@ MVE_API void MVE_SetGrid(int)
     guarded("SetGrid Excpt", [&] {
         LayerRecord* layer = engine().layers.current;
         if (!layer || !layer->present()) return;
-        il::magick_gaussian_blur_rgba64(layer->pixels.data(), layer->width, layer->height, 5.0, 5.0);
+        il::magick_gaussian_blur_rgba64(layer->pixels.begin_write(), layer->width, layer->height, 5.0, 5.0);
     });
 }
 

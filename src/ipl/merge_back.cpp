@@ -37,7 +37,7 @@ void merge_rgba32_over_current(Engine& e, const std::uint8_t* rgba, int rowBytes
                                  static_cast<std::ptrdiff_t>(x0 - x) * 4,
                              band.data() + static_cast<std::size_t>(r) * cw * 4,
                              static_cast<std::size_t>(cw));
-        merge_rgba64(band.data(), 0, 0, cw, rows, cw * 4, nullptr, layer->pixels.data(), x0, top,
+        merge_rgba64(band.data(), 0, 0, cw, rows, cw * 4, nullptr, layer->pixels.begin_write(), x0, top,
                      layer->stride, 0, 0, opacity, 255, layer->lockAlpha != 0, false);
     }
 }

@@ -4,6 +4,8 @@
 #include "mask/mask_conversions.h"
 
 #include <algorithm>
+#include <type_traits>
+#include <utility>
 
 #include "core/clip.h"
 #include "core/parallel.h"
@@ -22,7 +24,8 @@ std::uint8_t* byte_row(unsigned char* buffer, int rowBytes, int y) noexcept
 }
 
 // Runs body(maskRow, layerRow, width) over the rows the Mask and the current
-// layer share (the canvas size, clipped to what the layer holds).
+// layer share (the canvas size, clipped to what the layer holds). A body
+// that takes writable layer rows gives the layer a new content generation.
 template <class F>
 void with_current_layer(Engine& e, F&& body)
 {
@@ -31,7 +34,14 @@ void with_current_layer(Engine& e, F&& body)
     if (!p || !layer) return;
     const Extent ext = canvas_extent(e, *layer);
     if (ext.empty()) return;
-    for_each_plane_row(ext.width, ext.height, cost::kSimple, [&](int y) { body(p.row(y), layer->row(y), ext.width); });
+    if constexpr (std::is_invocable_v<F&, std::uint16_t*, const std::uint16_t*, int>) {
+        for_each_plane_row(ext.width, ext.height, cost::kSimple,
+                           [&](int y) { body(p.row(y), std::as_const(*layer).row(y), ext.width); });
+    } else {
+        const LayerRows rows = layer->begin_write();
+        for_each_plane_row(ext.width, ext.height, cost::kSimple,
+                           [&](int y) { body(p.row(y), rows.row(y), ext.width); });
+    }
 }
 
 // Mask from a grey computed per layer pixel.

@@ -168,7 +168,7 @@ bool prepare(Engine& e, const DabSquare& sq, const Px& colour, const RowStarts& 
     cx.colourTable = variation_table(e.random.colourVariation, e.random.colourVaryAmount);
     cx.colourAmount = e.random.colourVaryAmount, cx.colourLength = e.random.colourVariation.length;
     cx.starts = &starts;
-    cx.target = target->pixels.data();
+    cx.target = target->pixels.begin_write();
     cx.stride = static_cast<std::size_t>(target->stride);
     const LayerRecord* current = e.layers.current;
     const bool layerLocked = current && current->lockAlpha;

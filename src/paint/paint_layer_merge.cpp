@@ -22,7 +22,7 @@ void merge_paint_layer(Engine& e, int index) noexcept
     const bool lock = (e.layers.current && e.layers.current->lockAlpha) || e.brush.alphaLocked;
     if (x1 > x0 && y1 > y0)
         merge_rgba64(paint.pixels.data(), x0, y0, x1 - x0, y1 - y0, paint.stride, nullptr,
-                     into->pixels.data(), x0, y0, into->stride, paint.blendMode, 0, paint.opacity,
+                     into->pixels.begin_write(), x0, y0, into->stride, paint.blendMode, 0, paint.opacity,
                      paint.level, lock, false);
     core::clear_paint_layer(e);
 }
@@ -36,7 +36,7 @@ void blur_paint_layer_alpha(LayerRecord& paint)
     const std::uint16_t* p = paint.pixels.data();
     for (std::size_t i = 0; i < count; ++i) alpha[i] = static_cast<std::uint8_t>(p[i * 4 + 3] >> 8);
     if (!blur_gray8(alpha.data(), blurred.data(), paint.width, paint.height, 100)) return;
-    std::uint16_t* out = paint.pixels.data();
+    std::uint16_t* out = paint.pixels.begin_write();
     // Nearly solid paint stays solid; the rest takes the blurred edge.
     for (std::size_t i = 0; i < count; ++i)
         out[i * 4 + 3] = alpha[i] >= 240 ? 0xFFFF : static_cast<std::uint16_t>(blurred[i] << 8);

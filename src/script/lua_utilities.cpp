@@ -66,8 +66,8 @@ int merge(lua_State* L)
     LayerRecord* layer = current_layer(e);
     if (layer && layer->width >= run.width && layer->height >= run.height) {
         const bool sameAlphaMode = mode == layer->blendMode && mode >= 32;
-        merged = merge_rgba32_into_plane(run.dst, run.width, run.height, layer->pixels.data(), layer->stride, mode,
-                                         opacity, layer->lockAlpha != 0, sameAlphaMode);
+        merged = merge_rgba32_into_plane(run.dst, run.width, run.height, layer->pixels.begin_write(),
+                                         layer->stride, mode, opacity, layer->lockAlpha != 0, sameAlphaMode);
     }
     if (!merged) return luaL_error(L, "merge: not enough memory");
     core::read_current_rgba32(e, run.src, run.width * 4);

@@ -29,7 +29,8 @@ void exchange_step(Engine& e, int n, bool withMask) noexcept
     const bool layerReady = switch_to_slot_layer(e, store.slotLayer[n]);
     UndoSlot& slot = store.slots[n];
     if (slot.pixels && layerReady)
-        exchange_through_slot(slot.pixels.data(), slot.rect, current_layer_view(e), under_pixels_view(e));
+        exchange_through_slot(slot.pixels.data(), slot.rect, current_layer_write_view(e),
+                              under_pixels_view(e));
     if (withMask && slot.mask) exchange_through_slot(slot.mask.data(), slot.rect, mask_view(e), under_mask_view(e));
 }
 

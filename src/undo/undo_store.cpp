@@ -75,7 +75,16 @@ PlaneView current_layer_view(Engine& e) noexcept
     LayerRecord* layer = e.layers.current;
     if (!layer || !layer->present() || layer->width <= 0 || layer->height <= 0) return PlaneView{};
     if (layer->pixels.size() < static_cast<std::size_t>(layer->width) * layer->height * 4) return PlaneView{};
-    return PlaneView{layer->pixels.data(), layer->width, layer->height, 4};
+    // Only read through (PlaneView has no const form); writers take
+    // current_layer_write_view, which gives the layer a new generation.
+    return PlaneView{const_cast<std::uint16_t*>(layer->pixels.data()), layer->width, layer->height, 4};
+}
+
+PlaneView current_layer_write_view(Engine& e) noexcept
+{
+    const PlaneView view = current_layer_view(e);
+    if (view) e.layers.current->pixels.begin_write();
+    return view;
 }
 
 namespace {
@@ -102,7 +111,7 @@ void save_undo_back_buffer(Engine& e, int index) noexcept
     const PlaneView under = under_pixels_view(e);
     if (layer.present() && under &&
         layer.pixels.size() >= static_cast<std::size_t>(layer.width) * layer.height * 4) {
-        const PlaneView from{layer.pixels.data(), layer.width, layer.height, 4};
+        const PlaneView from{const_cast<std::uint16_t*>(layer.pixels.data()), layer.width, layer.height, 4};
         copy_plane_rect(from, Rect4{0, 0, layer.width - 1, layer.height - 1}, under);
     }
     const PlaneView mask = mask_view(e);

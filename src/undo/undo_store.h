@@ -56,6 +56,8 @@ void undo_widen_dirty(Engine& e, int x0, int y0, int x1, int y1) noexcept;
 
 // The current layer when its pixels exist, else an empty view.
 PlaneView current_layer_view(Engine& e) noexcept;
+// The same for writing: the layer takes a new content generation.
+PlaneView current_layer_write_view(Engine& e) noexcept;
 PlaneView mask_view(Engine& e) noexcept;
 PlaneView under_pixels_view(Engine& e) noexcept;
 PlaneView under_mask_view(Engine& e) noexcept;

@@ -20,7 +20,7 @@ struct LayersTest : ::testing::Test {
 
     static std::uint16_t* px(int layer, int x, int y)
     {
-        return engine().layers.table[layer].row(y) + x * 4;
+        return engine().layers.table[layer].begin_write().row(y) + x * 4;
     }
     static void set(int layer, int x, int y, std::uint16_t r, std::uint16_t g, std::uint16_t b, std::uint16_t a)
     {
@@ -290,7 +290,7 @@ TEST_F(LayersTest, BlurPaintLayerAlphaKeepsSolidPaintAndSoftensEdges)
     MVE_DeleteImage();
     MVE_CreateImage(nullptr, 16, 16, 4, 0);
     MVE_CreatePaintLayer(100, 100, "Normal");
-    LayerRecord& paint = engine().layers.paint;
+    const LayerRows paint = engine().layers.paint.begin_write();
     for (int y = 4; y < 12; ++y)
         for (int x = 4; x < 12; ++x) paint.row(y)[x * 4 + 3] = 0xF000;  // high byte 240: stays solid
     paint.row(0)[3] = 0x8000;  // an isolated half-covered pixel is spread out

@@ -196,7 +196,7 @@ struct LayerBlocks : ::testing::Test {
         const std::uint16_t px[W * H][4] = {{0x12FF, 0x3400, 0x56AB, 0xFF00}, {0x12FF, 0x3400, 0x56AB, 0xFF00},
                                             {0x7700, 0x8800, 0x9900, 0x0000}, {0x8000, 0x8000, 0x8000, 0xFF00},
                                             {0, 0, 0, 0x8000},                {0xFF00, 0xFF00, 0xFF00, 0xFF00}};
-        std::memcpy(engine().layers.table[2].pixels.data(), px, sizeof px);
+        std::memcpy(engine().layers.table[2].pixels.begin_write(), px, sizeof px);
         MVE_SetLastError("");
     }
     void TearDown() override { MVE_DeleteImage(); }
@@ -256,7 +256,7 @@ TEST_F(LayerBlocks, BlockRoundTripLoadsUnmasked)
     ASSERT_GT(out.size(), 0u);
     // Clear the layer, then load through a Mask that would block everything:
     // the load is unmasked.
-    std::memset(engine().layers.table[2].pixels.data(), 0, engine().layers.table[2].pixels.bytes());
+    std::memset(engine().layers.table[2].pixels.begin_write(), 0, engine().layers.table[2].pixels.bytes());
     MVE_ClearMask(65535, 65535, 65535);
     MVE_LoadRGBA32LayerCompressed(out.data(), 0, static_cast<int>(out.size()), 2);
     EXPECT_EQ(error(), "");

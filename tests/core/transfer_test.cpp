@@ -29,8 +29,9 @@ struct Rig {
     }
     void fill(std::uint16_t r, std::uint16_t g, std::uint16_t b, std::uint16_t a)
     {
+        std::uint16_t* p = layer.pixels.begin_write();
         for (std::size_t i = 0; i < layer.pixels.size(); i += 4)
-            layer.pixels[i] = r, layer.pixels[i + 1] = g, layer.pixels[i + 2] = b, layer.pixels[i + 3] = a;
+            p[i] = r, p[i + 1] = g, p[i + 2] = b, p[i + 3] = a;
     }
     void mask(std::uint16_t value)
     {
@@ -171,7 +172,7 @@ TEST(TransferLoadTest, MaskedPartialCoverageThreeCases)
     Rig rig(3, 1);
     rig.mask(0x8000);
     rig.fill(0x1000, 0x2000, 0x3000, 0x4000);
-    for (int k = 0; k < 4; ++k) rig.layer.pixels[8 + k] = 0;  // pixel 2: dA = 0
+    for (int k = 0; k < 4; ++k) rig.layer.pixels.begin_write()[8 + k] = 0;  // pixel 2: dA = 0
     rig.load({200, 100, 50, 128, 200, 100, 50, 0, 200, 100, 50, 128}, 3, 1, 0, 0, true);
     // dA, a != 0: R = (33023*200 + (32512*4096 >> 8)) >> 8 = (6604600 + 520192) >> 8 = 27831
     //             G = (3302300 + 1040384) >> 8 = 16963, B = (1651150 + 1560576) >> 8 = 12545

@@ -23,7 +23,10 @@ struct FillsFixture : mve_test::CanvasFixture {
         make(5, 5, 2);
         MVE_EnableMask(0);
     }
-    std::uint16_t* raw(int layer, int x, int y) { return engine().layers.table[layer].row(y) + 4 * x; }
+    std::uint16_t* raw(int layer, int x, int y)
+    {
+        return engine().layers.table[layer].begin_write().row(y) + 4 * x;
+    }
     void set(int layer, int x, int y, Px p)
     {
         for (int c = 0; c < 4; ++c) raw(layer, x, y)[c] = static_cast<std::uint16_t>(p[c] << 8);

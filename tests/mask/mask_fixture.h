@@ -16,7 +16,7 @@ namespace mve::test {
 struct MaskFixture : mve_test::CanvasFixture {
 
     std::uint16_t& m(int x, int y) { return engine().mask.plane[static_cast<std::size_t>(y) * w + x]; }
-    std::uint16_t* px(int x, int y) { return engine().layers.table[1].row(y) + 4 * x; }
+    std::uint16_t* px(int x, int y) { return engine().layers.table[1].begin_write().row(y) + 4 * x; }
     void set_px(int x, int y, std::uint16_t r, std::uint16_t g, std::uint16_t b, std::uint16_t a)
     {
         std::uint16_t* p = px(x, y);

@@ -25,7 +25,10 @@ struct BlendBufferTest : ::testing::Test {
     }
     void TearDown() override { MVE_DeleteImage(); }
 
-    static std::uint16_t* canvas(int x, int y) { return engine().layers.table[2].row(y) + x * 4; }
+    static std::uint16_t* canvas(int x, int y)
+    {
+        return engine().layers.table[2].begin_write().row(y) + x * 4;
+    }
     static std::uint16_t* buffer(int u, int v) { return current_blend_buffer(engine()) + (v * M + u) * 4; }
 };
 

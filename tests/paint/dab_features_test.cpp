@@ -41,7 +41,10 @@ struct DabFeatures : ::testing::Test {
     {
         return engine().paint.brushShape[static_cast<std::size_t>(v) * M + u];
     }
-    static std::uint16_t* layer(int x, int y) { return engine().layers.table[2].row(y) + x * 4; }
+    static std::uint16_t* layer(int x, int y)
+    {
+        return engine().layers.table[2].begin_write().row(y) + x * 4;
+    }
     static std::uint16_t* buffer(int u, int v)
     {
         return current_blend_buffer(engine()) + (static_cast<std::size_t>(v) * M + u) * 4;
@@ -61,7 +64,7 @@ struct DabFeatures : ::testing::Test {
     static void clear_layer()
     {
         LayerRecord& l = engine().layers.table[2];
-        std::memset(l.pixels.data(), 0, l.pixels.bytes());
+        std::memset(l.pixels.begin_write(), 0, l.pixels.bytes());
     }
 };
 

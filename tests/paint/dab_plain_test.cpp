@@ -132,7 +132,8 @@ struct DabPlainTest : ::testing::Test {
         MVE_SetBlobLocked(c.pick(5) == 0);
         MVE_SetAlphaLevel(c.pick(5) == 0 ? c.pick(70000) : 0);
         LayerRecord& target = paintLayer ? e.layers.paint : *e.layers.current;
-        for (std::size_t i = 0; i < target.pixels.size(); ++i) target.pixels[i] = c.channel();
+        std::uint16_t* p = target.pixels.begin_write();
+        for (std::size_t i = 0; i < target.pixels.size(); ++i) p[i] = c.channel();
     }
 
     // Draws the case's dabs with the fast kernels on or off from the same
@@ -141,7 +142,7 @@ struct DabPlainTest : ::testing::Test {
     {
         Engine& e = engine();
         LayerRecord& target = e.layers.paint.present() ? e.layers.paint : *e.layers.current;
-        std::memcpy(target.pixels.data(), start.data(), start.size() * 2);
+        std::memcpy(target.pixels.begin_write(), start.data(), start.size() * 2);
         set_fast_paths(fast);
         MVE_SetRandomSeed(static_cast<int>(seed));
         PlainCase dabs(seed * 7 + 1);
@@ -196,7 +197,7 @@ TEST_F(DabPlainTest, ParallelRowsMatchGeneralKernel)
     for (std::size_t i = 0; i < e.texture.plane.size(); ++i)
         e.texture.plane[i] = static_cast<std::uint8_t>(c.pick(256));
     auto run = [&](bool fast) {
-        std::memset(e.layers.paint.pixels.data(), 0, e.layers.paint.pixels.bytes());
+        std::memset(e.layers.paint.pixels.begin_write(), 0, e.layers.paint.pixels.bytes());
         set_fast_paths(fast);
         for (int i = 0; i < 5; ++i) MVE_DrawDabGrit(20 + 4 * i, 30 - 3 * i, 0x8000, 0x4000, 0x2000);
         return std::vector<std::uint16_t>(e.layers.paint.pixels.data(),

@@ -58,8 +58,11 @@ struct DabTest : ::testing::Test {
         for (std::size_t i = 0; i < s.size(); ++i) s[i] = v;
     }
     static std::uint16_t& shape(int u, int v) { return engine().paint.brushShape[static_cast<std::size_t>(v) * M + u]; }
-    static std::uint16_t* layer(int index, int x, int y) { return engine().layers.table[index].row(y) + x * 4; }
-    static std::uint16_t* paint(int x, int y) { return engine().layers.paint.row(y) + x * 4; }
+    static std::uint16_t* layer(int index, int x, int y)
+    {
+        return engine().layers.table[index].begin_write().row(y) + x * 4;
+    }
+    static std::uint16_t* paint(int x, int y) { return engine().layers.paint.begin_write().row(y) + x * 4; }
     static void set(std::uint16_t* p, int r, int g, int b, int a)
     {
         p[0] = static_cast<std::uint16_t>(r), p[1] = static_cast<std::uint16_t>(g);
@@ -308,7 +311,8 @@ TEST_F(DabTest, ParallelDabWithVariationIsReproducible)
     MVE_SetPixColorVary(30);  // the tables are filled once; each run then starts from the seed
     MVE_SetPixLumVary(40);
     auto run = [&](int threads) {
-        std::memset(engine().layers.table[2].pixels.data(), 0, engine().layers.table[2].pixels.bytes());
+        std::memset(engine().layers.table[2].pixels.begin_write(), 0,
+                    engine().layers.table[2].pixels.bytes());
         MVE_SetRandomSeed(11);
         WorkerThreads workers(threads);
         MVE_DrawDabGrit(24, 24, 0x8000, 0x4000, 0x2000);

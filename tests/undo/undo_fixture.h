@@ -22,7 +22,11 @@ struct Snapshot {
     bool operator==(const Snapshot&) const = default;
 };
 
-inline Values copy_of(const mve::Plane16& p) { return Values(p.data(), p.data() + p.size()); }
+template <class Plane>
+Values copy_of(const Plane& p)
+{
+    return Values(p.data(), p.data() + p.size());
+}
 
 inline Snapshot snapshot()
 {
@@ -33,7 +37,7 @@ inline Snapshot snapshot()
 // Writes one RGBA64 value into every pixel of the inclusive rectangle of a layer.
 inline void paint(int layer, int x0, int y0, int x1, int y1, std::uint16_t v)
 {
-    mve::LayerRecord& l = mve::engine().layers.table[layer];
+    const mve::LayerRows l = mve::engine().layers.table[layer].begin_write();
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x)
             for (int c = 0; c < 4; ++c) l.row(y)[x * 4 + c] = static_cast<std::uint16_t>(v + c);

@@ -301,7 +301,7 @@ TEST_F(UndoStoreTest, ColourAtHistoryReadsTheUnderLayerWhileUndoIsPossible)
 {
     make_canvas(16, 12);
     EXPECT_EQ(MVE_GetColorAtHistory(1, 1), 0u);  // nothing to undo
-    LayerRecord& l = engine().layers.table[1];
+    const LayerRows l = engine().layers.table[1].begin_write();
     l.row(2)[4] = 0xFFFF, l.row(2)[5] = 0, l.row(2)[6] = 0x1280, l.row(2)[7] = 0xFFFF;  // pixel (1, 2)
     undo_widen_dirty(engine(), 0, 0, 3, 3);
     MVE_SaveUndoBuffer(1, 0);

@@ -1,0 +1,42 @@
+// Which tiles of a layer hold visible pixels, kept beside the layer and
+// rebuilt when the layer's content generation moves on.
+//
+// The composite uses it to pass over the empty parts of sparse layers: in a
+// colour mode, a source pixel with alpha 0 leaves the destination as it is,
+// so a tile without any alpha above 0 contributes nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "core/memory.h"
+
+namespace mve {
+
+constexpr int kOccupancyTile = 64;  // tile side in pixels
+
+struct TileOccupancy {
+    enum : std::uint8_t { kUnknown = 0, kEmpty = 1, kOccupied = 2 };
+    Buffer<std::uint8_t> tiles;  // columns x rows states, row-major
+    int columns = 0;
+    int rows = 0;
+    int width = 0;  // the layer size the map was made for
+    int height = 0;
+    std::uint64_t generation = 0;  // the layer content the known tiles describe
+
+    bool occupied(int column, int row) const noexcept
+    {
+        return tiles[static_cast<std::size_t>(row) * columns + column] == kOccupied;
+    }
+};
+
+struct LayerRecord;
+
+// Brings the tiles of `map` that meet the layer rectangle [x0, x1) x [y0, y1)
+// up to date with the layer's content (tiles already known at the current
+// generation are kept). Rows are scanned in parallel; call it before, never
+// inside, a parallel loop that reads the map. False when no map can be held
+// (out of memory): then nothing may be skipped.
+bool refresh_tile_occupancy(const LayerRecord& layer, TileOccupancy& map, int x0, int y0, int x1,
+                            int y1) noexcept;
+
+}  // namespace mve
