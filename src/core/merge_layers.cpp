@@ -120,6 +120,8 @@ void merge_occupied_tiles(CoreState& e, int index, const TileOccupancy& map, std
 bool merge_layer_into_rect(CoreState& e, int index, std::uint16_t* buffer, int x, int y, int w,
                            int h) noexcept
 {
+    // The row stride w * 4 only exists for a rectangle a buffer can hold.
+    if (!host_rect_allowed(w, h)) return false;
     return merge_layer_rows(e, index, buffer, w * 4, x, y, w, h, false);
 }
 
