@@ -152,7 +152,7 @@ void merge_visible_rect(CoreState& e, std::uint16_t* buffer, int x, int y, int w
     // layer instead of being fetched from memory once per layer. Each pixel
     // still takes the layers in order, and each band is one task: the result
     // is the same on any number of threads.
-    const int bandRows = std::max(1, kMergeBandBytes / (w * 8));
+    const int bandRows = static_cast<int>(std::max(1LL, kMergeBandBytes / (w * 8LL)));
     const int bands = (h + bandRows - 1) / bandRows;
     for_each_row(0, bands, static_cast<double>(bandRows) * w * cost::kStack, [&](int band) {
         const int top = band * bandRows, rows = std::min(bandRows, h - top);
