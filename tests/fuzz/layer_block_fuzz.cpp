@@ -42,8 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0 || size > 65536) return 0;  // an empty block is covered by the unit tests
     set_up_once();
     // Give the layer a recognisable state so an unchanged layer can be told apart.
-    auto& pixels = mve::engine().layers.table[1].pixels;
-    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint16_t>(i * 2654435761u);
+    auto& layer = mve::engine().layers.table[1].pixels;
+    std::uint16_t* pixels = layer.begin_write();
+    for (std::size_t i = 0; i < layer.size(); ++i) pixels[i] = static_cast<std::uint16_t>(i * 2654435761u);
     const auto before = snapshot();
 
     // Exactly-sized heap copy so that ASan sees any read past the block.
