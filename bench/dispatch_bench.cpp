@@ -105,13 +105,16 @@ void BM_MagickGaussianBlur(benchmark::State& state)
 }
 
 // The dispatcher's cost: a cheap effect ("Basic Threshold") through
-// MVE_IPLImageProcess, against the same steps a host would call one by one
+// MVE_IPLImageProcess (repeated on the layer it wrote, when Dst32 still holds
+// the layer and serves as the next source; and with one pixel of the layer
+// loaded between calls, so the layer is read again each time), against the
+// same steps a host would call one by one
 // (refresh Src32, the runner, the write-back, the dirty mark), against a
 // host that calls the built-in effect export on its own copy of the layer
 // and loads the result, and against the runner alone on buffers (the
 // processing buffers, or the host's own through the export) without the
 // layer's round trip.
-enum class Route { Dispatcher, HostSteps, HostBuiltin, RunnerOnly, BuiltinOnly };
+enum class Route { Dispatcher, DispatcherLayerChanged, HostSteps, HostBuiltin, RunnerOnly, BuiltinOnly };
 
 void run_threshold(benchmark::State& state, Route route)
 {
@@ -133,10 +136,15 @@ void run_threshold(benchmark::State& state, Route route)
                 MVE_IPLImageProcess(0, "Basic Threshold", 1, 500, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                     0, nullptr);
                 break;
+            case Route::DispatcherLayerChanged:
+                MVE_LoadRGBA32Layer(src.data(), kHDW * 4, 1, 0, 0, 1, 1, 0);
+                MVE_IPLImageProcess(0, "Basic Threshold", 1, 500, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                    0, nullptr);
+                break;
             case Route::HostSteps:
                 MVE_IPLUpdateSrcBuffer32();
                 mve::ipl::run_named_effect("Basic Threshold", 0, args);
-                MVE_LoadRGBA32(mve::engine().ipl.dst32.data(), kHDW * 4, 1);
+                MVE_LoadRGBA32(mve::engine().ipl.dst32.read().data(), kHDW * 4, 1);
                 MVE_InvalidateDirtyUndoCanvas();
                 break;
             case Route::HostBuiltin:
@@ -160,6 +168,10 @@ void run_threshold(benchmark::State& state, Route route)
 void BM_ThresholdDispatcher(benchmark::State& s)
 {
     run_threshold(s, Route::Dispatcher);
+}
+void BM_ThresholdDispatcherLayerChanged(benchmark::State& s)
+{
+    run_threshold(s, Route::DispatcherLayerChanged);
 }
 void BM_ThresholdHostSteps(benchmark::State& s)
 {
@@ -213,6 +225,7 @@ BENCHMARK(BM_MagickGaussianBlur)
     ->MeasureProcessCPUTime()
     ->UseRealTime();
 BENCHMARK(BM_ThresholdDispatcher)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ThresholdDispatcherLayerChanged)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ThresholdHostSteps)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ThresholdHostBuiltin)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ThresholdRunnerOnly)->Unit(benchmark::kMillisecond)->UseRealTime();

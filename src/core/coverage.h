@@ -104,19 +104,16 @@ inline std::uint32_t load_coverage(const CoverageSource& s, int x, int y) noexce
 // Whether every pixel of row y from x to x + n - 1 loads at full coverage: no
 // plane takes part, or the Mask's high bytes are all 255 and the texture
 // values all at least 128. A reduction without early exit, which vectorises.
+// The smallest of n values (vector code: the row checks below run over
+// every row of a masked load).
+std::uint16_t lowest_value(const std::uint16_t* v, int n) noexcept;
+std::uint8_t lowest_value(const std::uint8_t* v, int n) noexcept;
+
 inline bool load_row_fully_covered(const CoverageSource& s, int x, int y, int n) noexcept
 {
     const std::size_t i0 = s.at(x, y);
-    if (s.mask) {
-        std::uint16_t low = 0xFFFF;
-        for (int i = 0; i < n; ++i) low = std::min(low, s.mask[i0 + i]);
-        if (low < 0xFF00) return false;
-    }
-    if (s.texture) {
-        std::uint8_t low = 0xFF;
-        for (int i = 0; i < n; ++i) low = std::min(low, s.texture[i0 + i]);
-        if (low < 128) return false;
-    }
+    if (s.mask && lowest_value(s.mask + i0, n) < 0xFF00) return false;
+    if (s.texture && lowest_value(s.texture + i0, n) < 128) return false;
     return true;
 }
 inline std::uint32_t rgb24_coverage(const CoverageSource& s, int x, int y) noexcept

@@ -65,18 +65,21 @@ void rgba64_to_rgba32(const std::uint16_t* in, std::uint8_t* out, std::size_t pi
     rgba64_to_rgba32_reference(in + i * 4, out + i * 4, pixels - i);
 }
 
-void load_rgba32_plain_reference(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels,
+bool load_rgba32_plain_reference(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels,
                                  bool lockAlpha) noexcept
 {
+    bool asTheyStand = !lockAlpha;
     for (std::size_t i = 0; i < pixels; ++i, in += 4, out += 4) {
         if (lockAlpha) {
             for (int k = 0; k < 3; ++k) out[k] = static_cast<std::uint16_t>(in[k] << 8);
         } else if (in[3] != 0) {
             for (int k = 0; k < 4; ++k) out[k] = static_cast<std::uint16_t>(in[k] << 8);
         } else {
+            asTheyStand = asTheyStand && (in[0] | in[1] | in[2]) == 0;
             out[0] = out[1] = out[2] = out[3] = 0;
         }
     }
+    return asTheyStand;
 }
 
 namespace {
@@ -85,16 +88,23 @@ namespace {
 // returns where it stopped. A layer row being loaded is not read again soon:
 // on aligned rows the stores bypass the cache, which saves reading the old
 // row in first (half the memory traffic of the load). With hideTransparent
-// a pixel of alpha 0 becomes (0, 0, 0, 0).
+// a pixel of alpha 0 becomes (0, 0, 0, 0), and `dropped` tells whether any
+// such pixel had a colour.
 template <bool HideTransparent>
-std::size_t widen_into_layer_row(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels) noexcept
+std::size_t widen_into_layer_row(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels,
+                                 bool& dropped) noexcept
 {
     const bool aligned = reinterpret_cast<std::uintptr_t>(out) % 16 == 0;
     const __m128i zero = _mm_setzero_si128();
+    __m128i droppedBits = zero;
     std::size_t i = 0;
     for (; i + 4 <= pixels; i += 4) {
         __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i * 4));
-        if constexpr (HideTransparent) px = _mm_andnot_si128(alpha_zero(px), px);
+        if constexpr (HideTransparent) {
+            const __m128i hidden = alpha_zero(px);
+            droppedBits = _mm_or_si128(droppedBits, _mm_and_si128(hidden, px));
+            px = _mm_andnot_si128(hidden, px);
+        }
         if (aligned) {
             auto* d = reinterpret_cast<__m128i*>(out + i * 4);
             _mm_stream_si128(d, _mm_unpacklo_epi8(zero, px));
@@ -104,6 +114,7 @@ std::size_t widen_into_layer_row(const std::uint8_t* in, std::uint16_t* out, std
         }
     }
     if (aligned) _mm_sfence();
+    dropped = !_mm_testz_si128(droppedBits, droppedBits);
     return i;
 }
 
@@ -111,16 +122,19 @@ std::size_t widen_into_layer_row(const std::uint8_t* in, std::uint16_t* out, std
 
 void rgba32_to_rgba64_layer_row(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels) noexcept
 {
-    const std::size_t i = fast_paths_enabled() ? widen_into_layer_row<false>(in, out, pixels) : 0;
+    bool dropped = false;
+    const std::size_t i = fast_paths_enabled() ? widen_into_layer_row<false>(in, out, pixels, dropped) : 0;
     rgba32_to_rgba64_reference(in + i * 4, out + i * 4, pixels - i);
 }
 
-void load_rgba32_plain(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels, bool lockAlpha) noexcept
+bool load_rgba32_plain(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels,
+                       bool lockAlpha) noexcept
 {
     std::size_t i = 0;
+    bool dropped = false;
     if (fast_paths_enabled()) {
         if (!lockAlpha) {
-            i = widen_into_layer_row<true>(in, out, pixels);
+            i = widen_into_layer_row<true>(in, out, pixels, dropped);
         } else {
             // Colour widened, the layer's alpha words kept.
             const __m128i keepAlpha = _mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0);
@@ -136,7 +150,7 @@ void load_rgba32_plain(const std::uint8_t* in, std::uint16_t* out, std::size_t p
             }
         }
     }
-    load_rgba32_plain_reference(in + i * 4, out + i * 4, pixels - i, lockAlpha);
+    return load_rgba32_plain_reference(in + i * 4, out + i * 4, pixels - i, lockAlpha) && !dropped;
 }
 
 }  // namespace mve

@@ -37,8 +37,11 @@ Extent canvas_extent(const CoreState& e, const LayerRecord& layer) noexcept;
 
 // Places a width x height RGBA32 buffer at (x, y) on the layer, clipped to
 // the layer (negative x or y skip the buffer's first columns or rows), through
-// the Mask and texture when `masked` and either of them takes part.
-void load_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int rowBytes, LayerRecord& layer, int x,
+// the Mask and texture when `masked` and either of them takes part. True
+// when the whole buffer was placed and every pixel holds its value widened
+// as it stands (no coverage blend, no lock alpha, no colour of a
+// transparent pixel dropped).
+bool load_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int rowBytes, LayerRecord& layer, int x,
                        int y, int width, int height, bool masked);
 
 // Sets the alpha byte of every pixel of a packed RGBA32 buffer.
@@ -80,8 +83,10 @@ void rgba64_rect_to_rgb24(const std::uint16_t* in, int x, int y, int w, int h, i
 void load_rgba32_into_layer(CoreState& e, const std::uint8_t* buffer, int rowBytes, int index, int x, int y,
                             int width, int height, bool masked) noexcept;
 
-// The whole current layer loaded from a canvas-laid RGBA32 buffer.
-void load_rgba32_into_current(CoreState& e, const std::uint8_t* buffer, int rowBytes, bool masked) noexcept;
+// The whole current layer loaded from a canvas-laid RGBA32 buffer. True when
+// the layer covers the canvas and now holds the buffer exactly (widened as
+// it stands), so reading it back as RGBA32 would give the buffer again.
+bool load_rgba32_into_current(CoreState& e, const std::uint8_t* buffer, int rowBytes, bool masked) noexcept;
 
 // An RGB24 picture laid out as the canvas into the current layer's colour
 // (alpha kept), or its grey level (r + g + b) / 3 into the alpha; through the

@@ -1,6 +1,7 @@
 // Loading 8-bit caller pixels into RGBA64 layers, plain or through the Mask
 // and the texture plane.
 #include <algorithm>
+#include <atomic>
 
 #include "core/coverage.h"
 #include "core/parallel.h"
@@ -106,10 +107,10 @@ Extent canvas_extent(const CoreState& e, const LayerRecord& layer) noexcept
     return {std::min(e.canvas.width, layer.width), std::min(e.canvas.height, layer.height)};
 }
 
-void load_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int rowBytes, LayerRecord& layer, int x,
+bool load_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int rowBytes, LayerRecord& layer, int x,
                        int y, int width, int height, bool masked)
 {
-    if (!buffer || !layer.present() || width <= 0 || height <= 0) return;
+    if (!buffer || !layer.present() || width <= 0 || height <= 0) return false;
     const CoverageSource cov = coverage_source(e);
     const bool covered = masked && cov.engaged;
     // Buffer columns i0..i1 and rows j0..j1 land on the layer at x + i, y + j.
@@ -119,33 +120,38 @@ void load_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int rowBytes, L
         limitW = std::min<long long>(limitW, cov.width);
         limitH = std::min<long long>(limitH, cov.height);
     }
-    if (!stride_holds(rowBytes, width, 4)) return;
+    if (!stride_holds(rowBytes, width, 4)) return false;
     const ClipRect onLayer = clip_rect(x, y, width, height, limitW, limitH);
-    if (onLayer.empty()) return;
+    if (onLayer.empty()) return false;
     const int i0 = static_cast<int>(onLayer.x0 - static_cast<long long>(x));
     const int j0 = static_cast<int>(onLayer.y0 - static_cast<long long>(y));
     const int i1 = i0 + onLayer.width(), j1 = j0 + onLayer.height();
     const bool lockAlpha = layer.lockAlpha != 0;
     const LayerRows rows = layer.begin_write();
+    std::atomic<bool> asTheyStand{true};
     for_each_row(j0, j1, (i1 - i0) * (covered ? cost::kSimple : cost::kCopy), [&](int j) {
         const std::uint8_t* s = buffer_row(buffer, rowBytes, j) + static_cast<std::size_t>(i0) * 4;
         std::uint16_t* d = rows.row(onLayer.y0 + (j - j0)) + static_cast<std::size_t>(onLayer.x0) * 4;
         const std::size_t n = static_cast<std::size_t>(i1 - i0);
         const int canvasY = onLayer.y0 + (j - j0);
         if (!covered) {
-            load_rgba32_plain(s, d, n, lockAlpha);
+            if (!load_rgba32_plain(s, d, n, lockAlpha)) asTheyStand.store(false, std::memory_order_relaxed);
         } else if (fast_paths_enabled() && load_row_fully_covered(cov, onLayer.x0, canvasY, i1 - i0)) {
             // Full coverage: colour and alpha widened as they stand (alpha 0
             // keeps its colour), or the colour alone under lock alpha.
-            if (lockAlpha)
+            if (lockAlpha) {
                 load_rgba32_plain(s, d, n, true);
-            else
+                asTheyStand.store(false, std::memory_order_relaxed);
+            } else {
                 rgba32_to_rgba64_layer_row(s, d, n);
+            }
         } else {
+            asTheyStand.store(false, std::memory_order_relaxed);
             for (int i = i0; i < i1; ++i, s += 4, d += 4)
                 load_covered(d, s, load_coverage(cov, onLayer.x0 + (i - i0), onLayer.y0 + (j - j0)), lockAlpha);
         }
     });
+    return asTheyStand.load() && onLayer.width() == width && onLayer.height() == height;
 }
 
 }  // namespace mve
@@ -159,13 +165,15 @@ void load_rgba32_into_layer(CoreState& e, const std::uint8_t* buffer, int rowByt
         load_rgba32_layer(e, buffer, rowBytes, *layer, x, y, width, height, masked);
 }
 
-void load_rgba32_into_current(CoreState& e, const std::uint8_t* buffer, int rowBytes, bool masked) noexcept
+bool load_rgba32_into_current(CoreState& e, const std::uint8_t* buffer, int rowBytes, bool masked) noexcept
 {
     // The buffer is laid out as the canvas: the part both hold is loaded.
-    if (LayerRecord* layer = current_layer(e)) {
-        const Extent ext = canvas_extent(e, *layer);
+    LayerRecord* layer = current_layer(e);
+    if (!layer) return false;
+    const Extent ext = canvas_extent(e, *layer);
+    const bool asTheyStand =
         load_rgba32_layer(e, buffer, rowBytes, *layer, 0, 0, ext.width, ext.height, masked);
-    }
+    return asTheyStand && ext.width == e.canvas.width && ext.height == e.canvas.height;
 }
 
 void load_rgb24_into_current(CoreState& e, const std::uint8_t* buffer, int rowBytes, bool masked) noexcept

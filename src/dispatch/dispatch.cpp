@@ -72,7 +72,9 @@ int image_process(Engine& e, const char* name, int seed, const int p[6], const i
                   const char* text) noexcept
 {
     Arguments a = make_arguments(seed, p, i, r, g, b, text);
-    if (!canvas_rgba32(e, e.ipl.src32) || !canvas_rgba32(e, e.ipl.dst32)) return 0;
+    // Whatever the call does, the note on Dst32 is the frame's from here on.
+    const DestinationBuffer::Mirror mirror = e.ipl.dst32.take_mirror();
+    if (!canvas_rgba32(e, e.ipl.src32) || !canvas_rgba32(e, e.ipl.dst32.write())) return 0;
     // The packed colour takes the low byte of each component, so an
     // out-of-range component cannot spill into its neighbour.
     a.colour = static_cast<std::uint32_t>(r & 0xFF) | static_cast<std::uint32_t>(g & 0xFF) << 8 |
@@ -82,7 +84,8 @@ int image_process(Engine& e, const char* name, int seed, const int p[6], const i
         f.width = e.canvas.width;
         f.height = e.canvas.height;
         f.src32 = e.ipl.src32.data();
-        f.dst32 = e.ipl.dst32.data();
+        f.dst32 = e.ipl.dst32.write().data();
+        f.destinationMirror = mirror;
         guarded("IPLImageProc Excpt", [&] {
             if (const Entry* entry = find_entry(name)) run_pattern(f, *entry);
         });

@@ -83,6 +83,9 @@ struct Frame {
     int mergeOpacity = 255;
     // W: the wand holding the picture (MagickWand*).
     void* wand = nullptr;
+    // The note Dst32 carried when the call began: which layer content it
+    // held byte for byte, if any.
+    DestinationBuffer::Mirror destinationMirror;
 
     Frame(Engine& engine, const Arguments& args) noexcept : e(engine), a(args) {}
 

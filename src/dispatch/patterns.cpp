@@ -57,19 +57,21 @@ void filtered_replace(Frame& f, Operation op)
     if (!op(f)) return;
     std::uint8_t* out = result_or(f, f.dst32);
     post_filter(f, out);
-    replace_write_back(f, out);
+    final_replace_write_back(f, out);
 }
 
+// Every R2 operation writes all of Dst32 before it reads any of it (a test
+// holds each to that), so Dst32 may come in holding anything.
 void plain_replace(Frame& f, Operation op)
 {
-    refresh_source(f);
-    if (op(f)) replace_write_back(f, result_or(f, f.dst32));
+    refresh_source_for_overwrite(f);
+    if (op(f)) final_replace_write_back(f, result_or(f, f.dst32));
 }
 
 void in_place(Frame& f, Operation op)
 {
     refresh_source(f);
-    if (op(f)) replace_write_back(f, result_or(f, f.src32));
+    if (op(f)) final_replace_write_back(f, result_or(f, f.src32));
 }
 
 // RGB24: the layer's colour only; its alpha stays as it is. Both RGB24
@@ -87,7 +89,7 @@ void rgb24(Frame& f, Operation op)
 // Unrefreshed: Src32 as the host or an earlier call left it.
 void unrefreshed(Frame& f, Operation op)
 {
-    if (op(f)) replace_write_back(f, result_or(f, f.dst32));
+    if (op(f)) final_replace_write_back(f, result_or(f, f.dst32));
 }
 
 void merge(Frame& f, Operation op)
@@ -116,7 +118,7 @@ void magick(Frame& f, Operation op)
         return;
     if (MagickExportImagePixels(wand, 0, 0, f.width, f.height, "RGBA", CharPixel, f.dst32) == MagickFalse)
         return;
-    replace_write_back(f, f.dst32);
+    final_replace_write_back(f, f.dst32);
 }
 
 // Image script: the operation adds its steps to the session's effect list;
@@ -137,7 +139,7 @@ void image_script(Frame& f, Operation op, bool filtered)
     il::swap_red_blue(f.src32, f.width, f.height, f.row32());
     if (!ok) return;
     if (filtered) post_filter(f, f.src32);
-    replace_write_back(f, f.src32);
+    final_replace_write_back(f, f.src32);
 }
 
 }  // namespace

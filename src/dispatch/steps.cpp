@@ -2,10 +2,12 @@
 #include "dispatch/steps.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/blend_modes.h"
 #include "core/guard.h"
 #include "core/merge_layers.h"
+#include "core/runtime.h"
 #include "core/transfer.h"
 #include "ipl/processing_buffers.h"
 
@@ -14,6 +16,32 @@ namespace mve::dispatch {
 void refresh_source(Frame& f) noexcept
 {
     ipl::update_source_rgba32(f.e);
+}
+
+namespace {
+
+// Whether Dst32 held the current layer's content, on this canvas, when the
+// call began. Generations are never shared by different content, so an equal
+// generation means the same pixels even when the layer was moved since.
+bool destination_holds_layer(const Frame& f) noexcept
+{
+    const DestinationBuffer::Mirror& m = f.destinationMirror;
+    const LayerRecord* layer = current_layer(f.e);
+    if (m.generation == 0 || !layer || layer->pixels.generation() != m.generation) return false;
+    const Extent ext = canvas_extent(f.e, *layer);
+    return m.width == f.width && m.height == f.height && ext.width == f.width && ext.height == f.height;
+}
+
+}  // namespace
+
+void refresh_source_for_overwrite(Frame& f) noexcept
+{
+    if (!fast_paths_enabled() || !destination_holds_layer(f)) {
+        refresh_source(f);
+        return;
+    }
+    std::swap(f.e.ipl.src32, f.e.ipl.dst32.write());
+    std::swap(f.src32, f.dst32);
 }
 
 void pre_filter(Frame& f, std::uint8_t* buffer) noexcept
@@ -29,6 +57,14 @@ void post_filter(Frame& f, std::uint8_t* buffer) noexcept
 void replace_write_back(Frame& f, const std::uint8_t* buffer) noexcept
 {
     core::load_rgba32_into_current(f.e, buffer, f.row32(), true);
+}
+
+void final_replace_write_back(Frame& f, const std::uint8_t* buffer) noexcept
+{
+    const bool exact = core::load_rgba32_into_current(f.e, buffer, f.row32(), true);
+    const LayerRecord* layer = current_layer(f.e);
+    if (exact && layer && buffer == f.e.ipl.dst32.read().data())
+        f.e.ipl.dst32.note_mirror(layer->pixels.generation(), f.width, f.height);
 }
 
 void merge_write_back(Frame& f, std::uint8_t* buffer, int mode, int opacity)

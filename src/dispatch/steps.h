@@ -11,6 +11,11 @@ namespace mve::dispatch {
 
 // The current layer into Src32 again.
 void refresh_source(Frame& f) noexcept;
+// The same for an operation that writes all of Dst32 before it reads any of
+// it: when Dst32 still holds the current layer byte for byte (as the previous
+// call's final write-back noted), the two buffers change places instead of
+// the layer being read again.
+void refresh_source_for_overwrite(Frame& f) noexcept;
 // Colours scaled by alpha before a spatial filter and back after it, so that
 // transparent pixels do not bleed their colour into their neighbours.
 void pre_filter(Frame& f, std::uint8_t* buffer) noexcept;
@@ -19,6 +24,10 @@ void post_filter(Frame& f, std::uint8_t* buffer) noexcept;
 // Replace write-back: a canvas-sized RGBA32 buffer becomes the current
 // layer's content, through the Mask and texture.
 void replace_write_back(Frame& f, const std::uint8_t* buffer) noexcept;
+// The replace write-back as a pattern's last step: when the buffer is Dst32
+// and the layer now holds it exactly, Dst32 is noted as holding the layer's
+// new content. Nothing may write Dst32 after it within the call.
+void final_replace_write_back(Frame& f, const std::uint8_t* buffer) noexcept;
 // Merge write-back: the buffer's alpha is scaled by the Mask and texture (the
 // buffer changes), then it is merged over the current layer with `mode`,
 // `opacity` (0..255) and the layer's lock alpha; a mode outside 0..53 is

@@ -23,7 +23,7 @@ namespace {
 void displace_by_map(Engine& e, const std::uint8_t* map, float strength, int background)
 {
     std::uint8_t* src = canvas_rgba32(e, e.ipl.src32);
-    std::uint8_t* dst = canvas_rgba32(e, e.ipl.dst32);
+    std::uint8_t* dst = canvas_rgba32(e, e.ipl.dst32.write());
     if (!src || !dst || !map) return;
     const int W = e.canvas.width, H = e.canvas.height;
     std::vector<std::uint8_t> grey(static_cast<std::size_t>(W) * H);
@@ -66,7 +66,7 @@ void displacement_bump_isl_file(const char* islScriptPath, double strength, int 
 {
     guarded("IPLDisplacementBumpISLFile Excpt", [&] {
         Engine& e = engine();
-        if (!canvas_rgba32(e, e.ipl.src32) || !canvas_rgba32(e, e.ipl.dst32)) return;
+        if (!canvas_rgba32(e, e.ipl.src32) || !canvas_rgba32(e, e.ipl.dst32.write())) return;
         const int W = e.canvas.width, H = e.canvas.height;
         std::vector<std::uint8_t> map(canvas_bytes(e, 4), 0);
         tile_over_map(il::render_script_texture(islScriptPath), randomOffset, map.data(), W, H);

@@ -98,11 +98,11 @@ bool run_named_effect(const char* name, int chain, const EffectArgs& args)
     Engine& e = engine();
     const int w = e.canvas.width, h = e.canvas.height;
     const std::size_t need = image_bytes(w, h);
-    if (!e.ipl.src32 || !e.ipl.dst32 || w <= 0 || h <= 0 || e.ipl.src32.bytes() < need ||
-        e.ipl.dst32.bytes() < need)
+    Plane8& dst = e.ipl.dst32.write();
+    if (!e.ipl.src32 || !dst || w <= 0 || h <= 0 || e.ipl.src32.bytes() < need || dst.bytes() < need)
         return false;
     EffectBlock& block = e.ipl.effectBlock;
-    fill_block(block, e.ipl.src32.data(), e.ipl.dst32.data(), w, h, chain, args);
+    fill_block(block, e.ipl.src32.data(), dst.data(), w, h, chain, args);
     if (chain == 0) std::memcpy(block.dst, block.src, need);
     EffectServices services;
     services.writeBack = true;

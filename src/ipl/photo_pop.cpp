@@ -52,11 +52,11 @@ int photo_pop(int contrast, double saturation, int extraContrast) noexcept
 {
     return guarded("IPLPhotoPop Excpt", 0, [&] {
         Engine& e = engine();
-        if (!canvas_rgba32(e, e.ipl.src32) || !canvas_rgba32(e, e.ipl.dst32)) return 0;
+        if (!canvas_rgba32(e, e.ipl.src32) || !canvas_rgba32(e, e.ipl.dst32.write())) return 0;
         const int W = e.canvas.width, H = e.canvas.height;
         sharpen_current_layer(e);
         update_source_rgba32(e);
-        std::uint8_t* dst = canvas_rgba32(e, e.ipl.dst32);
+        std::uint8_t* dst = canvas_rgba32(e, e.ipl.dst32.write());
         if ((extraContrast & 0xFF) == 1) hyper_contrast(e, dst, 1);
         hyper_contrast(e, dst, contrast);
         update_source_rgba32(e);

@@ -42,7 +42,7 @@ int run_photoshop_plugin(const char* path, int mode)
 {
     Engine& e = engine();
     std::uint8_t* src = canvas_rgba32(e, e.ipl.src32);
-    std::uint8_t* dst = canvas_rgba32(e, e.ipl.dst32);
+    std::uint8_t* dst = canvas_rgba32(e, e.ipl.dst32.write());
     if (!src || !dst) return kNotRun;
     const LoadedPlugin plugin(path);
     if (!plugin.info()) return kNotRun;

@@ -142,18 +142,18 @@ MVE_API void MVE_IPLFreeSrcBuffer32(void)
 MVE_API void MVE_IPLAllocDstBuffer32(void)
 {
     guarded("IPLAllocDstBuffer32 Excpt",
-            [] { ipl::allocate_canvas_buffer(engine(), engine().ipl.dst32, 4); });
+            [] { ipl::allocate_canvas_buffer(engine(), engine().ipl.dst32.write(), 4); });
 }
 
 MVE_API void MVE_IPLSetDstBuffer32(const unsigned char* rgba)
 {
     guarded("IPLAllocDstBuffer32 Excpt",
-            [rgba] { ipl::set_canvas_buffer(engine(), engine().ipl.dst32, rgba); });
+            [rgba] { ipl::set_canvas_buffer(engine(), engine().ipl.dst32.write(), rgba); });
 }
 
 MVE_API void MVE_IPLFreeDstBuffer32(void)
 {
-    guarded("IPLFreeDstBuffer32 Excpt", [] { engine().ipl.dst32.reset(); });
+    guarded("IPLFreeDstBuffer32 Excpt", [] { engine().ipl.dst32.write().reset(); });
 }
 
 MVE_API void MVE_IPLAllocSrcBuffer24(void)

@@ -23,7 +23,7 @@ namespace ipl {
 void pan(Engine& e, int dx, int dy, int edgeMode, int r, int g, int b, int a, bool applyMask)
 {
     std::uint8_t* src = canvas_rgba32(e, e.ipl.src32);
-    std::uint8_t* dst = canvas_rgba32(e, e.ipl.dst32);
+    std::uint8_t* dst = canvas_rgba32(e, e.ipl.dst32.write());
     if (!src || !dst) return;
     const int W = e.canvas.width, H = e.canvas.height;
     if (edgeMode != 0) {
@@ -51,7 +51,7 @@ void warp_point_to_point(Engine& e, int x1, int y1, int x2, int y2, int maskFlag
 {
     guarded("WarpPointToPoint Excpt", [&] {
         std::uint8_t* src = canvas_rgba32(e, e.ipl.src32);
-        std::uint8_t* dst = canvas_rgba32(e, e.ipl.dst32);
+        std::uint8_t* dst = canvas_rgba32(e, e.ipl.dst32.write());
         if (!src || !dst) return;
         const int W = e.canvas.width, H = e.canvas.height;
         // Premultiplied while sampling, so transparent pixels lend no colour.

@@ -262,7 +262,7 @@ FilterOutcome run_filter(Engine& e, const FilterArgs& args)
     LuaRun run;
     run.engine = &e;
     run.src = canvas_rgba32(e, e.ipl.src32);
-    run.dst = canvas_rgba32(e, e.ipl.dst32);
+    run.dst = canvas_rgba32(e, e.ipl.dst32.write());
     if (!run.src || !run.dst) return FilterOutcome::NoBuffers;
     run.width = e.canvas.width;
     run.height = e.canvas.height;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/coverage.h"
 #include "core/memory.h"
 #include "core/runtime.h"
 #include "engine/engine.h"
@@ -227,5 +228,22 @@ TEST(TransferMaskedRows, FullyOpenRowsMatchThePerPixelLoad)
         }
         EXPECT_EQ(result[1], result[0]) << "seed " << start;
         EXPECT_NE(result[1], start16) << "seed " << start;
+    }
+}
+
+TEST(TransferMaskedRows, RowMinimumFindsOneLowValueAnywhere)
+{
+    // One value just under the full-coverage limits (mask high byte 0xFE,
+    // texture 127) at every place of rows 0..40 long: in the vector part, in
+    // the tail, first and last.
+    for (int n = 0; n <= 40; ++n) {
+        EXPECT_EQ(lowest_value(std::vector<std::uint16_t>(n + 1, 0xFFFF).data(), n), 0xFFFF);
+        for (int at = 0; at < n; ++at) {
+            std::vector<std::uint16_t> mask(n, 0xFFFF);
+            std::vector<std::uint8_t> texture(n, 200);
+            mask[at] = 0xFEFF, texture[at] = 127;
+            EXPECT_EQ(lowest_value(mask.data(), n), 0xFEFF) << n << " " << at;
+            EXPECT_EQ(lowest_value(texture.data(), n), 127) << n << " " << at;
+        }
     }
 }

@@ -78,20 +78,20 @@ TEST_F(EffectsRunner, ProcessingBuffersAndFlush)
     mve::Engine& e = mve::engine();
     EXPECT_FALSE(run_named_effect("Invert", 0, args({})));  // no Src32 / Dst32 yet
     ASSERT_TRUE(e.ipl.src32.allocate(16));
-    ASSERT_TRUE(e.ipl.dst32.allocate(16));
+    ASSERT_TRUE(e.ipl.dst32.write().allocate(16));
     for (int y = 0; y < 4; ++y) {
         const std::uint8_t px[4] = {static_cast<std::uint8_t>(10 * y), 0, 0, 255};
         std::memcpy(e.ipl.src32.data() + y * 4, px, 4);
     }
     // Invert writes only the destination; the layer stays as created (white).
     ASSERT_TRUE(run_named_effect("Invert", 0, args({})));
-    EXPECT_EQ(e.ipl.dst32[4], 245);
+    EXPECT_EQ(e.ipl.dst32.read()[4], 245);
     EXPECT_EQ(e.ipl.src32[4], 10);
     EXPECT_EQ(e.layers.table[1].row(3)[0], 0xFFFF);
     // Mirror flushes: H/2 = 2, P1 = 1: d = 2, row 3 takes row 1 (red 10), and the
     // flush loads the destination into the layer (10 * 256) and into the source.
     ASSERT_TRUE(run_named_effect("Mirror", 0, args({1000})));
-    EXPECT_EQ(e.ipl.dst32[12], 10);
+    EXPECT_EQ(e.ipl.dst32.read()[12], 10);
     EXPECT_EQ(e.ipl.src32[12], 10);
     EXPECT_EQ(e.layers.table[1].row(3)[0], 10 * 256);
     EXPECT_EQ(e.layers.table[1].row(0)[0], 0);
@@ -101,7 +101,7 @@ TEST_F(EffectsRunner, ProcessingBuffersAndFlush)
     EXPECT_EQ(b.width, 1);
     EXPECT_EQ(b.bounds[3], 3);
     EXPECT_DOUBLE_EQ(b.P[1], 1.0);
-    e.ipl.dst32.reset();
+    e.ipl.dst32.write().reset();
     EXPECT_FALSE(run_named_effect("Invert", 0, args({})));
     MVE_DeleteImage();
 }

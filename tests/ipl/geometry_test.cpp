@@ -138,12 +138,12 @@ TEST_F(IplGeometryTest, PanLeavesTheUncoveredStripTransparent)
     MVE_IPLAllocSrcBuffer32();
     MVE_IPLAllocDstBuffer32();
     MVE_IPLPan(0, 1, 0, 9, 9, 9, 9, false);
-    for (int x = 0; x < 3; ++x) EXPECT_EQ(e.ipl.dst32[x * 4 + 3], 0) << x;  // row 0 uncovered
-    EXPECT_EQ(e.ipl.dst32[12 + 3], 200);
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(e.ipl.dst32.read()[x * 4 + 3], 0) << x;  // row 0 uncovered
+    EXPECT_EQ(e.ipl.dst32.read()[12 + 3], 200);
     // Background mode (4): the uncovered row takes (r, g, b, a).
     MVE_IPLPan(0, 1, 4, 1, 2, 3, 4, false);
-    EXPECT_EQ(e.ipl.dst32[0], 1);
-    EXPECT_EQ(e.ipl.dst32[3], 4);
+    EXPECT_EQ(e.ipl.dst32.read()[0], 1);
+    EXPECT_EQ(e.ipl.dst32.read()[3], 4);
 }
 
 TEST_F(IplGeometryTest, FailedAllocationsLeaveLayersAlone)
@@ -156,7 +156,7 @@ TEST_F(IplGeometryTest, FailedAllocationsLeaveLayersAlone)
     test_hooks::fail_allocations_after(-1);
     EXPECT_EQ(e.layers.table[2].width, 3);
     EXPECT_EQ(std::vector<std::uint16_t>(e.layers.table[2].pixels.data(), e.layers.table[2].pixels.data() + 24), before);
-    EXPECT_FALSE(e.ipl.dst32);
+    EXPECT_FALSE(e.ipl.dst32.read());
     EXPECT_STREQ(MVE_GetLastError(), "IPLAllocDstBuffer32 Excpt");
 }
 
