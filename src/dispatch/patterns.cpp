@@ -49,10 +49,14 @@ std::uint8_t* result_or(Frame& f, std::uint8_t* fallback) noexcept
     return f.result ? f.result : fallback;
 }
 
+// The operations of both replaces through Dst32 write all of Dst32 before
+// they read any of it (a test holds each to that), so Dst32 may come in
+// holding anything and may change places with Src32.
+
 // Filtered replace: spatial filters work on premultiplied colour.
 void filtered_replace(Frame& f, Operation op)
 {
-    refresh_source(f);
+    refresh_source_for_overwrite(f);
     pre_filter(f, f.src32);
     if (!op(f)) return;
     std::uint8_t* out = result_or(f, f.dst32);
@@ -60,8 +64,6 @@ void filtered_replace(Frame& f, Operation op)
     final_replace_write_back(f, out);
 }
 
-// Every R2 operation writes all of Dst32 before it reads any of it (a test
-// holds each to that), so Dst32 may come in holding anything.
 void plain_replace(Frame& f, Operation op)
 {
     refresh_source_for_overwrite(f);
