@@ -1,5 +1,5 @@
 // Where the composite of the stack may start above the background: per
-// 64 x 64 tile of the canvas, the highest visible layer that covers the
+// tile of the canvas (tile_occupancy.h), the highest visible layer that covers the
 // tile with opaque Normal pixels. A Normal merge copies an opaque source
 // pixel as it is, whatever lies beneath, so below such a layer nothing needs
 // to be merged there: the tile starts as a copy of that layer's pixels.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "core/blend_modes.h"
@@ -160,7 +161,11 @@ void merge_visible_rect(CoreState& e, std::uint16_t* buffer, int x, int y, int w
     // is the same on any number of threads. The band starts as a copy of the
     // background (its opacity ignored), or of the opaque layer that hides
     // everything beneath it in a tile.
-    const int bandRows = static_cast<int>(std::max(1LL, kMergeBandBytes / (w * 8LL)));
+    // Bands are whole tile rows, or a power of two that divides one, so a
+    // band meets one row of tiles and the layers are merged in fewer runs.
+    int bandRows = static_cast<int>(std::max(1LL, kMergeBandBytes / (w * 8LL)));
+    bandRows = bandRows >= kOccupancyTile ? bandRows / kOccupancyTile * kOccupancyTile
+                                          : static_cast<int>(std::bit_floor(static_cast<unsigned>(bandRows)));
     const int bands = (h + bandRows - 1) / bandRows;
     for_each_row(0, bands, static_cast<double>(bandRows) * w * cost::kStack, [&](int band) {
         const int top = band * bandRows, rows = std::min(bandRows, h - top);

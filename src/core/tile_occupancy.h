@@ -15,7 +15,7 @@
 
 namespace mve {
 
-constexpr int kOccupancyTile = 64;  // tile side in pixels
+constexpr int kOccupancyTile = 32;  // tile side in pixels
 
 struct TileOccupancy {
     // Empty: every alpha is 0. Occupied: some alpha is above 0; opaque:
