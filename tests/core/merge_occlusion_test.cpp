@@ -118,7 +118,8 @@ TEST_F(MergeOcclusion, OpaqueLayerSmallerThanTheTileHidesOnlyItsOwnPixels)
     make(2 * T + 3, T + 2, 2);
     MVE_SetLayerOptions(1, 1, 0, 100, "Normal");
     ASSERT_EQ(MVE_CreateLayer(3, T + 5, h), 1);
-    Plane blue = filled(w, h, kBlue), red = filled(T + 5, h, kRed);
+    // The host's data is packed at the canvas width; layer 3 takes its part.
+    Plane blue = filled(w, h, kBlue), red = filled(w, h, kRed);
     MVE_SetLayerData(blue.data(), 2);
     MVE_SetLayerData(red.data(), 3);
     MVE_SetLayerOptions(2, 1, 0, 100, "Normal");
@@ -163,13 +164,13 @@ TEST_F(MergeOcclusion, RandomStacksWithOpaqueTilesMatchTheFullMerge)
                     unsigned short a = 0;
                     if (kind == 1 || kind == 2) a = static_cast<unsigned short>(0xFF00 + rng() % 256);
                     if (kind == 3) a = rng() % 3 == 0 ? 0 : static_cast<unsigned short>(rng());
-                    put(p, widths[index], x, y, {r, static_cast<unsigned short>(g + x), b, a});
+                    put(p, w, x, y, {r, static_cast<unsigned short>(g + x), b, a});
                 }
             if (kind == 2 && tx * T < widths[index] && ty * T < heights[index])
-                p[(static_cast<std::size_t>(ty) * T * widths[index] + tx * T) * 4 + 3] = 0xFEFF;
+                p[(static_cast<std::size_t>(ty) * T * w + tx * T) * 4 + 3] = 0xFEFF;
         };
         auto fill_layer = [&](int index) {
-            layers[index].assign(static_cast<std::size_t>(widths[index]) * heights[index] * 4, 0);
+            layers[index].assign(static_cast<std::size_t>(w) * h * 4, 0);  // packed at the canvas width
             for (int ty = 0; ty * T < heights[index]; ++ty)
                 for (int tx = 0; tx * T < widths[index]; ++tx) fill_tile(index, tx, ty, rng() % 4);
             MVE_SetLayerData(layers[index].data(), index);
