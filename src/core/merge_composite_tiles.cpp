@@ -100,11 +100,13 @@ void background_span(const LayerRecord& background, const TileOccupancy* tiles, 
     if (in1 > in0) {
         std::uint16_t* at = out + (in0 - x0) * 4;
         // A span never crosses a tile column, so one state tells it all.
-        const std::uint16_t* from = background.row(cy) + in0 * 4;
-        if (tiles && tiles->uniform(static_cast<int>(in0 / T), cy / T))
-            fill_pixel(at, from, in1 - in0);
+        const int column = static_cast<int>(in0 / T), row = cy / T;
+        // A uniform tile is filled from its first pixel, which stays in the
+        // cache from row to row.
+        if (tiles && tiles->uniform(column, row))
+            fill_pixel(at, background.row(row * T) + column * T * 4, in1 - in0);
         else
-            std::memcpy(at, from, bytes(in1 - in0));
+            std::memcpy(at, background.row(cy) + in0 * 4, bytes(in1 - in0));
     }
     if (x1 > in1) std::memset(out + (in1 - x0) * 4, 0, bytes(x1 - in1));
 }
