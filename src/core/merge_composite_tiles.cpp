@@ -93,8 +93,9 @@ void background_span(const LayerRecord& background, const TileOccupancy* tiles, 
                      long long x0, long long x1) noexcept
 {
     const bool shown = background.present() && background.visible == 1 && cy >= 0 && cy < background.height;
-    const long long in0 = shown ? std::clamp<long long>(x0, 0, background.width) : x1;
-    const long long in1 = shown ? std::clamp<long long>(x1, in0, background.width) : x1;
+    // [in0, in1) is the part on the background; x0 <= in0 <= in1 <= x1.
+    const long long in0 = shown ? std::min(std::max(x0, 0LL), x1) : x1;
+    const long long in1 = std::max(in0, std::min<long long>(x1, background.width));
     const auto bytes = [](long long n) { return static_cast<std::size_t>(n) * 8; };
     if (in0 > x0) std::memset(out, 0, bytes(in0 - x0));
     if (in1 > in0) {

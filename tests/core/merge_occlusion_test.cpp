@@ -10,51 +10,22 @@
 #include <random>
 #include <vector>
 
-#include "core/runtime.h"
 #include "core/tile_occupancy.h"
+#include "merge_stack_fixture.h"
 #include "morvane/morvane.h"
-#include "support/canvas_fixture.h"
 
 namespace {
 
-using Plane = std::vector<unsigned short>;
-using Pixel = std::vector<unsigned short>;
+using Plane = mve_test::MergeStackFixture::Plane;
+using Pixel = mve_test::MergeStackFixture::Pixel;
 constexpr int T = mve::kOccupancyTile;
 
-struct MergeOcclusion : mve_test::CanvasFixture {
-    void TearDown() override
-    {
-        mve::set_fast_paths(true);
-        CanvasFixture::TearDown();
-    }
-    Plane merged(bool fast)
-    {
-        mve::set_fast_paths(fast);
-        Plane out(static_cast<std::size_t>(w) * h * 4, 7);
-        MVE_Merge(out.data());
-        return out;
-    }
-    Plane merged_rect(bool fast, int x, int y, int rw, int rh)
-    {
-        mve::set_fast_paths(fast);
-        Plane out(static_cast<std::size_t>(rw) * rh * 4, 7);
-        MVE_MergeRect(out.data(), x, y, rw, rh);
-        return out;
-    }
-    static Plane filled(int width, int height, Pixel v)
+struct MergeOcclusion : mve_test::MergeStackFixture {
+    static Plane filled(int width, int height, const Pixel& v)
     {
         Plane p(static_cast<std::size_t>(width) * height * 4);
         for (std::size_t i = 0; i < p.size(); i += 4) std::copy(v.begin(), v.end(), p.begin() + i);
         return p;
-    }
-    static void put(Plane& p, int width, int x, int y, Pixel v)
-    {
-        std::copy(v.begin(), v.end(), p.begin() + (static_cast<std::size_t>(y) * width + x) * 4);
-    }
-    static Pixel at(const Plane& p, int width, int x, int y)
-    {
-        const auto i = p.begin() + (static_cast<std::size_t>(y) * width + x) * 4;
-        return {i, i + 4};
     }
 };
 
@@ -137,6 +108,8 @@ TEST_F(MergeOcclusion, OpaqueLayerSmallerThanTheTileHidesOnlyItsOwnPixels)
     EXPECT_EQ(at(rect, T + 9, T + 6, 2), kRed);
     EXPECT_EQ(at(rect, T + 9, T + 7, 2), kBlue);
     EXPECT_EQ(rect, merged_rect(false, -2, -1, T + 9, 3));
+    // Rectangles wholly left or right of the canvas hold zeros only.
+    for (int left : {-3 * T, w + 2}) EXPECT_EQ(merged_rect(true, left, 0, 2, 2), Plane(16, 0));
 
     MVE_SetLayerOptions(2, 0, 0, 100, "Normal");
     out = merged(true);
