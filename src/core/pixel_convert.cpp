@@ -115,8 +115,7 @@ void rgba32_to_rgba64_layer_row(const std::uint8_t* in, std::uint16_t* out, std:
     rgba32_to_rgba64_reference(in + i * 4, out + i * 4, pixels - i);
 }
 
-void load_rgba32_plain(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels,
-                       bool lockAlpha) noexcept
+void load_rgba32_plain(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels, bool lockAlpha) noexcept
 {
     std::size_t i = 0;
     if (fast_paths_enabled()) {

@@ -19,8 +19,7 @@ void rgba64_to_rgba32(const std::uint16_t* in, std::uint8_t* out, std::size_t pi
 // The unmasked load of RGBA32 pixels into a layer row. Lock alpha: RGB =
 // v << 8, the layer's alpha kept. Otherwise alpha != 0: all four v << 8;
 // alpha 0: all four 0 (hidden colour is not kept).
-void load_rgba32_plain(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels,
-                       bool lockAlpha) noexcept;
+void load_rgba32_plain(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels, bool lockAlpha) noexcept;
 
 // The plain loops the vector paths above are checked against.
 void rgba32_to_rgba64_reference(const std::uint8_t* in, std::uint16_t* out, std::size_t pixels) noexcept;
