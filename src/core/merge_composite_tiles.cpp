@@ -89,8 +89,8 @@ void fill_pixel(std::uint16_t* out, const std::uint16_t* p, long long n) noexcep
 // Canvas pixels [x0, x1) of row cy of the background into out: copied where
 // the background is shown and holds them (filled where its map says the
 // tile is one repeated pixel), zeros elsewhere.
-void background_span(const LayerRecord& background, const TileOccupancy* tiles, std::uint16_t* out, int cy,
-                     long long x0, long long x1) noexcept
+void background_span(const LayerRecord& background, const TileOccupancy* tiles, std::uint16_t* out,
+                     long long cy, long long x0, long long x1) noexcept
 {
     const bool shown = background.present() && background.visible == 1 && cy >= 0 && cy < background.height;
     // [in0, in1) is the part on the background; x0 <= in0 <= in1 <= x1.
@@ -101,13 +101,13 @@ void background_span(const LayerRecord& background, const TileOccupancy* tiles, 
     if (in1 > in0) {
         std::uint16_t* at = out + (in0 - x0) * 4;
         // A span never crosses a tile column, so one state tells it all.
-        const int column = static_cast<int>(in0 / T), row = cy / T;
+        const int column = static_cast<int>(in0 / T), row = static_cast<int>(cy / T);
         // A uniform tile is filled from its first pixel, which stays in the
         // cache from row to row.
         if (tiles && tiles->uniform(column, row))
             fill_pixel(at, background.row(row * T) + column * T * 4, in1 - in0);
         else
-            std::memcpy(at, background.row(cy) + in0 * 4, bytes(in1 - in0));
+            std::memcpy(at, background.row(static_cast<int>(cy)) + in0 * 4, bytes(in1 - in0));
     }
     if (x1 > in1) std::memset(out + (in1 - x0) * 4, 0, bytes(x1 - in1));
 }
@@ -134,7 +134,7 @@ void fill_composite_base(CoreState& e, const CompositeFloors& floors, const Tile
     const LayerRecord& background = e.layers.table[1];
     const long long end = x + static_cast<long long>(w);
     for (int r = 0; r < rows; ++r) {
-        const int cy = top + r;
+        const long long cy = top + static_cast<long long>(r);  // a host's rectangle may end past INT_MAX
         const long long tileRow = cy < 0 ? -1 : cy / T;
         std::uint16_t* line = out + static_cast<std::size_t>(r) * w * 4;
         // Spans end at tile columns; the part left of the canvas is one span.
@@ -144,7 +144,8 @@ void fill_composite_base(CoreState& e, const CompositeFloors& floors, const Tile
             std::uint16_t* at = line + (x0 - x) * 4;
             const int floor = floors.at(column, tileRow);
             if (floor >= 2)
-                copy_prefetching(e.layers.table[floor], at, cy, x0, x1);
+                copy_prefetching(e.layers.table[floor], at, static_cast<int>(cy), x0,
+                                 x1);  // inside the layer
             else
                 background_span(background, backgroundTiles, at, cy, x0, x1);
             x0 = x1;
