@@ -3,12 +3,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "core/blend_modes.h"
 #include "core/clip.h"
 #include "core/guard.h"
 #include "core/layers.h"
+#include "core/merge_composite_tiles.h"
 #include "core/merge_core.h"
 #include "core/parallel.h"
 #include "core/pixel_convert.h"
@@ -73,24 +75,33 @@ bool merge_layer_rows(CoreState& e, int index, std::uint16_t* buffer, int buffer
     return true;
 }
 
-// The layer's tile map, brought up to date for the layer rectangle (x, y, w,
-// h), when the composite may skip its empty tiles: in a colour mode a source
-// pixel with alpha 0 changes nothing. Alpha modes act where the source is
-// transparent too, and are never skipped. Null when nothing may be skipped.
-const TileOccupancy* skippable_tiles(LayerRecord& layer, int x, int y, int w, int h) noexcept
+// The layer's tile map brought up to date for the layer rectangle (x, y, w,
+// h), whatever its mode; null with the fast paths off or no map.
+const TileOccupancy* current_tiles(LayerRecord& layer, int x, int y, int w, int h) noexcept
 {
-    if (!fast_paths_enabled() || is_alpha_mode(layer.blendMode)) return nullptr;
+    if (!fast_paths_enabled()) return nullptr;
     const ClipRect r = clip_rect(x, y, w, h, layer.width, layer.height);
     if (r.empty()) return nullptr;
     if (!refresh_tile_occupancy(layer, layer.occupancy, r.x0, r.y0, r.x1, r.y1)) return nullptr;
     return &layer.occupancy;
 }
 
+// The layer's tile map, when the composite may skip its empty tiles: in a
+// colour mode a source pixel with alpha 0 changes nothing. Alpha modes act
+// where the source is transparent too, and are never skipped. Null when
+// nothing may be skipped.
+const TileOccupancy* skippable_tiles(LayerRecord& layer, int x, int y, int w, int h) noexcept
+{
+    return is_alpha_mode(layer.blendMode) ? nullptr : current_tiles(layer, x, y, w, h);
+}
+
 // merge_layer_rows for the rows [y, y + h) of the rectangle that starts at
-// column x and is w wide (the buffer's rows are w pixels), passing over the
-// layer's empty tiles: runs of occupied tiles are merged as they are.
-void merge_occupied_tiles(CoreState& e, int index, const TileOccupancy& map, std::uint16_t* buffer, int x,
-                          int y, int w, int h) noexcept
+// column x and is w wide (the buffer's rows are w pixels), tile by tile:
+// passing over the layer's empty tiles when it has a map, and the tiles
+// whose composite starts above it. Runs of the tiles left are merged as they
+// are.
+void merge_layer_tiles(CoreState& e, int index, const TileOccupancy* map, const CompositeFloors& floors,
+                       std::uint16_t* buffer, int x, int y, int w, int h) noexcept
 {
     const LayerRecord& layer = e.layers.table[index];
     const ClipRect r = clip_rect(x, y, w, h, layer.width, layer.height);
@@ -99,13 +110,16 @@ void merge_occupied_tiles(CoreState& e, int index, const TileOccupancy& map, std
     for (int row = r.y0 / T; !r.empty() && row * T < r.y1; ++row) {
         const int y0 = std::max(r.y0, row * T), y1 = std::min(r.y1, row * T + T);
         const int last = (r.x1 - 1) / T;
+        const auto wanted = [&](int column) {
+            return (!map || map->occupied(column, row)) && index > floors.at(column, row);
+        };
         for (int column = r.x0 / T; column <= last;) {
-            if (!map.occupied(column, row)) {
+            if (!wanted(column)) {
                 ++column;
                 continue;
             }
             int end = column;
-            while (end <= last && map.occupied(end, row)) ++end;
+            while (end <= last && wanted(end)) ++end;
             const int x0 = std::max(r.x0, column * T), x1 = std::min(r.x1, end * T);
             std::uint16_t* at = buffer + static_cast<std::size_t>(y0 - static_cast<long long>(y)) * stride +
                                 static_cast<std::size_t>(x0 - static_cast<long long>(x)) * 4;
@@ -128,40 +142,40 @@ bool merge_layer_into_rect(CoreState& e, int index, std::uint16_t* buffer, int x
 void merge_visible_rect(CoreState& e, std::uint16_t* buffer, int x, int y, int w, int h) noexcept
 {
     if (!buffer || !host_rect_allowed(w, h)) return;
-    // The background is copied, not blended; its opacity is ignored. The
-    // buffer is cleared first unless the background covers all of it.
-    const LayerRecord& background = e.layers.table[1];
-    const bool copied = background.present() && background.visible == 1;
-    const ClipRect r = copied ? clip_rect(x, y, w, h, background.width, background.height) : ClipRect{};
-    if (!copied || r.width() != w || r.height() != h)
-        std::memset(buffer, 0, static_cast<std::size_t>(w) * h * 8);
-    if (copied) {
-        const long long dx = r.x0 - static_cast<long long>(x), dy = r.y0 - static_cast<long long>(y);
-        for (int row = 0; row < r.height(); ++row)
-            std::memcpy(buffer + (static_cast<std::size_t>(dy + row) * w + static_cast<std::size_t>(dx)) * 4,
-                        background.row(r.y0 + row) + r.x0 * 4, static_cast<std::size_t>(r.width()) * 8);
-    }
-    // Tile maps are brought up to date here, before the parallel bands read them.
+    // Tile maps are brought up to date here, before the parallel bands read
+    // them. The background's map only tells where it holds nothing but zeros.
     std::array<const TileOccupancy*, kLayerCount> tiles{};
     for (int index = 2; index < kLayerCount; ++index) {
         LayerRecord& layer = e.layers.table[index];
         if (layer.present() && layer.visible) tiles[index] = skippable_tiles(layer, x, y, w, h);
     }
+    LayerRecord& background = e.layers.table[1];
+    const TileOccupancy* backgroundTiles =
+        background.present() && background.visible == 1 ? current_tiles(background, x, y, w, h) : nullptr;
+    const CompositeFloors floors =
+        fast_paths_enabled() ? composite_floors(e, tiles, x, y, w, h) : CompositeFloors{};
     // Every layer is merged into one band of rows before the next band, so
     // the band of the composite stays in the core's cache from layer to
     // layer instead of being fetched from memory once per layer. Each pixel
     // still takes the layers in order, and each band is one task: the result
-    // is the same on any number of threads.
-    const int bandRows = static_cast<int>(std::max(1LL, kMergeBandBytes / (w * 8LL)));
+    // is the same on any number of threads. The band starts as a copy of the
+    // background (its opacity ignored), or of the opaque layer that hides
+    // everything beneath it in a tile.
+    // Bands are whole tile rows, or a power of two that divides one, so a
+    // band meets one row of tiles and the layers are merged in fewer runs.
+    int bandRows = static_cast<int>(std::max(1LL, kMergeBandBytes / (w * 8LL)));
+    bandRows = bandRows >= kOccupancyTile ? bandRows / kOccupancyTile * kOccupancyTile
+                                          : static_cast<int>(std::bit_floor(static_cast<unsigned>(bandRows)));
     const int bands = (h + bandRows - 1) / bandRows;
     for_each_row(0, bands, static_cast<double>(bandRows) * w * cost::kStack, [&](int band) {
         const int top = band * bandRows, rows = std::min(bandRows, h - top);
         std::uint16_t* rowsOut = buffer + static_cast<std::size_t>(top) * w * 4;
+        fill_composite_base(e, floors, backgroundTiles, rowsOut, x, y + top, w, rows);
         for (int index = 2; index < kLayerCount; ++index) {
             const LayerRecord& layer = e.layers.table[index];
             if (!layer.present() || !layer.visible) continue;
-            if (tiles[index])
-                merge_occupied_tiles(e, index, *tiles[index], rowsOut, x, y + top, w, rows);
+            if (tiles[index] || floors.columns > 0)
+                merge_layer_tiles(e, index, tiles[index], floors, rowsOut, x, y + top, w, rows);
             else
                 merge_layer_rows(e, index, rowsOut, w * 4, x, y + top, w, rows, true);
         }

@@ -11,23 +11,30 @@ namespace mve {
 
 namespace {
 
-// Whether the tile at (column, row) has a pixel with alpha above 0.
-bool tile_has_alpha(const LayerRecord& layer, int column, int row) noexcept
+// The state of the tile at (column, row): one pass over its pixels, which
+// stops once the tile can be neither empty, opaque nor uniform.
+std::uint8_t tile_state(const LayerRecord& layer, int column, int row) noexcept
 {
     const int x0 = column * kOccupancyTile, x1 = std::min(layer.width, x0 + kOccupancyTile);
     const int y0 = row * kOccupancyTile, y1 = std::min(layer.height, y0 + kOccupancyTile);
+    // Alpha is the top 16 bits of each pixel's 64-bit word; every alpha is
+    // above 0xFEFF exactly when the AND of their high bytes is 0xFF, and
+    // every pixel is the same exactly when the OR of the words is their AND.
+    std::uint64_t any = 0, all = ~std::uint64_t{0};
     for (int y = y0; y < y1; ++y) {
         const std::uint16_t* p = layer.row(y);
-        // Alpha is the top 16 bits of each pixel's 64-bit word.
-        std::uint64_t any = 0;
         for (int x = x0; x < x1; ++x) {
             std::uint64_t word;
             std::memcpy(&word, p + static_cast<std::size_t>(x) * 4, 8);
             any |= word;
+            all &= word;
         }
-        if (any >> 48) return true;
+        if ((any >> 48) != 0 && (all >> 56) != 0xFF && any != all) return TileOccupancy::kOccupied;
     }
-    return false;
+    const std::uint8_t uniform = any == all ? TileOccupancy::kUniform : 0;
+    if ((all >> 56) == 0xFF) return TileOccupancy::kOpaque | uniform;
+    if ((any >> 48) != 0) return TileOccupancy::kOccupied | uniform;
+    return TileOccupancy::kEmpty | uniform;
 }
 
 // An empty map of every tile unknown, for the layer's size and content.
@@ -66,9 +73,7 @@ bool refresh_tile_occupancy(const LayerRecord& layer, TileOccupancy& map, int x0
         r0, r1, static_cast<double>(c1 - c0) * kOccupancyTile * kOccupancyTile * cost::kCopy, [&](int row) {
             std::uint8_t* state = map.tiles.data() + static_cast<std::size_t>(row) * map.columns;
             for (int column = c0; column < c1; ++column)
-                if (state[column] == TileOccupancy::kUnknown)
-                    state[column] =
-                        tile_has_alpha(layer, column, row) ? TileOccupancy::kOccupied : TileOccupancy::kEmpty;
+                if (state[column] == TileOccupancy::kUnknown) state[column] = tile_state(layer, column, row);
         });
     return true;
 }

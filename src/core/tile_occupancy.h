@@ -3,7 +3,10 @@
 //
 // The composite uses it to pass over the empty parts of sparse layers: in a
 // colour mode, a source pixel with alpha 0 leaves the destination as it is,
-// so a tile without any alpha above 0 contributes nothing.
+// so a tile without any alpha above 0 contributes nothing. It also tells
+// the tiles whose every pixel is opaque (alpha above 0xFEFF, which a Normal
+// merge copies as it is), so the composite can drop what lies beneath, and
+// the tiles of one repeated pixel, which it can fill instead of copying.
 #pragma once
 
 #include <cstdint>
@@ -12,10 +15,13 @@
 
 namespace mve {
 
-constexpr int kOccupancyTile = 64;  // tile side in pixels
+constexpr int kOccupancyTile = 32;  // tile side in pixels
 
 struct TileOccupancy {
-    enum : std::uint8_t { kUnknown = 0, kEmpty = 1, kOccupied = 2 };
+    // Empty: every alpha is 0. Occupied: some alpha is above 0; opaque:
+    // every alpha is above 0xFEFF. kUniform is added to any of them when
+    // every pixel of the tile is the same.
+    enum : std::uint8_t { kUnknown = 0, kEmpty = 1, kOccupied = 2, kOpaque = 3, kUniform = 0x10 };
     Buffer<std::uint8_t> tiles;  // columns x rows states, row-major
     int columns = 0;
     int rows = 0;
@@ -23,9 +29,14 @@ struct TileOccupancy {
     int height = 0;
     std::uint64_t generation = 0;  // the layer content the known tiles describe
 
-    bool occupied(int column, int row) const noexcept
+    std::uint8_t state(int column, int row) const noexcept
     {
-        return tiles[static_cast<std::size_t>(row) * columns + column] == kOccupied;
+        return tiles[static_cast<std::size_t>(row) * columns + column] & ~kUniform;
+    }
+    bool occupied(int column, int row) const noexcept { return state(column, row) >= kOccupied; }
+    bool uniform(int column, int row) const noexcept
+    {
+        return tiles[static_cast<std::size_t>(row) * columns + column] & kUniform;
     }
 };
 

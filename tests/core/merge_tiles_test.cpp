@@ -8,44 +8,14 @@
 #include <random>
 #include <vector>
 
-#include "core/runtime.h"
+#include "merge_stack_fixture.h"
 #include "morvane/morvane.h"
-#include "support/canvas_fixture.h"
 
 namespace {
 
 using Plane = std::vector<unsigned short>;
 
-struct MergeTiles : mve_test::CanvasFixture {
-    void TearDown() override
-    {
-        mve::set_fast_paths(true);
-        CanvasFixture::TearDown();
-    }
-    Plane merged(bool fast)
-    {
-        mve::set_fast_paths(fast);
-        Plane out(static_cast<std::size_t>(w) * h * 4, 7);
-        MVE_Merge(out.data());
-        return out;
-    }
-    Plane merged_rect(bool fast, int x, int y, int rw, int rh)
-    {
-        mve::set_fast_paths(fast);
-        Plane out(static_cast<std::size_t>(rw) * rh * 4, 7);
-        MVE_MergeRect(out.data(), x, y, rw, rh);
-        return out;
-    }
-    static void put(Plane& p, int width, int x, int y, std::initializer_list<unsigned short> v)
-    {
-        std::copy(v.begin(), v.end(), p.begin() + (static_cast<std::size_t>(y) * width + x) * 4);
-    }
-    static std::vector<unsigned short> at(const Plane& p, int width, int x, int y)
-    {
-        const auto i = p.begin() + (static_cast<std::size_t>(y) * width + x) * 4;
-        return {i, i + 4};
-    }
-};
+using MergeTiles = mve_test::MergeStackFixture;
 
 const std::vector<unsigned short> kWhite{65535, 65535, 65535, 65535};
 
@@ -53,8 +23,8 @@ const std::vector<unsigned short> kWhite{65535, 65535, 65535, 65535};
 
 TEST_F(MergeTiles, PixelsWrittenIntoAnEmptyTileAfterAMergeAreShown)
 {
-    // 130 x 70: tiles of 64 make 3 columns and 2 rows. The background is
-    // opaque white; layer 2 holds one opaque red pixel in tile (1, 0).
+    // 130 x 70: several tiles each way. The background is opaque white;
+    // layer 2 holds one opaque red pixel, at (100, 10).
     make(130, 70, 2);
     MVE_SetLayerOptions(1, 1, 0, 100, "Normal");
     MVE_SetLayerOptions(2, 1, 0, 100, "Normal");
@@ -67,7 +37,7 @@ TEST_F(MergeTiles, PixelsWrittenIntoAnEmptyTileAfterAMergeAreShown)
     EXPECT_EQ(at(out, w, 129, 69), kWhite);
 
     // Opaque Normal replaces: the new blue pixel in the formerly empty tile
-    // (0, 1) must come through unchanged.
+    // holding (10, 65) must come through unchanged.
     put(layer, w, 10, 65, {0, 0, 0xFF00, 0xFFFF});
     MVE_SetLayerData(layer.data(), 2);
     out = merged(true);
