@@ -29,8 +29,9 @@ void ensure_canvas()
     for (std::size_t i = 0; i < fill.size(); ++i) fill[i] = static_cast<unsigned char>(i * 7 + (i >> 12));
     MVE_LoadRGBA32(fill.data(), kWidth * 4, 0);
     // A Mask with every value from blocked to full, so each coverage branch is taken.
-    mve::Plane16& mask = mve::engine().mask.plane;
-    for (std::size_t i = 0; i < mask.size(); ++i) mask[i] = static_cast<std::uint16_t>(i * 131);
+    std::uint16_t* mask = mve::engine().mask.plane.begin_write();
+    for (std::size_t i = 0; i < mve::engine().mask.plane.size(); ++i)
+        mask[i] = static_cast<std::uint16_t>(i * 131);
 }
 
 std::vector<unsigned char>& rgba32()

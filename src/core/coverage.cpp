@@ -29,4 +29,19 @@ std::uint8_t lowest_value(const std::uint8_t* v, int n) noexcept
     return low;
 }
 
+bool mask_fully_open(CoreState& e) noexcept
+{
+    MaskState& m = e.mask;
+    const int w = e.canvas.width, h = e.canvas.height;
+    if (w <= 0 || h <= 0 || !m.plane || m.plane.size() < static_cast<std::size_t>(w) * h) return false;
+    if (m.checkedGeneration != m.plane.generation()) {
+        bool open = true;
+        for (int y = 0; y < h && open; ++y)
+            open = lowest_value(m.plane.data() + static_cast<std::size_t>(y) * w, w) >= 0xFF00;
+        m.checkedGeneration = m.plane.generation();
+        m.checkedOpen = open;
+    }
+    return m.checkedOpen;
+}
+
 }  // namespace mve

@@ -109,6 +109,11 @@ inline std::uint32_t load_coverage(const CoverageSource& s, int x, int y) noexce
 std::uint16_t lowest_value(const std::uint16_t* v, int n) noexcept;
 std::uint8_t lowest_value(const std::uint8_t* v, int n) noexcept;
 
+// Whether every value of the Mask is at least 0xFF00, so a load passes it
+// unchanged; what a look finds is remembered until the Mask's content
+// changes. False without a canvas-sized Mask.
+bool mask_fully_open(CoreState& e) noexcept;
+
 inline bool load_row_fully_covered(const CoverageSource& s, int x, int y, int n) noexcept
 {
     const std::size_t i0 = s.at(x, y);

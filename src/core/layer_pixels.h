@@ -1,9 +1,11 @@
-// A layer's RGBA64 plane with its content generation.
+// A 16-bit plane (a layer's RGBA64 pixels, the Mask) with its content
+// generation.
 //
 // The generation is a number taken from one engine-wide counter whenever the
 // plane's pixels may change, so two equal generations mean the same content,
 // even after records were moved or swapped between table indices. Caches of
-// derived data (the merge's tile occupancy, the dispatcher's Src32) key on it.
+// derived data (the merge's tile occupancy, the dispatcher's Dst32, the
+// Mask's "fully open") key on it.
 //
 // Reading is free; every way to write goes through begin_write() (or replaces
 // the plane), which takes a new generation. Call it once per operation,
@@ -21,17 +23,17 @@ namespace mve {
 // The next value of the engine-wide generation counter (never 0).
 std::uint64_t next_content_generation() noexcept;
 
-class LayerPixels {
+class TrackedPlane16 {
 public:
-    LayerPixels() = default;
+    TrackedPlane16() = default;
     // Moving keeps the generation with the pixels; the emptied source takes
     // a new one, so it never shares a generation with other content.
-    LayerPixels(LayerPixels&& other) noexcept
+    TrackedPlane16(TrackedPlane16&& other) noexcept
         : plane_(std::move(other.plane_)), generation_(other.generation_)
     {
         other.generation_ = next_content_generation();
     }
-    LayerPixels& operator=(LayerPixels&& other) noexcept
+    TrackedPlane16& operator=(TrackedPlane16&& other) noexcept
     {
         if (this != &other) {
             plane_ = std::move(other.plane_);
@@ -82,5 +84,7 @@ private:
     Plane16 plane_;
     std::uint64_t generation_ = 0;  // 0: never held anything
 };
+
+using LayerPixels = TrackedPlane16;
 
 }  // namespace mve

@@ -4,12 +4,20 @@
 #include <array>
 #include <cstdint>
 
+#include "core/layer_pixels.h"
 #include "core/memory.h"
 
 namespace mve {
 
 struct MaskState {
-    Plane16 plane;        // width * height values; 65535 passes a write, 0 blocks it
+    // width * height values; 65535 passes a write, 0 blocks it. Written
+    // through begin_write(), which moves its generation on.
+    TrackedPlane16 plane;
+    // What the last look found: whether every value of the plane at
+    // generation `checkedGeneration` was at least 0xFF00 (a load passes the
+    // Mask unchanged there).
+    std::uint64_t checkedGeneration = 0;
+    bool checkedOpen = false;
     int strideBytes = 0;  // width * 2
     std::uint8_t enabled = 0;
     std::uint8_t displayed = 0;

@@ -127,6 +127,10 @@ bool load_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int rowBytes, L
     const int j0 = static_cast<int>(onLayer.y0 - static_cast<long long>(y));
     const int i1 = i0 + onLayer.width(), j1 = j0 + onLayer.height();
     const bool lockAlpha = layer.lockAlpha != 0;
+    // The rows are looked at for full coverage before the shortcut below; a
+    // Mask known to be fully open needs no look.
+    CoverageSource rowCheck = cov;
+    if (covered && cov.mask && fast_paths_enabled() && mask_fully_open(e)) rowCheck.mask = nullptr;
     const LayerRows rows = layer.begin_write();
     std::atomic<bool> asTheyStand{true};
     for_each_row(j0, j1, (i1 - i0) * (covered ? cost::kSimple : cost::kCopy), [&](int j) {
@@ -136,7 +140,7 @@ bool load_rgba32_layer(CoreState& e, const std::uint8_t* buffer, int rowBytes, L
         const int canvasY = onLayer.y0 + (j - j0);
         if (!covered) {
             if (!load_rgba32_plain(s, d, n, lockAlpha)) asTheyStand.store(false, std::memory_order_relaxed);
-        } else if (fast_paths_enabled() && load_row_fully_covered(cov, onLayer.x0, canvasY, i1 - i0)) {
+        } else if (fast_paths_enabled() && load_row_fully_covered(rowCheck, onLayer.x0, canvasY, i1 - i0)) {
             // Full coverage: colour and alpha widened as they stand (alpha 0
             // keeps its colour), or the colour alone under lock alpha.
             if (lockAlpha) {

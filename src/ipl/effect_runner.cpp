@@ -47,13 +47,17 @@ void brush_colour(const Engine& e, double out[3]) noexcept
     for (int c = 0; c < 3; ++c) out[c] = (e.brush.color[c] >> 8) / 255.0;
 }
 
-// The Mask takes part only when it covers exactly this image.
-std::uint16_t* mask_for(Engine& e, int width, int height) noexcept
+// The Mask an effect writes: only for the effects that write it, and only
+// when it covers exactly this image. Taking it for writing moves its
+// generation on, so other effects leave it untaken.
+std::uint16_t* mask_for(Engine& e, const char* name, int width, int height) noexcept
 {
+    const NamedEffect* entry = find_named_effect_entry(name);
+    if (!entry || entry->writeBack != WriteBack::Mask) return nullptr;
     const std::size_t n = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     if (!e.mask.plane || e.mask.plane.size() < n || e.canvas.width != width || e.canvas.height != height)
         return nullptr;
-    return e.mask.plane.data();
+    return e.mask.plane.begin_write();
 }
 
 // Runs the effect found for `name` on the filled block; false when none.
@@ -106,7 +110,7 @@ bool run_named_effect(const char* name, int chain, const EffectArgs& args)
     if (chain == 0) std::memcpy(block.dst, block.src, need);
     EffectServices services;
     services.writeBack = true;
-    services.mask = mask_for(e, w, h);
+    services.mask = mask_for(e, name, w, h);
     services.extentsFromLayer = true;
     brush_colour(e, services.brushColour);
     return dispatch(name, block, services);
@@ -122,7 +126,7 @@ bool run_named_effect_on(const char* name, std::uint8_t* src, std::uint8_t* dst,
     if (chain == 0 && src != dst) copy_in_parallel(dst, src, image_bytes(width, height));
     EffectServices services;
     services.writeBack = e.canvas.width == width && e.canvas.height == height;
-    services.mask = mask_for(e, width, height);
+    services.mask = mask_for(e, name, width, height);
     brush_colour(e, services.brushColour);
     return dispatch(name, block, services);
 }
@@ -182,7 +186,7 @@ int run_builtin_effect(Engine& e, const char* name, std::uint8_t* rgba32, int wi
     b.P[1] = p1, b.P[2] = p2, b.P[3] = p3, b.P[4] = p4;
     EffectServices services;
     brush_colour(e, services.brushColour);
-    services.mask = mask_for(e, width, height);
+    services.mask = mask_for(e, name, width, height);
     dispatch(name, b, services);
     std::memcpy(rgba32, dst.data(), bytes);
     return 1;

@@ -31,7 +31,8 @@ inline MaskPlane mask_plane(Engine& e) noexcept
     const int w = e.canvas.width, h = e.canvas.height;
     if (w <= 0 || h <= 0 || !e.mask.plane) return p;
     if (e.mask.plane.size() < static_cast<std::size_t>(w) * h) return p;
-    p.data = e.mask.plane.data();
+    // Every user of the plane may write it: it takes a new generation.
+    p.data = e.mask.plane.begin_write();
     p.width = w;
     p.height = h;
     return p;

@@ -17,7 +17,7 @@ void on_canvas_created(Engine& e)
 {
     const std::size_t pixels = static_cast<std::size_t>(e.canvas.width) * e.canvas.height;
     require(e.mask.plane.allocate(pixels));
-    std::memset(e.mask.plane.data(), 0xFF, e.mask.plane.bytes());
+    std::memset(e.mask.plane.begin_write(), 0xFF, e.mask.plane.bytes());
     e.mask.strideBytes = e.canvas.width * 2;
     e.mask.enabled = 1;
 }

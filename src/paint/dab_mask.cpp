@@ -62,7 +62,7 @@ bool prepare_mask(Engine& e, const DabSquare& sq, u32 value, MaskDab& d)
     const std::size_t pixels = static_cast<std::size_t>(std::max(e.canvas.width, 0)) * std::max(e.canvas.height, 0);
     if (!e.mask.plane || e.mask.plane.size() < pixels || !fill_dab_inputs(e, sq, d)) return false;
     d.texture = e.texture.plane && e.texture.plane.size() >= pixels ? e.texture.plane.data() : nullptr;
-    d.mask = e.mask.plane.data();
+    d.mask = e.mask.plane.begin_write();
     d.value = value;
     return true;
 }

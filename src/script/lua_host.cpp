@@ -224,7 +224,7 @@ lua_State* open_state(LuaRun& run, const FilterArgs& args, bool withoutSystemAcc
 std::uint16_t* canvas_mask(Engine& e) noexcept
 {
     const std::size_t pixels = static_cast<std::size_t>(e.canvas.width) * e.canvas.height;
-    return e.mask.plane && e.mask.plane.size() >= pixels ? e.mask.plane.data() : nullptr;
+    return e.mask.plane && e.mask.plane.size() >= pixels ? e.mask.plane.begin_write() : nullptr;
 }
 
 // Loads and calls the chunk; false with the message on the stack on error.

@@ -31,7 +31,8 @@ void exchange_step(Engine& e, int n, bool withMask) noexcept
     if (slot.pixels && layerReady)
         exchange_through_slot(slot.pixels.data(), slot.rect, current_layer_write_view(e),
                               under_pixels_view(e));
-    if (withMask && slot.mask) exchange_through_slot(slot.mask.data(), slot.rect, mask_view(e), under_mask_view(e));
+    if (withMask && slot.mask)
+        exchange_through_slot(slot.mask.data(), slot.rect, mask_write_view(e), under_mask_view(e));
 }
 
 }  // namespace

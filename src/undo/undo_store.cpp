@@ -100,7 +100,21 @@ PlaneView canvas_view(const CanvasState& c, Plane16& plane, int channels) noexce
 
 }  // namespace
 
-PlaneView mask_view(Engine& e) noexcept { return canvas_view(e.canvas, e.mask.plane, 1); }
+PlaneView mask_view(Engine& e) noexcept
+{
+    const std::size_t need = static_cast<std::size_t>(e.canvas.width) * e.canvas.height;
+    if (!e.mask.plane || need == 0 || e.mask.plane.size() < need) return PlaneView{};
+    // A view for reading: writers take mask_write_view, which gives the
+    // Mask a new content generation.
+    return PlaneView{const_cast<std::uint16_t*>(e.mask.plane.data()), e.canvas.width, e.canvas.height, 1};
+}
+
+PlaneView mask_write_view(Engine& e) noexcept
+{
+    const PlaneView view = mask_view(e);
+    if (view) e.mask.plane.begin_write();
+    return view;
+}
 PlaneView under_pixels_view(Engine& e) noexcept { return canvas_view(e.canvas, e.undo.under.pixels, 4); }
 PlaneView under_mask_view(Engine& e) noexcept { return canvas_view(e.canvas, e.undo.under.mask, 1); }
 

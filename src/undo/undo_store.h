@@ -58,7 +58,9 @@ void undo_widen_dirty(Engine& e, int x0, int y0, int x1, int y1) noexcept;
 PlaneView current_layer_view(Engine& e) noexcept;
 // The same for writing: the layer takes a new content generation.
 PlaneView current_layer_write_view(Engine& e) noexcept;
+// The Mask for reading, and for writing (a new content generation).
 PlaneView mask_view(Engine& e) noexcept;
+PlaneView mask_write_view(Engine& e) noexcept;
 PlaneView under_pixels_view(Engine& e) noexcept;
 PlaneView under_mask_view(Engine& e) noexcept;
 

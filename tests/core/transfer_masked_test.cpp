@@ -2,6 +2,7 @@
 // RGB24 loads, masked fills and the alpha adjustment.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "core/coverage.h"
@@ -34,7 +35,7 @@ struct TransferMaskedTest : ::testing::Test {
 
     void mask(std::initializer_list<unsigned short> values)
     {
-        std::copy(values.begin(), values.end(), engine().mask.plane.data());
+        std::copy(values.begin(), values.end(), engine().mask.plane.begin_write());
         engine().mask.enabled = 1;
     }
     void texture(std::uint8_t value)
@@ -209,8 +210,8 @@ TEST(TransferMaskedRows, FullyOpenRowsMatchThePerPixelLoad)
             unsigned s2 = start;
             auto again = [&s2] { return (s2 = s2 * 69069u + 1u) >> 16; };
             for (int i = 0; i < W * H; ++i)
-                engine().mask.plane[i] = static_cast<unsigned short>(
-                    (i / W) % 2 == 0 ? 0xFF00 | (again() & 0xFF) : again());
+                engine().mask.plane.begin_write()[i] =
+                    static_cast<unsigned short>((i / W) % 2 == 0 ? 0xFF00 | (again() & 0xFF) : again());
             engine().mask.enabled = 1;
             if (withTexture) {
                 ASSERT_TRUE(engine().texture.plane.allocate(static_cast<std::size_t>(W) * H));
@@ -246,4 +247,42 @@ TEST(TransferMaskedRows, RowMinimumFindsOneLowValueAnywhere)
             EXPECT_EQ(lowest_value(texture.data(), n), 127) << n << " " << at;
         }
     }
+}
+
+TEST_F(TransferMaskedTest, AMaskChangedAfterAFullyOpenLoadIsHonoured)
+{
+    // A load through a fully open Mask lets the engine remember "open"; each
+    // way of closing the Mask afterwards must be seen by the next load: where
+    // the Mask blocks (MVE_GetMask64 = 65535 - m = 65535) the layer keeps A,
+    // where it is open it takes B (full coverage: v << 8).
+    const std::vector<unsigned char> a = {10, 20, 30, 255, 11, 21, 31, 255, 12, 22, 32, 255};
+    const std::vector<unsigned char> b = {200, 100, 50, 255, 201, 101, 51, 255, 202, 102, 52, 255};
+    const std::function<void()> closers[] = {
+        [] {
+            const unsigned short m[3] = {0xFFFF, 0, 0xFFFF};
+            MVE_SetMaskData16(m);
+        },
+        [] {
+            // White in the middle: a bright grey blocks.
+            const unsigned char rgb[9] = {0, 0, 0, 255, 255, 255, 0, 0, 0};
+            MVE_LoadMask(rgb, 9, 3, 1);
+        },
+        [] { MVE_InvertMask(); },
+    };
+    for (const auto& close : closers) {
+        for (bool fast : {true, false}) {
+            set_fast_paths(fast);
+            mask({0xFFFF, 0xFFFF, 0xFFFF});
+            MVE_LoadRGBA32(a.data(), 12, 1);
+            close();
+            MVE_LoadRGBA32(b.data(), 12, 1);
+            ASSERT_EQ(MVE_GetMask64(1, 0), 65535) << "the middle pixel is blocked";
+            for (int x = 0; x < 3; ++x) {
+                const std::vector<unsigned char>& kept = MVE_GetMask64(x, 0) == 65535 ? a : b;
+                const Px want = {kept[x * 4] << 8u, kept[x * 4 + 1] << 8u, kept[x * 4 + 2] << 8u, 255u << 8};
+                EXPECT_EQ(px(x), want) << x << " " << fast;
+            }
+        }
+    }
+    set_fast_paths(true);
 }

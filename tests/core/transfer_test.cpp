@@ -37,7 +37,7 @@ struct Rig {
     {
         const std::size_t n = static_cast<std::size_t>(e->canvas.width) * e->canvas.height;
         ASSERT_TRUE(e->mask.plane.allocate(n));
-        for (std::size_t i = 0; i < n; ++i) e->mask.plane[i] = value;
+        for (std::size_t i = 0; i < n; ++i) e->mask.plane.begin_write()[i] = value;
         e->mask.enabled = 1;
     }
     void texture(std::uint8_t value)
@@ -159,7 +159,7 @@ TEST(TransferLoadTest, MaskedFullAndZeroCoverage)
     Rig rig(2, 1);
     rig.fill(0x1000, 0x2000, 0x3000, 0x4000);
     rig.mask(0xFFFF);
-    rig.e->mask.plane[1] = 0x00FF;  // high byte 0: blocked
+    rig.e->mask.plane.begin_write()[1] = 0x00FF;  // high byte 0: blocked
     // c = 65535 writes s * 256 even for a = 0 (unlike the plain path); c = 0 leaves the pixel.
     rig.load({10, 20, 30, 0, 10, 20, 30, 255}, 2, 1, 0, 0, true);
     EXPECT_EQ(rig.px(0, 0), (Px{2560, 5120, 7680, 0}));
@@ -240,7 +240,7 @@ TEST(TransferLoadTest, ParallelRowsMatchSerialRows)
     big.mask(0);
     std::vector<std::uint8_t> buf(n * n * 4);
     for (int i = 0; i < n * n; ++i) {
-        big.e->mask.plane[i] = static_cast<std::uint16_t>(i * 97);
+        big.e->mask.plane.begin_write()[i] = static_cast<std::uint16_t>(i * 97);
         for (int k = 0; k < 4; ++k) buf[i * 4 + k] = static_cast<std::uint8_t>(i * (k + 3));
     }
     big.fill(0x1234, 0x5678, 0x9ABC, 0x4000);

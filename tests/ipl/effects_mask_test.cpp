@@ -15,7 +15,7 @@ protected:
         mve::Engine& e = mve::engine();
         ASSERT_EQ(e.canvas.width, w);
         ASSERT_TRUE(e.mask.plane);
-        for (std::size_t i = 0; i < e.mask.plane.size(); ++i) e.mask.plane[i] = fill;
+        for (std::size_t i = 0; i < e.mask.plane.size(); ++i) e.mask.plane.begin_write()[i] = fill;
     }
     std::uint16_t mask(int x, int y) const
     {

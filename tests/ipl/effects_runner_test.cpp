@@ -166,7 +166,7 @@ TEST_F(EffectsRunner, EveryEffectRunsAndChangesWhatItShould)
         const NamedEffect& entry = named_effects()[static_cast<std::size_t>(k)];
         EXPECT_EQ(find_named_effect_entry(c.name), &entry);
         EXPECT_EQ(entry.writeBack == WriteBack::Mask, c.mask);
-        std::memset(e.mask.plane.data(), 0, e.mask.plane.bytes());
+        std::memset(e.mask.plane.begin_write(), 0, e.mask.plane.bytes());
         Img out = run(c.name, in, c.a);
         bool maskChanged = false;
         for (std::size_t i = 0; i < e.mask.plane.size(); ++i) maskChanged |= e.mask.plane[i] != 0;

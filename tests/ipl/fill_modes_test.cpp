@@ -116,7 +116,7 @@ TEST_F(FillModesTest, TheMaskLimitsTheFill)
     MVE_EnableMask(1);
     // Rows 3-4 blocked entirely.
     for (int y = 3; y < 5; ++y)
-        for (int x = 0; x < 5; ++x) engine().mask.plane[y * 5 + x] = 0;
+        for (int x = 0; x < 5; ++x) engine().mask.plane.begin_write()[y * 5 + x] = 0;
     MVE_IPLFloodFill(0, 255, 0, 0, 0, 0, "Paint Connected");
     EXPECT_EQ(at(2, 0, 2), kGreenFill);
     EXPECT_EQ(at(2, 0, 3), kRed);

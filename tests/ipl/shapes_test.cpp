@@ -81,7 +81,7 @@ TEST_F(ShapesTest, EllipseSpans)
 TEST_F(ShapesTest, ShapesGoThroughTheMask)
 {
     MVE_EnableMask(1);
-    for (int x = 0; x < 5; ++x) engine().mask.plane[2 * 5 + x] = 0;  // row 2 blocked
+    for (int x = 0; x < 5; ++x) engine().mask.plane.begin_write()[2 * 5 + x] = 0;  // row 2 blocked
     MVE_IPLRectangle(255, 0, 0, 0, 0, 5, 4, 100);
     EXPECT_EQ(opaque_map(), (std::vector<std::string>{"#####", "#####", ".....", "#####", "#####"}));
 }

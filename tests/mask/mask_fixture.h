@@ -14,8 +14,10 @@
 namespace mve::test {
 
 struct MaskFixture : mve_test::CanvasFixture {
-
-    std::uint16_t& m(int x, int y) { return engine().mask.plane[static_cast<std::size_t>(y) * w + x]; }
+    std::uint16_t& m(int x, int y)
+    {
+        return engine().mask.plane.begin_write()[static_cast<std::size_t>(y) * w + x];
+    }
     std::uint16_t* px(int x, int y) { return engine().layers.table[1].begin_write().row(y) + 4 * x; }
     void set_px(int x, int y, std::uint16_t r, std::uint16_t g, std::uint16_t b, std::uint16_t a)
     {
@@ -26,7 +28,7 @@ struct MaskFixture : mve_test::CanvasFixture {
     void set_mask(std::initializer_list<std::uint16_t> values)
     {
         std::size_t i = 0;
-        for (std::uint16_t v : values) engine().mask.plane[i++] = v;
+        for (std::uint16_t v : values) engine().mask.plane.begin_write()[i++] = v;
     }
 };
 

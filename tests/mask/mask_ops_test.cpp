@@ -164,7 +164,7 @@ TEST_F(MaskOps, ApplyMaskToAlpha)
 TEST_F(MaskOps, ApplyMaskToAlphaRectIsRelativeAndClipped)
 {
     make(3, 3);
-    std::fill(engine().mask.plane.data(), engine().mask.plane.data() + 9, std::uint16_t{0});
+    std::fill(engine().mask.plane.begin_write(), engine().mask.plane.begin_write() + 9, std::uint16_t{0});
     m(2, 2) = 0x8000;
     // A 2 x 2 buffer for canvas (2, 2)..(3, 3): only (2, 2) is on the canvas;
     // it is the buffer's first pixel. The others keep their alpha.

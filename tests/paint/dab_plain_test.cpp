@@ -116,7 +116,7 @@ struct DabPlainTest : ::testing::Test {
         Plane16& shape = e.paint.brushShape;
         for (std::size_t i = 0; i < shape.size(); ++i) shape[i] = c.pick(4) == 0 ? 0 : c.channel();
         e.mask.enabled = static_cast<std::uint8_t>(c.pick(4) != 0);
-        for (std::size_t i = 0; i < e.mask.plane.size(); ++i) e.mask.plane[i] = c.channel();
+        for (std::size_t i = 0; i < e.mask.plane.size(); ++i) e.mask.plane.begin_write()[i] = c.channel();
         if (c.pick(2) == 0) {
             ASSERT_TRUE(e.texture.plane.allocate(W * H));
             for (std::size_t i = 0; i < e.texture.plane.size(); ++i)
@@ -192,7 +192,7 @@ TEST_F(DabPlainTest, ParallelRowsMatchGeneralKernel)
     Engine& e = engine();
     PlainCase c(99);
     for (std::size_t i = 0; i < e.paint.brushShape.size(); ++i) e.paint.brushShape[i] = c.channel();
-    for (std::size_t i = 0; i < e.mask.plane.size(); ++i) e.mask.plane[i] = c.channel();
+    for (std::size_t i = 0; i < e.mask.plane.size(); ++i) e.mask.plane.begin_write()[i] = c.channel();
     ASSERT_TRUE(e.texture.plane.allocate(S * S));
     for (std::size_t i = 0; i < e.texture.plane.size(); ++i)
         e.texture.plane[i] = static_cast<std::uint8_t>(c.pick(256));

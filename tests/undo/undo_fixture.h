@@ -47,7 +47,8 @@ inline void paint_mask(int x0, int y0, int x1, int y1, std::uint16_t v)
 {
     mve::Engine& e = mve::engine();
     for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x) e.mask.plane[static_cast<std::size_t>(y) * e.canvas.width + x] = v;
+        for (int x = x0; x <= x1; ++x)
+            e.mask.plane.begin_write()[static_cast<std::size_t>(y) * e.canvas.width + x] = v;
 }
 
 // The store's invariants: usage is exactly what the held buffers count, and
