@@ -101,9 +101,6 @@ inline std::uint32_t load_coverage(const CoverageSource& s, int x, int y) noexce
 {
     return coverage_at<texture_factor_load, mask_factor_high_byte>(s, x, y);
 }
-// Whether every pixel of row y from x to x + n - 1 loads at full coverage: no
-// plane takes part, or the Mask's high bytes are all 255 and the texture
-// values all at least 128. A reduction without early exit, which vectorises.
 // The smallest of n values (vector code: the row checks below run over
 // every row of a masked load).
 std::uint16_t lowest_value(const std::uint16_t* v, int n) noexcept;
@@ -114,6 +111,9 @@ std::uint8_t lowest_value(const std::uint8_t* v, int n) noexcept;
 // changes. False without a canvas-sized Mask.
 bool mask_fully_open(CoreState& e) noexcept;
 
+// Whether every pixel of row y from x to x + n - 1 loads at full coverage: no
+// plane takes part, or the Mask's high bytes are all 255 and the texture
+// values all at least 128.
 inline bool load_row_fully_covered(const CoverageSource& s, int x, int y, int n) noexcept
 {
     const std::size_t i0 = s.at(x, y);
